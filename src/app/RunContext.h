@@ -1,0 +1,22 @@
+#pragma once
+#include "app/MainView.h"
+#include "app/PanelSettings.h"
+#include "app/SharedState.h"
+#include "util/EscapeKey.h"
+#include "util/Prompter.h"
+#include "util/Random.h"
+
+namespace tervane {
+
+// Everything a main-window run works with: the shared state, the panel
+// snapshot, the surfaces it draws on and the questions it may ask.
+struct RunContext {
+    SharedState& state;
+    PanelSettings& panel;
+    MainView& view;
+    Prompter& prompter;
+    EscapeKey& escape;
+    Random& random;
+};
+
+} // namespace tervane

@@ -1,0 +1,57 @@
+#pragma once
+#include <array>
+#include <string>
+#include <vector>
+
+namespace tervane {
+
+// The state all windows share. It lives outside the main window so that it
+// survives the window's unload and reload; everything starts at 0 or empty.
+//
+// Point and triangle tables are indexed from 1; slot 0 is unused, so a table
+// of n entries has size n + 1.
+struct SharedState {
+    int fileOpen = 0;          // 1 while a data file is loaded
+    int newFileMode = 0;       // 1 from New file until the editor opened
+    int networkKind = 0;       // 0 plan only, 1 raw, 2 optimized, 3 3D
+    int pictureInserted = 0;   // 1 while a background picture is in use
+    int picturePersisted = 0;  // 1 when the editor loaded the remembered picture
+    int dataEdited = 0;        // 1 after the editor ran: Draw rebuilds first
+    float editorUsesMainFile = 0.0f;  // 1.0: the editor takes dataFileName
+    long recordCount = 0;      // points (or grid nodes) in the point arrays
+    long fileRecordCount = 0;  // records of the data file at the last build
+    std::string dataFileName;  // path of the open data file
+    std::string pictureFileName;
+
+    // Points; notes are UTF-8 (GBK only on disk), 20 bytes wide there.
+    std::vector<double> pointX{0.0}, pointY{0.0}, pointZ{0.0};
+    std::vector<std::string> pointNote{std::string()};
+
+    // Extents of the raw file values and the drawing scale.
+    double xMin = 0, xMax = 0, yMin = 0, yMax = 0, zMin = 0, zMax = 0;
+    double plotScale = 1;
+
+    // Triangulation. triNeighbour[t][e], e = 1..3, is the triangle across
+    // edge e of t, 0 on the hull; column 0 is unused.
+    std::vector<int> triVertexA{0}, triVertexB{0}, triVertexC{0};
+    std::vector<std::array<int, 4>> triNeighbour{{0, 0, 0, 0}};
+    std::vector<double> triCentreX{0.0}, triCentreY{0.0}, triCentreZ{0.0};
+    int triangleCount = 0;
+    int triangleCursor = 0;  // number of triangle rows complete (dzx.NDX field 1)
+
+    // Regular grid of the optimized and 3D networks.
+    int gridColumns = 0;
+    int gridRows = 0;
+
+    // Sizes the point arrays for n points (slots 1..n), keeping nothing.
+    void resizePoints(long n)
+    {
+        const auto size = static_cast<std::size_t>(n + 1);
+        pointX.assign(size, 0.0);
+        pointY.assign(size, 0.0);
+        pointZ.assign(size, 0.0);
+        pointNote.assign(size, std::string());
+    }
+};
+
+} // namespace tervane

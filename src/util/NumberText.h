@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace tervane {
+
+// The leading-number reading rule: leading blanks skipped, the longest
+// leading decimal number taken (sign, digits, one point, an exponent), and
+// no number at all reads as 0.
+double leadingNumber(std::string_view text);
+
+// A number as the program prints it: a leading blank for a value that is
+// not negative (a minus sign otherwise), the shortest decimal text of up to
+// 15 significant digits, no leading zero before the point (" .5", "-.25"),
+// no trailing zeros, and exponent form ("1E+15", "1.5E-07") for magnitudes
+// of 1E15 and above or below 0.0001.
+std::string numberText(double value);
+// The same for single precision: up to 7 significant digits.
+std::string numberTextSingle(float value);
+// numberText without the leading blank of a value that is not negative.
+std::string plainNumberText(double value);
+// The same for single precision.
+std::string plainNumberTextSingle(float value);
+
+} // namespace tervane
