@@ -100,18 +100,19 @@ private:
 // that sees that edge under the largest angle (last index on a tie).
 bool Builder::makeSeed()
 {
+    // An exact copy of point 1 cannot span an edge, so it is passed over.
     const int a = 1;
-    int b = 2;
-    double best = dist2(a, b);
+    int b = 0;
+    double best = 0;
     for (long i = 2; i <= n_; ++i) {
-        if (i == b)
-            continue;
         const double d = dist2(a, i);
-        if (d < best) {
+        if (d > 0 && (b == 0 || d < best)) {
             best = d;
             b = static_cast<int>(i);
         }
     }
+    if (b == 0)
+        return false;
     int c = 0;
     double bestMeasure = 0;
     const double ab2 = dist2(a, b);
@@ -126,8 +127,12 @@ bool Builder::makeSeed()
             c = static_cast<int>(i);
         }
     }
-    // A zero measure means the three points are collinear: no area.
+    // Collinear points have no area; rounding can leave them a measure a
+    // little above zero, so the area is judged relative to the sides.
     if (c == 0 || !(bestMeasure > 0))
+        return false;
+    const double cross = (x_[b] - x_[a]) * (y_[c] - y_[a]) - (y_[b] - y_[a]) * (x_[c] - x_[a]);
+    if (std::fabs(cross) <= 1e-12 * std::sqrt(ab2 * dist2(a, c)))
         return false;
     int created = 0;
     return createTriangle(a, b, c, created) == Step::Done;
