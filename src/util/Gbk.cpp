@@ -30,15 +30,19 @@ private:
     iconv_t cd_;
 };
 
-// Converts `in` with iconv. A byte the input code rejects (or an incomplete
+// Converts `in` to the code `to` (the disk or the memory one) with iconv. A byte the input code rejects (or an incomplete
 // sequence at the end) is skipped and `replacement` written in its place,
 // so one bad byte never costs the rest of the text.
-std::string convert(std::string_view in, const char* to, const char* from,
-                    std::string_view replacement)
+std::string convert(std::string_view in, const char* to, std::string_view replacement)
 {
-    Converter conv(to, from);
+    // Loading a file converts four fields per record; opening a descriptor
+    // each time would cost more than the conversion itself.
+    thread_local Converter toDisk(kDiskCode, kMemoryCode);
+    thread_local Converter toMemory(kMemoryCode, kDiskCode);
+    Converter& conv = std::string_view(to) == kDiskCode ? toDisk : toMemory;
     if (!conv.ok())
         return std::string(in);
+    iconv(conv.get(), nullptr, nullptr, nullptr, nullptr);
     std::string out;
     char buf[256];
     char* src = const_cast<char*>(in.data());
@@ -80,14 +84,14 @@ std::size_t characterLength(std::string_view text, std::size_t i)
 
 std::string gbkToUtf8(std::string_view gbk)
 {
-    return convert(gbk, kMemoryCode, kDiskCode, kReplacementUtf8);
+    return convert(gbk, kMemoryCode, kReplacementUtf8);
 }
 
 std::string utf8ToGbk(std::string_view utf8)
 {
     // Bytes that are not UTF-8 have no character to keep; a question mark
     // marks the spot.
-    return convert(utf8, kDiskCode, kMemoryCode, "?");
+    return convert(utf8, kDiskCode, "?");
 }
 
 std::string fitGbkField(std::string_view gbk, std::size_t width)
