@@ -200,7 +200,8 @@ std::optional<std::vector<XyzRecord>> readXyz(long count, const std::string& dir
 {
     return readRecords<XyzRecord>(pathIn(dir, kXyzFile), count, kXyzLength, kSlotDataLength,
                                   [](const Bytes& b, std::size_t at) {
-                                      return XyzRecord{getFloat(b, at), getFloat(b, at + 4), getFloat(b, at + 8)};
+                                      return XyzRecord{getFloat(b, at), getFloat(b, at + 4),
+                                                       getFloat(b, at + 8)};
                                   });
 }
 
@@ -208,7 +209,8 @@ std::optional<std::vector<OxyRecord>> readOxy(long count, const std::string& dir
 {
     return readRecords<OxyRecord>(pathIn(dir, kOxyFile), count, kOxyLength, kOxyLength,
                                   [](const Bytes& b, std::size_t at) {
-                                      return OxyRecord{getFloat(b, at), getFloat(b, at + 4), getFloat(b, at + 8)};
+                                      return OxyRecord{getFloat(b, at), getFloat(b, at + 4),
+                                                       getFloat(b, at + 8)};
                                   });
 }
 

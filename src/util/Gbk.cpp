@@ -30,9 +30,10 @@ private:
     iconv_t cd_;
 };
 
-// Converts `in` to the code `to` (the disk or the memory one) with iconv. A byte the input code rejects (or an incomplete
-// sequence at the end) is skipped and `replacement` written in its place,
-// so one bad byte never costs the rest of the text.
+// Converts `in` to the code `to` (the disk or the memory one) with iconv.
+// A byte the input code rejects (or an incomplete sequence at the end) is
+// skipped and `replacement` written in its place, so one bad byte never
+// costs the rest of the text.
 std::string convert(std::string_view in, const char* to, std::string_view replacement)
 {
     // Loading a file converts four fields per record; opening a descriptor

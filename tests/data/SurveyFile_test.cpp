@@ -19,7 +19,10 @@ using test::writeBytes;
 
 std::string asString(const RecordBytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-std::string pad(const std::string& text, std::size_t width) { return text + std::string(width - text.size(), ' '); }
+std::string pad(const std::string& text, std::size_t width)
+{
+    return text + std::string(width - text.size(), ' ');
+}
 
 // 山顶 (summit) and 测点一号井口标高偏差 (a ten-character note) in GBK.
 const std::string kSummitGbk = "\xC9\xBD\xB6\xA5";
