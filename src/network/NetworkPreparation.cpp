@@ -44,6 +44,16 @@ void showProgress(Canvas& strip, double fraction)
     strip.filledBox(1, 1, strip.scaleWidth() * fraction, strip.scaleHeight());
 }
 
+void fillEmptyPanelBoxes(PanelSettings& panel)
+{
+    // Assigning whole strings rather than literals keeps GCC 12's false
+    // -Wrestrict alarm about std::string::replace quiet in Release builds.
+    if (panel.intervalText.empty())
+        panel.intervalText = std::string("1");
+    if (panel.errorText.empty())
+        panel.errorText = std::string("0.5");
+}
+
 void prepareDrawingArea(RunContext& ctx)
 {
     SharedState& s = ctx.state;
@@ -53,10 +63,7 @@ void prepareDrawingArea(RunContext& ctx)
     ctx.view.setStatus(kindName(s.networkKind), kStatusBack, kStatusFore);
     drawing.setDrawWidth(1);
     drawing.setDrawStyle(kSolid);
-    if (panel.intervalText.empty())
-        panel.intervalText = "1";
-    if (panel.errorText.empty())
-        panel.errorText = "0.5";
+    fillEmptyPanelBoxes(panel);
     ctx.random.reseedFromClock();
     drawing.setForeColour(panel.beijing);
     drawing.setBackColour(panel.beijing);

@@ -10,6 +10,9 @@ namespace tervane {
 // the strip's fore colour.
 void showProgress(Canvas& strip, double fraction);
 
+// An empty interval box becomes "1" and an empty fitting-error box "0.5".
+void fillEmptyPanelBoxes(PanelSettings& panel);
+
 // Drawing frame, status box with the kind's name, solid pen, the panel's
 // empty interval and error boxes, and the background.
 void prepareDrawingArea(RunContext& ctx);

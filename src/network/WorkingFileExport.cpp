@@ -1,5 +1,6 @@
 #include "app/MainCommands.h"
 #include "network/NetworkBuilder.h"
+#include "network/NetworkPreparation.h"
 #include "network/NetworkTexts.h"
 #include "network/WorkingFiles.h"
 #include "util/Limits.h"
@@ -88,10 +89,7 @@ bool exportWorkingFiles(RunContext& ctx)
         ctx.prompter.message(text::kTooFewPoints);
         return false;
     }
-    if (ctx.panel.intervalText.empty())
-        ctx.panel.intervalText = "1";
-    if (ctx.panel.errorText.empty())
-        ctx.panel.errorText = "0.5";
+    fillEmptyPanelBoxes(ctx.panel);
     // The tables must hold what the header promises, or a reader would be
     // sent past the end of the rows.
     if (s.triangleCursor > s.triangleCount
