@@ -182,6 +182,15 @@ TEST_F(NetworkBuilderTest, FiveOrFewerPointsAreDrawnButNotExported)
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"数据少于6 个,请进入[编辑]添加数据! "});
     EXPECT_FALSE(anyWorkingFile());
     EXPECT_EQ(state.triangleCount, 4);
+
+    // Two points make no network at all; the user is sent to add data.
+    prompter.questions.clear();
+    view.drawing.forget();
+    writeSurvey({{0, 0, 1}, {10, 5, 2}});
+    EXPECT_FALSE(buildNetwork(ctx));
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{text::kTooFewPoints});
+    EXPECT_EQ(view.drawing.count(Kind::Line), 0u);
+    EXPECT_EQ(state.triangleCount, 0);
 }
 
 TEST_F(NetworkBuilderTest, NoFileOpenDrawsNoNetwork)
