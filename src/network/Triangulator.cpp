@@ -1,8 +1,11 @@
 #include "network/Triangulator.h"
 
+#include "network/PointBuckets.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -46,8 +49,10 @@ double angleMeasure(double pa2, double pb2, double ab2)
 class Builder {
 public:
     Builder(const std::vector<double>& x, const std::vector<double>& y,
-            const std::vector<double>& z, long n, const TriangulationCallbacks& callbacks)
-        : x_(x), y_(y), z_(z), n_(n), cb_(callbacks), cap_(triangleCap(n))
+            const std::vector<double>& z, long n, const TriangulationCallbacks& callbacks,
+            EdgeSearch search)
+        : x_(x), y_(y), z_(z), n_(n), cb_(callbacks), cap_(triangleCap(n)),
+          buckets_(x, y, search == EdgeSearch::Indexed ? n : 0)
     {
         const auto reserve = static_cast<std::size_t>(2 * n + 8);
         Triangulation& t = tables_;
@@ -66,6 +71,12 @@ private:
     // What an edge search ended with.
     enum class Step { Done, Stop, Cap };
 
+    // The point beyond an edge with the largest measure, and the tie list.
+    struct FarPoint {
+        int index = 0;
+        std::vector<int> ties;
+    };
+
     double dist2(long i, long j) const
     {
         const double dx = x_[i] - x_[j];
@@ -74,6 +85,9 @@ private:
     }
     bool makeSeed();
     Step searchEdge(int t, int e, int a, int b, int c);
+    FarPoint pickFarPoint(int a, int b, int c, const std::vector<int>* subset) const;
+    void gatherNearby(int a, int b, int c, std::vector<int>& out) const;
+    double reachOf(int a, int b, int p, double measure, double mx, double my) const;
     Step resolveTies(int t, int e, int a, int b, const std::vector<int>& ties);
     Step createTriangle(int a, int b, int p, int& created);
     int findSame(int a, int b, int p) const;
@@ -94,6 +108,8 @@ private:
     long cap_;
     Triangulation tables_;
     std::unordered_map<std::uint64_t, int> byVertices_;
+    PointBuckets buckets_;
+    std::vector<int> nearby_;
 };
 
 // Seed: point 1, its nearest point (lowest index on a tie), and the point
@@ -168,43 +184,116 @@ TriangulationEnd Builder::run()
     return TriangulationEnd::Complete;
 }
 
-// Finds the triangle across edge a-b of triangle t (reference vertex c):
-// among the points strictly on the far side, the one with the largest
-// angle measure; exact ties go through the tie list.
-Builder::Step Builder::searchEdge(int t, int e, int a, int b, int c)
+// The largest angle measure among the points strictly on the far side of
+// edge a-b from c, in index order: points 1..n, or the sorted subset given.
+// Exact ties go to the tie list as (current best, point) pairs.
+Builder::FarPoint Builder::pickFarPoint(int a, int b, int c, const std::vector<int>* subset) const
 {
     const double xA = x_[a], yA = y_[a], xB = x_[b], yB = y_[b];
     const int sC = sideOfLine(xA, yA, xB, yB, x_[c], y_[c]);
     const double ab2 = dist2(a, b);
     double bestMeasure = 0;
-    int bestIndex = 0;
-    std::vector<int> ties;
-    for (long p = 1; p <= n_; ++p) {
+    FarPoint best;
+    const std::size_t count = subset ? subset->size() : static_cast<std::size_t>(n_);
+    for (std::size_t k = 0; k < count; ++k) {
+        const long p = subset ? (*subset)[k] : static_cast<long>(k + 1);
         if (p == a || p == b)
             continue;
         const int sP = sideOfLine(xA, yA, xB, yB, x_[p], y_[p]);
         if (sP == 0 || sC == 0 || sP == sC)
             continue;
         const double m = angleMeasure(dist2(p, a), dist2(p, b), ab2);
-        if (bestIndex != 0 && m == bestMeasure) {
-            ties.push_back(bestIndex);
-            ties.push_back(static_cast<int>(p));
+        if (best.index != 0 && m == bestMeasure) {
+            best.ties.push_back(best.index);
+            best.ties.push_back(static_cast<int>(p));
         } else if (m > bestMeasure) {
             bestMeasure = m;
-            bestIndex = static_cast<int>(p);
-            ties.clear();
+            best.index = static_cast<int>(p);
+            best.ties.clear();
         }
     }
-    auto& row = tables_.neighbour[static_cast<std::size_t>(t)];
-    if (bestIndex == 0) {
-        row[static_cast<std::size_t>(e)] = 0;
+    return best;
+}
+
+// How far from the edge's midpoint (mx, my) a point can lie and still see
+// edge a-b at least as well as p does: it must lie in the circle through a,
+// b and p. The margin grows as the measure shrinks, so rounding in the
+// measure can never favour a point left out.
+double Builder::reachOf(int a, int b, int p, double measure, double mx, double my) const
+{
+    const double bx = x_[b] - x_[a], by = y_[b] - y_[a];
+    const double px = x_[p] - x_[a], py = y_[p] - y_[a];
+    const double d = 2 * (bx * py - by * px);
+    const double b2 = bx * bx + by * by, p2 = px * px + py * py;
+    const double ux = (py * b2 - by * p2) / d, uy = (bx * p2 - px * b2) / d;
+    const double radius = std::hypot(ux, uy);
+    const double margin = std::max(1e-3, 1e-12 / measure);
+    const double reach = std::hypot(x_[a] + ux - mx, y_[a] + uy - my) + radius * (1 + margin);
+    return std::isfinite(reach) ? reach : std::numeric_limits<double>::infinity();
+}
+
+// Collects, in index order, every point that could be the far point of
+// edge a-b: rings of cells around the midpoint until the best point found
+// so far bounds the search.
+void Builder::gatherNearby(int a, int b, int c, std::vector<int>& out) const
+{
+    out.clear();
+    const double xA = x_[a], yA = y_[a], xB = x_[b], yB = y_[b];
+    const int sC = sideOfLine(xA, yA, xB, yB, x_[c], y_[c]);
+    if (sC == 0)
+        return;  // no point is beyond an edge whose own triangle is flat
+    const double ab2 = dist2(a, b);
+    const double mx = (xA + xB) / 2, my = (yA + yB) / 2;
+    const int mc = buckets_.column(mx), mr = buckets_.row(my);
+    double bestMeasure = 0, reach = std::numeric_limits<double>::infinity();
+    int best = 0;
+    const int last = buckets_.lastRing(mc, mr);
+    for (int ring = 0; ring <= last; ++ring) {
+        // One ring more than the bare bound, against rounding at cell edges.
+        if (best != 0 && (ring - 1) * buckets_.cellSize() > reach)
+            break;
+        bool improved = false;
+        buckets_.visitRing(mc, mr, ring, [&](int p) {
+            out.push_back(p);
+            if (p == a || p == b)
+                return;
+            const int sP = sideOfLine(xA, yA, xB, yB, x_[p], y_[p]);
+            if (sP == 0 || sP == sC)
+                return;
+            const double m = angleMeasure(dist2(p, a), dist2(p, b), ab2);
+            if (m > bestMeasure) {
+                bestMeasure = m;
+                best = p;
+                improved = true;
+            }
+        });
+        if (improved)
+            reach = reachOf(a, b, best, bestMeasure, mx, my);
+    }
+    std::sort(out.begin(), out.end());
+}
+
+// Finds the triangle across edge a-b of triangle t (reference vertex c):
+// the far point makes it, or names the triangle already made with it.
+Builder::Step Builder::searchEdge(int t, int e, int a, int b, int c)
+{
+    const std::vector<int>* subset = nullptr;
+    if (buckets_.usable()) {
+        gatherNearby(a, b, c, nearby_);
+        subset = &nearby_;
+    }
+    const FarPoint far = pickFarPoint(a, b, c, subset);
+    const auto row = static_cast<std::size_t>(t);
+    const auto col = static_cast<std::size_t>(e);
+    if (far.index == 0) {
+        tables_.neighbour[row][col] = 0;
         return Step::Done;
     }
-    if (!ties.empty())
-        return resolveTies(t, e, a, b, ties);
-    int k = findSame(a, b, bestIndex);
-    const Step s = k != 0 ? Step::Done : createTriangle(a, b, bestIndex, k);
-    tables_.neighbour[static_cast<std::size_t>(t)][static_cast<std::size_t>(e)] = k;
+    if (!far.ties.empty())
+        return resolveTies(t, e, a, b, far.ties);
+    int k = findSame(a, b, far.index);
+    const Step s = k != 0 ? Step::Done : createTriangle(a, b, far.index, k);
+    tables_.neighbour[row][col] = k;
     return s;
 }
 
@@ -292,14 +381,14 @@ void Builder::reconcileNeighbours()
 
 TriangulationResult triangulate(const std::vector<double>& x, const std::vector<double>& y,
                                 const std::vector<double>& z, long n,
-                                const TriangulationCallbacks& callbacks)
+                                const TriangulationCallbacks& callbacks, EdgeSearch search)
 {
     const auto need = static_cast<std::size_t>(n) + 1;
     if (n < 0 || (n > 0 && (x.size() < need || y.size() < need || z.size() < need)))
         throw std::invalid_argument("Point tables must hold slots 0..n for x, y and z");
     if (n >= (1L << 21))
         throw std::invalid_argument("A network takes at most 2097151 points");
-    Builder builder(x, y, z, n, callbacks);
+    Builder builder(x, y, z, n, callbacks, search);
     TriangulationResult result;
     result.end = builder.run();
     result.tables = std::move(builder.tables());

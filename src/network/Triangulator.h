@@ -41,6 +41,13 @@ struct TriangulationCallbacks {
     std::function<bool(const Triangulation& tables, int t)> triangleCreated;
 };
 
+// How an edge search finds its candidates. Both give the same network, row
+// for row: the indexed search visits the points near the edge ring by ring
+// and stops once no unvisited point can see the edge under the best angle
+// found, then decides among the visited points exactly as the full scan
+// does (same measure, same index order, same ties).
+enum class EdgeSearch { Indexed, FullScan };
+
 struct TriangulationResult {
     Triangulation tables;
     TriangulationEnd end = TriangulationEnd::NoTriangle;
@@ -61,7 +68,8 @@ long triangleCap(long n);
 // triangle that refers back across the same edge.
 TriangulationResult triangulate(const std::vector<double>& x, const std::vector<double>& y,
                                 const std::vector<double>& z, long n,
-                                const TriangulationCallbacks& callbacks = {});
+                                const TriangulationCallbacks& callbacks = {},
+                                EdgeSearch search = EdgeSearch::Indexed);
 
 // Which side of the line through A and B the point (x, y) lies on: -1, 0 or
 // +1. Vertical and horizontal edges are tested against B's coordinate; other

@@ -307,3 +307,52 @@ TEST(TriangulatorTest, CallbackStopsTheBuildAtOnce)
 
 } // namespace
 } // namespace tervane
+
+namespace tervane {
+namespace {
+
+void expectSameTables(const Triangulation& a, const Triangulation& b, const std::string& what)
+{
+    EXPECT_EQ(a.count, b.count) << what;
+    EXPECT_EQ(a.cursor, b.cursor) << what;
+    EXPECT_EQ(a.vertexA, b.vertexA) << what;
+    EXPECT_EQ(a.vertexB, b.vertexB) << what;
+    EXPECT_EQ(a.vertexC, b.vertexC) << what;
+    EXPECT_EQ(a.neighbour, b.neighbour) << what;
+    EXPECT_EQ(a.centreX, b.centreX) << what;
+    EXPECT_EQ(a.centreZ, b.centreZ) << what;
+}
+
+// The indexed edge search must give the full scan's network row for row,
+// ties and all.
+TEST(TriangulatorTest, IndexedSearchGivesTheFullScansNetwork)
+{
+    std::vector<std::pair<std::string, Points>> sets;
+    for (unsigned seed = 1; seed <= 6; ++seed)
+        sets.emplace_back("random " + std::to_string(seed), randomPoints(seed, 400));
+    Points grid, jittered, clustered = randomPoints(9, 60, 2.0), flat, dup = randomPoints(4, 50);
+    std::mt19937 gen(5);
+    std::uniform_real_distribution<double> r(0, 0.0001);
+    for (int i = 0; i < 15; ++i)
+        for (int j = 0; j < 12; ++j) {
+            grid.add(i, j, i * j);
+            jittered.add(i + r(gen), j + r(gen), i + j);
+        }
+    for (int i = 0; i < 30; ++i)
+        clustered.add(1 + r(gen) * 300, 1 + r(gen) * 300);
+    for (int i = 0; i < 80; ++i)
+        flat.add(i * 100.0 + r(gen), std::sin(i) + r(gen));
+    for (std::size_t i = 1; i <= 20; ++i)
+        dup.add(dup.x[i], dup.y[i], 1);
+    for (auto* p : {&grid, &jittered, &clustered, &flat, &dup})
+        sets.emplace_back("shape " + std::to_string(sets.size()), *p);
+    for (const auto& [name, p] : sets) {
+        const auto full = triangulate(p.x, p.y, p.z, p.n(), {}, EdgeSearch::FullScan);
+        const auto fast = triangulate(p.x, p.y, p.z, p.n(), {}, EdgeSearch::Indexed);
+        EXPECT_EQ(full.end, fast.end) << name;
+        expectSameTables(full.tables, fast.tables, name);
+    }
+}
+
+} // namespace
+} // namespace tervane
