@@ -35,7 +35,7 @@ void readDisplayOptions(PanelSettings& panel)
         panel.valueScale = 1000;
 }
 
-std::string pointValueText(double z, int valueScale)
+std::string markValueText(double z, int valueScale)
 {
     return numberText(std::floor(z * valueScale) / valueScale);
 }
@@ -60,11 +60,11 @@ void markAndLabelPoints(RunContext& ctx)
         if (mode == 4 && raw) {
             drawing.print(s.pointNote[k]);
         } else if (mode == 1) {
-            drawing.print(pointValueText(s.pointZ[k], panel.valueScale) + " ");
+            drawing.print(markValueText(s.pointZ[k], panel.valueScale) + " ");
             if (raw)
                 drawing.print(s.pointNote[k]);
         } else if ((mode == 2 || mode == 3) && i % mode == 0) {
-            drawing.print(pointValueText(s.pointZ[k], panel.valueScale));
+            drawing.print(markValueText(s.pointZ[k], panel.valueScale));
         }
         showProgress(strip, static_cast<double>(i) / static_cast<double>(s.recordCount + 1));
     }

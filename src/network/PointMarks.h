@@ -14,7 +14,7 @@ void readDisplayOptions(PanelSettings& panel);
 
 // A point's value as its label shows it: cut (not rounded) to the decimals
 // of valueScale, with a leading blank for the sign.
-std::string pointValueText(double z, int valueScale);
+std::string markValueText(double z, int valueScale);
 
 // Marks every point with a circle in the point colour and labels it by the
 // label mode: values, every second or third value, or notes (notes only on

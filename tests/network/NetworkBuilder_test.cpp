@@ -265,6 +265,18 @@ TEST_F(NetworkBuilderTest, SmallUnitsKeepTheirShape)
     EXPECT_TRUE(allFinite(view.drawing));
 }
 
+TEST_F(NetworkBuilderTest, HugeUnitsBuildAFiniteNetwork)
+{
+    writeScattered(30, 1e9, 6e8);
+    ASSERT_TRUE(buildNetwork(ctx));
+    EXPECT_GE(state.triangleCount, 30 - 2);
+    EXPECT_TRUE(allFinite(view.drawing));
+    const auto xyz = readXyz(30);
+    ASSERT_TRUE(xyz);
+    for (const auto& r : *xyz)
+        EXPECT_TRUE(std::isfinite(r.x) && std::isfinite(r.y) && r.x <= 1.0001e9f);
+}
+
 } // namespace
 } // namespace tervane
 

@@ -7,10 +7,10 @@ namespace {
 
 TEST(PointMarksTest, ValueTextIsCutToTheDecimals)
 {
-    EXPECT_EQ(pointValueText(12.3456, 1000), " 12.345");
-    EXPECT_EQ(pointValueText(12.3456, 1), " 12");
-    EXPECT_EQ(pointValueText(-12.3456, 100), "-12.35");  // rounds down, as Int does
-    EXPECT_EQ(pointValueText(0.5, 10), " .5");
+    EXPECT_EQ(markValueText(12.3456, 1000), " 12.345");
+    EXPECT_EQ(markValueText(12.3456, 1), " 12");
+    EXPECT_EQ(markValueText(-12.3456, 100), "-12.35");  // rounds down, as Int does
+    EXPECT_EQ(markValueText(0.5, 10), " .5");
 }
 
 TEST(PointMarksTest, DisplayOptionsLaterBoxesWin)
