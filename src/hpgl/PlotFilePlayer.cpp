@@ -1,0 +1,232 @@
+#include "hpgl/PlotFilePlayer.h"
+
+#include "app/PlotFrame.h"
+#include "util/NumberText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace tervane {
+
+namespace {
+
+// Margins the fitted drawing leaves free across and down, in drawing units.
+constexpr double kSpareWidth = 1200;
+constexpr double kSpareHeight = 700;
+// Starting values of the extent search, so that the first point sets both ends.
+constexpr double kExtentStart = 99932765;
+// A long run of lines that are not pen-down commands still looks at Esc this
+// often, so that no file, however large, keeps the program deaf to it.
+constexpr long kEscapePollLines = 4096;
+// Pen commands are short; the rest of an overlong line cannot matter to the
+// reading rule and is skipped rather than kept.
+constexpr std::size_t kMaxLineKept = 4096;
+
+// Reads a file line by line; a line ends at CR LF, LF or CR.
+class LineReader {
+public:
+    explicit LineReader(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {}
+    ~LineReader()
+    {
+        if (file_)
+            std::fclose(file_);
+    }
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    bool isOpen() const { return file_ != nullptr; }
+    bool failed() const { return file_ && std::ferror(file_); }
+
+    bool next(std::string& line)
+    {
+        line.clear();
+        int c = std::getc(file_);
+        if (c == EOF)
+            return false;
+        while (c != EOF && c != '\n' && c != '\r') {
+            if (line.size() < kMaxLineKept)
+                line += static_cast<char>(c);
+            c = std::getc(file_);
+        }
+        if (c == '\r') {
+            c = std::getc(file_);
+            if (c != '\n' && c != EOF)
+                std::ungetc(c, file_);
+        }
+        return true;
+    }
+
+private:
+    std::FILE* file_;
+};
+
+struct Extent {
+    double minX = kExtentStart, maxX = -kExtentStart;
+    double minY = kExtentStart, maxY = -kExtentStart;
+    long penDownLines = 0;
+};
+
+// Prepares the drawing area for playback: solid width-1 lines in the curve
+// colour and the origin 200 units in from the left and bottom edges.
+void preparePlotArea(RunContext& ctx)
+{
+    Canvas& area = ctx.view.drawingArea();
+    area.setDrawStyle(kSolid);
+    area.setDrawWidth(1);
+    area.setForeColour(ctx.panel.quxian);
+    ctx.state.fileOpen = 0;
+    area.setScale(-200, kDrawingHeight - 200, kDrawingWidth - 200, -200);
+}
+
+PlaybackEnd stopOnEscape(RunContext& ctx)
+{
+    ctx.prompter.beep();
+    ctx.panel.check15 = false;
+    ctx.view.progressStrip().clear();
+    ctx.view.levelStrip().clear();
+    ctx.view.levelDisplay().clear();
+    return PlaybackEnd::Stopped;
+}
+
+PlaybackEnd failPlayback(RunContext& ctx)
+{
+    ctx.view.drawingArea().clear();
+    return PlaybackEnd::Failed;
+}
+
+std::string trimBlanks(const std::string& s)
+{
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+// The measuring pass: the extent of every pen-down point. Nothing when Esc
+// stopped it or the file could not be read.
+std::optional<Extent> measure(RunContext& ctx, const std::string& path, bool& stopped)
+{
+    LineReader reader(path);
+    if (!reader.isOpen())
+        return std::nullopt;
+    Extent e;
+    std::string line;
+    for (long lines = 1; reader.next(line); ++lines) {
+        if (lines % kEscapePollLines == 0 && ctx.escape.isDown()) {
+            stopped = true;
+            return std::nullopt;
+        }
+        const std::optional<PenCommand> pen = readPenCommand(line);
+        if (!pen || !pen->penDown)
+            continue;
+        ++e.penDownLines;
+        e.minX = std::min(e.minX, pen->x);
+        e.maxX = std::max(e.maxX, pen->x);
+        e.minY = std::min(e.minY, pen->y);
+        e.maxY = std::max(e.maxY, pen->y);
+    }
+    if (reader.failed())
+        return std::nullopt;
+    return e;
+}
+
+// One scale for both axes that fits the extent into the area less its
+// margins; nothing when the extent has no width or no height.
+std::optional<double> fittingScale(const Canvas& area, const Extent& e)
+{
+    const double width = e.maxX - e.minX;
+    const double height = e.maxY - e.minY;
+    if (e.penDownLines == 0 || !(width > 0) || !(height > 0))
+        return std::nullopt;
+    const double scale = std::min((area.width() - kSpareWidth) / width, (area.height() - kSpareHeight) / height);
+    if (!std::isfinite(scale) || !(scale > 0))
+        return std::nullopt;
+    return scale;
+}
+
+void showProgress(Canvas& strip, long lines, long penDownLines)
+{
+    const double share = std::min(1.0, static_cast<double>(lines) / static_cast<double>(penDownLines));
+    strip.filledBox(1, 1, strip.width() * share, strip.height(), strip.foreColour());
+}
+
+// The drawing pass: a dot for every pen-up line and a line from the
+// current position for every pen-down line.
+PlaybackEnd drawPass(RunContext& ctx, const std::string& path, const Extent& e, double scale)
+{
+    LineReader reader(path);
+    if (!reader.isOpen())
+        return failPlayback(ctx);
+    Canvas& area = ctx.view.drawingArea();
+    std::string line;
+    for (long lines = 1; reader.next(line); ++lines) {
+        const std::optional<PenCommand> pen = readPenCommand(line);
+        const bool polled = pen && pen->penDown;
+        if ((polled || lines % kEscapePollLines == 0) && ctx.escape.isDown())
+            return stopOnEscape(ctx);
+        if (!pen)
+            continue;
+        const double x = scale * (pen->x - e.minX);
+        const double y = scale * (pen->y - e.minY);
+        if (!std::isfinite(x) || !std::isfinite(y))
+            continue;
+        if (!pen->penDown) {
+            area.dot(x, y);
+            continue;
+        }
+        area.lineTo(x, y);
+        showProgress(ctx.view.levelStrip(), lines, e.penDownLines);
+    }
+    ctx.view.levelStrip().clear();
+    return reader.failed() ? failPlayback(ctx) : PlaybackEnd::Completed;
+}
+
+} // namespace
+
+std::optional<PenCommand> readPenCommand(std::string_view line)
+{
+    if (line.size() < 2 || line[0] != 'P' || (line[1] != 'U' && line[1] != 'D'))
+        return std::nullopt;
+    const std::size_t comma = line.find(',', 2);
+    if (comma == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view rest = line.substr(comma + 1);
+    PenCommand pen;
+    pen.penDown = line[1] == 'D';
+    pen.x = leadingNumber(line.substr(2, comma - 2));
+    pen.y = leadingNumber(rest.substr(0, rest.find(';')));
+    if (!std::isfinite(pen.x) || !std::isfinite(pen.y))
+        return std::nullopt;
+    return pen;
+}
+
+PlaybackEnd playPlotFile(RunContext& ctx, const std::optional<std::string>& presetPath)
+{
+    preparePlotArea(ctx);
+    const std::optional<std::string> chosen = presetPath ? presetPath : ctx.prompter.openFile(kPlotFileFilter, 2);
+    Canvas& area = ctx.view.drawingArea();
+    if (!chosen) {
+        area.clear();
+        return PlaybackEnd::Cancelled;
+    }
+    ctx.state.dataFileName = trimBlanks(*chosen);
+    area.clear();
+    area.setForeColour(ctx.panel.quxian);
+    area.setBackColour(ctx.panel.beijing);
+
+    bool stopped = false;
+    std::optional<Extent> extent = measure(ctx, ctx.state.dataFileName, stopped);
+    if (stopped)
+        return stopOnEscape(ctx);
+    if (!extent)
+        return failPlayback(ctx);
+    extent->maxX -= ctx.state.labelBlockWidth;
+    const std::optional<double> scale = fittingScale(area, *extent);
+    if (!scale)
+        return failPlayback(ctx);
+    return drawPass(ctx, ctx.state.dataFileName, *extent, *scale);
+}
+
+} // namespace tervane
