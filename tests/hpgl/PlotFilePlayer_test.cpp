@@ -35,9 +35,9 @@ protected:
         writeBytes(path, bytes);
         return playPlotFile(s.ctx, path);
     }
-    std::vector<RecordingCanvas::Op> lines() const { return s.view.drawing.opsOf(Kind::Line); }
-    std::vector<RecordingCanvas::Op> dots() const { return s.view.drawing.opsOf(Kind::Dot); }
-    bool endedCleared() const { return !s.view.drawing.ops.empty() && s.view.drawing.ops.back().kind == Kind::Clear; }
+    std::vector<RecordingCanvas::Op> lines() const { return s.view.picture1.opsOf(Kind::Line); }
+    std::vector<RecordingCanvas::Op> dots() const { return s.view.picture1.opsOf(Kind::Dot); }
+    bool endedCleared() const { return !s.view.picture1.ops.empty() && s.view.picture1.ops.back().kind == Kind::Clear; }
 
     ScratchDir dir;
     std::string path = dir.file("map.PLT");
@@ -72,14 +72,14 @@ TEST_F(Playback, FitsThePenDownExtentWithTheLowestLeftAtTheOrigin)
     EXPECT_DOUBLE_EQ(d[1].y1, 8950 * k);
     EXPECT_DOUBLE_EQ(d[2].y1, -50 * k);
 
-    EXPECT_EQ(s.view.drawing.backColour(), rgb(9, 9, 9));
-    EXPECT_DOUBLE_EQ(s.view.drawing.scaleLeft(), -200);
-    EXPECT_DOUBLE_EQ(s.view.drawing.scaleTop(), 7410 - 200);
-    EXPECT_DOUBLE_EQ(s.view.drawing.scaleWidth(), 9464);
-    EXPECT_DOUBLE_EQ(s.view.drawing.scaleHeight(), -7410);
+    EXPECT_EQ(s.view.picture1.backColour(), rgb(9, 9, 9));
+    EXPECT_DOUBLE_EQ(s.view.picture1.scaleLeft(), -200);
+    EXPECT_DOUBLE_EQ(s.view.picture1.scaleTop(), 7410 - 200);
+    EXPECT_DOUBLE_EQ(s.view.picture1.scaleWidth(), 9464);
+    EXPECT_DOUBLE_EQ(s.view.picture1.scaleHeight(), -7410);
     EXPECT_EQ(s.state.fileOpen, 0);
     EXPECT_EQ(s.state.dataFileName, path);
-    EXPECT_EQ(s.view.levels.ops.back().kind, Kind::Clear);
+    EXPECT_EQ(s.view.picture4.ops.back().kind, Kind::Clear);
 }
 
 TEST_F(Playback, TallDrawingFillsTheHeightAndLabelBlockIsTakenOffTheRight)
@@ -93,7 +93,7 @@ TEST_F(Playback, TallDrawingFillsTheHeightAndLabelBlockIsTakenOffTheRight)
     EXPECT_DOUBLE_EQ(l[2].x2, 1000 * 1.342);
 
     s.state.labelBlockWidth = 900;
-    s.view.forgetAll();
+    s.forgetDrawing();
     ASSERT_EQ(play(crlfLines({"PD0,0;", "PD1000,0;", "PD1000,10;"})), PlaybackEnd::Completed);
     EXPECT_DOUBLE_EQ(lines()[1].x2, 1000 * 82.64);
 }
@@ -101,15 +101,15 @@ TEST_F(Playback, TallDrawingFillsTheHeightAndLabelBlockIsTakenOffTheRight)
 TEST_F(Playback, ProgressCountsEveryLineAgainstPenDownLines)
 {
     ASSERT_EQ(play(crlfLines({"PD0,0;", "PD10,10;", "SP1;", "PD20,0;", "PD30,10;"})), PlaybackEnd::Completed);
-    const auto boxes = s.view.levels.opsOf(Kind::FilledBox);
+    const auto boxes = s.view.picture4.opsOf(Kind::FilledBox);
     ASSERT_EQ(boxes.size(), 4u);
-    const double w = s.view.levels.width();
+    const double w = s.view.picture4.width();
     EXPECT_DOUBLE_EQ(boxes[0].x2, w / 4);
     EXPECT_DOUBLE_EQ(boxes[1].x2, w / 2);
     EXPECT_DOUBLE_EQ(boxes[2].x2, w);  // line 4 of 4: the SP line counted too
     EXPECT_DOUBLE_EQ(boxes[3].x2, w);
-    EXPECT_DOUBLE_EQ(boxes[0].y2, s.view.levels.height());
-    EXPECT_EQ(s.view.levels.ops.back().kind, Kind::Clear);
+    EXPECT_DOUBLE_EQ(boxes[0].y2, s.view.picture4.height());
+    EXPECT_EQ(s.view.picture4.ops.back().kind, Kind::Clear);
 }
 
 TEST_F(Playback, OnlyTheFirstCommandOfALineCounts)
@@ -155,7 +155,7 @@ TEST_F(Playback, NothingToFitEndsClearedWithoutAMessage)
         crlfLines({"PD-1e308,0;", "PD1e308,1;"}),
     };
     for (const std::string& f : files) {
-        s.view.forgetAll();
+        s.forgetDrawing();
         EXPECT_EQ(play(f), PlaybackEnd::Failed) << f;
         EXPECT_TRUE(lines().empty()) << f;
         EXPECT_TRUE(endedCleared()) << f;
@@ -173,7 +173,7 @@ TEST_F(Playback, ForeignLineEndsGarbageAndOverlongLines)
     const std::string crOnly = "PD0,0;\rPD100,0;\rPD100,100;\r";
     const std::string noise = "garbage\r\n,,,;;;\r\nPD\r\nPU;\r\n" + std::string(100000, 'P') + "\r\n" + lfOnly;
     for (const std::string& f : {lfOnly, crOnly, noise}) {
-        s.view.forgetAll();
+        s.forgetDrawing();
         ASSERT_EQ(play(f), PlaybackEnd::Completed);
         ASSERT_EQ(lines().size(), 3u);
         EXPECT_DOUBLE_EQ(lines()[2].y2, 6710);
@@ -193,7 +193,7 @@ TEST_F(Playback, RandomBinaryBytesNeverBreakIt)
             if (byte(gen) < 8)
                 bytes += "\nPD" + std::to_string(byte(gen)) + "," + std::to_string(byte(gen)) + ";\n";
         }
-        s.view.forgetAll();
+        s.forgetDrawing();
         const PlaybackEnd end = play(bytes);
         EXPECT_TRUE(end == PlaybackEnd::Completed || end == PlaybackEnd::Failed);
         drawn += end == PlaybackEnd::Completed ? 1 : 0;
@@ -212,9 +212,9 @@ TEST_F(Playback, EscOnAPenDownLineStopsBeforeDrawingIt)
     EXPECT_EQ(lines().size(), 1u);
     EXPECT_EQ(s.prompter.beeps, 1);
     EXPECT_FALSE(s.panel.check15);
-    EXPECT_EQ(s.view.progress.ops.back().kind, Kind::Clear);
-    EXPECT_EQ(s.view.levels.ops.back().kind, Kind::Clear);
-    EXPECT_EQ(s.view.levelValue.ops.back().kind, Kind::Clear);
+    EXPECT_EQ(s.view.picture2.ops.back().kind, Kind::Clear);
+    EXPECT_EQ(s.view.picture4.ops.back().kind, Kind::Clear);
+    EXPECT_EQ(s.view.picture5.ops.back().kind, Kind::Clear);
 }
 
 TEST_F(Playback, EscIsHeardInALongFileWithoutPenDownLines)
@@ -250,9 +250,9 @@ TEST(PlayCommand, AsksForAPlotFileAndCancelClearsTheArea)
     EXPECT_EQ(q.initialName, "");
     EXPECT_FALSE(s.panel.check15);
     EXPECT_EQ(s.state.fileOpen, 0);
-    EXPECT_EQ(s.view.levelValue.count(Kind::Clear), 1u);
-    EXPECT_EQ(s.view.drawing.ops.back().kind, Kind::Clear);
-    EXPECT_DOUBLE_EQ(s.view.drawing.scaleLeft(), -200);
+    EXPECT_EQ(s.view.picture5.count(Kind::Clear), 1u);
+    EXPECT_EQ(s.view.picture1.ops.back().kind, Kind::Clear);
+    EXPECT_DOUBLE_EQ(s.view.picture1.scaleLeft(), -200);
 }
 
 TEST(PlayCommand, PlaysTheChosenFileWithBlanksTrimmed)
@@ -263,7 +263,7 @@ TEST(PlayCommand, PlaysTheChosenFileWithBlanksTrimmed)
     s.prompter.openPaths.push_back("  " + dir.file("map.PLT") + " ");
     EXPECT_EQ(playCommand(s.ctx), PlaybackEnd::Completed);
     EXPECT_EQ(s.state.dataFileName, dir.file("map.PLT"));
-    EXPECT_EQ(s.view.drawing.count(Kind::Line), 4u);
+    EXPECT_EQ(s.view.picture1.count(Kind::Line), 4u);
 }
 
 } // namespace
