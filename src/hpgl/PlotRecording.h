@@ -20,10 +20,14 @@ inline const std::string& hpglBoxCaption(bool ticked) { return ticked ? kRecordi
 //
 // Every call returns false on a fault (the file cannot be written, a glyph
 // file is missing, a coordinate is not finite); the run then shows its fault
-// message and calls end().
+// message. However the run ends, the recording ends with it: the destructor
+// closes the file and unticks the box if end() was not called.
 class PlotRecording {
 public:
     explicit PlotRecording(RunContext& ctx, GlyphSet glyphs = GlyphSet::standard());
+    ~PlotRecording() { end(); }
+    PlotRecording(const PlotRecording&) = delete;
+    PlotRecording& operator=(const PlotRecording&) = delete;
 
     // Start of the run: with the box ticked, opens the plot file named after
     // dataFileName (created or truncated) and writes the header.

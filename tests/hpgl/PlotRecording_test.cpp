@@ -122,6 +122,17 @@ TEST_F(Recording, MissingGlyphIsAFaultAndTheBoxEndsClear)
     EXPECT_EQ(plot(), kHeader + "SP0;\r\nPU20,40;\r\nPD20,40;\r\n");
 }
 
+TEST_F(Recording, LeavingTheRunAnyWayEndsTheRecording)
+{
+    {
+        PlotRecording rec(s.ctx, shipped());
+        ASSERT_TRUE(rec.start());
+        ASSERT_TRUE(rec.beginCurve(1, 2));
+    }
+    EXPECT_FALSE(s.panel.check15);
+    EXPECT_EQ(plot(), kHeader + "SP0;\r\nPU1,2;\r\n");
+}
+
 TEST_F(Recording, UnwritablePlotFileIsAFault)
 {
     s.state.dataFileName = dir.file("missing/hill.D3D");
