@@ -68,8 +68,9 @@ struct Extent {
     long penDownLines = 0;
 };
 
-// Prepares the drawing area for playback: solid width-1 lines in the curve
-// colour and the origin 200 units in from the left and bottom edges.
+// Prepares the drawing area for playback (solid width-1 lines in the curve
+// colour, the origin 200 units in from the left and bottom edges, Y up) and
+// lets go of the open data file, whatever the dialog answers.
 void preparePlotArea(RunContext& ctx)
 {
     Canvas& area = ctx.view.drawingArea();
