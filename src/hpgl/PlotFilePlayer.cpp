@@ -20,6 +20,9 @@ constexpr double kExtentStart = 99932765;
 // A long run of lines that are not pen-down commands still looks at Esc this
 // often, so that no file, however large, keeps the program deaf to it.
 constexpr long kEscapePollLines = 4096;
+// Playback draws only inside this square (drawing units, about a hundred
+// times the area's size); a far-off point still moves the pen.
+constexpr double kReach = 1.0e6;
 // Pen commands are short; the rest of an overlong line cannot matter to the
 // reading rule and is skipped rather than kept.
 constexpr std::size_t kMaxLineKept = 4096;
@@ -147,6 +150,51 @@ std::optional<double> fittingScale(const Canvas& area, const Extent& e)
     return scale;
 }
 
+// Cuts the segment to the part inside the reach square (Liang-Barsky):
+// the visible piece keeps its exact direction, and no painter ever gets a
+// coordinate far beyond the area. False when no part is inside.
+bool clipToReach(double& x1, double& y1, double& x2, double& y2)
+{
+    const double dx = x2 - x1, dy = y2 - y1;
+    double t0 = 0, t1 = 1;
+    const double p[] = {-dx, dx, -dy, dy};
+    const double q[] = {x1 + kReach, kReach - x1, y1 + kReach, kReach - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    if (t0 > t1)
+        return false;
+    const double ax = x1 + t0 * dx, ay = y1 + t0 * dy;
+    x2 = x1 + t1 * dx;
+    y2 = y1 + t1 * dy;
+    x1 = ax;
+    y1 = ay;
+    return true;
+}
+
+// A pen-up dot or a pen-down line to (x, y); either leaves the pen there.
+void drawPen(Canvas& area, bool penDown, double x, double y)
+{
+    double x1 = penDown ? area.currentX() : x, y1 = penDown ? area.currentY() : y;
+    double x2 = x, y2 = y;
+    if (clipToReach(x1, y1, x2, y2)) {
+        if (penDown)
+            area.line(x1, y1, x2, y2);
+        else
+            area.dot(x2, y2);
+    }
+    area.setCurrent(x, y);
+}
+
 void showProgress(Canvas& strip, long lines, long penDownLines)
 {
     const double share = std::min(1.0, static_cast<double>(lines) / static_cast<double>(penDownLines));
@@ -173,12 +221,9 @@ PlaybackEnd drawPass(RunContext& ctx, const std::string& path, const Extent& e, 
         const double y = scale * (pen->y - e.minY);
         if (!std::isfinite(x) || !std::isfinite(y))
             continue;
-        if (!pen->penDown) {
-            area.dot(x, y);
-            continue;
-        }
-        area.lineTo(x, y);
-        showProgress(ctx.view.levelStrip(), lines, e.penDownLines);
+        drawPen(area, pen->penDown, x, y);
+        if (pen->penDown)
+            showProgress(ctx.view.levelStrip(), lines, e.penDownLines);
     }
     ctx.view.levelStrip().clear();
     return reader.failed() ? failPlayback(ctx) : PlaybackEnd::Completed;

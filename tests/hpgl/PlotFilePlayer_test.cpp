@@ -180,6 +180,23 @@ TEST_F(Playback, ForeignLineEndsGarbageAndOverlongLines)
     }
 }
 
+TEST_F(Playback, FarOffPointsMoveThePenButOnlyTheVisiblePartIsDrawn)
+{
+    // Across 1000 and up 1000: 6.71 drawing units a unit.
+    ASSERT_EQ(play(crlfLines({"PD0,0;", "PD1000,1000;", "PU1e300,500;", "PU2e9,1e9;", "PD0,0;", "PU5e300,5e300;"})),
+              PlaybackEnd::Completed);
+    EXPECT_EQ(dots().size(), 0u);
+    const auto l = lines();
+    ASSERT_EQ(l.size(), 3u);
+    // The line back from (2e9, 1e9) starts where it enters the reach
+    // square, on its way to the origin: the direction is kept.
+    EXPECT_DOUBLE_EQ(l[2].x1, 1e6);
+    EXPECT_NEAR(l[2].y1, 5e5, 1e-6);
+    EXPECT_DOUBLE_EQ(l[2].x2, 0);
+    EXPECT_DOUBLE_EQ(l[2].y2, 0);
+    EXPECT_DOUBLE_EQ(s.view.picture1.currentX(), 5e300 * 6.71);
+}
+
 TEST_F(Playback, RandomBinaryBytesNeverBreakIt)
 {
     std::mt19937 gen(7);
