@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <vector>
+#include <array>
 
 namespace tervane {
 
@@ -23,13 +23,16 @@ constexpr long kEscapePollLines = 4096;
 // Playback draws only inside this square (drawing units, about a hundred
 // times the area's size); a far-off point still moves the pen.
 constexpr double kReach = 1.0e6;
-// Pen commands are short; the rest of an overlong line cannot matter to the
-// reading rule and is skipped rather than kept.
+// Pen commands are short; of an overlong line only the start is kept, the
+// rest is skipped in stretches, between which the caller can look at Esc.
 constexpr std::size_t kMaxLineKept = 4096;
+constexpr long kSkipStretch = 1L << 20;
 
 // Reads a file line by line; a line ends at CR LF, LF or CR.
 class LineReader {
 public:
+    enum class Read { Line, Busy, End };
+
     explicit LineReader(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {}
     ~LineReader()
     {
@@ -42,27 +45,55 @@ public:
     bool isOpen() const { return file_ != nullptr; }
     bool failed() const { return file_ && std::ferror(file_); }
 
-    bool next(std::string& line)
+    // The next line (its first kMaxLineKept bytes) into `line`; Busy when a
+    // long stretch of an overlong line went by and the line is not done yet
+    // (call again to go on with it).
+    Read next(std::string& line)
     {
-        line.clear();
-        int c = std::getc(file_);
-        if (c == EOF)
-            return false;
-        while (c != EOF && c != '\n' && c != '\r') {
-            if (line.size() < kMaxLineKept)
+        if (!busy_)
+            line.clear();
+        busy_ = false;
+        int c = get();
+        if (c == EOF && line.empty())
+            return Read::End;
+        for (long skipped = 0; c != EOF && c != '\n' && c != '\r'; c = get()) {
+            if (line.size() < kMaxLineKept) {
                 line += static_cast<char>(c);
-            c = std::getc(file_);
+            } else if (++skipped == kSkipStretch) {
+                busy_ = true;
+                return Read::Busy;
+            }
         }
-        if (c == '\r') {
-            c = std::getc(file_);
-            if (c != '\n' && c != EOF)
-                std::ungetc(c, file_);
-        }
-        return true;
+        if (c == '\r' && peek() == '\n')
+            get();
+        return Read::Line;
     }
 
 private:
+    int get()
+    {
+        if (pos_ == size_ && !fill())
+            return EOF;
+        return static_cast<unsigned char>(buffer_[pos_++]);
+    }
+    int peek()
+    {
+        if (pos_ == size_ && !fill())
+            return EOF;
+        return static_cast<unsigned char>(buffer_[pos_]);
+    }
+    bool fill()
+    {
+        size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+        pos_ = 0;
+        return size_ > 0;
+    }
+
     std::FILE* file_;
+    std::array<char, 65536> buffer_{};
+    std::size_t pos_ = 0;
+    std::size_t size_ = 0;
+    bool busy_ = false;
 };
 
 struct Extent {
@@ -117,11 +148,16 @@ std::optional<Extent> measure(RunContext& ctx, const std::string& path, bool& st
         return std::nullopt;
     Extent e;
     std::string line;
-    for (long lines = 1; reader.next(line); ++lines) {
-        if (lines % kEscapePollLines == 0 && ctx.escape.isDown()) {
+    long lines = 0;
+    for (LineReader::Read r; (r = reader.next(line)) != LineReader::Read::End;) {
+        const bool busy = r == LineReader::Read::Busy;
+        lines += busy ? 0 : 1;
+        if ((busy || lines % kEscapePollLines == 0) && ctx.escape.isDown()) {
             stopped = true;
             return std::nullopt;
         }
+        if (busy)
+            continue;
         const std::optional<PenCommand> pen = readPenCommand(line);
         if (!pen || !pen->penDown)
             continue;
@@ -210,10 +246,13 @@ PlaybackEnd drawPass(RunContext& ctx, const std::string& path, const Extent& e, 
         return failPlayback(ctx);
     Canvas& area = ctx.view.drawingArea();
     std::string line;
-    for (long lines = 1; reader.next(line); ++lines) {
-        const std::optional<PenCommand> pen = readPenCommand(line);
-        const bool polled = pen && pen->penDown;
-        if ((polled || lines % kEscapePollLines == 0) && ctx.escape.isDown())
+    long lines = 0;
+    for (LineReader::Read r; (r = reader.next(line)) != LineReader::Read::End;) {
+        const bool busy = r == LineReader::Read::Busy;
+        const std::optional<PenCommand> pen = busy ? std::nullopt : readPenCommand(line);
+        const bool penDown = pen && pen->penDown;
+        lines += busy ? 0 : 1;
+        if ((busy || penDown || lines % kEscapePollLines == 0) && ctx.escape.isDown())
             return stopOnEscape(ctx);
         if (!pen)
             continue;

@@ -171,7 +171,7 @@ TEST_F(Playback, ForeignLineEndsGarbageAndOverlongLines)
 {
     const std::string lfOnly = "PD0,0;\nPD100,0;\nPD100,100;\n";
     const std::string crOnly = "PD0,0;\rPD100,0;\rPD100,100;\r";
-    const std::string noise = "garbage\r\n,,,;;;\r\nPD\r\nPU;\r\n" + std::string(100000, 'P') + "\r\n" + lfOnly;
+    const std::string noise = "garbage\r\n,,,;;;\r\nPD\r\nPU;\r\n" + std::string(3u << 20, 'P') + "\r\n" + lfOnly;
     for (const std::string& f : {lfOnly, crOnly, noise}) {
         s.forgetDrawing();
         ASSERT_EQ(play(f), PlaybackEnd::Completed);
@@ -243,6 +243,13 @@ TEST_F(Playback, EscIsHeardInALongFileWithoutPenDownLines)
     EXPECT_EQ(play(bytes), PlaybackEnd::Stopped);
     EXPECT_EQ(s.escape.polls(), 1);
     EXPECT_TRUE(dots().empty());
+}
+
+TEST_F(Playback, EscIsHeardWithinOneOverlongLine)
+{
+    s.escape.reset(1);
+    EXPECT_EQ(play("PD" + std::string(3u << 20, '7') + ",1;\r\n"), PlaybackEnd::Stopped);
+    EXPECT_EQ(s.escape.polls(), 1);
 }
 
 TEST_F(Playback, LargeFilePlaysToTheEnd)
