@@ -25,25 +25,23 @@ bool PlotRecording::curve(const std::vector<PlotFileWriter::Point>& samples, boo
     return !active() || writer_.curve(samples, closed);
 }
 
-bool PlotRecording::writePointsAndLabels(long n)
+bool PlotRecording::writePointsAndLabels(const std::vector<DataPoint>& points)
 {
     SharedState& s = ctx_.state;
     s.labelBlockWidth = 0;
     if (!active())
         return true;
-    const std::size_t slots = std::min({s.pointX.size(), s.pointY.size(), s.pointZ.size()});
-    const long last = std::min(n, static_cast<long>(slots) - 1);
-    std::vector<std::string> labels(static_cast<std::size_t>(std::max(last, 0L)) + 1);
+    std::vector<std::string> labels;
     std::size_t longest = 0;
-    for (long i = 1; i <= last; ++i) {
-        labels[static_cast<std::size_t>(i)] = valueLabelText(s.pointZ[i], ctx_.panel.valueScale);
-        longest = std::max(longest, labels[static_cast<std::size_t>(i)].size());
+    for (const DataPoint& p : points) {
+        labels.push_back(valueLabelText(p.z, ctx_.panel.valueScale));
+        longest = std::max(longest, labels.back().size());
     }
     s.labelBlockWidth = kLabelBlockPerChar * static_cast<double>(longest);
-    for (long i = 1; i <= last; ++i) {
-        const double x = s.pointX[i] * s.plotScale;
-        const double y = s.pointY[i] * s.plotScale;
-        if (!writer_.pointAndLabel(x, y, labels[static_cast<std::size_t>(i)], glyphs_))
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const double x = points[i].x * s.plotScale;
+        const double y = points[i].y * s.plotScale;
+        if (!writer_.pointAndLabel(x, y, labels[i], glyphs_))
             return false;
     }
     return writer_.finish();

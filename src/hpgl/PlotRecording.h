@@ -42,11 +42,17 @@ public:
     bool penDown(double x, double y);
     bool curve(const std::vector<PlotFileWriter::Point>& samples, bool closed);
 
+    // A data point of the run in world units, its value with the run's offset.
+    struct DataPoint {
+        double x = 0;
+        double y = 0;
+        double z = 0;
+    };
     // After the point marks of a run that was not stopped: labelBlockWidth
-    // becomes 0, and while recording 126 x the longest value label of points
-    // 1..n; then every point's dot and label and the last line are written
-    // and the file is closed.
-    bool writePointsAndLabels(long n);
+    // becomes 0, and while recording 126 x the longest value label; then
+    // every point's dot and label (at world x plotScale) and the last line
+    // are written and the file is closed.
+    bool writePointsAndLabels(const std::vector<DataPoint>& points);
 
     // End of every run, also after Esc or a fault: closes the plot file as
     // far as it was written and unticks the HPGL box.

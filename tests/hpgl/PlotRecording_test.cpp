@@ -23,15 +23,6 @@ protected:
     {
         s.state.dataFileName = dir.file("hill.D3D");
         s.state.plotScale = 2;
-        s.state.resizePoints(3);
-        const double xs[] = {0, 10, 100, 50};
-        const double ys[] = {0, 20, 40, 300};
-        const double zs[] = {0, 12.5000034, -1.234, 100.0000071};
-        for (int i = 1; i <= 3; ++i) {
-            s.state.pointX[i] = xs[i];
-            s.state.pointY[i] = ys[i];
-            s.state.pointZ[i] = zs[i];
-        }
         s.panel.check15 = true;
         s.panel.valueScale = 100;
     }
@@ -40,6 +31,7 @@ protected:
 
     ScratchDir dir;
     test::HpglContext s;
+    std::vector<PlotRecording::DataPoint> points{{10, 20, 12.5000034}, {100, 40, -1.234}, {50, 300, 100.0000071}};
 };
 
 TEST_F(Recording, CompletedRunWritesHeaderCurvesPointsAndLastLine)
@@ -50,7 +42,7 @@ TEST_F(Recording, CompletedRunWritesHeaderCurvesPointsAndLastLine)
     ASSERT_TRUE(rec.beginCurve(5, 6));
     ASSERT_TRUE(rec.penDown(5, 6));
     ASSERT_TRUE(rec.penDown(7, 8));
-    ASSERT_TRUE(rec.writePointsAndLabels(3));
+    ASSERT_TRUE(rec.writePointsAndLabels(points));
     rec.end();
 
     const std::string text = plot();
@@ -73,10 +65,9 @@ TEST_F(Recording, LabelGlyphsAreTheTruncatedValue)
     const std::string chars = "-1.24";
     for (std::size_t k = 0; k < chars.size(); ++k)
         writeBytes(glyphDir.path() + "/" + glyphFileName(chars[k]), "SP0,0\n0," + std::to_string(k + 1) + "\n");
-    s.state.pointZ[1] = -1.234;
     PlotRecording rec(s.ctx, GlyphSet({glyphDir.path()}));
     ASSERT_TRUE(rec.start());
-    ASSERT_TRUE(rec.writePointsAndLabels(1));
+    ASSERT_TRUE(rec.writePointsAndLabels({{10, 20, -1.234}}));
     rec.end();
     EXPECT_EQ(plot(), kHeader + "SP0;\r\nPU20,40;\r\nPD20,40;\r\n" + "PU119,43.15;\r\nPU218,46.3;\r\nPU317,49.45;\r\n" +
                           "PU416,52.6;\r\nPU515,55.75;\r\n" + kLastLine);
@@ -91,7 +82,7 @@ TEST_F(Recording, BoxClearWritesNothingAndLeavesNoLabelBlock)
     ASSERT_TRUE(rec.start());
     EXPECT_FALSE(rec.active());
     ASSERT_TRUE(rec.beginCurve(1, 1));
-    ASSERT_TRUE(rec.writePointsAndLabels(3));
+    ASSERT_TRUE(rec.writePointsAndLabels(points));
     rec.end();
     EXPECT_FALSE(std::filesystem::exists(dir.file("hill.PLT")));
     EXPECT_DOUBLE_EQ(s.state.labelBlockWidth, 0);
@@ -116,7 +107,7 @@ TEST_F(Recording, MissingGlyphIsAFaultAndTheBoxEndsClear)
     ScratchDir empty;
     PlotRecording rec(s.ctx, GlyphSet({empty.path()}));
     ASSERT_TRUE(rec.start());
-    EXPECT_FALSE(rec.writePointsAndLabels(3));
+    EXPECT_FALSE(rec.writePointsAndLabels(points));
     rec.end();
     EXPECT_FALSE(s.panel.check15);
     EXPECT_EQ(plot(), kHeader + "SP0;\r\nPU20,40;\r\nPD20,40;\r\n");
@@ -144,11 +135,11 @@ TEST_F(Recording, UnwritablePlotFileIsAFault)
 
 TEST_F(Recording, AHugeValueNeedsNoExponentGlyph)
 {
-    s.state.pointZ[2] = 3.5e20;
+    points[1].z = 3.5e20;
     s.panel.valueScale = 1;
     PlotRecording rec(s.ctx, shipped());
     ASSERT_TRUE(rec.start());
-    EXPECT_TRUE(rec.writePointsAndLabels(3));
+    EXPECT_TRUE(rec.writePointsAndLabels(points));
     rec.end();
     EXPECT_DOUBLE_EQ(s.state.labelBlockWidth, 21 * 126);
 }
