@@ -16,13 +16,22 @@ bool PlotRecording::start()
 
 bool PlotRecording::active() const { return ctx_.panel.check15 && writer_.isOpen(); }
 
-bool PlotRecording::beginCurve(double x, double y) { return !active() || writer_.beginCurve(x, y); }
+bool PlotRecording::beginCurve(double x, double y)
+{
+    return !active() || writer_.beginCurve(scaled(x), scaled(y));
+}
 
-bool PlotRecording::penDown(double x, double y) { return !active() || writer_.penDown(x, y); }
+bool PlotRecording::penDown(double x, double y) { return !active() || writer_.penDown(scaled(x), scaled(y)); }
 
 bool PlotRecording::curve(const std::vector<PlotFileWriter::Point>& samples, bool closed)
 {
-    return !active() || writer_.curve(samples, closed);
+    if (!active())
+        return true;
+    std::vector<PlotFileWriter::Point> drawing;
+    drawing.reserve(samples.size());
+    for (const auto& [x, y] : samples)
+        drawing.emplace_back(scaled(x), scaled(y));
+    return writer_.curve(drawing, closed);
 }
 
 bool PlotRecording::writePointsAndLabels(const std::vector<DataPoint>& points)
@@ -39,9 +48,7 @@ bool PlotRecording::writePointsAndLabels(const std::vector<DataPoint>& points)
     }
     s.labelBlockWidth = kLabelBlockPerChar * static_cast<double>(longest);
     for (std::size_t i = 0; i < points.size(); ++i) {
-        const double x = points[i].x * s.plotScale;
-        const double y = points[i].y * s.plotScale;
-        if (!writer_.pointAndLabel(x, y, labels[i], glyphs_))
+        if (!writer_.pointAndLabel(scaled(points[i].x), scaled(points[i].y), labels[i], glyphs_))
             return false;
     }
     return writer_.finish();

@@ -16,7 +16,8 @@ inline const std::string& hpglBoxCaption(bool ticked) { return ticked ? kRecordi
 // The plot file side of one Draw run. The run makes one at its start and
 // calls it as it draws; every write happens only while the HPGL box
 // (panel.check15) is still ticked, so unticking it on Esc stops the
-// recording at once. Coordinates are drawing units (world x plotScale).
+// recording at once. Coordinates are world units; the plot file gets them
+// in drawing units (world x plotScale).
 //
 // Every call returns false on a fault (the file cannot be written, a glyph
 // file is missing, a coordinate is not finite); the run then shows its fault
@@ -50,8 +51,8 @@ public:
     };
     // After the point marks of a run that was not stopped: labelBlockWidth
     // becomes 0, and while recording 126 x the longest value label; then
-    // every point's dot and label (at world x plotScale) and the last line
-    // are written and the file is closed.
+    // every point's dot and label and the last line are written and the
+    // file is closed.
     bool writePointsAndLabels(const std::vector<DataPoint>& points);
 
     // End of every run, also after Esc or a fault: closes the plot file as
@@ -59,6 +60,8 @@ public:
     void end();
 
 private:
+    double scaled(double world) const { return world * ctx_.state.plotScale; }
+
     RunContext& ctx_;
     GlyphSet glyphs_;
     PlotFileWriter writer_;

@@ -42,11 +42,14 @@ TEST_F(Recording, CompletedRunWritesHeaderCurvesPointsAndLastLine)
     ASSERT_TRUE(rec.beginCurve(5, 6));
     ASSERT_TRUE(rec.penDown(5, 6));
     ASSERT_TRUE(rec.penDown(7, 8));
+    ASSERT_TRUE(rec.curve({{1, 1}, {2, 1}, {2, 2}}, true));
     ASSERT_TRUE(rec.writePointsAndLabels(points));
     rec.end();
 
     const std::string text = plot();
-    const std::string start = kHeader + "SP0;\r\nPU5,6;\r\nPD5,6;\r\nPD7,8;\r\nSP0;\r\nPU20,40;\r\n";
+    // World units at plotScale 2.
+    const std::string start = kHeader + "SP0;\r\nPU10,12;\r\nPD10,12;\r\nPD14,16;\r\n" +
+                              "SP0;\r\nPU2,2;\r\nPD2,2;\r\nPD4,2;\r\nPD4,4;\r\nPD2,2;\r\n" + "SP0;\r\nPU20,40;\r\n";
     EXPECT_EQ(text.substr(0, start.size()), start);
     EXPECT_EQ(text.substr(text.size() - kLastLine.size()), kLastLine);
     EXPECT_NE(text.find("SP0;\r\nPU200,80;\r\nPD200,80;\r\n"), std::string::npos);
@@ -98,7 +101,7 @@ TEST_F(Recording, UntickingTheBoxStopsWritingAtOnce)
     ASSERT_TRUE(rec.penDown(3, 4));
     ASSERT_TRUE(rec.beginCurve(5, 6));
     rec.end();
-    EXPECT_EQ(plot(), kHeader + "SP0;\r\nPU1,2;\r\n");
+    EXPECT_EQ(plot(), kHeader + "SP0;\r\nPU2,4;\r\n");
     EXPECT_DOUBLE_EQ(s.state.labelBlockWidth, 378);
 }
 
@@ -121,7 +124,7 @@ TEST_F(Recording, LeavingTheRunAnyWayEndsTheRecording)
         ASSERT_TRUE(rec.beginCurve(1, 2));
     }
     EXPECT_FALSE(s.panel.check15);
-    EXPECT_EQ(plot(), kHeader + "SP0;\r\nPU1,2;\r\n");
+    EXPECT_EQ(plot(), kHeader + "SP0;\r\nPU2,4;\r\n");
 }
 
 TEST_F(Recording, UnwritablePlotFileIsAFault)
