@@ -15,8 +15,6 @@ namespace {
 // Margins the fitted drawing leaves free across and down, in drawing units.
 constexpr double kSpareWidth = 1200;
 constexpr double kSpareHeight = 700;
-// Starting values of the extent search, so that the first point sets both ends.
-constexpr double kExtentStart = 99932765;
 // A long run of lines that are not pen-down commands still looks at Esc this
 // often, so that no file, however large, keeps the program deaf to it.
 constexpr long kEscapePollLines = 4096;
@@ -96,10 +94,22 @@ private:
     bool busy_ = false;
 };
 
+// The pen-down extent. The first point sets both ends, so that a drawing
+// whose coordinates all lie beyond any fixed starting value still gets its
+// own corner as the origin.
 struct Extent {
-    double minX = kExtentStart, maxX = -kExtentStart;
-    double minY = kExtentStart, maxY = -kExtentStart;
+    double minX = 0, maxX = 0;
+    double minY = 0, maxY = 0;
     long penDownLines = 0;
+
+    void widen(double x, double y)
+    {
+        const bool first = penDownLines++ == 0;
+        minX = first ? x : std::min(minX, x);
+        maxX = first ? x : std::max(maxX, x);
+        minY = first ? y : std::min(minY, y);
+        maxY = first ? y : std::max(maxY, y);
+    }
 };
 
 // Prepares the drawing area for playback (solid width-1 lines in the curve
@@ -161,11 +171,7 @@ std::optional<Extent> measure(RunContext& ctx, const std::string& path, bool& st
         const std::optional<PenCommand> pen = readPenCommand(line);
         if (!pen || !pen->penDown)
             continue;
-        ++e.penDownLines;
-        e.minX = std::min(e.minX, pen->x);
-        e.maxX = std::max(e.maxX, pen->x);
-        e.minY = std::min(e.minY, pen->y);
-        e.maxY = std::max(e.maxY, pen->y);
+        e.widen(pen->x, pen->y);
     }
     if (reader.failed())
         return std::nullopt;

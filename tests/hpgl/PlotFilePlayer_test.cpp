@@ -98,6 +98,16 @@ TEST_F(Playback, TallDrawingFillsTheHeightAndLabelBlockIsTakenOffTheRight)
     EXPECT_DOUBLE_EQ(lines()[1].x2, 1000 * 82.64);
 }
 
+TEST_F(Playback, CoordinatesBeyondAHundredMillionStillStartAtTheOrigin)
+{
+    ASSERT_EQ(play(crlfLines({"PD200000000,300000000;", "PD200001000,300000500;"})), PlaybackEnd::Completed);
+    const auto l = lines();
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_DOUBLE_EQ(l[1].x1, 0);
+    EXPECT_DOUBLE_EQ(l[1].y1, 0);
+    EXPECT_DOUBLE_EQ(l[1].x2, 8264);
+}
+
 TEST_F(Playback, ProgressCountsEveryLineAgainstPenDownLines)
 {
     ASSERT_EQ(play(crlfLines({"PD0,0;", "PD10,10;", "SP1;", "PD20,0;", "PD30,10;"})), PlaybackEnd::Completed);
