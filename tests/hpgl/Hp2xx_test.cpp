@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <numbers>
 #include <sstream>
 
 namespace tervane {
@@ -51,7 +52,7 @@ void writeSampleMap(const std::string& path)
     ASSERT_TRUE(w.open(path));
     std::vector<PlotFileWriter::Point> ring, river;
     for (int i = 0; i < 40; ++i) {
-        const double t = 2 * M_PI * i / 40;
+        const double t = 2 * std::numbers::pi * i / 40;
         ring.emplace_back(3000 + 1500 * std::cos(t), 2500 + 1000 * std::sin(t));
         river.emplace_back(200 + 150 * i, 400 + 30 * i);
     }
