@@ -1,11 +1,15 @@
 #include "hpgl/PlotFileWriter.h"
 
+#include "util/NumberText.h"
+
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <limits>
+#include <random>
 
 namespace tervane {
 namespace {
@@ -48,6 +52,29 @@ TEST(HpglNumber, NeverExponentForm)
     EXPECT_EQ(hpglNumber(1.5e-7), "0.00000015");
     EXPECT_EQ(hpglNumber(-3.25e-5), "-0.0000325");
     EXPECT_EQ(hpglNumber(0.0001), "0.0001");
+}
+
+TEST(HpglNumber, ReadsBackWithinFifteenDigitsInPlainForm)
+{
+    std::mt19937_64 gen(11);
+    std::uniform_real_distribution<double> mantissa(-10, 10);
+    std::uniform_int_distribution<int> exponent(-12, 20);
+    for (int i = 0; i < 2000; ++i) {
+        const double v = mantissa(gen) * std::pow(10.0, exponent(gen));
+        const std::string t = hpglNumber(v);
+        EXPECT_NEAR(leadingNumber(t), v, std::fabs(v) * 1e-14) << t;
+        EXPECT_EQ(t.find_first_not_of("-0123456789."), std::string::npos) << t;
+        const std::size_t point = t.find('.');
+        if (point != std::string::npos) {
+            EXPECT_NE(t.back(), '0') << t;
+            EXPECT_TRUE(point > 0 && std::isdigit(static_cast<unsigned char>(t[point - 1]))) << t;
+        }
+        std::size_t digits = 0;
+        for (std::size_t k = t.find_first_not_of("-0."); k < t.size(); ++k)
+            digits += t[k] != '.' ? 1 : 0;
+        const std::size_t trailingZeros = point == std::string::npos ? t.size() - 1 - t.find_last_not_of('0') : 0;
+        EXPECT_LE(digits - trailingZeros, 15u) << t;
+    }
 }
 
 TEST(PlotFileName, CutAtTheFirstDotOfThePath)
