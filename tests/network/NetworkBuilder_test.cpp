@@ -88,7 +88,7 @@ TEST_F(NetworkBuilderTest, DrawsTrianglesThenMarksInOrder)
         return std::pair{state.pointX[static_cast<std::size_t>(p)] * s,
                          state.pointY[static_cast<std::size_t>(p)] * s};
     };
-    const auto& ops = view.drawing.ops;
+    const auto& ops = view.picture1.ops;
     auto first = std::find_if(ops.begin(), ops.end(), [](const auto& op) { return op.kind == Kind::Line; });
     ASSERT_NE(first, ops.end());
     const int v[3] = {state.triVertexA[1], state.triVertexB[1], state.triVertexC[1]};
@@ -108,7 +108,7 @@ TEST_F(NetworkBuilderTest, DrawsTrianglesThenMarksInOrder)
         EXPECT_EQ(op.colour, panel.dian);
         EXPECT_DOUBLE_EQ(op.x1, at(v[c]).first);
     }
-    EXPECT_EQ(static_cast<int>(view.drawing.count(Kind::Line)), 3 * state.triangleCount);
+    EXPECT_EQ(static_cast<int>(view.picture1.count(Kind::Line)), 3 * state.triangleCount);
 
     // The marks of point 1 follow the last triangle's corner circles.
     const std::size_t lastLine = static_cast<std::size_t>(
@@ -125,7 +125,7 @@ TEST_F(NetworkBuilderTest, DrawsTrianglesThenMarksInOrder)
     EXPECT_EQ(ops[marks + 2].text, " 12.345 ");
     EXPECT_EQ(ops[marks + 2].colour, panel.zhuji);
     EXPECT_EQ(ops[marks + 3].text.rfind("注", 0), 0u);
-    EXPECT_TRUE(allFinite(view.drawing));
+    EXPECT_TRUE(allFinite(view.picture1));
 }
 
 TEST_F(NetworkBuilderTest, EscDuringTriangulationWritesNoWorkingFiles)
@@ -139,9 +139,9 @@ TEST_F(NetworkBuilderTest, EscDuringTriangulationWritesNoWorkingFiles)
     EXPECT_FALSE(panel.check15);
     EXPECT_EQ(escape.polls(), 3);
     // Two triangles were drawn before the third one's Esc test.
-    EXPECT_EQ(view.drawing.count(Kind::Line), 6u);
-    EXPECT_EQ(view.drawing.count(Kind::Text), 0u);
-    for (const RecordingCanvas* c : {&view.strip, &view.levels, &view.levelValue}) {
+    EXPECT_EQ(view.picture1.count(Kind::Line), 6u);
+    EXPECT_EQ(view.picture1.count(Kind::Text), 0u);
+    for (const RecordingCanvas* c : {&view.picture2, &view.picture4, &view.picture5}) {
         ASSERT_FALSE(c->ops.empty());
         EXPECT_EQ(c->ops.back().kind, Kind::Clear);
     }
@@ -154,8 +154,8 @@ TEST_F(NetworkBuilderTest, DegenerateExtentsStopWithAMessage)
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{text::kFlatExtents});
     EXPECT_EQ(state.fileOpen, 0);
     EXPECT_FALSE(anyWorkingFile());
-    EXPECT_TRUE(allFinite(view.drawing));
-    EXPECT_EQ(view.drawing.count(Kind::Line), 0u);
+    EXPECT_TRUE(allFinite(view.picture1));
+    EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
 }
 
 TEST_F(NetworkBuilderTest, CollinearPointsAreRefusedByTheRawNetwork)
@@ -177,11 +177,11 @@ TEST_F(NetworkBuilderTest, FiveOrFewerPointsAreDrawnButNotExported)
 
     // Two points make no network at all; the user is sent to add data.
     prompter.questions.clear();
-    view.drawing.forget();
+    view.picture1.forget();
     writeSurvey({{0, 0, 1}, {10, 5, 2}});
     EXPECT_FALSE(buildNetwork(ctx));
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{text::kTooFewPoints});
-    EXPECT_EQ(view.drawing.count(Kind::Line), 0u);
+    EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
     EXPECT_EQ(state.triangleCount, 0);
 }
 
@@ -190,7 +190,7 @@ TEST_F(NetworkBuilderTest, NoFileOpenDrawsNoNetwork)
     state.fileOpen = 0;
     EXPECT_FALSE(buildNetwork(ctx));
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"文件没打开！"});
-    EXPECT_EQ(view.drawing.count(Kind::Line), 0u);
+    EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
     EXPECT_FALSE(anyWorkingFile());
 }
 
@@ -214,7 +214,7 @@ TEST_F(NetworkBuilderTest, OptimizedNetworkTriangulatesTheGrid)
     EXPECT_EQ(grid->values[60], static_cast<float>(state.pointZ[61]));
     EXPECT_EQ(readNdx()->recordCount, 121.0f);
     // Grid nodes carry no notes, so only values are printed.
-    for (const auto& t : view.drawing.texts())
+    for (const auto& t : view.picture1.texts())
         EXPECT_EQ(t.back(), ' ');
 }
 
@@ -226,7 +226,7 @@ TEST_F(NetworkBuilderTest, ThreeDimensionalNetworkWritesTheFixedGrid)
     EXPECT_EQ(view.statusText, text::k3dNetwork);
     EXPECT_EQ(state.recordCount, 441);
     EXPECT_EQ(state.triangleCount, 0);
-    EXPECT_EQ(view.drawing.count(Kind::Line), 0u);
+    EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
     const std::string bytes = test::readBytes(dir.file("D3d.dzx"));
     ASSERT_EQ(bytes.size(), 442u * 32);
     float head[3];
@@ -238,7 +238,7 @@ TEST_F(NetworkBuilderTest, ThreeDimensionalNetworkWritesTheFixedGrid)
     ASSERT_TRUE(ndx);
     EXPECT_EQ(ndx->recordCount, 441.0f);
     EXPECT_EQ(ndx->triangleRows, 0.0f);
-    EXPECT_EQ(static_cast<int>(view.drawing.count(Kind::Circle)), 2 * 441 + 441);
+    EXPECT_EQ(static_cast<int>(view.picture1.count(Kind::Circle)), 2 * 441 + 441);
 }
 
 TEST_F(NetworkBuilderTest, SmallUnitsKeepTheirShape)
@@ -254,7 +254,7 @@ TEST_F(NetworkBuilderTest, SmallUnitsKeepTheirShape)
         EXPECT_NEAR(state.pointY[i], pts[i - 1][1] - state.yMin, 1e-9);
     }
     EXPECT_GE(state.triangleCount, 12 - 2);
-    EXPECT_TRUE(allFinite(view.drawing));
+    EXPECT_TRUE(allFinite(view.picture1));
 }
 
 TEST_F(NetworkBuilderTest, HugeUnitsBuildAFiniteNetwork)
@@ -262,7 +262,7 @@ TEST_F(NetworkBuilderTest, HugeUnitsBuildAFiniteNetwork)
     writeScattered(30, 1e9, 6e8);
     ASSERT_TRUE(buildNetwork(ctx));
     EXPECT_GE(state.triangleCount, 30 - 2);
-    EXPECT_TRUE(allFinite(view.drawing));
+    EXPECT_TRUE(allFinite(view.picture1));
     const auto xyz = readXyz(30);
     ASSERT_TRUE(xyz);
     for (const auto& r : *xyz)

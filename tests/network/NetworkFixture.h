@@ -1,6 +1,7 @@
 #pragma once
 #include "app/RunContext.h"
 #include "data/SurveyFile.h"
+#include "support/FakeMainView.h"
 #include "support/ScratchDir.h"
 #include "util/RecordingCanvas.h"
 #include "util/ScriptedEscapeKey.h"
@@ -15,47 +16,17 @@
 
 namespace tervane::test {
 
-// The main window's surfaces as recording canvases.
-class RecordingView final : public MainView {
-public:
-    RecordingCanvas drawing{9464, 7410};
-    RecordingCanvas strip{9464, 285};
-    RecordingCanvas levels{9464, 285};
-    RecordingCanvas levelValue{1200, 285};
-    std::string captionText, statusText;
-    Colour statusBack = 0, statusFore = 0;
-    int editorOpened = 0;
-
-    Canvas& drawingArea() override { return drawing; }
-    Canvas& progressStrip() override { return strip; }
-    Canvas& levelStrip() override { return levels; }
-    Canvas& levelDisplay() override { return levelValue; }
-    void setCaption(const std::string& text) override { captionText = text; }
-    std::string caption() const override { return captionText; }
-    void setStatus(const std::string& text, Colour back, Colour fore) override
-    {
-        statusText = text;
-        statusBack = back;
-        statusFore = fore;
-    }
-    std::string status() const override { return statusText; }
-    void openRecordEditor() override { ++editorOpened; }
-};
-
 // A network run in a scratch folder that is the current directory, so the
 // working files land there and nowhere else.
 class NetworkFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir.path());
         state.fileOpen = 1;
         state.networkKind = 1;
         state.dataFileName = dir.file("survey.D3D");
         random.setFixedSeed(20261207);
     }
-    void TearDown() override { std::filesystem::current_path(previous_); }
 
     // Writes the data file from (x, y, z) triples given as numbers.
     void writeSurvey(const std::vector<std::array<double, 3>>& points, const std::string& note = {})
@@ -96,16 +67,14 @@ protected:
     }
 
     ScratchDir dir;
+    CurrentDir inDir{dir.path()};
     SharedState state;
     PanelSettings panel;
-    RecordingView view;
+    FakeMainView view;
     ScriptedPrompter prompter;
     ScriptedEscapeKey escape;
     Random random;
     RunContext ctx{state, panel, view, prompter, escape, random};
-
-private:
-    std::filesystem::path previous_;
 };
 
 } // namespace tervane::test

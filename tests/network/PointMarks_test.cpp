@@ -50,9 +50,9 @@ protected:
         state.recordCount = 6;
         state.networkKind = kind;
         panel.pointLabelMode = mode;
-        view.drawing.forget();
+        view.picture1.forget();
         markAndLabelPoints(ctx);
-        return view.drawing.texts();
+        return view.picture1.texts();
     }
 };
 

@@ -59,7 +59,7 @@ TEST_F(WorkingFileExportTest, WritesTheFourFilesFromTheState)
     EXPECT_EQ((*readOxy(2))[1].z, 102.5f);
     EXPECT_EQ((*readXyz(6))[5].y, 4.0f);
     // Each point is marked as its record is taken.
-    const auto circles = view.drawing.opsOf(Kind::Circle);
+    const auto circles = view.picture1.opsOf(Kind::Circle);
     ASSERT_EQ(circles.size(), 6u);
     EXPECT_DOUBLE_EQ(circles[2].x1, 1.5 * 3 * 2);
     EXPECT_DOUBLE_EQ(circles[2].y1, 7.0 * 2);
@@ -85,7 +85,7 @@ TEST_F(WorkingFileExportTest, RefusalsTouchNoWorkingFile)
     EXPECT_EQ(state.newFileMode, 0);
     EXPECT_EQ(test::readBytes(dir.file("dzx.NDX")), "old");
     EXPECT_FALSE(exists("dzx.XYZ"));
-    EXPECT_EQ(view.drawing.count(Kind::Circle), 0u);
+    EXPECT_EQ(view.picture1.count(Kind::Circle), 0u);
 }
 
 TEST_F(WorkingFileExportTest, UnwritableFolderIsReported)
