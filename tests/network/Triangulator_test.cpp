@@ -259,10 +259,13 @@ TEST(TriangulatorTest, DegenerateSetsEndConsistently)
     Points duplicates = randomPoints(3, 12);
     for (int i = 1; i <= 6; ++i)
         duplicates.add(duplicates.x[static_cast<std::size_t>(i)], duplicates.y[static_cast<std::size_t>(i)]);
+    Points circle;  // every point on one circle: each chord is seen alike from all
+    for (int i = 0; i < 16; ++i)
+        circle.add(std::cos(i * M_PI / 8), std::sin(i * M_PI / 8));
     Points threeOnALine;
     for (auto [x, y] : {std::pair{0.0, 0.0}, {1.0, 1.0}, {2.0, 2.0}, {0.0, 2.0}, {2.0, 0.3}, {3.0, 1.0}})
         threeOnALine.add(x, y);
-    for (const Points* p : {&grid, &duplicates, &threeOnALine}) {
+    for (const Points* p : {&grid, &duplicates, &circle, &threeOnALine}) {
         const auto r = run(*p);
         ASSERT_TRUE(r.end == TriangulationEnd::Complete || r.end == TriangulationEnd::CapReached);
         EXPECT_GT(r.tables.count, 0);
