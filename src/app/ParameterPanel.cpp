@@ -544,9 +544,9 @@ void ParameterPanel::paintCheckBox(QCheckBox* box)
 {
     const bool on = box->isChecked();
     QPalette palette = box->palette();
-    palette.setColor(QPalette::All, QPalette::Window, toQColor(on ? kCheckedBack : kUncheckedBack));
+    palette.setColor(QPalette::All, box->backgroundRole(), toQColor(on ? kCheckedBack : kUncheckedBack));
+    palette.setColor(QPalette::All, box->foregroundRole(), toQColor(on ? kCheckedText : kUncheckedText));
     palette.setColor(QPalette::All, QPalette::WindowText, toQColor(on ? kCheckedText : kUncheckedText));
-    palette.setColor(QPalette::All, QPalette::ButtonText, toQColor(on ? kCheckedText : kUncheckedText));
     box->setPalette(palette);
 }
 

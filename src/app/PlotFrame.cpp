@@ -88,7 +88,7 @@ void drawLeftRuler(Canvas& canvas, double unit)
 int lineStyleOf(const std::string& lineTypeText)
 {
     const double value = std::nearbyint(leadingNumber(lineTypeText));
-    if (!(value >= kSolid && value <= kInsideSolid))
+    if (!(value >= 0 && value <= 6))
         return kSolid;
     return static_cast<int>(value);
 }
