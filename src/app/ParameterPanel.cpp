@@ -30,8 +30,8 @@ constexpr Colour kGrey = rgb(192, 192, 192);
 
 constexpr int kPanelWidth = 145;
 constexpr int kFontPixels = 12;
-constexpr int kRowHeight = 19;
-constexpr int kBlockSize = 14;
+constexpr int kRowHeight = 21;
+constexpr int kBlockSize = 16;
 
 // Units of the transition sample: one line per ramp step, 25 units high.
 constexpr int kSampleUnitsWide = kLastRampStep - kFirstRampStep + 1;
@@ -153,7 +153,7 @@ ParameterPanel::ParameterPanel(Prompter& prompter, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(4);
+    layout->setSpacing(8);
     layout->addWidget(createContourGroup());
     layout->addWidget(createValuesGroup());
     layout->addWidget(createDecimalsGroup());
@@ -201,7 +201,7 @@ QScrollBar* ParameterPanel::createScrollBar(const char* name, int minimum, int m
     bar->setObjectName(QString::fromLatin1(name));
     bar->setRange(minimum, maximum);
     bar->setValue(value);
-    bar->setFixedHeight(14);
+    bar->setFixedHeight(15);
     return bar;
 }
 
@@ -211,7 +211,7 @@ QWidget* ParameterPanel::createContourGroup()
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(3, 2, 3, 3);
     grid->setHorizontalSpacing(3);
-    grid->setVerticalSpacing(2);
+    grid->setVerticalSpacing(4);
 
     auto* label1 = new QLabel(QStringLiteral("间隔"), group);
     label1->setObjectName(QStringLiteral("Label1"));
@@ -265,7 +265,8 @@ QWidget* ParameterPanel::createValuesGroup()
     group->setToolTip(QStringLiteral("控制显示数量"));
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(3, 2, 3, 3);
-    grid->setSpacing(2);
+    grid->setHorizontalSpacing(2);
+    grid->setVerticalSpacing(4);
     const std::array<const char*, 4> names{"Check1", "Check2", "Check3", "Check4"};
     const std::array<QString, 4> captions{QStringLiteral("全部"), QStringLiteral("1/2"),
                                           QStringLiteral("1/3"), QStringLiteral("注释")};
@@ -284,7 +285,8 @@ QWidget* ParameterPanel::createDecimalsGroup()
     group->setToolTip(QStringLiteral("显示值的小数位选择"));
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(3, 2, 3, 3);
-    grid->setSpacing(2);
+    grid->setHorizontalSpacing(2);
+    grid->setVerticalSpacing(4);
     const std::array<const char*, 4> names{"Check9", "Check10", "Check11", "Check12"};
     const std::array<QString, 4> captions{QStringLiteral("3 位"), QStringLiteral("2 位"),
                                           QStringLiteral("1 位"), QStringLiteral("整数")};
@@ -302,7 +304,7 @@ QWidget* ParameterPanel::createPaletteGroup()
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(3, 2, 3, 3);
     grid->setHorizontalSpacing(3);
-    grid->setVerticalSpacing(3);
+    grid->setVerticalSpacing(5);
     for (int i = 0; i < 8; ++i) {
         const BlockSpec& spec = kBlocks[i];
         auto* block = new QLabel(group);
