@@ -239,6 +239,7 @@ QWidget* ParameterPanel::createContourGroup()
     label12_->setAlignment(Qt::AlignCenter);
     label12_->setFrameShape(QFrame::Panel);
     label12_->setFrameShadow(QFrame::Sunken);
+    label12_->installEventFilter(this);
     hScroll1_ = createScrollBar("HScroll1", 2, 9, 4);
 
     grid->addWidget(label1, 0, 0);
@@ -428,7 +429,8 @@ void ParameterPanel::apply(const PanelSettings& settings)
         valueScale_ = settings.valueScale;
         errorControl_ = settings.errorControl;
         observeFlag_ = settings.observeFlag;
-        smoothValue_ = settings.smoothValue;
+        // The scroll bar keeps its value within 2..9.
+        smoothValue_ = hScroll1_->value();
     }
     refreshAll();
 }
@@ -441,6 +443,10 @@ bool ParameterPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease
         && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == label12_) {
+            showSmoothness();
+            return false;
+        }
         for (int i = 0; i < 8; ++i) {
             if (watched == blocks_[i] && blocks_[i]->isEnabled()) {
                 chooseBlockColour(i);

@@ -290,6 +290,12 @@ TEST_F(ParameterPanelTest, SmoothnessLabelShowsTheScrollValueLessTwo)
     bar->setValue(bar->minimum());
     EXPECT_EQ(find<QLabel>("Label12")->text(), "0");
     EXPECT_EQ(panel->snapshot().smoothValue, 2);
+
+    PanelSettings s = panel->snapshot();
+    s.smoothValue = 12;
+    panel->apply(s);
+    EXPECT_EQ(find<QLabel>("Label12")->text(), "7");
+    EXPECT_EQ(panel->snapshot().smoothValue, 9) << "the bar's range holds";
 }
 
 TEST_F(ParameterPanelTest, ObserveAndHpglBoxes)
