@@ -195,6 +195,15 @@ QComboBox* ParameterPanel::createComboBox(const char* name, const QStringList& i
     return combo;
 }
 
+QLabel* ParameterPanel::createLabel(const char* name, const QString& caption, const QString& tip,
+                                    QWidget* parent)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setToolTip(tip);
+    return label;
+}
+
 QScrollBar* ParameterPanel::createScrollBar(const char* name, int minimum, int maximum, int value)
 {
     auto* bar = new QScrollBar(Qt::Horizontal, this);
@@ -208,51 +217,39 @@ QScrollBar* ParameterPanel::createScrollBar(const char* name, int minimum, int m
 QWidget* ParameterPanel::createContourGroup()
 {
     auto* group = new QGroupBox(QStringLiteral("等值线"), this);
-    auto* grid = new QGridLayout(group);
-    grid->setContentsMargins(3, 2, 3, 3);
-    grid->setHorizontalSpacing(3);
-    grid->setVerticalSpacing(4);
-
-    auto* label1 = new QLabel(QStringLiteral("间隔"), group);
-    label1->setObjectName(QStringLiteral("Label1"));
-    label1->setToolTip(QStringLiteral("两相邻等值线的值差"));
     combo1_ = createComboBox("Combo1", intervalItems(), QStringLiteral("两相邻等值线的值差（> 0）"));
     check16_ = createCheckBox("Check16", QStringLiteral(" 误差"),
         QStringLiteral("曲线是否在选定的误差内通过（选定误差值的数值单位与等值线间隔同）"));
     combo2_ = createComboBox("Combo2", errorItems(), QStringLiteral("输入或选择允许曲线拟合[误差]的值"));
-    auto* label15 = new QLabel(QStringLiteral("线宽"), group);
-    label15->setObjectName(QStringLiteral("Label15"));
     combo3_ = createComboBox("Combo3", numberTexts(1, 99),
         QStringLiteral("线条宽度>4时用过渡颜色描绘平面渲染图"));
-    auto* label14 = new QLabel(QStringLiteral("线型"), group);
-    label14->setObjectName(QStringLiteral("Label14"));
     combo4_ = createComboBox("Combo4", numberTexts(0, 6),
         QStringLiteral("图形线条类型（取值范围 0-6 ，为 5 时不画线）"));
     check13_ = createCheckBox("Check13", QStringLiteral("无网"), QStringLiteral("绘图时不含网络线"));
     check14_ = createCheckBox("Check14", QStringLiteral("观察"), QStringLiteral("显示曲线与折线拟合状态"));
-    auto* label11 = new QLabel(QStringLiteral("曲线圆滑程度"), group);
-    label11->setObjectName(QStringLiteral("Label11"));
-    label11->setToolTip(QStringLiteral("曲线圆滑，请参见[教学]实例。"));
-    label12_ = new QLabel(group);
-    label12_->setObjectName(QStringLiteral("Label12"));
-    label12_->setToolTip(QStringLiteral("圆滑度"));
+    label12_ = createLabel("Label12", QString(), QStringLiteral("圆滑度"), group);
     label12_->setAlignment(Qt::AlignCenter);
     label12_->setFrameShape(QFrame::Panel);
     label12_->setFrameShadow(QFrame::Sunken);
     label12_->installEventFilter(this);
     hScroll1_ = createScrollBar("HScroll1", 2, 9, 4);
 
-    grid->addWidget(label1, 0, 0);
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(3, 2, 3, 3);
+    grid->setHorizontalSpacing(3);
+    grid->setVerticalSpacing(4);
+    grid->addWidget(createLabel("Label1", QStringLiteral("间隔"), QStringLiteral("两相邻等值线的值差"), group), 0, 0);
     grid->addWidget(combo1_, 0, 1, 1, 2);
     grid->addWidget(check16_, 1, 0);
     grid->addWidget(combo2_, 1, 1, 1, 2);
-    grid->addWidget(label15, 2, 0);
+    grid->addWidget(createLabel("Label15", QStringLiteral("线宽"), QString(), group), 2, 0);
     grid->addWidget(combo3_, 2, 1, 1, 2);
-    grid->addWidget(label14, 3, 0);
+    grid->addWidget(createLabel("Label14", QStringLiteral("线型"), QString(), group), 3, 0);
     grid->addWidget(combo4_, 3, 1, 1, 2);
     grid->addWidget(check13_, 4, 0, 1, 2);
     grid->addWidget(check14_, 4, 2);
-    grid->addWidget(label11, 5, 0, 1, 2);
+    grid->addWidget(createLabel("Label11", QStringLiteral("曲线圆滑程度"),
+                                QStringLiteral("曲线圆滑，请参见[教学]实例。"), group), 5, 0, 1, 2);
     grid->addWidget(label12_, 5, 2);
     grid->addWidget(hScroll1_, 6, 0, 1, 3);
     grid->setColumnStretch(1, 1);

@@ -49,6 +49,7 @@ private:
     QWidget* createPaletteGroup();
     QCheckBox* createCheckBox(const char* name, const QString& caption, const QString& tip);
     QComboBox* createComboBox(const char* name, const QStringList& items, const QString& tip);
+    QLabel* createLabel(const char* name, const QString& caption, const QString& tip, QWidget* parent);
     QScrollBar* createScrollBar(const char* name, int minimum, int maximum, int value);
     void connectControls();
 
