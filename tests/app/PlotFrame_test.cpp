@@ -1,5 +1,6 @@
 #include "app/PlotFrame.h"
 
+#include "support/FakeMainView.h"
 #include "util/RecordingCanvas.h"
 #include "util/ScriptedPrompter.h"
 
@@ -12,28 +13,6 @@ namespace tervane {
 namespace {
 
 using Kind = RecordingCanvas::Kind;
-
-class RecordingView final : public MainView {
-public:
-    RecordingCanvas drawing{kDrawingWidth + 60, kDrawingHeight + 60};
-    RecordingCanvas progress{9464, 200};
-    RecordingCanvas levels{9464, 200};
-    RecordingCanvas levelValue{1000, 200};
-
-    Canvas& drawingArea() override { return drawing; }
-    Canvas& progressStrip() override { return progress; }
-    Canvas& levelStrip() override { return levels; }
-    Canvas& levelDisplay() override { return levelValue; }
-    void setCaption(const std::string& text) override { caption_ = text; }
-    std::string caption() const override { return caption_; }
-    void setStatus(const std::string& text, Colour, Colour) override { status_ = text; }
-    std::string status() const override { return status_; }
-    void openRecordEditor() override {}
-
-private:
-    std::string caption_;
-    std::string status_;
-};
 
 class PlotFrameTest : public ::testing::Test {
 protected:
@@ -49,7 +28,7 @@ protected:
     std::vector<RecordingCanvas::Op> textsAt(bool bottom) const
     {
         std::vector<RecordingCanvas::Op> found;
-        for (const auto& op : view.drawing.opsOf(Kind::Text))
+        for (const auto& op : view.picture1.opsOf(Kind::Text))
             if (bottom ? op.y1 == -230 : op.x1 == -490)
                 found.push_back(op);
         return found;
@@ -57,7 +36,7 @@ protected:
 
     SharedState state;
     PanelSettings panel;
-    RecordingView view;
+    test::FakeMainView view;
     ScriptedPrompter prompter;
     NoEscapeKey escape;
     Random random{1};
@@ -105,10 +84,10 @@ TEST_F(PlotFrameTest, ClearsBothStripsInTheBackgroundColourBeforeDrawing)
     panel.chadian = rgb(200, 100, 50);
     drawPlotFrame(ctx);
 
-    const auto& ops = view.drawing.ops;
+    const auto& ops = view.picture1.ops;
     ASSERT_GE(ops.size(), 2u);
-    const double w = view.drawing.width();
-    const double h = view.drawing.height();
+    const double w = view.picture1.width();
+    const double h = view.picture1.height();
     EXPECT_EQ(ops[0].kind, Kind::FilledBox);
     EXPECT_EQ(ops[0].colour, panel.beijing);
     EXPECT_EQ(std::vector<double>({ops[0].x1, ops[0].y1, ops[0].x2, ops[0].y2}),
@@ -123,7 +102,7 @@ TEST_F(PlotFrameTest, ClearsBothStripsInTheBackgroundColourBeforeDrawing)
             EXPECT_EQ(ops[i].colour, panel.chadian);
         }
     }
-    EXPECT_EQ(view.drawing.foreColour(), panel.chadian);
+    EXPECT_EQ(view.picture1.foreColour(), panel.chadian);
 }
 
 TEST_F(PlotFrameTest, LabelsOneRulerUnitPerTenthOfTheLargerRange)
@@ -154,7 +133,7 @@ TEST_F(PlotFrameTest, DrawsMajorTicksAndNineMinorTicksPerUnitOnEachRuler)
     const double unit = 6 * state.plotScale;
 
     int bottomMajor = 0, bottomMinor = 0, leftMajor = 0, leftMinor = 0;
-    for (const auto& op : view.drawing.opsOf(Kind::Line)) {
+    for (const auto& op : view.picture1.opsOf(Kind::Line)) {
         if (op.y1 == -200 && op.y2 == -400 && op.x1 == op.x2)
             ++bottomMajor;
         if (op.y1 == -200 && op.y2 == -250 && op.x1 == op.x2) {
@@ -174,7 +153,7 @@ TEST_F(PlotFrameTest, DrawsMajorTicksAndNineMinorTicksPerUnitOnEachRuler)
 
     // The baseline runs unbroken from the origin to label 16.
     double reach = 0;
-    for (const auto& op : view.drawing.opsOf(Kind::Line))
+    for (const auto& op : view.picture1.opsOf(Kind::Line))
         if (op.y1 == -200 && op.y2 == -200) {
             EXPECT_NEAR(op.x1, reach, 1e-9);
             reach = op.x2;
@@ -189,10 +168,10 @@ TEST_F(PlotFrameTest, LeavesTheLineStyleOfTheLineTypeBox)
         {"3", kDashDot}, {" 4abc", kDashDotDot}, {"2.5", kDot}, {"5.5", kInsideSolid},
         {"7", kSolid}, {"-1", kSolid}, {"", kSolid}};
     for (const auto& [text, style] : cases) {
-        view.drawing.setDrawStyle(kDash);
+        view.picture1.setDrawStyle(kDash);
         panel.lineTypeText = text;
         drawPlotFrame(ctx);
-        EXPECT_EQ(view.drawing.drawStyle(), style) << '"' << text << '"';
+        EXPECT_EQ(view.picture1.drawStyle(), style) << '"' << text << '"';
     }
 }
 
@@ -200,12 +179,12 @@ TEST_F(PlotFrameTest, DegenerateScaleOrRangeDrawsOnlyFiniteCoordinates)
 {
     for (double scale : {0.0, std::numeric_limits<double>::quiet_NaN(),
                          std::numeric_limits<double>::infinity()}) {
-        view.drawing.forget();
+        view.picture1.forget();
         state.xMin = state.xMax = 7;
         state.yMin = state.yMax = 7;
         state.plotScale = scale;
         drawPlotFrame(ctx);
-        for (const auto& op : view.drawing.ops) {
+        for (const auto& op : view.picture1.ops) {
             EXPECT_TRUE(std::isfinite(op.x1) && std::isfinite(op.y1));
             EXPECT_TRUE(std::isfinite(op.x2) && std::isfinite(op.y2));
             if (op.kind == Kind::Line) {
