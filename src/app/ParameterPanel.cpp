@@ -28,7 +28,6 @@ constexpr Colour kWhite = rgb(255, 255, 255);
 constexpr Colour kRed = rgb(255, 0, 0);
 constexpr Colour kGrey = rgb(192, 192, 192);
 
-constexpr int kPanelWidth = 145;
 constexpr int kFontPixels = 12;
 constexpr int kRowHeight = 21;
 constexpr int kBlockSize = 16;
@@ -149,7 +148,6 @@ ParameterPanel::ParameterPanel(Prompter& prompter, QWidget* parent)
     QFont small(QStringLiteral("WenQuanYi Micro Hei"));
     small.setPixelSize(kFontPixels);
     setFont(small);
-    setFixedWidth(kPanelWidth);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
