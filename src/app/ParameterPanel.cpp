@@ -54,7 +54,7 @@ void setComboBack(QComboBox* combo, Colour c)
         setRoleColour(combo->lineEdit(), QPalette::Base, c);
 }
 
-// Texts from first to last, each step added to the last.
+// Whole numbers from first to last in steps of step, as list texts.
 QStringList numberTexts(int first, int last, int step = 1)
 {
     QStringList list;
