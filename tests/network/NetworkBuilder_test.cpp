@@ -89,7 +89,11 @@ TEST_F(NetworkBuilderTest, DrawsTrianglesThenMarksInOrder)
                          state.pointY[static_cast<std::size_t>(p)] * s};
     };
     const auto& ops = view.picture1.ops;
-    auto first = std::find_if(ops.begin(), ops.end(), [](const auto& op) { return op.kind == Kind::Line; });
+    // Network lines are the lines in the network colour (the ruler has its own).
+    auto isNet = [this](const RecordingCanvas::Op& op) {
+        return op.kind == Kind::Line && op.colour == panel.wangxian;
+    };
+    auto first = std::find_if(ops.begin(), ops.end(), isNet);
     ASSERT_NE(first, ops.end());
     const int v[3] = {state.triVertexA[1], state.triVertexB[1], state.triVertexC[1]};
     for (int e = 0; e < 3; ++e) {
@@ -108,12 +112,11 @@ TEST_F(NetworkBuilderTest, DrawsTrianglesThenMarksInOrder)
         EXPECT_EQ(op.colour, panel.dian);
         EXPECT_DOUBLE_EQ(op.x1, at(v[c]).first);
     }
-    EXPECT_EQ(static_cast<int>(view.picture1.count(Kind::Line)), 3 * state.triangleCount);
+    EXPECT_EQ(std::count_if(ops.begin(), ops.end(), isNet), 3 * state.triangleCount);
 
     // The marks of point 1 follow the last triangle's corner circles.
     const std::size_t lastLine = static_cast<std::size_t>(
-        std::find_if(ops.rbegin(), ops.rend(), [](const auto& op) { return op.kind == Kind::Line; })
-        - ops.rbegin());
+        std::find_if(ops.rbegin(), ops.rend(), isNet) - ops.rbegin());
     const std::size_t marks = ops.size() - lastLine + 3;
     ASSERT_LT(marks + 3, ops.size());
     EXPECT_EQ(ops[marks].kind, Kind::Circle);
@@ -126,6 +129,18 @@ TEST_F(NetworkBuilderTest, DrawsTrianglesThenMarksInOrder)
     EXPECT_EQ(ops[marks + 2].colour, panel.zhuji);
     EXPECT_EQ(ops[marks + 3].text.rfind("注", 0), 0u);
     EXPECT_TRUE(allFinite(view.picture1));
+
+    // Then the ruler, then the export marks every point once more.
+    auto isRuler = [this](const RecordingCanvas::Op& op) {
+        return op.kind == Kind::Line && op.colour == panel.chadian;
+    };
+    const auto firstRuler = std::find_if(ops.begin(), ops.end(), isRuler) - ops.begin();
+    const auto lastRuler = ops.rend() - std::find_if(ops.rbegin(), ops.rend(), isRuler) - 1;
+    const auto lastMark = static_cast<long>(marks) + 6 * 4 - 1;  // circle, position, value, note
+    EXPECT_GT(firstRuler, lastMark);
+    ASSERT_EQ(static_cast<long>(ops.size()) - lastRuler - 1, 6);
+    EXPECT_EQ(ops.back().kind, Kind::Circle);
+    EXPECT_DOUBLE_EQ(ops.back().x1, at(6).first);
 }
 
 TEST_F(NetworkBuilderTest, EscDuringTriangulationWritesNoWorkingFiles)
@@ -226,7 +241,8 @@ TEST_F(NetworkBuilderTest, ThreeDimensionalNetworkWritesTheFixedGrid)
     EXPECT_EQ(view.statusText, text::k3dNetwork);
     EXPECT_EQ(state.recordCount, 441);
     EXPECT_EQ(state.triangleCount, 0);
-    EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
+    for (const auto& op : view.picture1.opsOf(Kind::Line))
+        EXPECT_NE(op.colour, panel.wangxian);  // only the ruler's lines
     const std::string bytes = test::readBytes(dir.file("D3d.dzx"));
     ASSERT_EQ(bytes.size(), 442u * 32);
     float head[3];
