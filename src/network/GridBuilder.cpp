@@ -1,5 +1,7 @@
 #include "network/GridBuilder.h"
 
+#include "network/PointBuckets.h"
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -63,46 +65,100 @@ Grid placeGridNodes(GridSize size, const GridPlacement& placement, Random& rando
     return grid;
 }
 
+namespace {
+
+// The four smallest distinct distances offered, ascending, each with the
+// lowest index that has it, whatever order the points come in.
+class NearestFour {
+public:
+    void offer(double dist, long p)
+    {
+        for (int i = 0; i < found_; ++i) {
+            if (d_[i] == dist) {
+                idx_[i] = std::min(idx_[i], p);
+                return;
+            }
+        }
+        if (found_ == 4 && !(dist < d_[3]))
+            return;
+        int at = found_ < 4 ? found_++ : 3;
+        while (at > 0 && dist < d_[at - 1]) {
+            d_[at] = d_[at - 1];
+            idx_[at] = idx_[at - 1];
+            --at;
+        }
+        d_[at] = dist;
+        idx_[at] = p;
+    }
+
+    bool full() const { return found_ == 4; }
+    double farthest() const { return d_[found_ - 1]; }
+
+    // Weights 1 / (d^2 + 1e-7), nearest first.
+    float value(const std::vector<double>& z) const
+    {
+        double sumZ = 0, sumW = 0;
+        for (int i = 0; i < found_; ++i) {
+            const double r = d_[i] * d_[i] + 1e-7;
+            sumZ += z[static_cast<std::size_t>(idx_[i])] / r;
+            sumW += 1 / r;
+        }
+        return found_ == 0 ? 0.0f : static_cast<float>(sumZ / sumW);
+    }
+
+private:
+    double d_[4] = {0, 0, 0, 0};
+    long idx_[4] = {0, 0, 0, 0};
+    int found_ = 0;
+};
+
+double distanceTo(double gx, double gy, double px, double py)
+{
+    return std::sqrt((px - gx) * (px - gx) + (py - gy) * (py - gy));
+}
+
+// The same value as weightedNodeValue, visiting the cells round the node
+// ring by ring until no unvisited point can be nearer than the fourth.
+float bucketedNodeValue(const PointBuckets& cells, double gx, double gy,
+                        const std::vector<double>& x, const std::vector<double>& y,
+                        const std::vector<double>& z)
+{
+    NearestFour near;
+    const int c = cells.column(gx), r = cells.row(gy);
+    const double outside = cells.distanceOutside(gx, gy);
+    const int last = cells.lastRing(c, r);
+    for (int ring = 0; ring <= last; ++ring) {
+        // One ring beyond the bare bound, against rounding at cell edges.
+        if (near.full() && (ring - 1) * cells.cellSize() - outside > near.farthest())
+            break;
+        cells.visitRing(c, r, ring, [&](int p) {
+            near.offer(distanceTo(gx, gy, x[static_cast<std::size_t>(p)], y[static_cast<std::size_t>(p)]), p);
+        });
+    }
+    return near.value(z);
+}
+
+} // namespace
+
 float weightedNodeValue(double gx, double gy, const std::vector<double>& x,
                         const std::vector<double>& y, const std::vector<double>& z, long n)
 {
-    // The four smallest distinct distances, ascending, each with the first
-    // (lowest) index that has it.
-    double d[4];
-    long idx[4];
-    int found = 0;
-    for (long p = 1; p <= n; ++p) {
-        const double dist = std::sqrt((x[p] - gx) * (x[p] - gx) + (y[p] - gy) * (y[p] - gy));
-        if (std::find(d, d + found, dist) != d + found)
-            continue;
-        if (found == 4 && !(dist < d[3]))
-            continue;
-        int at = found < 4 ? found++ : 3;
-        while (at > 0 && dist < d[at - 1]) {
-            d[at] = d[at - 1];
-            idx[at] = idx[at - 1];
-            --at;
-        }
-        d[at] = dist;
-        idx[at] = p;
-    }
-    double sumZ = 0, sumW = 0;
-    for (int i = 0; i < found; ++i) {
-        const double r = d[i] * d[i] + 1e-7;
-        sumZ += z[static_cast<std::size_t>(idx[i])] / r;
-        sumW += 1 / r;
-    }
-    return found == 0 ? 0.0f : static_cast<float>(sumZ / sumW);
+    NearestFour near;
+    for (long p = 1; p <= n; ++p)
+        near.offer(distanceTo(gx, gy, x[static_cast<std::size_t>(p)], y[static_cast<std::size_t>(p)]), p);
+    return near.value(z);
 }
 
 void weightGridValues(Grid& grid, const std::vector<double>& x, const std::vector<double>& y,
                       const std::vector<double>& z, long n,
                       const std::function<void(long, long)>& progress)
 {
+    const PointBuckets cells(x, y, n);
     const long nodes = grid.nodeCount();
     for (long k = 1; k <= nodes; ++k) {
         const auto s = static_cast<std::size_t>(k);
-        grid.z[s] = weightedNodeValue(grid.x[s], grid.y[s], x, y, z, n);
+        grid.z[s] = cells.usable() ? bucketedNodeValue(cells, grid.x[s], grid.y[s], x, y, z)
+                                   : weightedNodeValue(grid.x[s], grid.y[s], x, y, z, n);
         if (progress)
             progress(k, nodes);
     }

@@ -10,16 +10,15 @@ PointBuckets::PointBuckets(const std::vector<double>& x, const std::vector<doubl
 {
     if (n < 1)
         return;
-    double maxX = x[1], maxY = y[1];
-    minX_ = x[1];
-    minY_ = y[1];
+    minX_ = maxX_ = x[1];
+    minY_ = maxY_ = y[1];
     for (std::size_t i = 2; i <= static_cast<std::size_t>(n); ++i) {
         minX_ = std::min(minX_, x[i]);
-        maxX = std::max(maxX, x[i]);
+        maxX_ = std::max(maxX_, x[i]);
         minY_ = std::min(minY_, y[i]);
-        maxY = std::max(maxY, y[i]);
+        maxY_ = std::max(maxY_, y[i]);
     }
-    const double w = maxX - minX_, h = maxY - minY_;
+    const double w = maxX_ - minX_, h = maxY_ - minY_;
     if (!(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h))
         return;
     const double cells = std::max(1.0, static_cast<double>(n) / pointsPerCell);
@@ -57,6 +56,13 @@ int PointBuckets::row(double y) const
 {
     const double r = std::floor((y - minY_) / cellH_);
     return static_cast<int>(std::clamp(r, 0.0, static_cast<double>(rows_ - 1)));
+}
+
+double PointBuckets::distanceOutside(double x, double y) const
+{
+    const double dx = std::max({minX_ - x, 0.0, x - maxX_});
+    const double dy = std::max({minY_ - y, 0.0, y - maxY_});
+    return std::hypot(dx, dy);
 }
 
 int PointBuckets::lastRing(int c, int r) const

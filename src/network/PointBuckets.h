@@ -23,6 +23,8 @@ public:
     // The smaller side of a cell: a point in ring k + 1 or further from a
     // cell is at least k x cellSize() from anywhere in that cell.
     double cellSize() const { return cellSize_; }
+    // How far (x, y) lies outside the points' box; 0 inside it.
+    double distanceOutside(double x, double y) const;
     // The largest ring around cell (c, r) that still meets the grid.
     int lastRing(int c, int r) const;
 
@@ -50,7 +52,7 @@ private:
     bool usable_ = false;
     int columns_ = 1;
     int rows_ = 1;
-    double minX_ = 0, minY_ = 0;
+    double minX_ = 0, minY_ = 0, maxX_ = 0, maxY_ = 0;
     double cellW_ = 1, cellH_ = 1;
     double cellSize_ = 1;
     std::vector<int> start_;  // cell i holds items_[start_[i] .. start_[i + 1])

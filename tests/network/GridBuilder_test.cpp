@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 namespace tervane {
 namespace {
@@ -106,6 +107,43 @@ TEST(GridBuilderTest, NodeValueWeighsFourNearestDistinctDistances)
     EXPECT_NEAR(weightedNodeValue(3, 0, x, y, z, 6), 30.0f, 1e-4);
     // Fewer than four distinct distances use what there is.
     EXPECT_FLOAT_EQ(weightedNodeValue(0, 0, x, y, z, 2), 10.0f);
+}
+
+// Filling the grid through the cell index gives every node exactly the
+// value of the plain scan over all points, ties between equal distances
+// included.
+TEST(GridBuilderTest, GridValuesMatchThePlainScan)
+{
+    std::mt19937 gen(17);
+    std::uniform_real_distribution<double> u(0, 50);
+    for (bool lattice : {false, true}) {
+        std::vector<double> x{0}, y{0}, z{0};
+        for (int i = 0; i < 400; ++i) {
+            x.push_back(lattice ? i % 20 * 2.5 : u(gen));
+            y.push_back(lattice ? i / 20 * 2.5 : u(gen));
+            z.push_back(u(gen));
+        }
+        Random random(3);
+        GridPlacement where;
+        where.nudgeFirstNode = false;
+        GridSize size{31, 29};
+        if (lattice) {
+            // Nodes on the points and half-way between: equal distances abound.
+            where.xRange = where.yRange = 47.5;
+            size = {39, 39};
+        } else {
+            where.originX = -3;  // nodes outside the points' box as well
+            where.xRange = 56;
+            where.yRange = 50;
+        }
+        Grid g = placeGridNodes(size, where, random);
+        weightGridValues(g, x, y, z, 400);
+        for (long k = 1; k <= g.nodeCount(); ++k) {
+            const auto s = static_cast<std::size_t>(k);
+            ASSERT_EQ(g.z[s], weightedNodeValue(g.x[s], g.y[s], x, y, z, 400))
+                << (lattice ? "lattice" : "random") << " node " << k;
+        }
+    }
 }
 
 TEST(GridBuilderTest, ThreeDimensionalGridIsAlwaysTwentyOneSquare)
