@@ -1,11 +1,14 @@
 #include "app/MainWindow.h"
 #include "ui/CanvasWidget.h"
+#include "ui/CurrentFolder.h"
 #include "ui/QtEscapeKey.h"
 #include "ui/QtTestApp.h"
 #include "util/ScriptedPrompter.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -179,6 +182,40 @@ TEST_F(MainWindowTest, PathWithABlankIsRefused)
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"这个目录或文件是不合规定的！"});
     EXPECT_EQ(state.fileOpen, 0);
     EXPECT_TRUE(state.dataFileName.empty());
+}
+
+TEST_F(MainWindowTest, OpeningAFileNamesItAndItsRecordsInTheCaption)
+{
+    test::InTemporaryFolder folder;
+    const std::string path = TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D";
+    const long records = static_cast<long>(QFileInfo(QString::fromStdString(path)).size() / 65);
+    ASSERT_GT(records, 5);
+    MainWindow& w = makeWindow();
+    prompter.openPaths.push_back(path);
+    w.onOpen();
+    EXPECT_EQ(w.caption(), "  Tervane V2.0    " + path + "  : Record   1 to   " + std::to_string(records));
+    EXPECT_EQ(state.fileOpen, 1);
+    EXPECT_EQ(state.dataFileName, path);
+    EXPECT_TRUE(prompter.messages().empty());
+    EXPECT_TRUE(QFileInfo::exists(folder.file(QStringLiteral("dzx.NDX"))));
+    EXPECT_TRUE(QFileInfo::exists(folder.file(QStringLiteral("dzx.XYZ"))));
+}
+
+TEST_F(MainWindowTest, OpenedFileWithTooFewPointsSaysSo)
+{
+    test::InTemporaryFolder folder;
+    const QString five = folder.file(QStringLiteral("five.D3D"));
+    {
+        QFile f(five);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 5; ++i)
+            f.write(QByteArray::number(i).leftJustified(15) + QByteArray::number(i * i).leftJustified(15) +
+                    QByteArray::number(i + 1).leftJustified(15) + QByteArray(20, ' '));
+    }
+    MainWindow& w = makeWindow();
+    w.openFile(five.toStdString());
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"数据少于6 个,请进入[编辑]添加数据! "});
+    EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("dzx.NDX"))));
 }
 
 TEST_F(MainWindowTest, CommandsWaitWhileARunIsActive)
