@@ -25,10 +25,6 @@ QRect pixelRect(const TwipsRect& r)
     return {twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width), twipsToPixels(r.height)};
 }
 
-// The strips' colours: a grey face and a blue bar.
-constexpr Colour kStripBack = rgb(212, 208, 200);
-constexpr Colour kStripBar = rgb(0, 0, 255);
-
 } // namespace
 
 MainWindow::MainWindow(SharedState& state, Random& random, Prompter& prompter, QtEscapeKey& escape,
@@ -107,8 +103,8 @@ void MainWindow::createStrips()
     picture4_ = createCanvas("Picture4", layout::kLevelStrip);
     picture5_ = createCanvas("Picture5", layout::kLevelDisplay);
     for (CanvasWidget* strip : {picture2_, picture4_, picture5_}) {
-        strip->canvas().setForeColour(kStripBar);
-        strip->canvas().setBackColour(kStripBack);
+        strip->canvas().setForeColour(layout::kStripBar);
+        strip->canvas().setBackColour(layout::kStripBack);
     }
 }
 

@@ -26,7 +26,15 @@ private:
 
 } // namespace
 
-TervaneApplication::TervaneApplication() = default;
+TervaneApplication::TervaneApplication()
+{
+    connect(&escape_, &QtEscapeKey::runEnded, this, [this] {
+        const WindowChange change = pending_;
+        pending_ = WindowChange::None;
+        if (change != WindowChange::None)
+            QMetaObject::invokeMethod(this, [this, change] { changeWindows(change); }, Qt::QueuedConnection);
+    });
+}
 
 TervaneApplication::~TervaneApplication()
 {
@@ -60,6 +68,12 @@ void TervaneApplication::unloadMainWindow()
 
 void TervaneApplication::changeWindows(WindowChange change)
 {
+    // A run lets the event loop turn while it draws; the window it draws in
+    // must outlive it.
+    if (escape_.running()) {
+        pending_ = change;
+        return;
+    }
     switch (change) {
     case WindowChange::None: return;
     case WindowChange::OpenRecordEditor: showRecordEditor(); return;

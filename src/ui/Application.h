@@ -32,6 +32,7 @@ public:
     SharedState& state() { return state_; }
     Random& random() { return random_; }
     MainWindow* mainWindow() const { return main_; }
+    QtEscapeKey& escapeKey() { return escape_; }
 
 public slots:
     void changeWindows(tervane::WindowChange change);
@@ -52,6 +53,8 @@ private:
     QtPrompter prompter_;
     QtEscapeKey escape_;
     QPointer<MainWindow> main_;
+    // A change asked for while a run was active waits for its end.
+    WindowChange pending_ = WindowChange::None;
 };
 
 } // namespace tervane

@@ -11,6 +11,10 @@ HeadlessView::HeadlessView()
       levelValue_(layout::kLevelDisplay.width, layout::kLevelDisplay.height),
       caption_(kProgramTitle)
 {
+    for (QtCanvas* strip : {&progress_, &levels_, &levelValue_}) {
+        strip->setForeColour(layout::kStripBar);
+        strip->setBackColour(layout::kStripBack);
+    }
 }
 
 void HeadlessView::setStatus(const std::string& text, Colour back, Colour fore)

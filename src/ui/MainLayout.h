@@ -24,6 +24,10 @@ inline constexpr TwipsRect kLevelDisplay{7500, 7830, 2114, 300};   // Picture5
 inline constexpr TwipsRect kStatusBox{150, 8250, 2400, 360};       // Text1
 inline constexpr TwipsRect kCursorBox{2700, 8250, 4650, 360};      // zuobiaox
 inline constexpr TwipsRect kPanelArea{9765, 100, 2085, 8510};      // parameter panel
+
+// The progress strips: a grey face and a blue bar.
+inline constexpr Colour kStripBack = rgb(212, 208, 200);
+inline constexpr Colour kStripBar = rgb(0, 0, 255);
 } // namespace layout
 
 } // namespace tervane

@@ -74,6 +74,7 @@ void QtEscapeKey::endRun()
         return;
     if (QCoreApplication::instance() != nullptr)
         QCoreApplication::instance()->removeEventFilter(this);
+    emit runEnded();
 }
 
 bool QtEscapeKey::isDown()

@@ -26,6 +26,11 @@ public:
     // True when Esc was pressed since the run began.
     bool isDown() override;
 
+signals:
+    // The outermost run has ended.
+    void runEnded();
+
+public:
     // Records an Esc press as if it had been typed (for tests and callers
     // that stop a run from code).
     void press() { pressed_ = true; }

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,24 @@ TEST_F(ApplicationTest, WindowChangeRequestsArriveAfterTheHandlerReturns)
     QPointer<MainWindow> first = app.mainWindow();
     emit first->windowChangeRequested(WindowChange::OpenRecordEditor);
     EXPECT_TRUE(first) << "still inside the window's own handler";
+    QCoreApplication::processEvents();
+    deleteLaterNow();
+    EXPECT_FALSE(first);
+    EXPECT_NE(app.mainWindow(), nullptr);
+}
+
+TEST_F(ApplicationTest, ChangeAskedDuringARunWaitsForItsEnd)
+{
+    TervaneApplication app;
+    app.start();
+    QPointer<MainWindow> first = app.mainWindow();
+    app.escapeKey().beginRun();
+    emit first->windowChangeRequested(WindowChange::OpenRecordEditor);
+    QThread::msleep(QtEscapeKey::kPollMilliseconds + 5);
+    app.escapeKey().isDown();  // the run lets the event loop turn
+    deleteLaterNow();
+    EXPECT_TRUE(first) << "the window a run draws in stays";
+    app.escapeKey().endRun();
     QCoreApplication::processEvents();
     deleteLaterNow();
     EXPECT_FALSE(first);
