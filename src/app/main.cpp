@@ -21,8 +21,17 @@ int runGui(int argc, char** argv, const CommandLine& line)
     return QApplication::exec();
 }
 
+// Without a window, standard error carries the program's own messages only;
+// Qt's notes about the platform would bury them.
+void keepQtQuiet(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::cerr << message.toStdString() << '\n';
+}
+
 int runHeadless(int argc, char** argv, const CommandLine& line)
 {
+    qInstallMessageHandler(keepQtQuiet);
     // No display is needed: draw off screen unless told otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -41,6 +41,8 @@ TervaneApplication::~TervaneApplication()
     delete main_.data();
 }
 
+MainWindow* TervaneApplication::mainWindow() const { return main_; }
+
 void TervaneApplication::start(const std::optional<std::string>& path)
 {
     showMainWindow();

@@ -31,7 +31,7 @@ public:
 
     SharedState& state() { return state_; }
     Random& random() { return random_; }
-    MainWindow* mainWindow() const { return main_; }
+    MainWindow* mainWindow() const;
     QtEscapeKey& escapeKey() { return escape_; }
 
 public slots:
