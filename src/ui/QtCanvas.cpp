@@ -25,6 +25,23 @@ QList<qreal> dashPattern(int style)
 
 QPointF pixelCentre(int column, int row) { return {column + 0.5, row + 0.5}; }
 
+// The pen of lines and outlines. Only a one pixel wide pen can be dashed;
+// wider lines are solid, and so is the inside-solid style.
+QPen outlinePen(Colour c, int width, int style)
+{
+    QPen pen(toQColor(c));
+    pen.setWidth(width);
+    pen.setJoinStyle(Qt::RoundJoin);
+    const QList<qreal> dashes = width == 1 ? dashPattern(style) : QList<qreal>{};
+    if (dashes.isEmpty()) {
+        pen.setCapStyle(width == 1 ? Qt::SquareCap : Qt::RoundCap);
+    } else {
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setDashPattern(dashes);
+    }
+    return pen;
+}
+
 } // namespace
 
 QColor toQColor(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
@@ -105,14 +122,8 @@ void QtCanvas::paintLine(double x1, double y1, double x2, double y2, Colour c)
     const QPointF from = pixelCentre(pixelColumn(x1), pixelRow(y1));
     const QPointF to = pixelCentre(pixelColumn(x2), pixelRow(y2));
 
-    QPen pen(toQColor(c));
-    pen.setWidth(drawWidth());
-    pen.setJoinStyle(Qt::RoundJoin);
-    // Only a one pixel wide pen can be dashed; wider lines are solid.
-    const QList<qreal> dashes = drawWidth() == 1 ? dashPattern(drawStyle()) : QList<qreal>{};
-    if (!dashes.isEmpty()) {
-        pen.setCapStyle(Qt::FlatCap);
-        pen.setDashPattern(dashes);
+    QPen pen = outlinePen(c, drawWidth(), drawStyle());
+    if (pen.style() == Qt::CustomDashLine) {
         // A curve is drawn as many short connected lines: carry the pattern
         // on from one to the next, or a dashed curve would look solid.
         if (from != dashEnd_)
@@ -120,8 +131,6 @@ void QtCanvas::paintLine(double x1, double y1, double x2, double y2, Colour c)
         pen.setDashOffset(dashOffset_);
         dashOffset_ += std::hypot(to.x() - from.x(), to.y() - from.y());
         dashEnd_ = to;
-    } else {
-        pen.setCapStyle(drawWidth() == 1 ? Qt::SquareCap : Qt::RoundCap);
     }
 
     QPainter painter(&image_);
@@ -165,9 +174,7 @@ void QtCanvas::paintCircle(double x, double y, double radius, Colour c, bool fil
     const QPointF centre = pixelCentre(pixelColumn(x), pixelRow(y));
 
     QPainter painter(&image_);
-    QPen pen(toQColor(c));
-    pen.setWidth(drawWidth());
-    painter.setPen(pen);
+    painter.setPen(filled ? QPen(toQColor(c), drawWidth()) : outlinePen(c, drawWidth(), drawStyle()));
     if (filled)
         painter.setBrush(toQColor(c));
     painter.drawEllipse(centre, r, r);
