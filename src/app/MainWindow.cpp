@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/PlotFrame.h"
+#include "hpgl/PlayCommand.h"
 #include "ui/CanvasWidget.h"
 #include "ui/MainLayout.h"
 #include "ui/QtCanvas.h"
@@ -75,6 +76,7 @@ void MainWindow::createMenus()
     });
 
     addCommand(menuBar(), "ht", "绘图", &MainWindow::onDraw);
+    addCommand(menuBar(), "bf", "播放", &MainWindow::onPlay);
 }
 
 QAction* MainWindow::addCommand(QWidget* menu, const char* name, const char* caption,
@@ -248,6 +250,11 @@ void MainWindow::onNetwork3d()
 void MainWindow::onDraw()
 {
     runCommand([this] { commands_.draw(); });
+}
+
+void MainWindow::onPlay()
+{
+    runCommand([this] { playCommand(ctx_); });
 }
 
 } // namespace tervane

@@ -54,6 +54,7 @@ public slots:
     void onOptimizedNetwork();  // youhuawangluo
     void onNetwork3d();     // sanweiwangluo
     void onDraw();          // ht
+    void onPlay();          // bf
 
 signals:
     // Another window is to replace this one, or the program is to end.

@@ -104,6 +104,7 @@ TEST_F(MainWindowTest, MenusCarryTheExactCaptionsOfTheBuiltCommands)
         {"daikai", QStringLiteral("打开文件")},        {"tuichu", QStringLiteral("退出")},
         {"yuanshiwangluo", QStringLiteral("原始网络")}, {"youhuawangluo", QStringLiteral("优化网络")},
         {"sanweiwangluo", QStringLiteral("三维网络")},  {"ht", QStringLiteral("绘图")},
+        {"bf", QStringLiteral("播放")},
     };
     for (const auto& [name, caption] : entries) {
         const auto* action = child<QAction>(name);
@@ -216,6 +217,17 @@ TEST_F(MainWindowTest, OpenedFileWithTooFewPointsSaysSo)
     w.openFile(five.toStdString());
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"数据少于6 个,请进入[编辑]添加数据! "});
     EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("dzx.NDX"))));
+}
+
+TEST_F(MainWindowTest, PlayAsksForAPlotFileAndACancelDrawsNothing)
+{
+    MainWindow& w = makeWindow();
+    const QImage before = child<CanvasWidget>("Picture1")->canvas().image().copy();
+    prompter.openPaths.push_back(std::nullopt);
+    w.onPlay();
+    EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::OpenFile), 1u);
+    EXPECT_TRUE(prompter.messages().empty());
+    EXPECT_EQ(child<CanvasWidget>("Picture1")->canvas().image(), before);
 }
 
 TEST_F(MainWindowTest, CommandsWaitWhileARunIsActive)
