@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/ParameterPanel.h"
 #include "app/PlotFrame.h"
 #include "hpgl/PlayCommand.h"
 #include "ui/CanvasWidget.h"
@@ -125,6 +126,9 @@ void MainWindow::createPanel()
     panelArea_->setGeometry(pixelRect(layout::kPanelArea));
     panelLayout_ = new QVBoxLayout(panelArea_);
     panelLayout_->setContentsMargins(0, 0, 0, 0);
+    parameterPanel_ = new ParameterPanel(ctx_.prompter, panelArea_);
+    parameterPanel_->setObjectName(QStringLiteral("ParameterPanel"));
+    panelLayout_->addWidget(parameterPanel_);
 }
 
 void MainWindow::connectMouse()
@@ -171,11 +175,15 @@ void MainWindow::requestChange(WindowChange change)
         emit windowChangeRequested(change);
 }
 
-// The parameter panel, once placed in panelArea(), copies its controls into
-// panel_ here before a command and shows panel_ again afterwards.
-void MainWindow::readPanel() {}
+// A command sees the panel as it stood when the command began.
+void MainWindow::readPanel() { panel_ = parameterPanel_->snapshot(); }
 
-void MainWindow::showPanel() {}
+// What a command changed in the settings shows on the panel afterwards.
+void MainWindow::showPanel()
+{
+    parameterPanel_->apply(panel_);
+    parameterPanel_->setBackgroundBlockEnabled(state_.pictureInserted == 0);
+}
 
 void MainWindow::showCursor(double x, double y)
 {

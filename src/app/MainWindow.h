@@ -13,6 +13,7 @@ class QVBoxLayout;
 namespace tervane {
 
 class CanvasWidget;
+class ParameterPanel;
 class QtEscapeKey;
 struct TwipsRect;
 
@@ -41,6 +42,7 @@ public:
     PanelSettings& panelSettings() { return panel_; }
     // Where the parameter panel lives: a widget with a vertical layout.
     QWidget* panelArea() const { return panelArea_; }
+    ParameterPanel* parameterPanel() const { return parameterPanel_; }
     CanvasWidget* drawingWidget() const { return picture1_; }
 
     // Opens a data file as Open file does, without the dialog.
@@ -95,6 +97,7 @@ private:
     QLineEdit* zuobiaox_ = nullptr;
     QWidget* panelArea_ = nullptr;
     QVBoxLayout* panelLayout_ = nullptr;
+    ParameterPanel* parameterPanel_ = nullptr;
     QMenu* networkMenu_ = nullptr;
 };
 

@@ -1,4 +1,6 @@
 #include "app/MainWindow.h"
+#include "app/ParameterPanel.h"
+#include "app/PlotFrame.h"
 #include "ui/CanvasWidget.h"
 #include "ui/CurrentFolder.h"
 #include "ui/QtEscapeKey.h"
@@ -6,12 +8,14 @@
 #include "util/ScriptedPrompter.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 
 #include <gtest/gtest.h>
 
@@ -228,6 +232,49 @@ TEST_F(MainWindowTest, PlayAsksForAPlotFileAndACancelDrawsNothing)
     EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::OpenFile), 1u);
     EXPECT_TRUE(prompter.messages().empty());
     EXPECT_EQ(child<CanvasWidget>("Picture1")->canvas().image(), before);
+}
+
+TEST_F(MainWindowTest, CommandsReadThePanelAsItStandsAndShowWhatTheyChanged)
+{
+    MainWindow& w = makeWindow();
+    ASSERT_NE(w.parameterPanel(), nullptr);
+    EXPECT_EQ(w.parameterPanel()->parentWidget(), w.panelArea());
+    PanelSettings settings = w.parameterPanel()->snapshot();
+    settings.beijing = rgb(90, 20, 160);
+    w.parameterPanel()->apply(settings);
+
+    // Open fills the drawing area with the background colour before the dialog.
+    prompter.openPaths.push_back(std::nullopt);
+    w.onOpen();
+    EXPECT_EQ(fromQColor(child<CanvasWidget>("Picture1")->canvas().image().pixelColor(300, 250)),
+              rgb(90, 20, 160));
+    EXPECT_EQ(w.panelSettings().beijing, rgb(90, 20, 160));
+}
+
+TEST_F(MainWindowTest, CursorOverTheDrawingAreaIsReadOutOnlyWithAFileOpen)
+{
+    makeWindow();
+    auto* picture1 = child<CanvasWidget>("Picture1");
+    auto* readout = child<QLineEdit>("zuobiaox");
+    const auto moveTo = [&](QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, picture1->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(picture1, &move);
+    };
+    moveTo({26, 467});
+    EXPECT_TRUE(readout->text().isEmpty());
+
+    state.fileOpen = 1;
+    state.xMin = 1000;
+    state.yMin = 2000;
+    state.plotScale = 2;
+    moveTo({26, 467});
+    // Pixel (26, 467) is drawing position (-10.04, 5) in the upward frame.
+    const Canvas& area = picture1->canvas();
+    EXPECT_NEAR(area.fromPixelX(26), -10.0412, 1e-4);
+    EXPECT_NEAR(area.fromPixelY(467), 5.0, 1e-9);
+    EXPECT_EQ(readout->text().toStdString(), *cursorReadout(state, area.fromPixelX(26), area.fromPixelY(467)));
+    EXPECT_TRUE(readout->text().startsWith(QStringLiteral(" X= ")));
 }
 
 TEST_F(MainWindowTest, CommandsWaitWhileARunIsActive)
