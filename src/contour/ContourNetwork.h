@@ -7,8 +7,6 @@
 
 namespace tervane {
 
-class Random;
-
 // The triangle network one Draw run traces, as the working files hand it
 // over. Tables are indexed from 1; slot 0 is unused.
 struct ContourNetwork {
@@ -40,14 +38,6 @@ struct ContourNetwork {
     // every neighbour 0 or a row, and `traced` is within the rows.
     void validate() const;
 };
-
-// Reads dzx.NDX, dzx.XYZ and dzx.DH from `dir` (empty: the current folder).
-// Every height gets an offset below 0.00001 from `random` (reseeded from the
-// clock first), so that no level falls exactly on a data value. The passes
-// visit min(triangleCount, rows) triangles. Throws ContourFault when a file
-// is missing or short, a count is not a sensible whole number, or the
-// network does not validate.
-ContourNetwork readContourNetwork(Random& random, int triangleCount, const std::string& dir = {});
 
 // End points of the border sides, two entries per side, in the order of
 // the triangle rows and of sides 1, 2, 3 within a row.

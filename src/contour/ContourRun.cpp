@@ -2,7 +2,7 @@
 
 #include "app/MainCommands.h"
 #include "contour/ContourFault.h"
-#include "contour/ContourNetwork.h"
+#include "contour/ContourNetworkReader.h"
 #include "contour/ContourTracer.h"
 #include "contour/CurveDrawer.h"
 #include "contour/LevelSequence.h"
