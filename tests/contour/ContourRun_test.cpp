@@ -210,3 +210,37 @@ TEST_F(ContourRunTest, RenderedMapDrawsTheMaskInTheBackgroundColour)
 
 } // namespace
 } // namespace tervane
+
+namespace tervane {
+namespace {
+
+class RampRunTest : public test::RunFixture {};
+
+// Lowest value 123.4, interval 0.5: the sequence starts at 120, and the
+// levels below the data still count, so the index contours are 125 and
+// 127.5 (k = 10 and 15) and 122.5 is never drawn.
+TEST_F(RampRunTest, SkippedLevelsStillCountForTheIndexContours)
+{
+    writeNetwork(testing::gridNetwork(11, 5, [](double x, double) { return 123.4 + 0.5 * x; }));
+    panel.intervalText = "0.5";
+    panel.smoothValue = 2;
+    EXPECT_TRUE(drawContourMap(ctx));
+    const auto texts = view.picture5.texts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.front(), " 123");  // shown while 123.5 is traced
+    int at125 = 0;
+    int at1275 = 0;
+    for (const auto& op : lines()) {
+        if (op.colour != panel.jiange)
+            continue;
+        const double x = op.x2 / state.plotScale;
+        at125 += std::fabs(x - 3.2) < 1e-3;
+        at1275 += std::fabs(x - 8.2) < 1e-3;
+        EXPECT_TRUE(std::fabs(x - 3.2) < 1e-3 || std::fabs(x - 8.2) < 1e-3) << x;
+    }
+    EXPECT_GT(at125, 0);
+    EXPECT_GT(at1275, 0);
+}
+
+} // namespace
+} // namespace tervane

@@ -94,6 +94,16 @@ TEST(ContourTracer, ErrorPointsAreKeptButNotListedWithoutErrorControl)
     expectPoint(curves[0].errorPoints[0], 1.2, 0);
 }
 
+TEST(ContourTracer, ZeroErrorOnlyRepeatsEachCrossing)
+{
+    const auto curves = trace(singleTriangle(), 5, {0.0, true});
+    ASSERT_EQ(curves.size(), 1u);
+    const TracedCurve& c = curves[0];
+    ASSERT_EQ(c.controlLast, 5);
+    EXPECT_EQ(c.control[1], c.control[0]);
+    EXPECT_EQ(c.control[4], c.control[3]);
+}
+
 TEST(ContourTracer, ConeGivesOneClosedCurvePerLevel)
 {
     const ContourNetwork cone = sixTriangleCone();
