@@ -48,13 +48,20 @@ public:
 
 private:
     void buildKnots();
+    float firstOrder(int i, float u) const;
     float wrapped(int i, float u) const;
+    const std::vector<float>& openBases(int lo, int hi, float u) const;
+    float closedBasis(int i, float u) const;
     bool mayContribute(int i, float u) const;
 
     int k_;
     int n_;
     bool closed_;
     std::vector<float> knots_;
+    // Working rows of the tabled evaluation, kept to spare an allocation
+    // per sample; a Bspline is therefore not for use from two threads.
+    mutable std::vector<float> scratch_;
+    mutable std::vector<float> shifted_;
 };
 
 } // namespace tervane

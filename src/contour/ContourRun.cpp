@@ -68,13 +68,14 @@ RunInputs readInputs(RunContext& ctx)
     in.net = readContourNetwork(ctx.random, ctx.state.triangleCount);
     in.border = borderPoints(in.net);
     PanelSettings& panel = ctx.panel;
+    // (Assigned as std::string: GCC 12 warns falsely on a literal here.)
     if (panel.intervalText.empty())
-        panel.intervalText = "1";
+        panel.intervalText = std::string("1");
     if (panel.errorText.empty())
-        panel.errorText = "0.5";
+        panel.errorText = std::string("0.5");
     in.trace.error = leadingNumber(panel.errorText);
     in.trace.errorControl = panel.errorControl == 1;
-    panel.observeFlag = panel.check14 ? "Y" : "N";
+    panel.observeFlag = std::string(panel.check14 ? "Y" : "N");
     in.levels = makeLevelSequence(in.net.zMin, in.net.zMax, leadingNumber(panel.intervalText));
     in.scroll3 = panel.hScroll3;
     in.scroll4 = panel.hScroll4;
