@@ -10,6 +10,7 @@
 #include "contour/PointLabels.h"
 #include "contour/RenderColour.h"
 #include "contour/RenderMask.h"
+#include "hpgl/PlotRecording.h"
 #include "network/NetworkBuilder.h"
 #include "util/NumberText.h"
 
@@ -116,7 +117,10 @@ void showLevelProgress(RunContext& ctx, double level, double top)
 
 class LevelLoop {
 public:
-    LevelLoop(RunContext& ctx, const RunInputs& in) : ctx_(ctx), in_(in), tracer_(in.net, in.trace) {}
+    LevelLoop(RunContext& ctx, const RunInputs& in, PlotRecording& recording)
+        : ctx_(ctx), in_(in), recording_(recording), tracer_(in.net, in.trace)
+    {
+    }
 
     // False when Esc stopped the run.
     bool run()
@@ -133,6 +137,7 @@ private:
 
     RunContext& ctx_;
     const RunInputs& in_;
+    PlotRecording& recording_;
     ContourTracer tracer_;
     long levelIndex_ = 0;
 };
@@ -157,12 +162,26 @@ bool LevelLoop::level(long k)
     if (traced <= in_.net.zMin)
         return true;
     display.print(numberText(seq.level(k - 1)));
-    tracer_.traceLevel(traced, [&](const TracedCurve& curve) { drawCurve(ctx_, curve, role, colour.colour); });
+    tracer_.traceLevel(traced, [&](const TracedCurve& curve) {
+        drawCurve(ctx_, curve, role, colour.colour, &recording_);
+    });
     showLevelProgress(ctx_, seq.level(k), in_.net.zMax + seq.step);
     return true;
 }
 
-void finishRun(RunContext& ctx, const RunInputs& in)
+// The run's points for the plot file: world units, heights with their
+// run offset.
+std::vector<PlotRecording::DataPoint> recordedPoints(const ContourNetwork& net)
+{
+    std::vector<PlotRecording::DataPoint> points;
+    for (int i = 1; i <= net.pointCount(); ++i) {
+        const auto s = static_cast<std::size_t>(i);
+        points.push_back({net.pointX[s], net.pointY[s], net.pointZ[s]});
+    }
+    return points;
+}
+
+void finishRun(RunContext& ctx, const RunInputs& in, PlotRecording& recording)
 {
     ctx.view.progressStrip().clear();
     ctx.view.levelStrip().clear();
@@ -170,7 +189,10 @@ void finishRun(RunContext& ctx, const RunInputs& in)
     if (renderingMode(ctx.panel))
         drawRenderMask(ctx, in.border);
     drawPointLabels(ctx, in.net);
-    ctx.panel.check15 = false;
+    if (!recording.writePointsAndLabels(recordedPoints(in.net)))
+        throw ContourFault("plot file labels cannot be written");
+    ctx.view.progressStrip().clear();
+    recording.end();
 }
 
 } // namespace
@@ -181,20 +203,25 @@ bool drawContourMap(RunContext& ctx)
         return false;
     Canvas& area = ctx.view.drawingArea();
     area.setForeColour(ctx.panel.quxian);
+    // However the run ends, the plot file is closed and the HPGL box
+    // unticked when this goes.
+    PlotRecording recording(ctx);
     try {
         if (!preparePlotArea(ctx))
             return false;
         const RunInputs in = readInputs(ctx);
-        LevelLoop loop(ctx, in);
+        if (!recording.start())
+            throw ContourFault("plot file cannot be opened");
+        LevelLoop loop(ctx, in, recording);
         if (!loop.run())
             return false;
-        finishRun(ctx, in);
+        finishRun(ctx, in, recording);
         return true;
     } catch (const std::exception&) {
         // Whatever the run met that it cannot handle (a ContourFault from its
         // own checks, or memory for a damaged file's counts) ends it here,
         // leaving what was drawn.
-        ctx.panel.check15 = false;
+        recording.end();
         ctx.prompter.message(kContourFaultMessage);
         return false;
     }

@@ -1,7 +1,9 @@
 #include "contour/CurveDrawer.h"
 
 #include "contour/Bspline.h"
+#include "contour/ContourFault.h"
 #include "contour/PanelValues.h"
+#include "hpgl/PlotRecording.h"
 
 #include <cmath>
 
@@ -46,6 +48,16 @@ private:
 
 bool finite(SplinePoint p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
+// Writes to the plot file while recording; a write that fails ends the run.
+void record(PlotRecording* recording, bool penUp, SplinePoint p)
+{
+    if (!recording)
+        return;
+    const bool written = penUp ? recording->beginCurve(p.x, p.y) : recording->penDown(p.x, p.y);
+    if (!written)
+        throw ContourFault("plot file cannot be written");
+}
+
 // The control polygon in the error-line colour at width 1. A closed curve's
 // polygon runs on to the point dropped when it was closed, back at its start.
 void drawObservation(RunContext& ctx, const TracedCurve& curve, const CurvePen& pen)
@@ -81,7 +93,8 @@ void stopOnEscape(RunContext& ctx)
 
 // Draws the samples j = 0, q, 2q, ... below 20 R, one line each, growing
 // the progress strip. False when Esc stopped it.
-bool drawSamples(RunContext& ctx, const Bspline& spline, const TracedCurve& curve, PenTrail& trail)
+bool drawSamples(RunContext& ctx, const Bspline& spline, const TracedCurve& curve, PenTrail& trail,
+                 PlotRecording* recording)
 {
     Canvas& strip = ctx.view.progressStrip();
     const int samples = 20 * spline.range() - 1;
@@ -93,8 +106,10 @@ bool drawSamples(RunContext& ctx, const Bspline& spline, const TracedCurve& curv
             return false;
         }
         const SplinePoint p = spline.point(static_cast<float>(j / 20.0), curve.control);
-        if (finite(p))
+        if (finite(p)) {
             trail.lineTo(p.x, p.y);
+            record(recording, false, p);
+        }
         strip.filledBox(1, 1, unit * j, strip.height());
     }
     return true;
@@ -113,7 +128,8 @@ void setCurvePen(Canvas& area, std::optional<int> width, std::optional<int> line
     area.setDrawStyle(broken && area.drawWidth() > 1 ? kSolid : type);
 }
 
-bool drawCurve(RunContext& ctx, const TracedCurve& curve, int levelRole, Colour renderColour)
+bool drawCurve(RunContext& ctx, const TracedCurve& curve, int levelRole, Colour renderColour,
+               PlotRecording* recording)
 {
     Canvas& area = ctx.view.drawingArea();
     const CurvePen pen{wholeValue(ctx.panel.lineWidthText), wholeValue(ctx.panel.lineTypeText)};
@@ -126,17 +142,20 @@ bool drawCurve(RunContext& ctx, const TracedCurve& curve, int levelRole, Colour 
     setCurvePen(area, 1, pen.lineType);
     PenTrail trail(area, ctx.state.plotScale);
     const SplinePoint start = spline.point(0.0f, curve.control);
-    if (finite(start))
+    if (finite(start)) {
         trail.dotAt(start.x, start.y);
+        record(recording, true, start);
+    }
 
     setCurvePen(area, pen.width, pen.lineType);
-    const bool whole = drawSamples(ctx, spline, curve, trail);
+    const bool whole = drawSamples(ctx, spline, curve, trail, recording);
     if (!whole)
         return false;
     ctx.view.progressStrip().clear();
     if (curve.closed && finite(start)) {
         setCurvePen(area, pen.width, pen.lineType);
         trail.lineTo(start.x, start.y);
+        record(recording, false, start);
     }
     return true;
 }

@@ -3,7 +3,11 @@
 #include "contour/ContourTracer.h"
 #include "util/Colour.h"
 
+#include <optional>
+
 namespace tervane {
+
+class PlotRecording;
 
 // Level roles: every fifth level of the sequence is an index contour.
 inline constexpr int kIndexContour = 4;
@@ -21,8 +25,11 @@ inline constexpr int kOrdinaryContour = 2;
 // stops at its next level check if Esc is still down.
 //
 // A sample whose point cannot be computed (a degenerate basis overflowing)
-// is skipped; nothing here stops the run.
-bool drawCurve(RunContext& ctx, const TracedCurve& curve, int levelRole, Colour renderColour);
+// is skipped. While `recording` records, the start point goes to the plot
+// file pen up and every sample pen down; a failing write is a fault of the
+// run and throws ContourFault.
+bool drawCurve(RunContext& ctx, const TracedCurve& curve, int levelRole, Colour renderColour,
+               PlotRecording* recording = nullptr);
 
 // The drawing area's pen for a line width and line type: dashes and dots
 // show only at width 1, wider lines of those types are solid. A type

@@ -244,3 +244,68 @@ TEST_F(RampRunTest, SkippedLevelsStillCountForTheIndexContours)
 
 } // namespace
 } // namespace tervane
+
+namespace tervane {
+namespace {
+
+std::vector<std::string> plotLines(const std::string& path)
+{
+    std::vector<std::string> out;
+    std::string text = test::readBytes(path);
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const std::size_t end = text.find("\r\n", from);
+        out.push_back(text.substr(from, end - from));
+        if (end == std::string::npos)
+            break;
+        from = end + 2;
+    }
+    return out;
+}
+
+class RecordingRunTest : public test::RunFixture {
+protected:
+    RecordingRunTest()
+    {
+        writeNetwork(testing::sixTriangleCone());
+        panel.intervalText = "10";
+        panel.smoothValue = 2;
+        panel.check15 = true;
+        state.dataFileName = dir.file("cone.D3D");
+    }
+};
+
+TEST_F(RecordingRunTest, RecordsEveryCurveAndPointThenClosesAndUnticks)
+{
+    EXPECT_TRUE(drawContourMap(ctx));
+    EXPECT_FALSE(panel.check15);
+    const auto lines = plotLines(dir.file("cone.PLT"));
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 3),
+              (std::vector<std::string>{"IN;", "PA:", "SP1;"}));
+    EXPECT_EQ(lines.back(), "PU0,0;SP0;");
+    // Ten closed curves (levels 10 .. 100) and seven points, each opened by SP0.
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "SP0;"), 17);
+    // A closed curve of 12 samples: PU at its start, 12 samples and the
+    // closing point pen down.
+    const auto first = std::find(lines.begin(), lines.end(), "SP0;");
+    ASSERT_NE(first, lines.end());
+    EXPECT_EQ(first[1].substr(0, 2), "PU");
+    for (int i = 2; i <= 14; ++i)
+        EXPECT_EQ(first[i].substr(0, 2), "PD") << i;
+    EXPECT_EQ(first[15], "SP0;");
+    EXPECT_EQ(first[14].substr(2), first[1].substr(2));
+}
+
+TEST_F(RecordingRunTest, EscStopsTheRecordingWhereItIs)
+{
+    escape.reset(2);
+    EXPECT_FALSE(drawContourMap(ctx));
+    EXPECT_FALSE(panel.check15);
+    const auto lines = plotLines(dir.file("cone.PLT"));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.back(), "PU0,0;SP0;");
+}
+
+} // namespace
+} // namespace tervane

@@ -157,6 +157,17 @@ TEST(ContourTracer, OpenCurveIsOpenEvenWhenItsEndsLieCloseTogether)
     EXPECT_FALSE(curves[0].closed);
 }
 
+TEST(ContourTracer, LongCurvesGrowTheirListsBeyondTheOldCapacities)
+{
+    // A strip 400 points long rising across its width: the level runs its
+    // whole length through 798 triangles.
+    const ContourNetwork strip = gridNetwork(400, 2, [](double x, double y) { return y + 1e-7 * x; });
+    const auto curves = trace(strip, 0.5, {0.1, true});
+    ASSERT_EQ(curves.size(), 1u);
+    EXPECT_EQ(curves[0].crossings.size(), 799u);
+    EXPECT_EQ(curves[0].controlLast, 3 * 799 - 2 + 1);
+}
+
 // A cycle of neighbour rows that never reaches the border: the walk gives
 // up after as many moves as there are triangles.
 TEST(ContourTracer, MalformedNeighbourCycleEndsTheCurve)
@@ -261,6 +272,27 @@ TEST(ContourTracer, EveryCrossedSideIsCrossedOnceOpenCurvesFirst)
                 const double zp = net.pointZ[static_cast<std::size_t>(e[0])];
                 const double zq = net.pointZ[static_cast<std::size_t>(e[1])];
                 crossedSides += (zp < level && level < zq) || (zq < level && level < zp);
+            }
+        }
+        // Each crossing lies on a crossed side, between its end values.
+        for (const TracedCurve& c : curves) {
+            for (const PlanePoint& p : c.crossings) {
+                bool onSide = false;
+                for (int t = 1; t <= net.rowCount() && !onSide; ++t) {
+                    for (int side = 1; side <= 3 && !onSide; ++side) {
+                        const auto e = net.sideEnds(t, side);
+                        const auto a = static_cast<std::size_t>(e[0]);
+                        const auto b = static_cast<std::size_t>(e[1]);
+                        const double za = net.pointZ[a];
+                        const double zb = net.pointZ[b];
+                        if (!((za < level && level < zb) || (zb < level && level < za)))
+                            continue;
+                        const double r = (level - za) / (zb - za);
+                        onSide = std::fabs(net.pointX[a] + r * (net.pointX[b] - net.pointX[a]) - p.x) < 1e-9 &&
+                                 std::fabs(net.pointY[a] + r * (net.pointY[b] - net.pointY[a]) - p.y) < 1e-9;
+                    }
+                }
+                EXPECT_TRUE(onSide) << level;
             }
         }
         int crossings = 0;
