@@ -1,6 +1,7 @@
 #include "contour/RenderMask.h"
 
 #include "app/PlotFrame.h"
+#include "contour/CurveDrawer.h"
 #include "contour/PanelValues.h"
 
 #include <cfenv>
@@ -61,14 +62,15 @@ void drawRenderMask(RunContext& ctx, const std::vector<PlanePoint>& border)
     Canvas& area = ctx.view.drawingArea();
     const double scale = ctx.state.plotScale;
     const Colour back = ctx.panel.beijing;
-    area.setDrawWidth(mask.width);
+    // The mask keeps the panel's line type, solid at its width.
+    setCurvePen(area, mask.width, wholeValue(ctx.panel.lineTypeText));
     for (std::size_t i = 0; i + 1 < mask.border.size(); i += 2) {
         const PlanePoint& a = mask.border[i];
         const PlanePoint& b = mask.border[i + 1];
         area.dot(a.x * scale, a.y * scale, back);
         area.line(a.x * scale, a.y * scale, b.x * scale, b.y * scale, back);
     }
-    area.setDrawWidth(1);
+    setCurvePen(area, 1, wholeValue(ctx.panel.lineTypeText));
     drawPlotFrame(ctx);
 }
 
