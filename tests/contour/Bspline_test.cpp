@@ -41,13 +41,6 @@ TEST(Bspline, ClosedKnotsAreUniform)
     EXPECT_EQ(s.range(), 5);
 }
 
-TEST(Bspline, SampleStepGrowsWithTheOrder)
-{
-    const int expected[] = {20, 1, 2, 2, 3, 3, 3, 3};
-    for (int k = 2; k <= 9; ++k)
-        EXPECT_EQ(Bspline::sampleStep(k), expected[k - 2]) << "order " << k;
-}
-
 TEST(Bspline, OpenBasisIsAPartitionOfUnityAndStartsAtTheFirstPoint)
 {
     for (int k = 2; k <= 9; ++k) {

@@ -133,15 +133,6 @@ TEST_F(ContourRunTest, EscBetweenLevelsStopsWithoutPointsAndRecordingOff)
     EXPECT_TRUE(prompter.messages().empty());
 }
 
-TEST_F(ContourRunTest, EscAtTheFirstLevelDrawsNothing)
-{
-    escape.reset(1);
-    EXPECT_FALSE(drawContourMap(ctx));
-    EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
-    EXPECT_EQ(view.picture1.count(Kind::Circle), 0u);
-    EXPECT_EQ(prompter.beeps, 1);
-}
-
 TEST_F(ContourRunTest, MissingWorkingFilesGiveTheFaultMessage)
 {
     std::remove("dzx.DH");

@@ -8,14 +8,6 @@ namespace {
 // A side from (0, 0) at value zp to (10, 0) at value zq.
 SideEnds side(double zp, double zq) { return {{0, 0}, zp, {10, 0}, zq}; }
 
-TEST(FittingError, OffsetsAreTriedDownwardFromTheWholeErrorThenAlternately)
-{
-    const std::array<double, 20> expected = {1.00, 0.95, 0.90, 0.85, 0.80, 0.75, 0.70,
-                                             0.65, 0.60, 0.55, -0.40, 0.45, -0.40, 0.45,
-                                             -0.40, 0.45, -0.40, 0.45, -0.40, 0.45};
-    EXPECT_EQ(kErrorOffsets, expected);
-}
-
 TEST(FittingError, FirstOffsetInsideTheSideWins)
 {
     // Level 10, error 1: 11 lies inside 9..20, so r = (11 - 9) / 11.
