@@ -83,17 +83,6 @@ RunInputs readInputs(RunContext& ctx)
     return in;
 }
 
-// The Esc stop of a run or a curve: beep, clear the progress displays and
-// switch recording off.
-void clearAfterEscape(RunContext& ctx)
-{
-    ctx.prompter.beep();
-    ctx.view.progressStrip().clear();
-    ctx.panel.check15 = false;
-    ctx.view.levelStrip().clear();
-    ctx.view.levelDisplay().clear();
-}
-
 // The level actually traced: a hair below the nominal one, and lower still
 // for the stronger smoothings, which pull a curve outward.
 double tracedLevelFor(double level, double interval, int smooth)

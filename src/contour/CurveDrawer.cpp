@@ -81,16 +81,6 @@ Colour curveColour(const PanelSettings& panel, int levelRole, Colour renderColou
     return levelRole == kIndexContour ? panel.jiange : panel.quxian;
 }
 
-// Clears the progress displays and switches recording off after Esc.
-void stopOnEscape(RunContext& ctx)
-{
-    ctx.prompter.beep();
-    ctx.panel.check15 = false;
-    ctx.view.progressStrip().clear();
-    ctx.view.levelStrip().clear();
-    ctx.view.levelDisplay().clear();
-}
-
 // Draws the samples j = 0, q, 2q, ... below 20 R, one line each, growing
 // the progress strip. False when Esc stopped it.
 bool drawSamples(RunContext& ctx, const Bspline& spline, const TracedCurve& curve, PenTrail& trail,
@@ -102,7 +92,7 @@ bool drawSamples(RunContext& ctx, const Bspline& spline, const TracedCurve& curv
     const int step = Bspline::sampleStep(spline.order());
     for (int j = 0; j <= samples; j += step) {
         if (ctx.escape.isDown()) {
-            stopOnEscape(ctx);
+            clearAfterEscape(ctx);
             return false;
         }
         const SplinePoint p = spline.point(static_cast<float>(j / 20.0), curve.control);
@@ -116,6 +106,15 @@ bool drawSamples(RunContext& ctx, const Bspline& spline, const TracedCurve& curv
 }
 
 } // namespace
+
+void clearAfterEscape(RunContext& ctx)
+{
+    ctx.prompter.beep();
+    ctx.panel.check15 = false;
+    ctx.view.progressStrip().clear();
+    ctx.view.levelStrip().clear();
+    ctx.view.levelDisplay().clear();
+}
 
 void setCurvePen(Canvas& area, std::optional<int> width, std::optional<int> lineType)
 {
