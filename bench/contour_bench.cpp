@@ -1,17 +1,25 @@
-// Timing of the Draw run's two halves: tracing the levels through the
-// triangles, and smoothing and drawing the traced curves. Build with
-// -DTERVANE_BENCH=ON -DCMAKE_BUILD_TYPE=Release.
+// Timing of the Draw run: whole runs without a window over the largest
+// example and over 2000 random points, and the run's two halves on their
+// own, tracing the levels through the triangles and smoothing and drawing
+// the traced curves. Build with -DTERVANE_BENCH=ON -DCMAKE_BUILD_TYPE=Release.
+#include "app/MainCommands.h"
 #include "app/RunContext.h"
+#include "contour/ContourRun.h"
 #include "contour/ContourTracer.h"
 #include "contour/CurveDrawer.h"
+#include "data/SurveyFile.h"
 #include "util/Canvas.h"
+#include "util/NumberText.h"
 #include "util/Prompter.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <random>
+#include <unistd.h>
 
 namespace tervane {
 namespace {
@@ -158,6 +166,119 @@ void BM_TraceAndDraw(benchmark::State& st)
     }
 }
 BENCHMARK(BM_TraceAndDraw)->Arg(0)->Arg(2)->Arg(7)->Unit(benchmark::kMillisecond);
+
+// A scratch folder as the current folder for the working files.
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        std::string name = (std::filesystem::temp_directory_path() / "tervane-bench-XXXXXX").string();
+        if (::mkdtemp(name.data()) == nullptr)
+            std::abort();
+        path_ = name;
+        old_ = std::filesystem::current_path();
+        std::filesystem::current_path(path_);
+    }
+    ~ScratchFolder()
+    {
+        std::filesystem::current_path(old_);
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+    std::filesystem::path old_;
+};
+
+// A window-less main window that has opened a file and built its network;
+// each run() is one Draw over the working files the build left.
+class HeadlessDraw {
+public:
+    explicit HeadlessDraw(const std::string& survey)
+    {
+        commands_.startUp();
+        commands_.open(survey);
+        // Levels as many as asked below, the network not rebuilt per run.
+        panel_.check13 = true;
+    }
+    bool ready() const { return state_.fileOpen == 1 && state_.triangleCount > 0; }
+    void setLevels(int count)
+    {
+        panel_.intervalText = plainNumberText((state_.zMax - state_.zMin) / count);
+    }
+    void setSmoothness(int s) { panel_.smoothValue = s + 2; }
+    bool run() { return drawContourMap(ctx_); }
+
+private:
+    SharedState state_;
+    PanelSettings panel_;
+    NullView view_;
+    SilentPrompter prompter_;
+    NoEscapeKey escape_;
+    Random random_{5};
+    RunContext ctx_{state_, panel_, view_, prompter_, escape_, random_};
+    MainCommands commands_{ctx_};
+};
+
+std::string exampleFile(const std::string& name)
+{
+    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "examples" / name).string();
+}
+
+// 2000 points spread at random over 1000 x 1000 with two hills.
+std::string writeRandomSurvey(const ScratchFolder& folder)
+{
+    std::mt19937 gen(2000);
+    std::uniform_real_distribution<double> at(0, 1000);
+    std::vector<SurveyRecord> records;
+    for (int i = 0; i < 2000; ++i) {
+        const double x = at(gen);
+        const double y = at(gen);
+        const double z = 100 + 60 * std::exp(-((x - 300) * (x - 300) + (y - 400) * (y - 400)) / 40000) +
+                         40 * std::exp(-((x - 700) * (x - 700) + (y - 650) * (y - 650)) / 25000) + 0.01 * x;
+        records.push_back({plainNumberText(x), plainNumberText(y), plainNumberText(z), ""});
+    }
+    const std::string path = folder.file("random2000.D3D");
+    writeSurveyFile(path, records);
+    return path;
+}
+
+void timeRuns(benchmark::State& st, HeadlessDraw& draw)
+{
+    if (!draw.ready()) {
+        st.SkipWithError("the network could not be built");
+        return;
+    }
+    draw.setSmoothness(static_cast<int>(st.range(0)));
+    for (auto _ : st) {
+        if (!draw.run()) {
+            st.SkipWithError("the Draw run stopped");
+            return;
+        }
+    }
+}
+
+void BM_DrawRunLargestExample(benchmark::State& st)
+{
+    ScratchFolder folder;
+    HeadlessDraw draw(exampleFile("hill-and-saddle.D3D"));
+    draw.setLevels(100);
+    timeRuns(st, draw);
+}
+BENCHMARK(BM_DrawRunLargestExample)->Arg(0)->Arg(2)->Arg(7)->Unit(benchmark::kMillisecond);
+
+void BM_DrawRunRandom2000(benchmark::State& st)
+{
+    ScratchFolder folder;
+    HeadlessDraw draw(writeRandomSurvey(folder));
+    draw.setLevels(100);
+    timeRuns(st, draw);
+}
+BENCHMARK(BM_DrawRunRandom2000)->Arg(0)->Arg(2)->Arg(7)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tervane
