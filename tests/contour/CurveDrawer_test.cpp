@@ -71,6 +71,11 @@ TEST_F(CurveDrawerTest, IndexContoursTakeTheIntervalColourAndRenderedMapsTheLeve
 {
     drawCurve(ctx, openCurve(), kIndexContour, rgb(1, 2, 3));
     EXPECT_EQ(lines().back().colour, panel.jiange);
+    // Width 4 is still a line map.
+    view.picture1.forget();
+    panel.lineWidthText = "4";
+    drawCurve(ctx, openCurve(), kIndexContour, rgb(1, 2, 3));
+    EXPECT_EQ(lines().back().colour, panel.jiange);
     view.picture1.forget();
     panel.lineWidthText = "5";
     drawCurve(ctx, openCurve(), kIndexContour, rgb(1, 2, 3));
