@@ -22,13 +22,6 @@ protected:
         writeNetwork(testing::sixTriangleCone());
         panel.intervalText = "10";
     }
-
-    // Lines drawn in a colour.
-    std::size_t linesIn(Colour c) const
-    {
-        const auto l = lines();
-        return static_cast<std::size_t>(std::count_if(l.begin(), l.end(), [c](const auto& op) { return op.colour == c; }));
-    }
 };
 
 TEST_F(ContourRunTest, RefusesNoFileAndTheThreeDimensionalNetwork)
@@ -53,8 +46,8 @@ TEST_F(ContourRunTest, ConeDrawsOneClosedCurvePerLevelAndShowsEachLevelLate)
               (std::vector<std::string>{" 0", " 10", " 20", " 30", " 40", " 50", " 60", " 70", " 80", " 90", " 100"}));
     // Every fifth level of the sequence (0, 50, 100) is an index contour.
     // A closed curve of 12 controls: 12 samples and the closing line.
-    EXPECT_EQ(linesIn(panel.jiange), 2 * 13u);
-    EXPECT_EQ(linesIn(panel.quxian), 8 * 13u);
+    EXPECT_EQ(linesOf(panel.jiange), 2 * 13u);
+    EXPECT_EQ(linesOf(panel.quxian), 8 * 13u);
     // Every sample of the curve at 50 lies on its ring of radius 5 or
     // halfway between two crossings of it.
     for (const auto& op : lines()) {
@@ -196,7 +189,7 @@ TEST_F(ContourRunTest, RenderedMapDrawsTheMaskInTheBackgroundColour)
     }
     EXPECT_EQ(maskLines, 6u);
     // No index colour on a rendered map.
-    EXPECT_EQ(linesIn(panel.jiange), 0u);
+    EXPECT_EQ(linesOf(panel.jiange), 0u);
 }
 
 } // namespace
@@ -296,6 +289,36 @@ TEST_F(RecordingRunTest, EscStopsTheRecordingWhereItIs)
     const auto lines = plotLines(dir.file("cone.PLT"));
     ASSERT_FALSE(lines.empty());
     EXPECT_NE(lines.back(), "PU0,0;SP0;");
+}
+
+} // namespace
+} // namespace tervane
+
+namespace tervane {
+namespace {
+
+class ExampleRunTest : public test::RunFixture {};
+
+// The whole road from the file: open, the network built again inside the
+// run because network lines are wanted, every level traced and drawn.
+TEST_F(ExampleRunTest, DrawsTheExampleSurveyAfterRebuildingItsNetwork)
+{
+    MainCommands commands(ctx);
+    commands.startUp();
+    commands.open(std::string(TERVANE_SOURCE_DIR) + "/examples/hill-and-saddle.D3D");
+    ASSERT_EQ(state.fileOpen, 1);
+    view.picture1.forget();
+    panel.check13 = false;
+    panel.intervalText = "5";
+    EXPECT_TRUE(drawContourMap(ctx));
+    EXPECT_TRUE(prompter.messages().empty());
+    // The network drawn again in its colour, then contours in both colours.
+    EXPECT_GT(linesOf(panel.wangxian), 100u);
+    EXPECT_GT(linesOf(panel.quxian), 500u);
+    EXPECT_GT(linesOf(panel.jiange), 100u);
+    // Each of the 120 points is circled twice at the end.
+    EXPECT_GE(view.picture1.count(RecordingCanvas::Kind::Circle), 240u);
+    EXPECT_EQ(view.picture1.ops.back().kind, RecordingCanvas::Kind::Circle);
 }
 
 } // namespace

@@ -42,4 +42,12 @@ void RunFixture::writeNetwork(const ContourNetwork& net)
     state.zMax = net.zMax;
 }
 
+std::size_t RunFixture::linesOf(Colour c) const
+{
+    std::size_t n = 0;
+    for (const auto& op : lines())
+        n += op.colour == c;
+    return n;
+}
+
 } // namespace tervane::test

@@ -33,6 +33,8 @@ protected:
 
     // Every line drawn on the drawing area, in order.
     std::vector<RecordingCanvas::Op> lines() const { return view.picture1.opsOf(RecordingCanvas::Kind::Line); }
+    // How many of them are in a colour.
+    std::size_t linesOf(Colour c) const;
 };
 
 } // namespace tervane::test
