@@ -143,8 +143,9 @@ bool MainCommands::openDataFile(const std::optional<std::string>& presetPath)
     if (buildNetwork(ctx_))
         exportWorkingFiles(ctx_);
     s.editorUsesMainFile = 1.0f;
-    s.fileOpen = 1;
-    return true;
+    // A build that found the data undrawable (all X equal, say) has closed
+    // the file again; opening must not pretend otherwise.
+    return s.fileOpen == 1;
 }
 
 WindowChange MainCommands::newFile()

@@ -39,8 +39,7 @@ void writeFirstLabel(RunContext& ctx, int i, double value)
 
 std::string pointValueText(double value, int valueScale)
 {
-    const double scale = valueScale == 0 ? 1 : valueScale;
-    return numberText(std::floor(value * scale) / scale) + " ";
+    return numberText(truncateToScale(value, valueScale)) + " ";
 }
 
 void drawPointLabels(RunContext& ctx, const ContourNetwork& net)

@@ -1,5 +1,7 @@
 #include "hpgl/PlotFileWriter.h"
 
+#include "util/NumberText.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -64,8 +66,7 @@ std::string hpglNumber(double value)
 
 std::string valueLabelText(double z, int valueScale)
 {
-    const double scale = valueScale == 0 ? 1.0 : static_cast<double>(valueScale);
-    const double truncated = std::floor(z * scale) / scale;
+    const double truncated = truncateToScale(z, valueScale);
     return std::isfinite(truncated) ? hpglNumber(truncated) : std::string();
 }
 

@@ -146,4 +146,16 @@ std::string plainNumberText(double value) { return withoutBlank(numberText(value
 
 std::string plainNumberTextSingle(float value) { return withoutBlank(numberTextSingle(value)); }
 
+double truncateToScale(double value, double scale)
+{
+    if (scale == 0)
+        scale = 1;
+    const double scaled = value * scale;
+    if (!std::isfinite(scaled))
+        return value;
+    // Two single-precision steps (2^-23 each) of the scaled value.
+    const double nudge = std::fabs(scaled) * 2.4e-7;
+    return std::floor(scaled + nudge) / scale;
+}
+
 } // namespace tervane

@@ -25,4 +25,11 @@ std::string plainNumberText(double value);
 // The same for single precision.
 std::string plainNumberTextSingle(float value);
 
+// Truncates toward minus infinity to the decimals of `scale` (1000, 100, 10
+// or 1): floor(value x scale) / scale. Heights reach the labels through
+// single precision, so a typed 0.29 arrives as 0.28999999; a nudge of a few
+// single-precision steps keeps such a value at what was typed instead of
+// dropping a whole unit in the last decimal. A scale of 0 counts as 1.
+double truncateToScale(double value, double scale);
+
 } // namespace tervane

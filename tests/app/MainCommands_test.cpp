@@ -221,3 +221,24 @@ TEST_F(MainCommandsTest, EditSwitchesToPlanOnlyAndOpensTheEditor)
 
 } // namespace
 } // namespace tervane
+
+namespace tervane {
+namespace {
+
+TEST_F(MainCommandsTest, DataThatCannotBeDrawnLeavesNoFileOpen)
+{
+    std::vector<SurveyRecord> records;
+    for (int i = 0; i < 8; ++i)
+        records.push_back({"5", std::to_string(i * 3 + i % 2), std::to_string(10 + i), ""});
+    const std::string path = dir.file("vertical.D3D");
+    ASSERT_TRUE(writeSurveyFile(path, records));
+    prompter.openPaths = {path};
+    commands.open();
+    EXPECT_EQ(state.fileOpen, 0);
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    commands.draw();
+    EXPECT_EQ(prompter.messages().back(), "文件没打开！");
+}
+
+} // namespace
+} // namespace tervane

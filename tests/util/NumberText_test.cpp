@@ -121,3 +121,32 @@ TEST(NumberText, ReadsBackThroughTheReadingRule)
 
 } // namespace
 } // namespace tervane
+
+namespace tervane {
+namespace {
+
+TEST(TruncateToScale, CutsTowardMinusInfinity)
+{
+    EXPECT_DOUBLE_EQ(truncateToScale(12.349, 100), 12.34);
+    EXPECT_DOUBLE_EQ(truncateToScale(-1.234, 100), -1.24);
+    EXPECT_DOUBLE_EQ(truncateToScale(0.75, 1), 0);
+    EXPECT_DOUBLE_EQ(truncateToScale(-0.25, 1), -1);
+    EXPECT_DOUBLE_EQ(truncateToScale(5.5, 0), 5);
+}
+
+TEST(TruncateToScale, TypedHeightsSurviveTheTripThroughSinglePrecision)
+{
+    // Every typed height with up to three decimals, as the working files
+    // hand it over, truncates to itself at its own decimals.
+    for (int thousandths = -20000; thousandths <= 20000; thousandths += 7) {
+        const double typed = thousandths / 1000.0;
+        const double viaSingle = static_cast<float>(typed);
+        EXPECT_DOUBLE_EQ(truncateToScale(viaSingle, 1000), typed) << typed;
+    }
+    EXPECT_DOUBLE_EQ(truncateToScale(static_cast<float>(0.29), 100), 0.29);
+    // A real difference in the next decimal still counts.
+    EXPECT_DOUBLE_EQ(truncateToScale(0.2899, 100), 0.28);
+}
+
+} // namespace
+} // namespace tervane
