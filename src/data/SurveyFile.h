@@ -41,6 +41,16 @@ RecordBytes encodeRecord(const SurveyRecord& record);
 // Decodes 65 bytes from disk. Invalid GBK bytes become U+FFFD.
 SurveyRecord decodeRecord(const char* bytes);
 
+// Why a survey file could not be read, as the program says it.
+inline const std::string kFileMissingMessage = "文件不存在！";
+inline const std::string kFileUnreadableMessage = "无法读取文件！";
+inline const std::string kNotDataFileMessage = "这不是一个数据文件！";
+inline const std::string kTooManyRecordsMessage = "数据记录超过 32767 个，无法打开！";
+inline const std::string kFileUnwritableMessage = "无法写入文件！";
+// The too-many-records message for a given limit (kTooManyRecordsMessage
+// for the program's own).
+std::string tooManyRecordsMessage(long maxRecords);
+
 // The outcome of reading a whole survey file.
 struct SurveyReadResult {
     bool ok = false;

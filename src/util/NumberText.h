@@ -6,7 +6,8 @@ namespace tervane {
 
 // The leading-number reading rule: leading blanks skipped, the longest
 // leading decimal number taken (sign, digits, one point, an exponent), and
-// no number at all reads as 0.
+// no number at all reads as 0. A number too large for a double also reads
+// as 0: an infinite coordinate would poison every extent and scale.
 double leadingNumber(std::string_view text);
 
 // A number as the program prints it: a leading blank for a value that is
@@ -15,7 +16,9 @@ double leadingNumber(std::string_view text);
 // no trailing zeros, and exponent form ("1E+15", "1.5E-07") for magnitudes
 // of 1E15 and above or below 0.0001.
 std::string numberText(double value);
-// The same for single precision: up to 7 significant digits.
+// The same for single precision: up to 7 significant digits, and exponent
+// form from 1E7 up, where a whole number could no longer show every digit
+// (12345678 prints as " 1.234568E+07").
 std::string numberTextSingle(float value);
 // numberText without the leading blank of a value that is not negative.
 std::string plainNumberText(double value);

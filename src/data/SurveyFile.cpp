@@ -1,0 +1,283 @@
+#include "data/SurveyFile.h"
+
+#include "util/Gbk.h"
+#include "util/NumberText.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tervane {
+
+namespace {
+
+// Field offsets and widths of a record, in the order they are stored.
+struct FieldSlot {
+    std::size_t offset;
+    std::size_t width;
+};
+constexpr FieldSlot kXSlot{0, kNumberFieldWidth};
+constexpr FieldSlot kYSlot{15, kNumberFieldWidth};
+constexpr FieldSlot kZSlot{30, kNumberFieldWidth};
+constexpr FieldSlot kNoteSlot{45, kNoteFieldWidth};
+
+void putField(RecordBytes& bytes, FieldSlot slot, const std::string& utf8)
+{
+    // Numbers are ASCII, but they go through the same path as the note so
+    // that a stray non-ASCII character is cut cleanly rather than halved.
+    const std::string field = fitGbkField(utf8ToGbk(utf8), slot.width);
+    std::memcpy(bytes.data() + slot.offset, field.data(), slot.width);
+}
+
+std::string getField(const char* bytes, FieldSlot slot)
+{
+    return gbkToUtf8(std::string_view(bytes + slot.offset, slot.width));
+}
+
+SurveyReadResult refusal(int errorNumber, const std::string& message)
+{
+    SurveyReadResult result;
+    result.errorNumber = errorNumber;
+    result.message = message;
+    return result;
+}
+
+SurveyReadResult refusalForErrno(int errorNumber)
+{
+    const bool missing = errorNumber == ENOENT || errorNumber == ENOTDIR;
+    return refusal(errorNumber, missing ? kFileMissingMessage : kFileUnreadableMessage);
+}
+
+// Reads up to `size` bytes, stopping early only at the end of the file.
+// Returns the number read, or -1 with errno set.
+long readAll(int fd, char* buffer, std::size_t size)
+{
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, buffer + got, size - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    return static_cast<long>(got);
+}
+
+bool writeAll(int fd, const char* data, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Reads the records of an open regular file of `length` bytes.
+SurveyReadResult readRecords(int fd, off_t length)
+{
+    const auto wanted = static_cast<std::size_t>(length / static_cast<off_t>(kRecordLength));
+    std::vector<char> buffer(wanted * kRecordLength);
+    const long got = readAll(fd, buffer.data(), buffer.size());
+    if (got < 0)
+        return refusalForErrno(errno);
+    // A file that shrank since it was measured gives what it still holds.
+    const std::size_t count = static_cast<std::size_t>(got) / kRecordLength;
+    SurveyReadResult result;
+    result.ok = true;
+    result.recordCount = static_cast<long>(count);
+    result.records.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        result.records.push_back(decodeRecord(buffer.data() + i * kRecordLength));
+    return result;
+}
+
+std::string directoryOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A symbolic link is replaced through: the file it points to gets the new
+// contents and the link stays a link.
+std::string resolvedTarget(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr)
+        return path;
+    std::string resolved(real);
+    std::free(real);
+    return resolved;
+}
+
+// The new file keeps the old one's permissions; a new file gets the usual
+// ones rather than mkstemp's owner-only mode.
+void copyMode(int fd, const std::string& target)
+{
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        ::fchmod(fd, st.st_mode & 07777);
+        return;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+}
+
+void syncDirectory(const std::string& dir)
+{
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// The fallback when the temporary file cannot be renamed over the target:
+// write the target itself and flush it.
+bool writeInPlace(const std::string& target, const std::vector<char>& bytes)
+{
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    const bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    const int err = errno;
+    const bool closed = ::close(fd) == 0;
+    errno = err;
+    return ok && closed;
+}
+
+bool failWrite(std::string* error, int errorNumber)
+{
+    if (error != nullptr)
+        *error = kFileUnwritableMessage + " (" + std::strerror(errorNumber) + ")";
+    return false;
+}
+
+// Writes `bytes` to a new temporary file beside the target; its name on
+// success, empty with errno set on failure.
+std::string writeTemporary(const std::string& target, const std::vector<char>& bytes)
+{
+    std::string name = target + ".XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0)
+        return {};
+    copyMode(fd, target);
+    const bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    int err = errno;
+    if (::close(fd) != 0 && ok)
+        err = errno;
+    else if (ok)
+        return name;
+    ::unlink(name.c_str());
+    errno = err;
+    return {};
+}
+
+} // namespace
+
+std::string tooManyRecordsMessage(long maxRecords)
+{
+    return "数据记录超过 " + std::to_string(maxRecords) + " 个，无法打开！";
+}
+
+double SurveyRecord::x() const { return leadingNumber(xText); }
+double SurveyRecord::y() const { return leadingNumber(yText); }
+double SurveyRecord::z() const { return leadingNumber(zText); }
+
+RecordBytes encodeRecord(const SurveyRecord& record)
+{
+    RecordBytes bytes{};
+    putField(bytes, kXSlot, record.xText);
+    putField(bytes, kYSlot, record.yText);
+    putField(bytes, kZSlot, record.zText);
+    putField(bytes, kNoteSlot, record.note);
+    return bytes;
+}
+
+SurveyRecord decodeRecord(const char* bytes)
+{
+    SurveyRecord record;
+    record.xText = getField(bytes, kXSlot);
+    record.yText = getField(bytes, kYSlot);
+    record.zText = getField(bytes, kZSlot);
+    record.note = getField(bytes, kNoteSlot);
+    return record;
+}
+
+long surveyRecordCount(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    return static_cast<long>(st.st_size / static_cast<off_t>(kRecordLength));
+}
+
+SurveyReadResult readSurveyFile(const std::string& path, long maxRecords)
+{
+    // O_NONBLOCK keeps a FIFO from hanging the open; fstat then refuses it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return refusalForErrno(errno);
+    struct stat st {};
+    SurveyReadResult result;
+    if (::fstat(fd, &st) != 0) {
+        result = refusalForErrno(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        result = refusal(S_ISDIR(st.st_mode) ? EISDIR : 0, kNotDataFileMessage);
+    } else if (st.st_size / static_cast<off_t>(kRecordLength) > maxRecords) {
+        // Refused before anything is read, so nothing is half loaded.
+        result = refusal(0, tooManyRecordsMessage(maxRecords));
+        result.recordCount = static_cast<long>(st.st_size / static_cast<off_t>(kRecordLength));
+    } else {
+        result = readRecords(fd, st.st_size);
+    }
+    ::close(fd);
+    return result;
+}
+
+bool writeSurveyFile(const std::string& path, const std::vector<SurveyRecord>& records,
+                     std::string* error)
+{
+    if (path.empty())
+        return failWrite(error, ENOENT);
+    std::vector<char> bytes;
+    bytes.reserve(records.size() * kRecordLength);
+    for (const SurveyRecord& record : records) {
+        const RecordBytes encoded = encodeRecord(record);
+        bytes.insert(bytes.end(), encoded.begin(), encoded.end());
+    }
+    const std::string target = resolvedTarget(path);
+    const std::string temporary = writeTemporary(target, bytes);
+    if (temporary.empty())
+        return failWrite(error, errno);
+    if (::rename(temporary.c_str(), target.c_str()) == 0) {
+        syncDirectory(directoryOf(target));
+        return true;
+    }
+    const int err = errno;
+    // A target on another file system (a bind mount) cannot take a rename;
+    // the temporary copy stays valid until the direct write is flushed.
+    const bool copied = err == EXDEV && writeInPlace(target, bytes);
+    const int copyErr = errno;
+    ::unlink(temporary.c_str());
+    return copied || failWrite(error, err == EXDEV ? copyErr : err);
+}
+
+} // namespace tervane
