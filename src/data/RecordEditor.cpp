@@ -434,6 +434,13 @@ void RecordEditor::saveAndExit()
     outcome_ = EditorOutcome::ToMainWindow;
 }
 
+void RecordEditor::closeWithoutQuestion()
+{
+    saveCurrentRecord();
+    file_.close();
+    outcome_ = EditorOutcome::ToMainWindow;
+}
+
 void RecordEditor::setForeground(Colour c)
 {
     foreground_ = c;

@@ -29,7 +29,7 @@ inline const std::string kExitQuestion =
     "请检查最后一个记录。必须保证全部记录的完整性。若按［是］则保存并退出，若按［否］就不退出。现在就退出吗？";
 // Refusals of this program's own: the editor numbers records in 16 bits.
 inline const std::string kRecordLimit = "记录数已达到 32767 个,不能再添加记录!";
-inline const std::string kFileTooLarge = "文件的记录超过 32767 个,记录编辑器不能编辑它!";
+inline const std::string kFileTooLarge = kTooManyRecordsMessage;
 // A record or a delete that could not be written: the user must know.
 inline const std::string kWriteFailed = "数据写入文件失败,记录没有保存!";
 inline const std::string kDeleteFailed = "文件写入失败,记录没有删除,数据文件保持原样!";
@@ -104,6 +104,9 @@ public:
     void refresh();
     void clearScreen();
     void saveAndExit();
+    // The window is closed some other way (its close box): the record shown
+    // is saved and the file closed, without questions.
+    void closeWithoutQuestion();
     // The colour blocks: text (fore) and background of the drawing area.
     void setForeground(Colour c);
     void setBackground(Colour c);
