@@ -371,7 +371,6 @@ void RecordEditorWindow::finishIfLeaving()
         return;
     finished_ = true;
     onCloseHelp();
-    hide();
     if (outcome == EditorOutcome::ToMainWindow) {
         QTimer::singleShot(0, this, [this] { emit closed(); });
         return;
@@ -501,13 +500,19 @@ bool RecordEditorWindow::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+// The close box leaves like save and exit without its question. When the
+// application listens to closed(), it removes the window itself: a close
+// here could otherwise look like the program's last window going away.
 void RecordEditorWindow::closeEvent(QCloseEvent* event)
 {
     if (!finished_) {
         editor_.closeWithoutQuestion();
         finishIfLeaving();
     }
-    event->accept();
+    if (isSignalConnected(QMetaMethod::fromSignal(&RecordEditorWindow::closed)))
+        event->ignore();
+    else
+        event->accept();
 }
 
 } // namespace tervane

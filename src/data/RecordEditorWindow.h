@@ -26,9 +26,10 @@ class CanvasWidget;
 // The application shows the window and calls start(). When the user leaves
 // (save and exit, deleting the only record, the close box, or a cancelled
 // opening), closed() is emitted once, after the handler has returned; the
-// application then brings the main window back. dataEdited is already set
-// by then. A file failure answered with OK emits programEndRequested()
-// instead; with nothing connected to it the window ends the event loop.
+// application then deletes the window and brings the main window back.
+// dataEdited is already set by then. A file failure answered with OK emits
+// programEndRequested() instead; with nothing connected to it the window
+// ends the event loop.
 class RecordEditorWindow final : public QMainWindow {
     Q_OBJECT
 public:

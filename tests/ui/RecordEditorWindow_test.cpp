@@ -230,6 +230,19 @@ TEST_F(RecordEditorWindowTest, SaveAndExitWithYesClosesOnce)
     EXPECT_EQ(prompter.messages().size(), 1u);
 }
 
+TEST_F(RecordEditorWindowTest, CloseBoxSavesTheShownRecordAndLeavesTheWindowToTheApplication)
+{
+    writeBytes(path, recordBytes({"100", "200", "1", "a"}));
+    RecordEditorWindow& w = openWindow();
+    type(w.fieldBox(3), "b");
+    w.close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(closedCount, 1);
+    EXPECT_TRUE(w.isVisible()) << "the application deletes it";
+    EXPECT_EQ(readBytes(path), recordBytes({"100", "200", "1", "ab"}));
+    EXPECT_FALSE(w.editor().fileOpen());
+}
+
 TEST_F(RecordEditorWindowTest, HelpPagesShowOneAtATime)
 {
     RecordEditorWindow& w = openWindow();
