@@ -323,6 +323,26 @@ void RecordEditorWindow::start()
     run([this] { editor_.open(); });
 }
 
+RecordEditorWindow* RecordEditorWindow::launch(SharedState& state, Random& random, Prompter& prompter,
+                                               std::function<void()> backToMainWindow,
+                                               std::function<void()> endProgram)
+{
+    auto* window = new RecordEditorWindow(state, random, prompter);
+    connect(window, &RecordEditorWindow::closed, window, [window, back = std::move(backToMainWindow)] {
+        window->deleteLater();
+        if (back)
+            back();
+    });
+    connect(window, &RecordEditorWindow::programEndRequested, window, [window, end = std::move(endProgram)] {
+        window->deleteLater();
+        if (end)
+            end();
+    });
+    window->show();
+    window->start();
+    return window;
+}
+
 template <typename Command>
 void RecordEditorWindow::run(Command&& command)
 {

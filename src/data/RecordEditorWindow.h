@@ -4,6 +4,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 
 class QAction;
 class QFrame;
@@ -38,6 +39,15 @@ public:
 
     // The opening sequence: the editor opens its file and shows record 1.
     void start();
+
+    // Everything the application needs in one call: makes the window,
+    // shows it and starts it. When the user leaves, the window is deleted
+    // and backToMainWindow runs; when a file failure ends the program, the
+    // window is deleted and endProgram runs. Both run from the event loop,
+    // never inside an editor handler.
+    static RecordEditorWindow* launch(SharedState& state, Random& random, Prompter& prompter,
+                                      std::function<void()> backToMainWindow,
+                                      std::function<void()> endProgram);
 
     RecordEditor& editor() { return editor_; }
     CanvasWidget* drawingArea() const { return picture1_; }

@@ -188,21 +188,6 @@ TEST_F(RecordEditorTest, FieldsAreCutToTheirWidthAndNotesNeverMidCharacter)
     EXPECT_EQ(recordAt(readBytes(path), 2), std::string(65, ' '));
 }
 
-TEST_F(RecordEditorTest, AddAppendsABlankRecordAndShowsIt)
-{
-    writeRecords(2);
-    RecordEditor& e = openEditor();
-    e.editField(2, "9");
-    e.addRecord();
-    const std::string bytes = readBytes(path);
-    EXPECT_EQ(bytes.size(), 195u);
-    EXPECT_EQ(recordAt(bytes, 1), recordBytes({"100", "50", "9", "P1"}));
-    EXPECT_EQ(recordAt(bytes, 3), std::string(65, ' '));
-    EXPECT_EQ(e.currentRecord(), 3);
-    EXPECT_EQ(boxes(), (std::vector<std::string>(4)));
-    EXPECT_EQ(e.takeFocusRequest(), RecordEditor::kFieldX);
-}
-
 TEST_F(RecordEditorTest, DeletingRecordTwoOfFiveShiftsTheRestAndShowsTheLast)
 {
     writeRecords(5);

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <gtest/gtest.h>
@@ -241,6 +242,41 @@ TEST_F(RecordEditorWindowTest, CloseBoxSavesTheShownRecordAndLeavesTheWindowToTh
     EXPECT_TRUE(w.isVisible()) << "the application deletes it";
     EXPECT_EQ(readBytes(path), recordBytes({"100", "200", "1", "ab"}));
     EXPECT_FALSE(w.editor().fileOpen());
+}
+
+TEST_F(RecordEditorWindowTest, LaunchedWindowGoesAwayAndHandsBackWhenTheUserLeaves)
+{
+    writeBytes(path, recordBytes({"100", "200", "1", "a"}));
+    int back = 0;
+    int ended = 0;
+    QPointer<RecordEditorWindow> w =
+        RecordEditorWindow::launch(state, random, prompter, [&] { ++back; }, [&] { ++ended; });
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(state.dataEdited, 1);
+    prompter.answers = {Answer::Yes};
+    w->onSaveAndExit();
+    EXPECT_EQ(back, 0);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(back, 1);
+    EXPECT_EQ(ended, 0);
+    EXPECT_TRUE(w.isNull());
+}
+
+TEST_F(RecordEditorWindowTest, LaunchedWindowEndsTheProgramAfterAFileErrorAnsweredOk)
+{
+    state.dataFileName = dir.file("bad name.D3D");
+    int back = 0;
+    int ended = 0;
+    QPointer<RecordEditorWindow> w =
+        RecordEditorWindow::launch(state, random, prompter, [&] { ++back; }, [&] { ++ended; });
+    EXPECT_EQ(prompter.last().title, "File Error");
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(back, 0);
+    EXPECT_TRUE(w.isNull());
 }
 
 TEST_F(RecordEditorWindowTest, HelpPagesShowOneAtATime)
