@@ -144,9 +144,6 @@ FileHandle OpenFileAsk(Prompter& prompter, const std::string& fileName, FileMode
         *report = FileOpenReport{};
     if (!fileNameAllowed(fileName))
         return failWith(prompter, filefail::kBadFileName, report);
-    const auto modeCode = static_cast<short>(mode);
-    if (modeCode < 1 || modeCode > 5)
-        return {};
     if (fileName.empty())
         return failWith(prompter, filefail::kBadFileNameOrNumber, report);
     if (ask && !askBeforeOpening(prompter, fileName, mode)) {
@@ -154,6 +151,10 @@ FileHandle OpenFileAsk(Prompter& prompter, const std::string& fileName, FileMode
             report->cancelled = true;
         return {};
     }
+    // The mode is looked at only when the file is opened, after the questions.
+    const auto modeCode = static_cast<short>(mode);
+    if (modeCode < 1 || modeCode > 5)
+        return {};
     OpenFailure failure;
     FileHandle handle = FileHandle::open(fileName, mode, recordLength, &failure);
     if (handle)
