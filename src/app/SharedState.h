@@ -43,6 +43,11 @@ struct SharedState {
     int gridColumns = 0;
     int gridRows = 0;
 
+    // Drawing units taken off the right of a played-back plot file for its
+    // value labels: 126 x the longest label of the last completed Draw run
+    // that recorded, 0 after one that did not.
+    double labelBlockWidth = 0;
+
     // Sizes the point arrays for n points (slots 1..n), keeping nothing.
     void resizePoints(long n)
     {
