@@ -1,0 +1,64 @@
+#include "app/CommandLine.h"
+#include "ui/Application.h"
+#include "ui/HeadlessRender.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+using namespace tervane;
+
+namespace {
+
+int runGui(int argc, char** argv, const CommandLine& line)
+{
+    QApplication app(argc, argv);
+    TervaneApplication program;
+    program.start(line.file);
+    return QApplication::exec();
+}
+
+// Without a window, standard error carries the program's own messages only;
+// Qt's notes about the platform would bury them.
+void keepQtQuiet(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::cerr << message.toStdString() << '\n';
+}
+
+int runHeadless(int argc, char** argv, const CommandLine& line)
+{
+    qInstallMessageHandler(keepQtQuiet);
+    // No display is needed: draw off screen unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    return runRender(line, std::cout, std::cerr);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const CommandLine line = parseCommandLine(args);
+    switch (line.mode) {
+    case CommandLine::Mode::Help:
+        std::cout << usageText();
+        return 0;
+    case CommandLine::Mode::Version:
+        std::cout << kVersionText << '\n';
+        return 0;
+    case CommandLine::Mode::Usage:
+        std::cerr << "tervane: " << line.error << '\n' << usageText();
+        return 2;
+    case CommandLine::Mode::Render:
+        return runHeadless(argc, argv, line);
+    case CommandLine::Mode::Gui:
+        break;
+    }
+    return runGui(argc, argv, line);
+}

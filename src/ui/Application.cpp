@@ -1,0 +1,113 @@
+#include "ui/Application.h"
+
+#include "app/MainWindow.h"
+
+#include <QApplication>
+
+namespace tervane {
+
+namespace {
+
+// While one window replaces another there is a moment with none: the
+// program must not take that for its end.
+class KeepRunning {
+public:
+    KeepRunning() : saved_(QGuiApplication::quitOnLastWindowClosed())
+    {
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+    }
+    ~KeepRunning() { QGuiApplication::setQuitOnLastWindowClosed(saved_); }
+    KeepRunning(const KeepRunning&) = delete;
+    KeepRunning& operator=(const KeepRunning&) = delete;
+
+private:
+    bool saved_;
+};
+
+} // namespace
+
+TervaneApplication::TervaneApplication()
+{
+    connect(&escape_, &QtEscapeKey::runEnded, this, [this] {
+        const WindowChange change = pending_;
+        pending_ = WindowChange::None;
+        if (change != WindowChange::None)
+            QMetaObject::invokeMethod(this, [this, change] { changeWindows(change); }, Qt::QueuedConnection);
+    });
+}
+
+TervaneApplication::~TervaneApplication()
+{
+    delete main_.data();
+}
+
+MainWindow* TervaneApplication::mainWindow() const { return main_; }
+
+void TervaneApplication::start(const std::optional<std::string>& path)
+{
+    showMainWindow();
+    if (path && main_)
+        main_->openFile(*path);
+}
+
+void TervaneApplication::showMainWindow()
+{
+    main_ = new MainWindow(state_, random_, prompter_, escape_);
+    main_->setAttribute(Qt::WA_DeleteOnClose);
+    // Queued: the window asking is still inside its own handler.
+    connect(main_, &MainWindow::windowChangeRequested, this, &TervaneApplication::changeWindows,
+            Qt::QueuedConnection);
+    main_->show();
+}
+
+void TervaneApplication::unloadMainWindow()
+{
+    if (!main_)
+        return;
+    main_->hide();
+    delete main_.data();
+}
+
+void TervaneApplication::changeWindows(WindowChange change)
+{
+    // A run lets the event loop turn while it draws; the window it draws in
+    // must outlive it.
+    if (escape_.running()) {
+        pending_ = change;
+        return;
+    }
+    switch (change) {
+    case WindowChange::None: return;
+    case WindowChange::OpenRecordEditor: showRecordEditor(); return;
+    case WindowChange::Open3dView: show3dView(); return;
+    case WindowChange::Quit: quit(); return;
+    }
+}
+
+void TervaneApplication::showRecordEditor()
+{
+    KeepRunning keep;
+    unloadMainWindow();
+    // The record editor is shown here; its close calls recordEditorClosed().
+    recordEditorClosed();
+}
+
+void TervaneApplication::show3dView()
+{
+    KeepRunning keep;
+    unloadMainWindow();
+    // The 3D view is shown here; its close calls view3dClosed().
+    view3dClosed();
+}
+
+void TervaneApplication::recordEditorClosed() { showMainWindow(); }
+
+void TervaneApplication::view3dClosed() { showMainWindow(); }
+
+void TervaneApplication::quit()
+{
+    QApplication::closeAllWindows();
+    QCoreApplication::quit();
+}
+
+} // namespace tervane

@@ -1,0 +1,60 @@
+#pragma once
+#include "app/MainCommands.h"
+#include "app/SharedState.h"
+#include "ui/QtEscapeKey.h"
+#include "ui/QtPrompter.h"
+#include "util/Random.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <optional>
+#include <string>
+
+namespace tervane {
+
+class MainWindow;
+
+// The program's windows and what they share. The shared state, the random
+// generator and the dialogs live here, outside any window, so that the main
+// window can be destroyed when the record editor or the 3D view takes its
+// place and made anew (its start-up running again) when they close.
+class TervaneApplication final : public QObject {
+    Q_OBJECT
+public:
+    TervaneApplication();
+    ~TervaneApplication() override;
+
+    // Shows the main window; with a path, opens that file as Open file
+    // would, without the dialog.
+    void start(const std::optional<std::string>& path = {});
+
+    SharedState& state() { return state_; }
+    Random& random() { return random_; }
+    MainWindow* mainWindow() const;
+    QtEscapeKey& escapeKey() { return escape_; }
+
+public slots:
+    void changeWindows(tervane::WindowChange change);
+
+private:
+    void showMainWindow();
+    void unloadMainWindow();
+    // The windows that replace the main window. Neither exists yet: each
+    // comes straight back to the main window, as its closing would.
+    void showRecordEditor();
+    void show3dView();
+    void recordEditorClosed();
+    void view3dClosed();
+    void quit();
+
+    SharedState state_;
+    Random random_;
+    QtPrompter prompter_;
+    QtEscapeKey escape_;
+    QPointer<MainWindow> main_;
+    // A change asked for while a run was active waits for its end.
+    WindowChange pending_ = WindowChange::None;
+};
+
+} // namespace tervane

@@ -1,0 +1,27 @@
+#include "ui/HeadlessView.h"
+
+#include "ui/MainLayout.h"
+
+namespace tervane {
+
+HeadlessView::HeadlessView()
+    : drawing_(layout::kDrawingArea.width, layout::kDrawingArea.height),
+      progress_(layout::kProgressStrip.width, layout::kProgressStrip.height),
+      levels_(layout::kLevelStrip.width, layout::kLevelStrip.height),
+      levelValue_(layout::kLevelDisplay.width, layout::kLevelDisplay.height),
+      caption_(kProgramTitle)
+{
+    for (QtCanvas* strip : {&progress_, &levels_, &levelValue_}) {
+        strip->setForeColour(layout::kStripBar);
+        strip->setBackColour(layout::kStripBack);
+    }
+}
+
+void HeadlessView::setStatus(const std::string& text, Colour back, Colour fore)
+{
+    status_ = text;
+    statusBack_ = back;
+    statusFore_ = fore;
+}
+
+} // namespace tervane

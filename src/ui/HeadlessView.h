@@ -1,0 +1,43 @@
+#pragma once
+#include "app/MainView.h"
+#include "ui/QtCanvas.h"
+
+namespace tervane {
+
+// The main window without a window: its four picture boxes as images at
+// their natural sizes (the drawing area 631 x 494 pixels), the caption and
+// the status box as text. The command line runs the commands on it.
+class HeadlessView final : public MainView {
+public:
+    HeadlessView();
+
+    Canvas& drawingArea() override { return drawing_; }
+    Canvas& progressStrip() override { return progress_; }
+    Canvas& levelStrip() override { return levels_; }
+    Canvas& levelDisplay() override { return levelValue_; }
+
+    void setCaption(const std::string& text) override { caption_ = text; }
+    std::string caption() const override { return caption_; }
+    void setStatus(const std::string& text, Colour back, Colour fore) override;
+    std::string status() const override { return status_; }
+    // There is no record editor without a window; the request is noted.
+    void openRecordEditor() override { editorRequested_ = true; }
+
+    const QtCanvas& drawingImage() const { return drawing_; }
+    bool editorRequested() const { return editorRequested_; }
+    Colour statusBack() const { return statusBack_; }
+    Colour statusFore() const { return statusFore_; }
+
+private:
+    QtCanvas drawing_;
+    QtCanvas progress_;
+    QtCanvas levels_;
+    QtCanvas levelValue_;
+    std::string caption_;
+    std::string status_;
+    Colour statusBack_ = rgb(255, 255, 255);
+    Colour statusFore_ = rgb(0, 0, 0);
+    bool editorRequested_ = false;
+};
+
+} // namespace tervane

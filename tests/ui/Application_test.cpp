@@ -1,0 +1,100 @@
+#include "ui/Application.h"
+
+#include "app/MainWindow.h"
+#include "ui/QtTestApp.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace tervane {
+namespace {
+
+class ApplicationTest : public ::testing::Test {
+protected:
+    void SetUp() override { test::ensureQtApp(); }
+    static void deleteLaterNow() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+};
+
+TEST_F(ApplicationTest, AnotherWindowReplacesTheMainWindowWhichComesBackFresh)
+{
+    TervaneApplication app;
+    app.start();
+    QPointer<MainWindow> first = app.mainWindow();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->isVisible());
+
+    // Edit sets the plan-only kind before the editor opens; the main
+    // window's start-up turns it back into raw when the editor closes.
+    app.state().networkKind = 0;
+    app.state().fileOpen = 1;
+    app.changeWindows(WindowChange::OpenRecordEditor);
+    deleteLaterNow();
+    EXPECT_FALSE(first) << "the old main window is destroyed";
+    ASSERT_NE(app.mainWindow(), nullptr);
+    EXPECT_TRUE(app.mainWindow()->isVisible());
+    EXPECT_EQ(app.state().networkKind, 1);
+    EXPECT_EQ(app.state().fileOpen, 1) << "the shared state survives";
+}
+
+TEST_F(ApplicationTest, Leaving3dViewKeepsThe3dKind)
+{
+    TervaneApplication app;
+    app.start();
+    app.state().networkKind = 3;
+    app.changeWindows(WindowChange::Open3dView);
+    ASSERT_NE(app.mainWindow(), nullptr);
+    EXPECT_EQ(app.state().networkKind, 3);
+    EXPECT_EQ(app.mainWindow()->status(), "三维网络");
+}
+
+TEST_F(ApplicationTest, WindowChangeRequestsArriveAfterTheHandlerReturns)
+{
+    TervaneApplication app;
+    app.start();
+    QPointer<MainWindow> first = app.mainWindow();
+    emit first->windowChangeRequested(WindowChange::OpenRecordEditor);
+    EXPECT_TRUE(first) << "still inside the window's own handler";
+    QCoreApplication::processEvents();
+    deleteLaterNow();
+    EXPECT_FALSE(first);
+    EXPECT_NE(app.mainWindow(), nullptr);
+}
+
+TEST_F(ApplicationTest, ChangeAskedDuringARunWaitsForItsEnd)
+{
+    TervaneApplication app;
+    app.start();
+    QPointer<MainWindow> first = app.mainWindow();
+    app.escapeKey().beginRun();
+    emit first->windowChangeRequested(WindowChange::OpenRecordEditor);
+    QThread::msleep(QtEscapeKey::kPollMilliseconds + 5);
+    app.escapeKey().isDown();  // the run lets the event loop turn
+    deleteLaterNow();
+    EXPECT_TRUE(first) << "the window a run draws in stays";
+    app.escapeKey().endRun();
+    QCoreApplication::processEvents();
+    deleteLaterNow();
+    EXPECT_FALSE(first);
+    EXPECT_NE(app.mainWindow(), nullptr);
+}
+
+TEST_F(ApplicationTest, CloseBoxJustClosesTheWindow)
+{
+    TervaneApplication app;
+    app.start();
+    QPointer<MainWindow> window = app.mainWindow();
+    ASSERT_TRUE(window);
+    const bool quitOnClose = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);  // this test program goes on
+    window->close();
+    deleteLaterNow();
+    QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
+    EXPECT_FALSE(window);
+    EXPECT_EQ(app.mainWindow(), nullptr);
+}
+
+} // namespace
+} // namespace tervane

@@ -1,0 +1,317 @@
+#include "app/MainWindow.h"
+#include "app/ParameterPanel.h"
+#include "app/PlotFrame.h"
+#include "ui/CanvasWidget.h"
+#include "ui/CurrentFolder.h"
+#include "ui/QtEscapeKey.h"
+#include "ui/QtTestApp.h"
+#include "util/ScriptedPrompter.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tervane {
+namespace {
+
+constexpr Colour kDarkGreen = rgb(0, 128, 0);
+constexpr Colour kGreen = rgb(0, 255, 0);
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { test::ensureQtApp(); }
+
+    MainWindow& makeWindow()
+    {
+        window = std::make_unique<MainWindow>(state, random, prompter, escape);
+        QObject::connect(window.get(), &MainWindow::windowChangeRequested,
+                         [this](WindowChange c) { changes.push_back(c); });
+        return *window;
+    }
+
+    template <typename T>
+    T* child(const char* name) const
+    {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    Colour statusColour(QPalette::ColorRole role) const
+    {
+        return fromQColor(child<QLineEdit>("Text1")->palette().color(role));
+    }
+
+    SharedState state;
+    Random random{7};
+    ScriptedPrompter prompter;
+    QtEscapeKey escape;
+    std::unique_ptr<MainWindow> window;
+    std::vector<WindowChange> changes;
+};
+
+TEST_F(MainWindowTest, StartUpShowsTheRawNetworkInGreenOnDarkGreen)
+{
+    state.networkKind = 0;
+    MainWindow& w = makeWindow();
+    EXPECT_EQ(state.networkKind, 1);
+    EXPECT_EQ(w.status(), "原始网络");
+    EXPECT_EQ(statusColour(QPalette::Base), kDarkGreen);
+    EXPECT_EQ(statusColour(QPalette::Text), kGreen);
+    EXPECT_EQ(state.plotScale, 1);
+    EXPECT_TRUE(prompter.questions.empty());
+}
+
+TEST_F(MainWindowTest, StartUpKeepsThe3dNetworkKind)
+{
+    state.networkKind = 3;
+    MainWindow& w = makeWindow();
+    EXPECT_EQ(state.networkKind, 3);
+    EXPECT_EQ(w.status(), "三维网络");
+    state.networkKind = 2;
+    makeWindow();
+    EXPECT_EQ(state.networkKind, 1) << "every kind but 3D returns to raw";
+}
+
+TEST_F(MainWindowTest, ControlsSitAtTheirTwipsPlaces)
+{
+    MainWindow& w = makeWindow();
+    EXPECT_EQ(w.objectName(), QStringLiteral("form1"));
+    EXPECT_EQ(w.centralWidget()->size(), QSize(800, 592));  // 12000 x 8880 twips
+    const auto* picture1 = child<CanvasWidget>("Picture1");
+    ASSERT_NE(picture1, nullptr);
+    EXPECT_EQ(picture1->geometry(), QRect(10, 7, 631, 494));  // 150, 100, 9464 x 7410
+    for (const char* name : {"Picture2", "Picture4", "Picture5"}) {
+        const auto* strip = child<CanvasWidget>(name);
+        ASSERT_NE(strip, nullptr) << name;
+        EXPECT_GE(strip->y(), picture1->geometry().bottom()) << name << " lies under the drawing area";
+    }
+    for (const char* name : {"Text1", "zuobiaox"})
+        EXPECT_NE(child<QLineEdit>(name), nullptr) << name;
+    ASSERT_NE(w.panelArea(), nullptr);
+    EXPECT_GE(w.panelArea()->x(), picture1->geometry().right());
+    EXPECT_NE(w.panelArea()->layout(), nullptr);
+}
+
+TEST_F(MainWindowTest, MenusCarryTheExactCaptionsOfTheBuiltCommands)
+{
+    makeWindow();
+    const std::vector<std::pair<const char*, QString>> entries = {
+        {"daikai", QStringLiteral("打开文件")},        {"tuichu", QStringLiteral("退出")},
+        {"yuanshiwangluo", QStringLiteral("原始网络")}, {"youhuawangluo", QStringLiteral("优化网络")},
+        {"sanweiwangluo", QStringLiteral("三维网络")},  {"ht", QStringLiteral("绘图")},
+        {"bf", QStringLiteral("播放")},
+    };
+    for (const auto& [name, caption] : entries) {
+        const auto* action = child<QAction>(name);
+        ASSERT_NE(action, nullptr) << name;
+        EXPECT_EQ(action->text(), caption) << name;
+    }
+    const auto* network = child<QMenu>("wl");
+    ASSERT_NE(network, nullptr);
+    EXPECT_EQ(network->title(), QStringLiteral("网络"));
+    EXPECT_EQ(network->actions().size(), 3);
+    // Commands whose windows do not exist yet are not offered.
+    for (const char* name : {"xinjian", "bj", "sw"})
+        EXPECT_EQ(child<QAction>(name), nullptr) << name;
+}
+
+TEST_F(MainWindowTest, CommandsThatNeedAFileSaySoAndChangeNothing)
+{
+    MainWindow& w = makeWindow();
+    const int kind = state.networkKind;
+    w.onDraw();
+    EXPECT_FALSE(w.onNetworkMenu());
+    w.onRawNetwork();
+    w.onOptimizedNetwork();
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>(4, "文件没打开！"));
+    EXPECT_EQ(w.status(), "原始网络") << "the network menu leaves the status alone";
+    EXPECT_EQ(state.networkKind, kind);
+    EXPECT_EQ(state.fileOpen, 0);
+    EXPECT_TRUE(changes.empty());
+}
+
+TEST_F(MainWindowTest, ExitAnsweredNoLeavesTheWindow)
+{
+    MainWindow& w = makeWindow();
+    w.show();
+    const std::string caption = w.caption();
+    prompter.answers.push_back(Answer::No);
+    w.onExit();
+    ASSERT_EQ(prompter.questions.size(), 1u);
+    const auto& q = prompter.last();
+    EXPECT_EQ(q.text, "您是否退出程序？");
+    EXPECT_EQ(q.title, "Question");
+    EXPECT_EQ(q.icon, MessageIcon::Question);
+    EXPECT_EQ(q.buttons, MessageButtons::YesNo);
+    EXPECT_TRUE(changes.empty());
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.caption(), caption);
+    EXPECT_EQ(w.status(), "原始网络");
+}
+
+TEST_F(MainWindowTest, ExitAnsweredYesAsksTheApplicationToQuit)
+{
+    MainWindow& w = makeWindow();
+    prompter.answers.push_back(Answer::Yes);
+    w.onExit();
+    EXPECT_EQ(changes, std::vector<WindowChange>{WindowChange::Quit});
+}
+
+TEST_F(MainWindowTest, CancelledOpenLeavesNoFileOpen)
+{
+    MainWindow& w = makeWindow();
+    state.fileOpen = 1;
+    prompter.openPaths.push_back(std::nullopt);
+    w.onOpen();
+    ASSERT_EQ(prompter.count(ScriptedPrompter::Kind::OpenFile), 1u);
+    EXPECT_EQ(prompter.last().filter, "All Files (*.*)|*.*|Contour(*.D3D)|*.D3D");
+    EXPECT_EQ(prompter.last().filterIndex, 2);
+    EXPECT_EQ(state.fileOpen, 0);
+    w.onDraw();
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"文件没打开！"});
+}
+
+TEST_F(MainWindowTest, PathWithABlankIsRefused)
+{
+    MainWindow& w = makeWindow();
+    w.openFile("/tmp/my data/hill.D3D");
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"这个目录或文件是不合规定的！"});
+    EXPECT_EQ(state.fileOpen, 0);
+    EXPECT_TRUE(state.dataFileName.empty());
+}
+
+TEST_F(MainWindowTest, OpeningAFileNamesItAndItsRecordsInTheCaption)
+{
+    test::InTemporaryFolder folder;
+    const std::string path = TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D";
+    const long records = static_cast<long>(QFileInfo(QString::fromStdString(path)).size() / 65);
+    ASSERT_GT(records, 5);
+    MainWindow& w = makeWindow();
+    prompter.openPaths.push_back(path);
+    w.onOpen();
+    EXPECT_EQ(w.caption(), "  Tervane V2.0    " + path + "  : Record   1 to   " + std::to_string(records));
+    EXPECT_EQ(state.fileOpen, 1);
+    EXPECT_EQ(state.dataFileName, path);
+    EXPECT_TRUE(prompter.messages().empty());
+    EXPECT_TRUE(QFileInfo::exists(folder.file(QStringLiteral("dzx.NDX"))));
+    EXPECT_TRUE(QFileInfo::exists(folder.file(QStringLiteral("dzx.XYZ"))));
+}
+
+TEST_F(MainWindowTest, OpenedFileWithTooFewPointsSaysSo)
+{
+    test::InTemporaryFolder folder;
+    const QString five = folder.file(QStringLiteral("five.D3D"));
+    {
+        QFile f(five);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 5; ++i)
+            f.write(QByteArray::number(i).leftJustified(15) + QByteArray::number(i * i).leftJustified(15) +
+                    QByteArray::number(i + 1).leftJustified(15) + QByteArray(20, ' '));
+    }
+    MainWindow& w = makeWindow();
+    w.openFile(five.toStdString());
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"数据少于6 个,请进入[编辑]添加数据! "});
+    EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("dzx.NDX"))));
+}
+
+TEST_F(MainWindowTest, PlayAsksForAPlotFileAndACancelDrawsNothing)
+{
+    MainWindow& w = makeWindow();
+    const QImage before = child<CanvasWidget>("Picture1")->canvas().image().copy();
+    prompter.openPaths.push_back(std::nullopt);
+    w.onPlay();
+    EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::OpenFile), 1u);
+    EXPECT_TRUE(prompter.messages().empty());
+    EXPECT_EQ(child<CanvasWidget>("Picture1")->canvas().image(), before);
+}
+
+TEST_F(MainWindowTest, CommandsReadThePanelAsItStandsAndShowWhatTheyChanged)
+{
+    MainWindow& w = makeWindow();
+    ASSERT_NE(w.parameterPanel(), nullptr);
+    EXPECT_EQ(w.parameterPanel()->parentWidget(), w.panelArea());
+    PanelSettings settings = w.parameterPanel()->snapshot();
+    settings.beijing = rgb(90, 20, 160);
+    w.parameterPanel()->apply(settings);
+
+    // Open fills the drawing area with the background colour before the dialog.
+    prompter.openPaths.push_back(std::nullopt);
+    w.onOpen();
+    EXPECT_EQ(fromQColor(child<CanvasWidget>("Picture1")->canvas().image().pixelColor(300, 250)),
+              rgb(90, 20, 160));
+    EXPECT_EQ(w.panelSettings().beijing, rgb(90, 20, 160));
+}
+
+TEST_F(MainWindowTest, CursorOverTheDrawingAreaIsReadOutOnlyWithAFileOpen)
+{
+    makeWindow();
+    auto* picture1 = child<CanvasWidget>("Picture1");
+    auto* readout = child<QLineEdit>("zuobiaox");
+    const auto moveTo = [&](QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, picture1->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(picture1, &move);
+    };
+    moveTo({26, 467});
+    EXPECT_TRUE(readout->text().isEmpty());
+
+    state.fileOpen = 1;
+    state.xMin = 1000;
+    state.yMin = 2000;
+    state.plotScale = 2;
+    moveTo({26, 467});
+    // Pixel (26, 467) is drawing position (-10.04, 5) in the upward frame.
+    const Canvas& area = picture1->canvas();
+    EXPECT_NEAR(area.fromPixelX(26), -10.0412, 1e-4);
+    EXPECT_NEAR(area.fromPixelY(467), 5.0, 1e-9);
+    EXPECT_EQ(readout->text().toStdString(), *cursorReadout(state, area.fromPixelX(26), area.fromPixelY(467)));
+    EXPECT_TRUE(readout->text().startsWith(QStringLiteral(" X= ")));
+}
+
+TEST_F(MainWindowTest, CommandsWaitWhileARunIsActive)
+{
+    MainWindow& w = makeWindow();
+    escape.beginRun();
+    w.onDraw();
+    escape.endRun();
+    EXPECT_TRUE(prompter.questions.empty()) << "no command starts inside a running one";
+}
+
+TEST_F(MainWindowTest, RendersWithTheDrawingAreaInTheBackgroundColour)
+{
+    MainWindow& w = makeWindow();
+    w.show();
+    QCoreApplication::processEvents();
+    const QImage shot = w.grab().toImage();
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/main-window.png");
+    ASSERT_TRUE(shot.save(path, "PNG")) << path.toStdString();
+
+    const auto* picture1 = child<CanvasWidget>("Picture1");
+    const QRect area(picture1->mapTo(&w, QPoint(0, 0)), picture1->size());
+    ASSERT_TRUE(shot.rect().contains(area));
+    const Colour background = w.panelSettings().beijing;
+    EXPECT_EQ(background, rgb(0, 0, 0));
+    const double ratio = shot.devicePixelRatio();
+    int other = 0;
+    for (int y = area.top() + 20; y < area.bottom() - 20; y += 7) {
+        for (int x = area.left() + 20; x < area.right() - 20; x += 7) {
+            if (fromQColor(shot.pixelColor(QPoint(x, y) * ratio)) != background)
+                ++other;
+        }
+    }
+    EXPECT_EQ(other, 0);
+    // Just outside the drawing area the window's own face shows.
+    EXPECT_NE(fromQColor(shot.pixelColor(QPoint(area.right() + 5, area.center().y()) * ratio)), background);
+}
+
+} // namespace
+} // namespace tervane
