@@ -1,5 +1,8 @@
 #include "data/RecordEditorWindow.h"
 
+#include "app/MainWindow.h"
+#include "ui/Application.h"
+
 #include "support/ScratchDir.h"
 #include "ui/CanvasWidget.h"
 #include "ui/QtCanvas.h"
@@ -331,6 +334,46 @@ TEST_F(RecordEditorWindowTest, RendersWithAFewRecordsMarked)
     EXPECT_EQ(img.pixelColor(cx + 20, cy + 20), QColor(0, 0, 0));
     const QString out = QCoreApplication::applicationDirPath() + "/RecordEditorWindow.png";
     EXPECT_TRUE(w.grab().save(out));
+}
+
+TEST_F(RecordEditorWindowTest, NewSurveyIsCreatedFilledSavedAndOpenedThroughTheWindows)
+{
+    TervaneApplication app(&prompter);
+    app.start();
+    prompter.openPaths = {path};
+    app.mainWindow()->findChild<QAction*>(QStringLiteral("xinjian"))->trigger();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(app.mainWindow(), nullptr);
+    RecordEditorWindow* editor = app.recordEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(prompter.last().title, "Create File?");
+
+    for (int i = 1; i <= 6; ++i) {
+        for (const QString& text : {QString::number(700 * i), QString::number(900 * (i % 3) + 100),
+                                    QString::number(i * 2.5), QStringLiteral("点%1").arg(i)}) {
+            QWidget* box = QApplication::focusWidget();
+            ASSERT_NE(box, nullptr);
+            type(box, text);
+            press(box, Qt::Key_Return);
+        }
+    }
+    editor->onDeleteRecord();  // the blank record the last Enter started
+    prompter.answers = {Answer::Yes};
+    editor->onSaveAndExit();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(app.recordEditor(), nullptr);
+    ASSERT_NE(app.mainWindow(), nullptr);
+    EXPECT_EQ(app.state().fileOpen, 0) << "a new file is opened before it is drawn";
+
+    const std::string bytes = readBytes(path);
+    ASSERT_EQ(bytes.size(), 6u * 65);
+    EXPECT_EQ(bytes.substr(5 * 65), recordBytes({"4200", "100", "15", "点6"}));
+    app.mainWindow()->openFile(path);
+    EXPECT_EQ(app.state().fileOpen, 1);
+    EXPECT_EQ(app.state().pointX[6], 4200);
+    EXPECT_EQ(app.state().pointNote[6].substr(0, 4), "点6");
 }
 
 } // namespace
