@@ -118,9 +118,9 @@ std::string usageText()
            "  tervane FILE.D3D        start it with the data file open\n"
            "  tervane render FILE.D3D [--network raw|optimized|3d] [--seed N]\n"
            "                          [--png OUT.png] [--bmp OUT.bmp]\n"
-           "                          open the file and build its network without a window,\n"
-           "                          writing the working files to the current folder and\n"
-           "                          the drawing area to the images named\n"
+           "                          open the file, build its network and draw its contour\n"
+           "                          map without a window, writing the working files to the\n"
+           "                          current folder and the drawing area to the images named\n"
            "  tervane --help          show this text\n"
            "  tervane --version       show the version\n";
 }

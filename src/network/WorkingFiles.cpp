@@ -67,7 +67,7 @@ bool writeFile(const std::string& path, const Bytes& bytes)
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr)
         return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     const bool flushed = std::fflush(f) == 0;
     const bool closed = std::fclose(f) == 0;
     return written && flushed && closed;

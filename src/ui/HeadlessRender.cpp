@@ -43,6 +43,9 @@ int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
     state.networkKind = line.networkKind;
     if (line.file)
         commands.open(*line.file);
+    // A plan drawing follows a successful open; the 3D network has none.
+    if (state.fileOpen == 1 && prompter.messageCount() == 0 && state.networkKind != 3)
+        commands.draw();
     // A failure always shows one of the program's messages.
     bool ok = state.fileOpen == 1 && prompter.messageCount() == 0;
 

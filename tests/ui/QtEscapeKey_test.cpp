@@ -43,9 +43,11 @@ bool askAfterInterval(QtEscapeKey& key)
 
 class QtEscapeKeyTest : public ::testing::Test {
 protected:
+    // The widget member needs the application before the fixture is made.
+    static void SetUpTestSuite() { test::ensureQtApp(); }
+
     void SetUp() override
     {
-        test::ensureQtApp();
         widget.resize(50, 50);
         widget.show();
         QCoreApplication::processEvents();
