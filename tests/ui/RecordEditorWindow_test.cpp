@@ -336,7 +336,7 @@ TEST_F(RecordEditorWindowTest, RendersWithAFewRecordsMarked)
     EXPECT_TRUE(w.grab().save(out));
 }
 
-TEST_F(RecordEditorWindowTest, NewSurveyIsCreatedFilledSavedAndOpenedThroughTheWindows)
+TEST_F(RecordEditorWindowTest, NewSurveyIsCreatedFilledSavedOpenedAndDrawnThroughTheWindows)
 {
     TervaneApplication app(&prompter);
     app.start();
@@ -372,8 +372,15 @@ TEST_F(RecordEditorWindowTest, NewSurveyIsCreatedFilledSavedAndOpenedThroughTheW
     EXPECT_EQ(bytes.substr(5 * 65), recordBytes({"4200", "100", "15", "点6"}));
     app.mainWindow()->openFile(path);
     EXPECT_EQ(app.state().fileOpen, 1);
-    EXPECT_EQ(app.state().pointX[6], 4200);
+    EXPECT_EQ(app.state().recordCount, 6);
+    EXPECT_EQ(app.state().xMin, 700);
+    EXPECT_EQ(app.state().xMax, 4200);
     EXPECT_EQ(app.state().pointNote[6].substr(0, 4), "点6");
+
+    const std::size_t asked = prompter.questions.size();
+    app.mainWindow()->onDraw();
+    EXPECT_EQ(app.state().dataEdited, 0) << "Draw rebuilt the network the editor marked";
+    EXPECT_EQ(prompter.questions.size(), asked) << prompter.last().text;
 }
 
 } // namespace
