@@ -56,9 +56,12 @@ void MainWindow::createMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("文件"));
     file->setObjectName(QStringLiteral("wenjian"));
+    addCommand(file, "xinjian", "新建文件", &MainWindow::onNewFile);
     addCommand(file, "daikai", "打开文件", &MainWindow::onOpen);
     file->addSeparator();
     addCommand(file, "tuichu", "退出", &MainWindow::onExit);
+
+    addCommand(menuBar(), "bj", "编辑", &MainWindow::onEdit);
 
     networkMenu_ = menuBar()->addMenu(QStringLiteral("网络"));
     networkMenu_->setObjectName(QStringLiteral("wl"));
@@ -224,6 +227,20 @@ void MainWindow::onOpen()
 {
     WindowChange change = WindowChange::None;
     runCommand([&] { change = commands_.open(); });
+    requestChange(change);
+}
+
+void MainWindow::onNewFile()
+{
+    WindowChange change = WindowChange::None;
+    runCommand([&] { change = commands_.newFile(); });
+    requestChange(change);
+}
+
+void MainWindow::onEdit()
+{
+    WindowChange change = WindowChange::None;
+    runCommand([&] { change = commands_.edit(); });
     requestChange(change);
 }
 

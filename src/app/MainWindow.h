@@ -49,8 +49,10 @@ public:
     void openFile(const std::string& path);
 
 public slots:
+    void onNewFile();       // xinjian
     void onOpen();          // daikai
     void onExit();          // tuichu
+    void onEdit();          // bj
     bool onNetworkMenu();   // wl: true when its entries may drop down
     void onRawNetwork();    // yuanshiwangluo
     void onOptimizedNetwork();  // youhuawangluo

@@ -1,6 +1,7 @@
 #include "ui/Application.h"
 
 #include "app/MainWindow.h"
+#include "data/RecordEditorWindow.h"
 
 #include <QApplication>
 
@@ -26,7 +27,8 @@ private:
 
 } // namespace
 
-TervaneApplication::TervaneApplication()
+TervaneApplication::TervaneApplication(Prompter* prompter)
+    : prompter_(prompter ? *prompter : static_cast<Prompter&>(qtPrompter_))
 {
     connect(&escape_, &QtEscapeKey::runEnded, this, [this] {
         const WindowChange change = pending_;
@@ -38,10 +40,13 @@ TervaneApplication::TervaneApplication()
 
 TervaneApplication::~TervaneApplication()
 {
+    delete editor_.data();
     delete main_.data();
 }
 
 MainWindow* TervaneApplication::mainWindow() const { return main_; }
+
+RecordEditorWindow* TervaneApplication::recordEditor() const { return editor_; }
 
 void TervaneApplication::start(const std::optional<std::string>& path)
 {
@@ -88,8 +93,10 @@ void TervaneApplication::showRecordEditor()
 {
     KeepRunning keep;
     unloadMainWindow();
-    // The record editor is shown here; its close calls recordEditorClosed().
-    recordEditorClosed();
+    // The editor announces its leaving from the event loop and is deleted
+    // there; the main window then comes back (or the program ends).
+    editor_ = RecordEditorWindow::launch(state_, random_, prompter_, [this] { recordEditorClosed(); },
+                                         [this] { quit(); });
 }
 
 void TervaneApplication::show3dView()

@@ -14,6 +14,7 @@
 namespace tervane {
 
 class MainWindow;
+class RecordEditorWindow;
 
 // The program's windows and what they share. The shared state, the random
 // generator and the dialogs live here, outside any window, so that the main
@@ -22,7 +23,9 @@ class MainWindow;
 class TervaneApplication final : public QObject {
     Q_OBJECT
 public:
-    TervaneApplication();
+    // The windows ask their questions through prompter when one is given
+    // (tests script it), otherwise through Qt's dialogs.
+    explicit TervaneApplication(Prompter* prompter = nullptr);
     ~TervaneApplication() override;
 
     // Shows the main window; with a path, opens that file as Open file
@@ -32,6 +35,8 @@ public:
     SharedState& state() { return state_; }
     Random& random() { return random_; }
     MainWindow* mainWindow() const;
+    // The record editor while it replaces the main window, else null.
+    RecordEditorWindow* recordEditor() const;
     QtEscapeKey& escapeKey() { return escape_; }
 
 public slots:
@@ -40,8 +45,8 @@ public slots:
 private:
     void showMainWindow();
     void unloadMainWindow();
-    // The windows that replace the main window. Neither exists yet: each
-    // comes straight back to the main window, as its closing would.
+    // The windows that replace the main window. The 3D view does not exist
+    // yet: it comes straight back to the main window, as its closing would.
     void showRecordEditor();
     void show3dView();
     void recordEditorClosed();
@@ -50,9 +55,11 @@ private:
 
     SharedState state_;
     Random random_;
-    QtPrompter prompter_;
+    QtPrompter qtPrompter_;
+    Prompter& prompter_;
     QtEscapeKey escape_;
     QPointer<MainWindow> main_;
+    QPointer<RecordEditorWindow> editor_;
     // A change asked for while a run was active waits for its end.
     WindowChange pending_ = WindowChange::None;
 };

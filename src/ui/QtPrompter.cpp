@@ -88,7 +88,10 @@ std::optional<std::string> runFileDialog(const std::string& filter, int filterIn
 {
     QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(title));
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // The Open dialog also names files that do not exist yet: New file
+    // chooses its new data file through it. A missing file given to Open
+    // is reported by the open step itself.
+    dialog.setFileMode(QFileDialog::AnyFile);
     const QStringList filters = qtNameFilters(filter);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);

@@ -1,7 +1,10 @@
 #include "ui/Application.h"
 
 #include "app/MainWindow.h"
+#include "data/RecordEditorWindow.h"
+#include "support/ScratchDir.h"
 #include "ui/QtTestApp.h"
+#include "util/ScriptedPrompter.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -16,11 +19,33 @@ class ApplicationTest : public ::testing::Test {
 protected:
     void SetUp() override { test::ensureQtApp(); }
     static void deleteLaterNow() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    // A data file of one record for the record editor to take, as Edit
+    // leaves it: the editor asks nothing and shows record 1.
+    void giveEditorAFile(TervaneApplication& app)
+    {
+        const std::string path = dir.file("one.D3D");
+        test::writeBytes(path, std::string(65, ' '));
+        app.state().dataFileName = path;
+        app.state().editorUsesMainFile = 1.0f;
+    }
+
+    // Save and exit, answered Yes; the editor goes and the main window comes.
+    static void leaveEditor(TervaneApplication& app)
+    {
+        ASSERT_NE(app.recordEditor(), nullptr);
+        app.recordEditor()->onSaveAndExit();
+        QCoreApplication::processEvents();
+        deleteLaterNow();
+    }
+
+    test::ScratchDir dir;
+    ScriptedPrompter prompter;
 };
 
-TEST_F(ApplicationTest, AnotherWindowReplacesTheMainWindowWhichComesBackFresh)
+TEST_F(ApplicationTest, RecordEditorReplacesTheMainWindowWhichComesBackFresh)
 {
-    TervaneApplication app;
+    TervaneApplication app(&prompter);
     app.start();
     QPointer<MainWindow> first = app.mainWindow();
     ASSERT_TRUE(first);
@@ -28,15 +53,24 @@ TEST_F(ApplicationTest, AnotherWindowReplacesTheMainWindowWhichComesBackFresh)
 
     // Edit sets the plan-only kind before the editor opens; the main
     // window's start-up turns it back into raw when the editor closes.
+    giveEditorAFile(app);
     app.state().networkKind = 0;
     app.state().fileOpen = 1;
     app.changeWindows(WindowChange::OpenRecordEditor);
     deleteLaterNow();
     EXPECT_FALSE(first) << "the old main window is destroyed";
+    EXPECT_EQ(app.mainWindow(), nullptr);
+    ASSERT_NE(app.recordEditor(), nullptr);
+    EXPECT_TRUE(app.recordEditor()->isVisible());
+    EXPECT_EQ(app.state().dataEdited, 1);
+
+    leaveEditor(app);
+    EXPECT_EQ(app.recordEditor(), nullptr);
     ASSERT_NE(app.mainWindow(), nullptr);
     EXPECT_TRUE(app.mainWindow()->isVisible());
     EXPECT_EQ(app.state().networkKind, 1);
     EXPECT_EQ(app.state().fileOpen, 1) << "the shared state survives";
+    EXPECT_EQ(app.state().dataEdited, 1) << "the next Draw rebuilds the network";
 }
 
 TEST_F(ApplicationTest, Leaving3dViewKeepsThe3dKind)
@@ -52,21 +86,25 @@ TEST_F(ApplicationTest, Leaving3dViewKeepsThe3dKind)
 
 TEST_F(ApplicationTest, WindowChangeRequestsArriveAfterTheHandlerReturns)
 {
-    TervaneApplication app;
+    TervaneApplication app(&prompter);
     app.start();
+    giveEditorAFile(app);
     QPointer<MainWindow> first = app.mainWindow();
     emit first->windowChangeRequested(WindowChange::OpenRecordEditor);
     EXPECT_TRUE(first) << "still inside the window's own handler";
     QCoreApplication::processEvents();
     deleteLaterNow();
     EXPECT_FALSE(first);
+    EXPECT_NE(app.recordEditor(), nullptr);
+    leaveEditor(app);
     EXPECT_NE(app.mainWindow(), nullptr);
 }
 
 TEST_F(ApplicationTest, ChangeAskedDuringARunWaitsForItsEnd)
 {
-    TervaneApplication app;
+    TervaneApplication app(&prompter);
     app.start();
+    giveEditorAFile(app);
     QPointer<MainWindow> first = app.mainWindow();
     app.escapeKey().beginRun();
     emit first->windowChangeRequested(WindowChange::OpenRecordEditor);
@@ -78,6 +116,8 @@ TEST_F(ApplicationTest, ChangeAskedDuringARunWaitsForItsEnd)
     QCoreApplication::processEvents();
     deleteLaterNow();
     EXPECT_FALSE(first);
+    EXPECT_NE(app.recordEditor(), nullptr);
+    leaveEditor(app);
     EXPECT_NE(app.mainWindow(), nullptr);
 }
 

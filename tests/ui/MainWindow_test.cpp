@@ -4,6 +4,7 @@
 #include "ui/CanvasWidget.h"
 #include "ui/CurrentFolder.h"
 #include "ui/QtEscapeKey.h"
+#include "support/ScratchDir.h"
 #include "ui/QtTestApp.h"
 #include "util/ScriptedPrompter.h"
 
@@ -105,6 +106,7 @@ TEST_F(MainWindowTest, MenusCarryTheExactCaptionsOfTheBuiltCommands)
 {
     makeWindow();
     const std::vector<std::pair<const char*, QString>> entries = {
+        {"xinjian", QStringLiteral("新建文件")},       {"bj", QStringLiteral("编辑")},
         {"daikai", QStringLiteral("打开文件")},        {"tuichu", QStringLiteral("退出")},
         {"yuanshiwangluo", QStringLiteral("原始网络")}, {"youhuawangluo", QStringLiteral("优化网络")},
         {"sanweiwangluo", QStringLiteral("三维网络")},  {"ht", QStringLiteral("绘图")},
@@ -119,9 +121,31 @@ TEST_F(MainWindowTest, MenusCarryTheExactCaptionsOfTheBuiltCommands)
     ASSERT_NE(network, nullptr);
     EXPECT_EQ(network->title(), QStringLiteral("网络"));
     EXPECT_EQ(network->actions().size(), 3);
-    // Commands whose windows do not exist yet are not offered.
-    for (const char* name : {"xinjian", "bj", "sw"})
-        EXPECT_EQ(child<QAction>(name), nullptr) << name;
+    // The 3D command waits for its window.
+    EXPECT_EQ(child<QAction>("sw"), nullptr);
+}
+
+TEST_F(MainWindowTest, NewFileAndEditAskForTheRecordEditor)
+{
+    MainWindow& w = makeWindow();
+    w.onEdit();
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"文件没打开！"});
+    EXPECT_TRUE(changes.empty());
+
+    test::ScratchDir dir;
+    const std::string path = dir.file("new.D3D");
+    prompter.openPaths = {path};
+    child<QAction>("xinjian")->trigger();
+    EXPECT_EQ(changes, std::vector<WindowChange>{WindowChange::OpenRecordEditor});
+    EXPECT_EQ(state.dataFileName, path);
+    EXPECT_EQ(state.editorUsesMainFile, 1.0f);
+    EXPECT_EQ(state.fileOpen, 0) << "a new file must still be opened before it is drawn";
+
+    state.fileOpen = 1;
+    state.networkKind = 1;
+    child<QAction>("bj")->trigger();
+    EXPECT_EQ(changes.back(), WindowChange::OpenRecordEditor);
+    EXPECT_EQ(state.networkKind, 0);
 }
 
 TEST_F(MainWindowTest, CommandsThatNeedAFileSaySoAndChangeNothing)

@@ -1,0 +1,26 @@
+#pragma once
+#include <functional>
+#include <string>
+
+namespace tervane {
+
+// The system calls a file replacement goes through. Tests swap them to make
+// a step fail where a real disk rarely does.
+struct FileReplaceOps {
+    std::function<int(const char* from, const char* to)> rename;
+};
+
+// The ops that call the system.
+FileReplaceOps systemFileReplaceOps();
+
+// Moves the complete, flushed file at source over target so that target is
+// always whole: either the old file or the new one, never half-written.
+// The move is a rename; when the two lie on different file systems, source
+// is first copied (and flushed) beside target and that copy is renamed.
+// Target keeps its permission bits. Returns 0, or the errno of the step
+// that failed, in which case target is untouched and source is left for the
+// caller to delete.
+int replaceFile(const std::string& source, const std::string& target,
+                const FileReplaceOps& ops = systemFileReplaceOps());
+
+} // namespace tervane
