@@ -1,5 +1,7 @@
 #include "data/SurveyFile.h"
 
+#include "util/FileReplace.h"
+
 #include "util/Gbk.h"
 #include "util/NumberText.h"
 
@@ -103,29 +105,6 @@ SurveyReadResult readRecords(int fd, off_t length)
     return result;
 }
 
-std::string directoryOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// A symbolic link is replaced through: the file it points to gets the new
-// contents and the link stays a link.
-std::string resolvedTarget(const std::string& path)
-{
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return path;
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (real == nullptr)
-        return path;
-    std::string resolved(real);
-    std::free(real);
-    return resolved;
-}
-
 // The new file keeps the old one's permissions; a new file gets the usual
 // ones rather than mkstemp's owner-only mode.
 void copyMode(int fd, const std::string& target)
@@ -138,29 +117,6 @@ void copyMode(int fd, const std::string& target)
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
-}
-
-void syncDirectory(const std::string& dir)
-{
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// The fallback when the temporary file cannot be renamed over the target:
-// write the target itself and flush it.
-bool writeInPlace(const std::string& target, const std::vector<char>& bytes)
-{
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
-    const bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-    const int err = errno;
-    const bool closed = ::close(fd) == 0;
-    errno = err;
-    return ok && closed;
 }
 
 bool failWrite(std::string* error, int errorNumber)
@@ -263,21 +219,16 @@ bool writeSurveyFile(const std::string& path, const std::vector<SurveyRecord>& r
         const RecordBytes encoded = encodeRecord(record);
         bytes.insert(bytes.end(), encoded.begin(), encoded.end());
     }
-    const std::string target = resolvedTarget(path);
-    const std::string temporary = writeTemporary(target, bytes);
+    const std::string temporary = writeTemporary(path, bytes);
     if (temporary.empty())
         return failWrite(error, errno);
-    if (::rename(temporary.c_str(), target.c_str()) == 0) {
-        syncDirectory(directoryOf(target));
+    // The rename (or, across file systems, a flushed copy renamed in turn)
+    // leaves the data file either old or new, never half-written.
+    const int err = replaceFile(temporary, path);
+    if (err == 0)
         return true;
-    }
-    const int err = errno;
-    // A target on another file system (a bind mount) cannot take a rename;
-    // the temporary copy stays valid until the direct write is flushed.
-    const bool copied = err == EXDEV && writeInPlace(target, bytes);
-    const int copyErr = errno;
     ::unlink(temporary.c_str());
-    return copied || failWrite(error, err == EXDEV ? copyErr : err);
+    return failWrite(error, err);
 }
 
 } // namespace tervane
