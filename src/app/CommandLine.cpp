@@ -192,6 +192,50 @@ std::string setRamp(Reading& r, const std::string& value)
     return {};
 }
 
+// The palette blocks by their English names and by their own.
+struct Block {
+    const char* name;
+    const char* ownName;
+    Colour PanelSettings::*colour;
+};
+
+const std::array<Block, 8> kBlocks = {{
+    {"background", "beijing", &PanelSettings::beijing},
+    {"network", "wangxian", &PanelSettings::wangxian},
+    {"curve", "quxian", &PanelSettings::quxian},
+    {"index", "jiange", &PanelSettings::jiange},
+    {"values", "zhuji", &PanelSettings::zhuji},
+    {"points", "dian", &PanelSettings::dian},
+    {"error", "wucha", &PanelSettings::wucha},
+    {"ruler", "chadian", &PanelSettings::chadian},
+}};
+
+// "BLOCK=R,G,B": one palette block's colour, each part 0..255.
+std::string setColour(Reading& r, const std::string& value)
+{
+    const std::string error = "a colour is BLOCK=R,G,B with R, G and B from 0 to 255, not '" + value + "'";
+    const auto eq = value.find('=');
+    const auto comma1 = value.find(',', eq == std::string::npos ? 0 : eq);
+    const auto comma2 = comma1 == std::string::npos ? comma1 : value.find(',', comma1 + 1);
+    if (eq == std::string::npos || comma2 == std::string::npos)
+        return error;
+    const std::string name = value.substr(0, eq);
+    const Block* block = nullptr;
+    for (const Block& b : kBlocks)
+        if (name == b.name || name == b.ownName)
+            block = &b;
+    if (!block)
+        return "unknown colour block '" + name +
+               "' (background, network, curve, index, values, points, error or ruler)";
+    const auto red = wholeInt(value.substr(eq + 1, comma1 - eq - 1), 0, 255);
+    const auto green = wholeInt(value.substr(comma1 + 1, comma2 - comma1 - 1), 0, 255);
+    const auto blue = wholeInt(value.substr(comma2 + 1), 0, 255);
+    if (!red || !green || !blue)
+        return error;
+    r.line.panel.*(block->colour) = rgb(*red, *green, *blue);
+    return {};
+}
+
 std::string setHpgl(Reading& r, const std::string&)
 {
     r.line.panel.check15 = true;
@@ -210,7 +254,7 @@ std::string setBmp(Reading& r, const std::string& value)
     return {};
 }
 
-const std::array<Option, 16> kOptions = {{
+const std::array<Option, 17> kOptions = {{
     {"--network", true, true, setNetwork},
     {"--seed", true, true, setSeed},
     {"--interval", true, true, setInterval},
@@ -224,6 +268,7 @@ const std::array<Option, 16> kOptions = {{
     {"--no-network", false, true, setNoNetwork},
     {"--observe", false, true, setObserve},
     {"--ramp", true, true, setRamp},
+    {"--colour", true, true, setColour},
     {"--hpgl", false, true, setHpgl},
     {"--png", true, false, setPng},
     {"--bmp", true, false, setBmp},
@@ -300,6 +345,9 @@ CommandLine parseCommand(const std::vector<std::string>& args, CommandLine::Mode
         return usage(command == "play" ? "play needs a plot file" : "render needs a data file");
     if (mode == CommandLine::Mode::Play && r.line.pngPath.empty() && r.line.bmpPath.empty())
         return usage("play needs --png or --bmp to show its drawing");
+    // The 3D network draws no plan map, so there would be nothing to record.
+    if (r.line.panel.check15 && r.line.networkKind == 3)
+        return usage("--hpgl records a contour map, which --network 3d does not draw");
     if (auto error = applyLabelChoices(r); !error.empty())
         return usage(error);
     return r.line;
@@ -357,6 +405,9 @@ std::string usageText()
            "    --observe                    show how each curve fits its polygon\n"
            "    --ramp A,B                   transition colour scroll bars, 16..255 each\n"
            "                                 (255,255: grey)\n"
+           "    --colour BLOCK=R,G,B         a palette colour, 0..255 each; BLOCK is background,\n"
+           "                                 network, curve, index, values, points, error or\n"
+           "                                 ruler\n"
            "    --hpgl                       record the map as an HPGL plot file: the data\n"
            "                                 file name up to its first \".\" plus PLT\n"
            "  tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp]\n"

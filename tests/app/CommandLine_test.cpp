@@ -69,6 +69,13 @@ TEST(CommandLine, PanelOptionsFillTheSnapshotAsThePanelWould)
     EXPECT_EQ(p.hScroll4, 100);
     EXPECT_TRUE(p.check15);
 
+    // Palette blocks by either name; the others keep their start colours.
+    const PanelSettings palette =
+        parseCommandLine({"render", "a.D3D", "--colour", "curve=255,255,0", "--colour=zhuji=0,0,255"}).panel;
+    EXPECT_EQ(palette.quxian, rgb(255, 255, 0));
+    EXPECT_EQ(palette.zhuji, rgb(0, 0, 255));
+    EXPECT_EQ(palette.beijing, PanelSettings().beijing);
+
     // Without options the snapshot is the panel at start-up.
     const PanelSettings d = parseCommandLine({"render", "a.D3D"}).panel;
     const PanelSettings start;
@@ -173,6 +180,12 @@ TEST(CommandLine, MistakesGiveUsageWithTheReason)
         {"render", "a.D3D", "--ramp", "200,100,5"},
         {"render", "a.D3D", "--ramp", ","},
         {"render", "a.D3D", "--hpgl=yes"},
+        {"render", "a.D3D", "--network", "3d", "--hpgl"},
+        {"render", "a.D3D", "--colour", "sky=1,2,3"},
+        {"render", "a.D3D", "--colour", "curve=1,2"},
+        {"render", "a.D3D", "--colour", "curve=1,2,256"},
+        {"render", "a.D3D", "--colour", "curve=1,2,3,4"},
+        {"render", "a.D3D", "--colour", "1,2,3"},
         {"render", "a.D3D", "--no-network=1"},
         {"play"},
         {"play", "x.PLT"},
@@ -198,7 +211,7 @@ TEST(CommandLine, UsageNamesEveryOption)
 {
     const std::string text = usageText();
     for (const char* name : {"--network", "--seed", "--interval", "--error", "--error-control", "--width", "--type",
-                             "--smooth", "--labels", "--decimals", "--no-network", "--observe", "--ramp", "--hpgl",
+                             "--smooth", "--labels", "--decimals", "--no-network", "--observe", "--ramp", "--colour", "--hpgl",
                              "--png", "--bmp", "tervane play"})
         EXPECT_NE(text.find(name), std::string::npos) << name;
 }
