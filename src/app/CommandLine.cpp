@@ -1,6 +1,8 @@
 #include "app/CommandLine.h"
 
+#include <array>
 #include <charconv>
+#include <cmath>
 
 namespace tervane {
 
@@ -14,15 +16,34 @@ CommandLine usage(std::string error)
     return line;
 }
 
-std::optional<int> networkKindOf(const std::string& name)
+// A command line being read. The label and decimals choices are applied
+// only at the end, so that their order on the line does not matter.
+struct Reading {
+    CommandLine line;
+    std::optional<int> labelMode;      // 1 all, 2 half, 3 third, 4 notes
+    std::optional<int> decimalsIndex;  // 0..3 for Check9..Check12
+};
+
+// The whole text as one number: no blanks, no trailing text, finite.
+std::optional<double> wholeNumber(const std::string& text)
 {
-    if (name == "raw")
-        return 1;
-    if (name == "optimized")
-        return 2;
-    if (name == "3d")
-        return 3;
-    return std::nullopt;
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// The whole text as an integer from lo to hi.
+std::optional<int> wholeInt(const std::string& text, int lo, int hi)
+{
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < lo || value > hi)
+        return std::nullopt;
+    return value;
 }
 
 std::optional<std::uint64_t> seedOf(const std::string& text)
@@ -35,56 +56,301 @@ std::optional<std::uint64_t> seedOf(const std::string& text)
     return value;
 }
 
-// Applies one "--name value" option of render; returns the error, if any.
-std::string applyRenderOption(CommandLine& line, const std::string& name, const std::string& value)
+// Index of `value` in `names`, if it is one of them.
+template <std::size_t N>
+std::optional<int> indexOf(const std::string& value, const std::array<const char*, N>& names)
 {
-    if (name == "--network") {
-        const auto kind = networkKindOf(value);
-        if (!kind)
-            return "unknown network kind '" + value + "' (raw, optimized or 3d)";
-        line.networkKind = *kind;
-    } else if (name == "--seed") {
-        line.seed = seedOf(value);
-        if (!line.seed)
-            return "the seed must be a whole number, not '" + value + "'";
-    } else if (name == "--png") {
-        line.pngPath = value;
-    } else if (name == "--bmp") {
-        line.bmpPath = value;
-    } else {
-        return "unknown option " + name;
+    for (std::size_t i = 0; i < N; ++i)
+        if (value == names[i])
+            return static_cast<int>(i);
+    return std::nullopt;
+}
+
+// Each handler returns the error text, empty when the value was taken.
+using Handler = std::string (*)(Reading&, const std::string&);
+
+struct Option {
+    const char* name;
+    bool takesValue;
+    bool renderOnly;
+    Handler apply;
+};
+
+std::string setNetwork(Reading& r, const std::string& value)
+{
+    const auto kind = indexOf(value, std::array{"raw", "optimized", "3d"});
+    if (!kind)
+        return "unknown network kind '" + value + "' (raw, optimized or 3d)";
+    r.line.networkKind = *kind + 1;
+    return {};
+}
+
+std::string setSeed(Reading& r, const std::string& value)
+{
+    r.line.seed = seedOf(value);
+    return r.line.seed ? std::string() : "the seed must be a whole number, not '" + value + "'";
+}
+
+std::string setInterval(Reading& r, const std::string& value)
+{
+    const auto v = wholeNumber(value);
+    if (!v || *v <= 0)
+        return "the interval must be a number above 0, not '" + value + "'";
+    r.line.panel.intervalText = value;
+    return {};
+}
+
+// A fitting error given is a fitting error wanted: it switches the control on.
+std::string setError(Reading& r, const std::string& value)
+{
+    const auto v = wholeNumber(value);
+    if (!v || *v <= 0)
+        return "the fitting error must be a number above 0, not '" + value + "'";
+    r.line.panel.errorText = value;
+    r.line.panel.check16 = true;
+    r.line.panel.errorControl = 1;
+    return {};
+}
+
+std::string setErrorControl(Reading& r, const std::string&)
+{
+    r.line.panel.check16 = true;
+    r.line.panel.errorControl = 1;
+    return {};
+}
+
+std::string setWidth(Reading& r, const std::string& value)
+{
+    if (!wholeInt(value, 1, 99))
+        return "the line width must be a whole number from 1 to 99, not '" + value + "'";
+    r.line.panel.lineWidthText = value;
+    return {};
+}
+
+std::string setType(Reading& r, const std::string& value)
+{
+    if (!wholeInt(value, 0, 6))
+        return "the line type must be a whole number from 0 to 6, not '" + value + "'";
+    r.line.panel.lineTypeText = value;
+    return {};
+}
+
+// The smoothness as the panel shows it (0..7); the scroll bar holds it + 2.
+std::string setSmooth(Reading& r, const std::string& value)
+{
+    const auto shown = wholeInt(value, 0, 7);
+    if (!shown)
+        return "the smoothness must be a whole number from 0 to 7, not '" + value + "'";
+    r.line.panel.smoothValue = *shown + 2;
+    return {};
+}
+
+std::string setLabels(Reading& r, const std::string& value)
+{
+    const auto mode = indexOf(value, std::array{"all", "half", "third", "notes"});
+    if (!mode)
+        return "unknown labels '" + value + "' (all, half, third or notes)";
+    r.labelMode = *mode + 1;
+    return {};
+}
+
+std::string setDecimals(Reading& r, const std::string& value)
+{
+    const auto index = indexOf(value, std::array{"3", "2", "1", "0"});
+    if (!index)
+        return "the decimals must be 3, 2, 1 or 0, not '" + value + "'";
+    r.decimalsIndex = *index;
+    return {};
+}
+
+std::string setNoNetwork(Reading& r, const std::string&)
+{
+    r.line.panel.check13 = true;
+    return {};
+}
+
+std::string setObserve(Reading& r, const std::string&)
+{
+    r.line.panel.check14 = true;
+    r.line.panel.observeFlag = "Y";
+    return {};
+}
+
+// Two scroll values "A,B" for the transition colours, each 16..255.
+std::string setRamp(Reading& r, const std::string& value)
+{
+    const auto comma = value.find(',');
+    const std::string error = "the ramp must be two whole numbers from 16 to 255 as A,B, not '" + value + "'";
+    if (comma == std::string::npos)
+        return error;
+    const auto a = wholeInt(value.substr(0, comma), 16, 255);
+    const auto b = wholeInt(value.substr(comma + 1), 16, 255);
+    if (!a || !b)
+        return error;
+    r.line.panel.hScroll3 = *a;
+    r.line.panel.hScroll4 = *b;
+    return {};
+}
+
+// The palette blocks by their English names and by their own.
+struct Block {
+    const char* name;
+    const char* ownName;
+    Colour PanelSettings::*colour;
+};
+
+const std::array<Block, 8> kBlocks = {{
+    {"background", "beijing", &PanelSettings::beijing},
+    {"network", "wangxian", &PanelSettings::wangxian},
+    {"curve", "quxian", &PanelSettings::quxian},
+    {"index", "jiange", &PanelSettings::jiange},
+    {"values", "zhuji", &PanelSettings::zhuji},
+    {"points", "dian", &PanelSettings::dian},
+    {"error", "wucha", &PanelSettings::wucha},
+    {"ruler", "chadian", &PanelSettings::chadian},
+}};
+
+// "BLOCK=R,G,B": one palette block's colour, each part 0..255.
+std::string setColour(Reading& r, const std::string& value)
+{
+    const std::string error = "a colour is BLOCK=R,G,B with R, G and B from 0 to 255, not '" + value + "'";
+    const auto eq = value.find('=');
+    const auto comma1 = value.find(',', eq == std::string::npos ? 0 : eq);
+    const auto comma2 = comma1 == std::string::npos ? comma1 : value.find(',', comma1 + 1);
+    if (eq == std::string::npos || comma2 == std::string::npos)
+        return error;
+    const std::string name = value.substr(0, eq);
+    const Block* block = nullptr;
+    for (const Block& b : kBlocks)
+        if (name == b.name || name == b.ownName)
+            block = &b;
+    if (!block)
+        return "unknown colour block '" + name +
+               "' (background, network, curve, index, values, points, error or ruler)";
+    const auto red = wholeInt(value.substr(eq + 1, comma1 - eq - 1), 0, 255);
+    const auto green = wholeInt(value.substr(comma1 + 1, comma2 - comma1 - 1), 0, 255);
+    const auto blue = wholeInt(value.substr(comma2 + 1), 0, 255);
+    if (!red || !green || !blue)
+        return error;
+    r.line.panel.*(block->colour) = rgb(*red, *green, *blue);
+    return {};
+}
+
+std::string setHpgl(Reading& r, const std::string&)
+{
+    r.line.panel.check15 = true;
+    return {};
+}
+
+std::string setPng(Reading& r, const std::string& value)
+{
+    r.line.pngPath = value;
+    return {};
+}
+
+std::string setBmp(Reading& r, const std::string& value)
+{
+    r.line.bmpPath = value;
+    return {};
+}
+
+const std::array<Option, 17> kOptions = {{
+    {"--network", true, true, setNetwork},
+    {"--seed", true, true, setSeed},
+    {"--interval", true, true, setInterval},
+    {"--error", true, true, setError},
+    {"--error-control", false, true, setErrorControl},
+    {"--width", true, true, setWidth},
+    {"--type", true, true, setType},
+    {"--smooth", true, true, setSmooth},
+    {"--labels", true, true, setLabels},
+    {"--decimals", true, true, setDecimals},
+    {"--no-network", false, true, setNoNetwork},
+    {"--observe", false, true, setObserve},
+    {"--ramp", true, true, setRamp},
+    {"--colour", true, true, setColour},
+    {"--hpgl", false, true, setHpgl},
+    {"--png", true, false, setPng},
+    {"--bmp", true, false, setBmp},
+}};
+
+const Option* findOption(const std::string& name)
+{
+    for (const Option& option : kOptions)
+        if (name == option.name)
+            return &option;
+    return nullptr;
+}
+
+// Ticks the boxes of the two groups the way clicks on the panel do: one box
+// of each group, and the notes box clears every decimals box.
+std::string applyLabelChoices(Reading& r)
+{
+    PanelSettings& p = r.line.panel;
+    if (r.labelMode == 4 && r.decimalsIndex)
+        return "--decimals does not go with --labels notes, which writes no values";
+    if (r.decimalsIndex) {
+        const int i = *r.decimalsIndex;
+        p.check9 = i == 0;
+        p.check10 = i == 1;
+        p.check11 = i == 2;
+        p.check12 = i == 3;
+        p.valueScale = std::array{1000, 100, 10, 1}[static_cast<std::size_t>(i)];
+    }
+    if (r.labelMode) {
+        const int mode = *r.labelMode;
+        p.check1 = mode == 1;
+        p.check2 = mode == 2;
+        p.check3 = mode == 3;
+        p.check4 = mode == 4;
+        p.pointLabelMode = mode;
+        if (mode == 4)
+            p.check9 = p.check10 = p.check11 = p.check12 = false;
     }
     return {};
 }
 
-CommandLine parseRender(const std::vector<std::string>& args)
+// Reads the options and the one file after "render" or "play".
+CommandLine parseCommand(const std::vector<std::string>& args, CommandLine::Mode mode)
 {
-    CommandLine line;
-    line.mode = CommandLine::Mode::Render;
+    const std::string command = args[0];
+    Reading r;
+    r.line.mode = mode;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg.size() > 1 && arg[0] == '-') {
-            std::string name = arg;
-            std::string value;
-            if (const auto eq = arg.find('='); eq != std::string::npos) {
-                name = arg.substr(0, eq);
-                value = arg.substr(eq + 1);
-            } else if (i + 1 < args.size()) {
-                value = args[++i];
-            } else {
-                return usage("option " + arg + " needs a value");
-            }
-            if (auto error = applyRenderOption(line, name, value); !error.empty())
-                return usage(error);
-        } else if (line.file) {
-            return usage("render takes one data file");
-        } else {
-            line.file = arg;
+        if (arg.size() < 2 || arg[0] != '-') {
+            if (r.line.file)
+                return usage(command + " takes one file");
+            r.line.file = arg;
+            continue;
         }
+        const auto eq = arg.find('=');
+        const std::string name = arg.substr(0, eq);
+        const Option* option = findOption(name);
+        if (!option || (option->renderOnly && mode != CommandLine::Mode::Render))
+            return usage("unknown option " + name + " for " + command);
+        std::string value;
+        if (!option->takesValue && eq != std::string::npos)
+            return usage("option " + name + " takes no value");
+        if (option->takesValue && eq != std::string::npos)
+            value = arg.substr(eq + 1);
+        else if (option->takesValue && i + 1 < args.size())
+            value = args[++i];
+        else if (option->takesValue)
+            return usage("option " + name + " needs a value");
+        if (auto error = option->apply(r, value); !error.empty())
+            return usage(error);
     }
-    if (!line.file)
-        return usage("render needs a data file");
-    return line;
+    if (!r.line.file)
+        return usage(command == "play" ? "play needs a plot file" : "render needs a data file");
+    if (mode == CommandLine::Mode::Play && r.line.pngPath.empty() && r.line.bmpPath.empty())
+        return usage("play needs --png or --bmp to show its drawing");
+    // The 3D network draws no plan map, so there would be nothing to record.
+    if (r.line.panel.check15 && r.line.networkKind == 3)
+        return usage("--hpgl records a contour map, which --network 3d does not draw");
+    if (auto error = applyLabelChoices(r); !error.empty())
+        return usage(error);
+    return r.line;
 }
 
 } // namespace
@@ -95,7 +361,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         return {};
     const std::string& first = args[0];
     if (first == "render")
-        return parseRender(args);
+        return parseCommand(args, CommandLine::Mode::Render);
+    if (first == "play")
+        return parseCommand(args, CommandLine::Mode::Play);
     if (args.size() == 1) {
         CommandLine line;
         if (first == "--help" || first == "-h")
@@ -116,11 +384,35 @@ std::string usageText()
     return "Usage:\n"
            "  tervane                 start the program\n"
            "  tervane FILE.D3D        start it with the data file open\n"
-           "  tervane render FILE.D3D [--network raw|optimized|3d] [--seed N]\n"
-           "                          [--png OUT.png] [--bmp OUT.bmp]\n"
+           "  tervane render FILE.D3D [options] [--png OUT.png] [--bmp OUT.bmp]\n"
            "                          open the file, build its network and draw its contour\n"
            "                          map without a window, writing the working files to the\n"
            "                          current folder and the drawing area to the images named\n"
+           "    --network raw|optimized|3d   network kind (raw; 3d builds and draws no map)\n"
+           "    --seed N                     fixed random seed (default: the clock)\n"
+           "    --interval X                 contour interval, above 0 (1)\n"
+           "    --error X                    allowed fitting error, above 0; switches the\n"
+           "                                 error control on (0.1)\n"
+           "    --error-control              fitting-error control on\n"
+           "    --width N                    line width 1..99; above 4 draws a colour-rendered\n"
+           "                                 map (1)\n"
+           "    --type N                     line type 0..6: 0 solid, 1 dash, 2 dot, 3 dash-dot,\n"
+           "                                 4 dash-dot-dot, 5 no line, 6 inside solid (0)\n"
+           "    --smooth N                   curve smoothness 0..7 as the panel shows it (2)\n"
+           "    --labels all|half|third|notes  which points get their value, or notes only (all)\n"
+           "    --decimals 3|2|1|0           decimals of the values (3); not with notes\n"
+           "    --no-network                 leave the network lines out\n"
+           "    --observe                    show how each curve fits its polygon\n"
+           "    --ramp A,B                   transition colour scroll bars, 16..255 each\n"
+           "                                 (255,255: grey)\n"
+           "    --colour BLOCK=R,G,B         a palette colour, 0..255 each; BLOCK is background,\n"
+           "                                 network, curve, index, values, points, error or\n"
+           "                                 ruler\n"
+           "    --hpgl                       record the map as an HPGL plot file: the data\n"
+           "                                 file name up to its first \".\" plus PLT\n"
+           "  tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp]\n"
+           "                          play an HPGL plot file fitted into the drawing area\n"
+           "                          and save the area to the images named (one at least)\n"
            "  tervane --help          show this text\n"
            "  tervane --version       show the version\n";
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/PanelSettings.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,13 +12,14 @@ inline const std::string kVersionText = "Tervane 2.0";
 
 // What the program was asked to do on its command line.
 struct CommandLine {
-    enum class Mode { Gui, Help, Version, Render, Usage };
+    enum class Mode { Gui, Help, Version, Render, Play, Usage };
     Mode mode = Mode::Gui;
-    std::optional<std::string> file;     // the data file to open
+    std::optional<std::string> file;     // the data file to open (play: the plot file)
     int networkKind = 1;                 // render: 1 raw, 2 optimized, 3 3D
     std::optional<std::uint64_t> seed;   // render: fixed random seed
-    std::string pngPath;                 // render: drawing area as PNG
-    std::string bmpPath;                 // render: drawing area as BMP
+    PanelSettings panel;                 // render: the panel as its options set it
+    std::string pngPath;                 // render, play: drawing area as PNG
+    std::string bmpPath;                 // render, play: drawing area as BMP
     std::string error;                   // Usage: what was wrong
 };
 
@@ -24,8 +27,15 @@ struct CommandLine {
 //   tervane [FILE.D3D]
 //   tervane --help | --version
 //   tervane render FILE.D3D [--network raw|optimized|3d] [--seed N]
-//                           [--png OUT.png] [--bmp OUT.bmp]
-// Anything else gives Mode::Usage with the reason in `error`.
+//                           [panel options] [--png OUT.png] [--bmp OUT.bmp]
+//   tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp]   (at least one image)
+// The panel options (listed in usageText()) tick the boxes and fill the
+// texts exactly as a click on the panel would, so `panel` is the snapshot
+// the window would hand to the run. A value the panel could not hold
+// sensibly (an interval of 0, a line type of 9, a scroll value beyond its
+// bar) is refused rather than passed on. Options may come in any order;
+// the last of a repeated option counts. Anything wrong gives Mode::Usage
+// with the reason in `error`.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
 
 // The usage text printed for --help and after a mistake.

@@ -36,6 +36,8 @@ int runHeadless(int argc, char** argv, const CommandLine& line)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (line.mode == CommandLine::Mode::Play)
+        return runPlay(line, std::cout, std::cerr);
     return runRender(line, std::cout, std::cerr);
 }
 
@@ -56,6 +58,7 @@ int main(int argc, char** argv)
         std::cerr << "tervane: " << line.error << '\n' << usageText();
         return 2;
     case CommandLine::Mode::Render:
+    case CommandLine::Mode::Play:
         return runHeadless(argc, argv, line);
     case CommandLine::Mode::Gui:
         break;

@@ -1,9 +1,11 @@
 #include "ui/HeadlessRender.h"
 
 #include "app/MainCommands.h"
+#include "hpgl/PlayCommand.h"
 #include "ui/HeadlessView.h"
 #include "ui/StderrPrompter.h"
 
+#include <filesystem>
 #include <ostream>
 
 namespace tervane {
@@ -23,12 +25,31 @@ bool saveImage(const QtCanvas& canvas, const std::string& path, const char* form
     return true;
 }
 
+bool saveImages(const HeadlessView& view, const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    const bool png = saveImage(view.drawingImage(), line.pngPath, "PNG", out, err);
+    const bool bmp = saveImage(view.drawingImage(), line.bmpPath, "BMP", out, err);
+    return png && bmp;
+}
+
+// Why a plot file cannot be played, or empty when it may be tried.
+std::string unplayableReason(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path file(path);
+    if (!std::filesystem::exists(file, ec))
+        return "no such file";
+    if (!std::filesystem::is_regular_file(file, ec))
+        return "not a file";
+    return {};
+}
+
 } // namespace
 
 int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
     SharedState state;
-    PanelSettings panel;
+    PanelSettings panel = line.panel;
     HeadlessView view;
     StderrPrompter prompter(err);
     NoEscapeKey escape;
@@ -47,12 +68,35 @@ int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
     if (state.fileOpen == 1 && prompter.messageCount() == 0 && state.networkKind != 3)
         commands.draw();
     // A failure always shows one of the program's messages.
-    bool ok = state.fileOpen == 1 && prompter.messageCount() == 0;
+    const bool ok = state.fileOpen == 1 && prompter.messageCount() == 0;
 
     // The drawing is saved even after a failure: it shows how far the run came.
-    ok = saveImage(view.drawingImage(), line.pngPath, "PNG", out, err) && ok;
-    ok = saveImage(view.drawingImage(), line.bmpPath, "BMP", out, err) && ok;
-    return ok ? 0 : 1;
+    return saveImages(view, line, out, err) && ok ? 0 : 1;
+}
+
+int runPlay(const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    const std::string path = line.file.value_or(std::string());
+    if (const std::string reason = unplayableReason(path); !reason.empty()) {
+        err << "tervane: cannot play " << path << ": " << reason << '\n';
+        return 1;
+    }
+    SharedState state;
+    PanelSettings panel = line.panel;
+    HeadlessView view;
+    StderrPrompter prompter(err);
+    NoEscapeKey escape;
+    Random random;
+    RunContext ctx{state, panel, view, prompter, escape, random};
+    MainCommands commands(ctx);
+
+    commands.startUp();
+    if (playCommand(ctx, path) != PlaybackEnd::Completed) {
+        err << "tervane: cannot play " << path
+            << ": it cannot be read, or its pen-down lines span no width or no height\n";
+        return 1;
+    }
+    return saveImages(view, line, out, err) ? 0 : 1;
 }
 
 } // namespace tervane

@@ -5,12 +5,21 @@
 
 namespace tervane {
 
-// Runs `tervane render` without a window: start-up, the open step with the
-// network build of the asked kind (the working files go to the current
-// folder), then the drawing area saved as the images asked for. Messages
-// go to `err`, the names of the files written to `out`. Returns the exit
-// status: 0 when the file was opened and everything written, 1 otherwise.
+// Runs `tervane render` without a window: start-up, the panel as the
+// options set it, the open step with the network build of the asked kind
+// (the working files, and the plot file of --hpgl, go where the program
+// puts them: the current folder and beside the data file), the Draw run,
+// then the drawing area saved as the images asked for. Messages go to
+// `err`, the names of the files written to `out`. Returns the exit status:
+// 0 when the file was opened and everything written, 1 otherwise.
 // A QGuiApplication must exist.
 int runRender(const CommandLine& line, std::ostream& out, std::ostream& err);
+
+// Runs `tervane play` without a window: start-up, then the Play command on
+// the plot file named, then the drawing area saved as the images asked
+// for. Playback itself shows no message when it fails; here the reason goes
+// to `err` and nothing is saved. Returns 0 when the whole file was played
+// and every image written, 1 otherwise. A QGuiApplication must exist.
+int runPlay(const CommandLine& line, std::ostream& out, std::ostream& err);
 
 } // namespace tervane

@@ -48,6 +48,96 @@ TEST(CommandLine, RenderDefaultsToTheRawNetworkAndAClockSeed)
     EXPECT_TRUE(plain.pngPath.empty());
 }
 
+TEST(CommandLine, PanelOptionsFillTheSnapshotAsThePanelWould)
+{
+    const CommandLine line = parseCommandLine(
+        {"render", "a.D3D", "--interval", ".5", "--error=0.05", "--width", "10", "--type", "3", "--smooth", "7",
+         "--no-network", "--observe", "--ramp", "200,100", "--hpgl"});
+    ASSERT_EQ(line.mode, Mode::Render) << line.error;
+    const PanelSettings& p = line.panel;
+    EXPECT_EQ(p.intervalText, ".5");
+    EXPECT_EQ(p.errorText, "0.05");
+    EXPECT_TRUE(p.check16);
+    EXPECT_EQ(p.errorControl, 1);
+    EXPECT_EQ(p.lineWidthText, "10");
+    EXPECT_EQ(p.lineTypeText, "3");
+    EXPECT_EQ(p.smoothValue, 9);
+    EXPECT_TRUE(p.check13);
+    EXPECT_TRUE(p.check14);
+    EXPECT_EQ(p.observeFlag, "Y");
+    EXPECT_EQ(p.hScroll3, 200);
+    EXPECT_EQ(p.hScroll4, 100);
+    EXPECT_TRUE(p.check15);
+
+    // Palette blocks by either name; the others keep their start colours.
+    const PanelSettings palette =
+        parseCommandLine({"render", "a.D3D", "--colour", "curve=255,255,0", "--colour=zhuji=0,0,255"}).panel;
+    EXPECT_EQ(palette.quxian, rgb(255, 255, 0));
+    EXPECT_EQ(palette.zhuji, rgb(0, 0, 255));
+    EXPECT_EQ(palette.beijing, PanelSettings().beijing);
+
+    // Without options the snapshot is the panel at start-up.
+    const PanelSettings d = parseCommandLine({"render", "a.D3D"}).panel;
+    const PanelSettings start;
+    EXPECT_EQ(d.intervalText, start.intervalText);
+    EXPECT_EQ(d.errorText, start.errorText);
+    EXPECT_FALSE(d.check13 || d.check14 || d.check15 || d.check16);
+    EXPECT_EQ(d.errorControl, 0);
+    EXPECT_EQ(d.smoothValue, 4);
+    EXPECT_TRUE(d.observeFlag.empty());
+    EXPECT_EQ(parseCommandLine({"render", "a.D3D", "--smooth", "0"}).panel.smoothValue, 2);
+    // The control alone keeps the default error.
+    const PanelSettings control = parseCommandLine({"render", "a.D3D", "--error-control"}).panel;
+    EXPECT_TRUE(control.check16);
+    EXPECT_EQ(control.errorControl, 1);
+    EXPECT_EQ(control.errorText, "0.1");
+}
+
+TEST(CommandLine, LabelsAndDecimalsTickOneBoxOfEachGroup)
+{
+    const std::vector<std::string> labels = {"all", "half", "third", "notes"};
+    for (int mode = 1; mode <= 4; ++mode) {
+        const auto& name = labels[static_cast<std::size_t>(mode - 1)];
+        const PanelSettings p = parseCommandLine({"render", "a.D3D", "--labels", name}).panel;
+        EXPECT_EQ(p.pointLabelMode, mode) << name;
+        EXPECT_EQ(std::vector<bool>({p.check1, p.check2, p.check3, p.check4}),
+                  std::vector<bool>({mode == 1, mode == 2, mode == 3, mode == 4}))
+            << name;
+    }
+    // Notes write no values: every decimals box is cleared, the scale kept.
+    const PanelSettings notes = parseCommandLine({"render", "a.D3D", "--labels", "notes"}).panel;
+    EXPECT_FALSE(notes.check9 || notes.check10 || notes.check11 || notes.check12);
+    EXPECT_EQ(notes.valueScale, 1000);
+
+    const std::vector<std::pair<std::string, int>> decimals = {{"3", 1000}, {"2", 100}, {"1", 10}, {"0", 1}};
+    for (std::size_t i = 0; i < decimals.size(); ++i) {
+        const PanelSettings p = parseCommandLine({"render", "a.D3D", "--decimals", decimals[i].first}).panel;
+        EXPECT_EQ(p.valueScale, decimals[i].second);
+        EXPECT_EQ(std::vector<bool>({p.check9, p.check10, p.check11, p.check12}),
+                  std::vector<bool>({i == 0, i == 1, i == 2, i == 3}));
+        EXPECT_TRUE(p.check1);
+    }
+    // The order on the line does not matter; a repeated option counts last.
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"render", "a.D3D", "--labels", "third", "--decimals", "1"},
+             {"render", "--decimals", "2", "a.D3D", "--decimals", "1", "--labels", "half", "--labels", "third"}}) {
+        const PanelSettings p = parseCommandLine(args).panel;
+        EXPECT_EQ(p.pointLabelMode, 3);
+        EXPECT_EQ(p.valueScale, 10);
+        EXPECT_TRUE(p.check3 && p.check11 && !p.check2 && !p.check10);
+    }
+}
+
+TEST(CommandLine, PlayTakesAPlotFileAndItsImages)
+{
+    const CommandLine line = parseCommandLine({"play", "hill.PLT", "--png", "o.png", "--bmp=o.bmp"});
+    EXPECT_EQ(line.mode, Mode::Play);
+    EXPECT_EQ(line.file, "hill.PLT");
+    EXPECT_EQ(line.pngPath, "o.png");
+    EXPECT_EQ(line.bmpPath, "o.bmp");
+    EXPECT_EQ(parseCommandLine({"play", "--bmp", "o.bmp", "x.PLT"}).mode, Mode::Play);
+}
+
 TEST(CommandLine, MistakesGiveUsageWithTheReason)
 {
     const std::vector<std::vector<std::string>> wrong = {
@@ -61,12 +151,69 @@ TEST(CommandLine, MistakesGiveUsageWithTheReason)
         {"render", "a.D3D", "--seed", "99999999999999999999999"},
         {"render", "a.D3D", "--png"},
         {"render", "a.D3D", "--svg", "o.svg"},
+        {"render", "a.D3D", "--interval", "0"},
+        {"render", "a.D3D", "--interval", "-1"},
+        {"render", "a.D3D", "--interval", "1x"},
+        {"render", "a.D3D", "--interval", " 1"},
+        {"render", "a.D3D", "--interval", "inf"},
+        {"render", "a.D3D", "--interval", "nan"},
+        {"render", "a.D3D", "--interval", "1e999"},
+        {"render", "a.D3D", "--interval="},
+        {"render", "a.D3D", "--error", "0"},
+        {"render", "a.D3D", "--error", "fine"},
+        {"render", "a.D3D", "--width", "0"},
+        {"render", "a.D3D", "--width", "100"},
+        {"render", "a.D3D", "--width", "4.5"},
+        {"render", "a.D3D", "--width", "99999999999"},
+        {"render", "a.D3D", "--type", "-1"},
+        {"render", "a.D3D", "--type", "7"},
+        {"render", "a.D3D", "--smooth", "8"},
+        {"render", "a.D3D", "--smooth", "-1"},
+        {"render", "a.D3D", "--smooth", "2.5"},
+        {"render", "a.D3D", "--labels", "some"},
+        {"render", "a.D3D", "--decimals", "4"},
+        {"render", "a.D3D", "--decimals", "00"},
+        {"render", "a.D3D", "--labels", "notes", "--decimals", "2"},
+        {"render", "a.D3D", "--ramp", "200"},
+        {"render", "a.D3D", "--ramp", "15,255"},
+        {"render", "a.D3D", "--ramp", "255,256"},
+        {"render", "a.D3D", "--ramp", "200,100,5"},
+        {"render", "a.D3D", "--ramp", ","},
+        {"render", "a.D3D", "--hpgl=yes"},
+        {"render", "a.D3D", "--network", "3d", "--hpgl"},
+        {"render", "a.D3D", "--colour", "sky=1,2,3"},
+        {"render", "a.D3D", "--colour", "curve=1,2"},
+        {"render", "a.D3D", "--colour", "curve=1,2,256"},
+        {"render", "a.D3D", "--colour", "curve=1,2,3,4"},
+        {"render", "a.D3D", "--colour", "1,2,3"},
+        {"render", "a.D3D", "--no-network=1"},
+        {"play"},
+        {"play", "x.PLT"},
+        {"play", "x.PLT", "y.PLT", "--png", "o.png"},
+        {"play", "x.PLT", "--png", "o.png", "--width", "10"},
+        {"play", "x.PLT", "--png", "o.png", "--hpgl"},
     };
     for (const auto& args : wrong) {
         const CommandLine line = parseCommandLine(args);
-        EXPECT_EQ(line.mode, Mode::Usage) << args.back();
-        EXPECT_FALSE(line.error.empty()) << args.back();
+        std::string shown;
+        for (const auto& a : args)
+            shown += a + ' ';
+        EXPECT_EQ(line.mode, Mode::Usage) << shown;
+        EXPECT_FALSE(line.error.empty()) << shown;
     }
+    EXPECT_EQ(parseCommandLine({"render", "a.D3D", "--width", "abc"}).error,
+              "the line width must be a whole number from 1 to 99, not 'abc'");
+    EXPECT_EQ(parseCommandLine({"play", "x.PLT"}).error, "play needs --png or --bmp to show its drawing");
+    EXPECT_EQ(parseCommandLine({"render", "a.D3D", "--hpgl=yes"}).error, "option --hpgl takes no value");
+}
+
+TEST(CommandLine, UsageNamesEveryOption)
+{
+    const std::string text = usageText();
+    for (const char* name : {"--network", "--seed", "--interval", "--error", "--error-control", "--width", "--type",
+                             "--smooth", "--labels", "--decimals", "--no-network", "--observe", "--ramp", "--colour", "--hpgl",
+                             "--png", "--bmp", "tervane play"})
+        EXPECT_NE(text.find(name), std::string::npos) << name;
 }
 
 } // namespace
