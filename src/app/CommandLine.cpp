@@ -106,9 +106,8 @@ std::string setError(Reading& r, const std::string& value)
     const auto v = wholeNumber(value);
     if (!v || *v <= 0)
         return "the fitting error must be a number above 0, not '" + value + "'";
+    // Like typing into the error box: the switch beside it stays as it is.
     r.line.panel.errorText = value;
-    r.line.panel.check16 = true;
-    r.line.panel.errorControl = 1;
     return {};
 }
 
@@ -261,7 +260,7 @@ const std::array<Option, 17> kOptions = {{
     {"--error", true, true, setError},
     {"--error-control", false, true, setErrorControl},
     {"--width", true, true, setWidth},
-    {"--type", true, true, setType},
+    {"--line-type", true, true, setType},
     {"--smooth", true, true, setSmooth},
     {"--labels", true, true, setLabels},
     {"--decimals", true, true, setDecimals},
@@ -391,12 +390,12 @@ std::string usageText()
            "    --network raw|optimized|3d   network kind (raw; 3d builds and draws no map)\n"
            "    --seed N                     fixed random seed (default: the clock)\n"
            "    --interval X                 contour interval, above 0 (1)\n"
-           "    --error X                    allowed fitting error, above 0; switches the\n"
-           "                                 error control on (0.1)\n"
+           "    --error X                    allowed fitting error, above 0; used with\n"
+           "                                 --error-control (0.1)\n"
            "    --error-control              fitting-error control on\n"
            "    --width N                    line width 1..99; above 4 draws a colour-rendered\n"
            "                                 map (1)\n"
-           "    --type N                     line type 0..6: 0 solid, 1 dash, 2 dot, 3 dash-dot,\n"
+           "    --line-type N                  line type 0..6: 0 solid, 1 dash, 2 dot, 3 dash-dot,\n"
            "                                 4 dash-dot-dot, 5 no line, 6 inside solid (0)\n"
            "    --smooth N                   curve smoothness 0..7 as the panel shows it (2)\n"
            "    --labels all|half|third|notes  which points get their value, or notes only (all)\n"

@@ -51,7 +51,7 @@ TEST(CommandLine, RenderDefaultsToTheRawNetworkAndAClockSeed)
 TEST(CommandLine, PanelOptionsFillTheSnapshotAsThePanelWould)
 {
     const CommandLine line = parseCommandLine(
-        {"render", "a.D3D", "--interval", ".5", "--error=0.05", "--width", "10", "--type", "3", "--smooth", "7",
+        {"render", "a.D3D", "--interval", ".5", "--error=0.05", "--error-control", "--width", "10", "--line-type", "3", "--smooth", "7",
          "--no-network", "--observe", "--ramp", "200,100", "--hpgl"});
     ASSERT_EQ(line.mode, Mode::Render) << line.error;
     const PanelSettings& p = line.panel;
@@ -75,6 +75,12 @@ TEST(CommandLine, PanelOptionsFillTheSnapshotAsThePanelWould)
     EXPECT_EQ(palette.quxian, rgb(255, 255, 0));
     EXPECT_EQ(palette.zhuji, rgb(0, 0, 255));
     EXPECT_EQ(palette.beijing, PanelSettings().beijing);
+
+    // The error text alone leaves error control off, as typing in the box does.
+    const PanelSettings typed = parseCommandLine({"render", "a.D3D", "--error", "0.2"}).panel;
+    EXPECT_EQ(typed.errorText, "0.2");
+    EXPECT_FALSE(typed.check16);
+    EXPECT_EQ(typed.errorControl, 0);
 
     // Without options the snapshot is the panel at start-up.
     const PanelSettings d = parseCommandLine({"render", "a.D3D"}).panel;
@@ -165,8 +171,8 @@ TEST(CommandLine, MistakesGiveUsageWithTheReason)
         {"render", "a.D3D", "--width", "100"},
         {"render", "a.D3D", "--width", "4.5"},
         {"render", "a.D3D", "--width", "99999999999"},
-        {"render", "a.D3D", "--type", "-1"},
-        {"render", "a.D3D", "--type", "7"},
+        {"render", "a.D3D", "--line-type", "-1"},
+        {"render", "a.D3D", "--line-type", "7"},
         {"render", "a.D3D", "--smooth", "8"},
         {"render", "a.D3D", "--smooth", "-1"},
         {"render", "a.D3D", "--smooth", "2.5"},
@@ -210,7 +216,7 @@ TEST(CommandLine, MistakesGiveUsageWithTheReason)
 TEST(CommandLine, UsageNamesEveryOption)
 {
     const std::string text = usageText();
-    for (const char* name : {"--network", "--seed", "--interval", "--error", "--error-control", "--width", "--type",
+    for (const char* name : {"--network", "--seed", "--interval", "--error", "--error-control", "--width", "--line-type",
                              "--smooth", "--labels", "--decimals", "--no-network", "--observe", "--ramp", "--colour", "--hpgl",
                              "--png", "--bmp", "tervane play"})
         EXPECT_NE(text.find(name), std::string::npos) << name;
