@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <array>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace tervane {
 
@@ -26,12 +28,22 @@ constexpr double kReach = 1.0e6;
 constexpr std::size_t kMaxLineKept = 4096;
 constexpr long kSkipStretch = 1L << 20;
 
+// Only a plain file is read: opening a pipe would wait for a writer with
+// no way out, not even Esc.
+std::FILE* openPlainFile(const std::string& path)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return nullptr;
+    return std::fopen(path.c_str(), "rb");
+}
+
 // Reads a file line by line; a line ends at CR LF, LF or CR.
 class LineReader {
 public:
     enum class Read { Line, Busy, End };
 
-    explicit LineReader(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {}
+    explicit LineReader(const std::string& path) : file_(openPlainFile(path)) {}
     ~LineReader()
     {
         if (file_)

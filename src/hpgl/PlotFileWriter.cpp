@@ -4,6 +4,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 namespace tervane {
 
@@ -76,6 +78,12 @@ bool PlotFileWriter::open(const std::string& path)
 {
     close();
     path_ = path;
+    // Only a plain file is replaced: opening a pipe of that name for writing
+    // would wait for a reader for ever, and a device is no plot file.
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return false;
     file_ = std::fopen(path.c_str(), "wb");
     if (!file_)
         return false;

@@ -47,7 +47,8 @@ public:
     PlotFileWriter& operator=(const PlotFileWriter&) = delete;
 
     // Closes any file still open, creates or truncates `path` and writes the
-    // header "IN;", "PA:", "SP1;".
+    // header "IN;", "PA:", "SP1;". A path that names something other than a
+    // plain file (a folder, a pipe, a device) is refused.
     bool open(const std::string& path);
     bool isOpen() const { return file_ != nullptr; }
     const std::string& path() const { return path_; }

@@ -1,6 +1,8 @@
 #include "hpgl/PlotRecording.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace tervane {
 
@@ -11,7 +13,14 @@ bool PlotRecording::start()
     writer_.close();
     if (!ctx_.panel.check15)
         return true;
-    return writer_.open(plotFileName(ctx_.state.dataFileName));
+    // A data file whose own name gives the plot file's (survey.PLT, or PLT
+    // without a dot, drawn from the current folder) would be truncated by
+    // the recording: that run is refused rather than losing the survey.
+    const std::string path = plotFileName(ctx_.state.dataFileName);
+    std::error_code ec;
+    if (std::filesystem::equivalent(path, ctx_.state.dataFileName, ec))
+        return false;
+    return writer_.open(path);
 }
 
 bool PlotRecording::active() const { return ctx_.panel.check15 && writer_.isOpen(); }

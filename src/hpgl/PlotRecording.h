@@ -31,7 +31,8 @@ public:
     PlotRecording& operator=(const PlotRecording&) = delete;
 
     // Start of the run: with the box ticked, opens the plot file named after
-    // dataFileName (created or truncated) and writes the header.
+    // dataFileName (created or truncated) and writes the header. False, and
+    // the data file untouched, when that name is the data file itself.
     bool start();
     // True while the box is ticked and the plot file open.
     bool active() const;

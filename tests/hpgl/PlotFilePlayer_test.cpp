@@ -6,7 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <random>
+#include <thread>
 
 namespace tervane {
 namespace {
@@ -242,6 +249,39 @@ TEST_F(Playback, EscOnAPenDownLineStopsBeforeDrawingIt)
     EXPECT_EQ(s.view.picture2.ops.back().kind, Kind::Clear);
     EXPECT_EQ(s.view.picture4.ops.back().kind, Kind::Clear);
     EXPECT_EQ(s.view.picture5.ops.back().kind, Kind::Clear);
+}
+
+TEST_F(Playback, APipeIsNotPlayed)
+{
+    // A pipe could hold the program in its open call for ever. Here a writer
+    // feeds it a drawable plot whenever it is opened, so that reading it
+    // would not hang this test but complete.
+    const std::string pipe = dir.file("pipe.PLT");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        for (;;) {
+            const int fd = ::open(pipe.c_str(), O_WRONLY);
+            if (fd < 0)
+                break;
+            if (stop) {
+                ::close(fd);
+                break;
+            }
+            const std::string plot = crlfLines({"PD0,0;", "PD100,100;"});
+            (void)!::write(fd, plot.data(), plot.size());
+            ::close(fd);
+            // Time for the reader to see the end before the next round.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    EXPECT_EQ(playPlotFile(s.ctx, pipe), PlaybackEnd::Failed);
+    EXPECT_TRUE(lines().empty());
+    EXPECT_TRUE(endedCleared());
+    stop = true;
+    const int release = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    writer.join();
+    ::close(release);
 }
 
 TEST_F(Playback, EscIsHeardInALongFileWithoutPenDownLines)

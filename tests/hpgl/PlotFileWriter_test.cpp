@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cmath>
 #include <limits>
@@ -157,6 +161,21 @@ TEST_F(WriterFile, FaultsAreReported)
     EXPECT_FALSE(writer.penDown(std::numeric_limits<double>::infinity(), 0));
     EXPECT_FALSE(writer.beginCurve(0, std::nan("")));
     ASSERT_TRUE(writer.close());
+}
+
+TEST_F(WriterFile, OnlyAPlainFileIsReplaced)
+{
+    EXPECT_FALSE(writer.open(dir.path()));
+    // A pipe with a reader waiting would take the lines; without one,
+    // opening it would block the run for ever. Either way it is refused.
+    const std::string pipe = dir.file("pipe.PLT");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_FALSE(writer.open(pipe));
+    EXPECT_FALSE(writer.isOpen());
+    writer.close();
+    ::close(reader);
 }
 
 // Glyph files whose single point tells which file was read: b is 1 for

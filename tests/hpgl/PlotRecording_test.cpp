@@ -136,6 +136,26 @@ TEST_F(Recording, UnwritablePlotFileIsAFault)
     EXPECT_FALSE(s.panel.check15);
 }
 
+TEST_F(Recording, ADataFileNamedLikeItsPlotFileIsNeverOverwritten)
+{
+    const std::string survey = std::string(65, '1');
+    s.state.dataFileName = dir.file("survey.PLT");
+    writeBytes(s.state.dataFileName, survey);
+    PlotRecording rec(s.ctx, shipped());
+    EXPECT_FALSE(rec.start());
+    rec.end();
+    EXPECT_FALSE(s.panel.check15);
+    EXPECT_EQ(readBytes(dir.file("survey.PLT")), survey);
+
+    // Another name still records beside it.
+    s.panel.check15 = true;
+    s.state.dataFileName = dir.file("survey.D3D");
+    PlotRecording other(s.ctx, shipped());
+    EXPECT_TRUE(other.start());
+    other.end();
+    EXPECT_EQ(readBytes(dir.file("survey.PLT")), kHeader);
+}
+
 TEST_F(Recording, AHugeValueNeedsNoExponentGlyph)
 {
     points[1].z = 3.5e20;
