@@ -77,7 +77,6 @@ RunInputs readInputs(RunContext& ctx)
     in.trace.error = leadingNumber(panel.errorText);
     in.trace.errorControl = panel.errorControl == 1;
     panel.observeFlag = std::string(panel.check14 ? "Y" : "N");
-    in.levels = makeLevelSequence(in.net.zMin, in.net.zMax, leadingNumber(panel.intervalText));
     in.scroll3 = panel.hScroll3;
     in.scroll4 = panel.hScroll4;
     return in;
@@ -198,9 +197,12 @@ bool drawContourMap(RunContext& ctx)
     try {
         if (!preparePlotArea(ctx))
             return false;
-        const RunInputs in = readInputs(ctx);
+        RunInputs in = readInputs(ctx);
         if (!recording.start())
             throw ContourFault("plot file cannot be opened");
+        // Only now the level sequence: a recording run whose levels are a
+        // fault has opened its plot file and written the header first.
+        in.levels = makeLevelSequence(in.net.zMin, in.net.zMax, leadingNumber(ctx.panel.intervalText));
         LevelLoop loop(ctx, in, recording);
         if (!loop.run())
             return false;

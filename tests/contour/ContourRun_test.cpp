@@ -291,6 +291,22 @@ TEST_F(RecordingRunTest, EscStopsTheRecordingWhereItIs)
     EXPECT_NE(lines.back(), "PU0,0;SP0;");
 }
 
+TEST_F(RecordingRunTest, ALevelSequenceFaultComesAfterTheHeader)
+{
+    // The plot file is opened before the levels are fixed, so a run whose
+    // interval is 0 or whose levels are too many leaves just the header.
+    for (const char* interval : {"0", "0.001"}) {
+        test::writeBytes(dir.file("cone.PLT"), "an older plot");
+        panel.check15 = true;
+        panel.intervalText = interval;
+        prompter.questions.clear();
+        EXPECT_FALSE(drawContourMap(ctx)) << interval;
+        EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage}) << interval;
+        EXPECT_FALSE(panel.check15) << interval;
+        EXPECT_EQ(test::readBytes(dir.file("cone.PLT")), "IN;\r\nPA:\r\nSP1;\r\n") << interval;
+    }
+}
+
 } // namespace
 } // namespace tervane
 
