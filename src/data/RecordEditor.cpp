@@ -414,8 +414,10 @@ void RecordEditor::clearScreen()
 void RecordEditor::saveAndExit()
 {
     picture_.clear();
-    if (!file_ || !saveCurrentRecord())
+    if (!saveCurrentRecord())
         return;
+    // Without an open file (a reopen after a compaction failed) this opens
+    // the file again rather than leaving the user no way out.
     compactFile();
     openEditFile();
     if (!file_ || outcome_ != EditorOutcome::Stay)

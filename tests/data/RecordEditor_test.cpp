@@ -412,6 +412,36 @@ TEST_F(RecordEditorTest, CompactionThatFailsBeforeTheRenameLeavesTheFileWhole)
     EXPECT_EQ(readBytes(path).size(), before.size());
 }
 
+// A compaction whose reopen fails without a message leaves the editor with
+// no file; save and exit must still open it again and let the user leave.
+TEST_F(RecordEditorTest, SaveAndExitReopensTheFileWhenACompactionLostIt)
+{
+    writeRecords(3);
+    const std::string before = readBytes(path);
+    RecordEditor& e = openEditor();
+    const std::string target = path;
+    e.setReplaceOps(FileReplaceOps{[target](const char* from, const char* to) {
+        // The data file turns into a link to a folder that does not exist,
+        // which the reopen finds missing (a failure without a message).
+        const int rc = ::rename(from, to);
+        ::unlink(target.c_str());
+        EXPECT_EQ(::symlink("no-such-folder/site.D3D", target.c_str()), 0);
+        return rc;
+    }});
+    e.deleteRecord();
+    ASSERT_FALSE(e.fileOpen());
+    ASSERT_EQ(e.outcome(), EditorOutcome::Stay);
+
+    ::unlink(path.c_str());
+    writeBytes(path, before);
+    e.setReplaceOps(systemFileReplaceOps());
+    prompter.answers = {Answer::Yes};
+    e.saveAndExit();
+    EXPECT_EQ(prompter.last().text, editortext::kExitQuestion);
+    EXPECT_EQ(e.outcome(), EditorOutcome::ToMainWindow);
+    EXPECT_EQ(readBytes(path), before);
+}
+
 TEST_F(RecordEditorTest, StaleTemporaryFileIsNotCarriedIntoTheDataFile)
 {
     writeRecords(2);
