@@ -138,7 +138,7 @@ private:
     void markPoint(double x, double y, long recordNumber);
     void eraseMarker(double x, double y);
     bool compactFile();
-    bool rewriteFile(long sourceRecords, long skipRecord);
+    bool rewriteFile(long sourceRecords, long skipRecord, bool* replaced = nullptr);
     FileHandle openWithoutQuestions(const std::string& name);
     bool appendBuffer();
     bool recordLimitReached();

@@ -412,9 +412,9 @@ TEST_F(RecordEditorTest, CompactionThatFailsBeforeTheRenameLeavesTheFileWhole)
     EXPECT_EQ(readBytes(path).size(), before.size());
 }
 
-// A compaction whose reopen fails without a message leaves the editor with
-// no file; save and exit must still open it again and let the user leave.
-TEST_F(RecordEditorTest, SaveAndExitReopensTheFileWhenACompactionLostIt)
+// A delete whose reopen fails without a message leaves the editor with no
+// file; save and exit must still open it again and let the user leave.
+TEST_F(RecordEditorTest, DeleteWhoseReopenFailsCountsAndSaveAndExitOpensTheFileAgain)
 {
     writeRecords(3);
     const std::string before = readBytes(path);
@@ -431,6 +431,11 @@ TEST_F(RecordEditorTest, SaveAndExitReopensTheFileWhenACompactionLostIt)
     e.deleteRecord();
     ASSERT_FALSE(e.fileOpen());
     ASSERT_EQ(e.outcome(), EditorOutcome::Stay);
+    // The file was replaced before the reopen failed: the record is deleted
+    // and the editor must not claim otherwise.
+    EXPECT_TRUE(prompter.messages().empty()) << prompter.last().text;
+    EXPECT_EQ(e.recordTotal(), 2);
+    EXPECT_TRUE(e.undoAvailable());
 
     ::unlink(path.c_str());
     writeBytes(path, before);
