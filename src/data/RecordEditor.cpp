@@ -427,8 +427,8 @@ void RecordEditor::saveAndExit()
     ringExtra_ = 0;
     currentRecord_ = recordTotal_;
     showCurrentRecord();
-    const Answer a = prompter_.message(editortext::kExitQuestion, {}, MessageIcon::Question,
-                                       MessageButtons::YesNo);
+    const Answer a = prompter_.message(editortext::kExitQuestion, editortext::kBlankTitle,
+                                       MessageIcon::Question, MessageButtons::YesNo);
     if (a != Answer::Yes)
         return;
     if (fieldsChanged_ && !saveCurrentRecord())
