@@ -341,6 +341,19 @@ TEST_F(RecordEditorWindowTest, RendersWithAFewRecordsMarked)
     // A click in the browse bar's trough moves one record, as its arrows do.
     tiao->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(w.editor().currentRecord(), 5);
+
+    // Deleting record 4 rubs out its ring and its number, drawn several
+    // times over, without a trace.
+    w.onLastRecord();
+    w.onFindOnScreen();  // the box is empty: rings record 6
+    w.editor().editRecordNumber("4");
+    w.onDeleteRecord();
+    int traces = 0;
+    for (int px = cx - 8; px <= cx + 30; ++px) {
+        for (int py = cy - 8; py <= cy + 18; ++py)
+            traces += img.pixelColor(px, py) != QColor(0, 0, 0) ? 1 : 0;
+    }
+    EXPECT_EQ(traces, 0);
 }
 
 // With a background picture both windows use one frame; a point must land
