@@ -281,6 +281,17 @@ TEST_F(RecordingRunTest, RecordsEveryCurveAndPointThenClosesAndUnticks)
     EXPECT_EQ(first[14].substr(2), first[1].substr(2));
 }
 
+// The plot file is opened before the level sequence is fixed, so an
+// interval of 0 leaves it holding just its header.
+TEST_F(RecordingRunTest, ZeroIntervalFaultsAfterThePlotFileHeader)
+{
+    panel.intervalText = "0";
+    EXPECT_FALSE(drawContourMap(ctx));
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage});
+    EXPECT_FALSE(panel.check15);
+    EXPECT_EQ(plotLines(dir.file("cone.PLT")), (std::vector<std::string>{"IN;", "PA:", "SP1;"}));
+}
+
 TEST_F(RecordingRunTest, EscStopsTheRecordingWhereItIs)
 {
     escape.reset(2);
