@@ -93,6 +93,9 @@ double tracedLevelFor(double level, double interval, int smooth)
 }
 
 // Fills the level strip to the share of the value range traced so far.
+// Data whose highest value is exactly minus the interval make the share a
+// division by zero; the strip then stays as it is rather than ending a map
+// that draws perfectly well.
 void showLevelProgress(RunContext& ctx, double level, double top)
 {
     Canvas& strip = ctx.view.levelStrip();

@@ -257,6 +257,19 @@ TEST_F(RampRunTest, SkippedLevelsStillCountForTheIndexContours)
     EXPECT_GT(at1275, 0);
 }
 
+// Highest value -1 with interval 1: the level strip's share divides by
+// zero, and the map is drawn all the same.
+TEST_F(RampRunTest, TopOfTheSequenceAtZeroStillDrawsTheMap)
+{
+    writeNetwork(testing::gridNetwork(11, 5, [](double x, double) { return -11 + x; }));
+    panel.intervalText = "1";
+    EXPECT_TRUE(drawContourMap(ctx));
+    EXPECT_TRUE(prompter.messages().empty());
+    EXPECT_GT(lines().size(), 0u);
+    EXPECT_EQ(view.picture4.count(Kind::FilledBox), 0u);
+    EXPECT_GT(view.picture1.count(Kind::Circle), 0u);
+}
+
 } // namespace
 } // namespace tervane
 
