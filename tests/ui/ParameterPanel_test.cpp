@@ -1,5 +1,6 @@
 #include "app/ParameterPanel.h"
 
+#include "ui/QtTestApp.h"
 #include "util/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
@@ -17,14 +18,12 @@
 namespace tervane {
 namespace {
 
+// The shared test application, off screen when no platform was chosen, so
+// that these tests also run alone without a display.
 QApplication& app()
 {
-    static int argc = 1;
-    static char name[] = "ui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance =
-        qApp ? static_cast<QApplication*>(qApp) : new QApplication(argc, argv);
-    return *instance;
+    test::ensureQtApp();
+    return *static_cast<QApplication*>(qApp);
 }
 
 QColor colourOf(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
