@@ -156,8 +156,9 @@ ParameterPanel::ParameterPanel(Prompter& prompter, QWidget* parent)
     layout->addWidget(createValuesGroup());
     layout->addWidget(createDecimalsGroup());
     layout->addWidget(createPaletteGroup());
+    // The recording switch stands on its own under the palette: it belongs
+    // to the next Draw run only, which switches it off again at its end.
     check15_ = createCheckBox("Check15", QStringLiteral("HPGL"), QString());
-    check15_->setVisible(false);
     layout->addWidget(check15_);
     layout->addStretch(1);
 

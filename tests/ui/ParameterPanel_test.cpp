@@ -306,13 +306,37 @@ TEST_F(ParameterPanelTest, ObserveAndHpglBoxes)
     EXPECT_EQ(panel->snapshot().observeFlag, "Y") << "unticking leaves the flag to the run";
     expectBoxLook("Check14", false);
 
-    QCheckBox* hpgl = check("Check15");
-    EXPECT_TRUE(hpgl->isHidden());
-    hpgl->setChecked(true);
-    EXPECT_EQ(hpgl->text(), QStringLiteral("录制"));
-    EXPECT_TRUE(panel->snapshot().check15);
     panel->setHpglEnabled(false);
     EXPECT_FALSE(panel->snapshot().check15Enabled);
+}
+
+TEST_F(ParameterPanelTest, HpglBoxIsShownEnabledAndNamesItsState)
+{
+    panel->show();
+    QCheckBox* hpgl = check("Check15");
+    EXPECT_TRUE(hpgl->isVisible());
+    EXPECT_TRUE(hpgl->isEnabled());
+    EXPECT_EQ(hpgl->text(), QStringLiteral("HPGL"));
+    expectBoxLook("Check15", false);
+    EXPECT_FALSE(panel->snapshot().check15);
+
+    hpgl->click();
+    EXPECT_EQ(hpgl->text(), QStringLiteral("录制"));
+    expectBoxLook("Check15", true);
+    EXPECT_TRUE(panel->snapshot().check15) << "recording is on while the box is set";
+
+    hpgl->click();
+    EXPECT_EQ(hpgl->text(), QStringLiteral("HPGL"));
+    EXPECT_FALSE(panel->snapshot().check15);
+
+    // A run that ends recording hands back a cleared box.
+    hpgl->click();
+    PanelSettings after = panel->snapshot();
+    after.check15 = false;
+    panel->apply(after);
+    EXPECT_EQ(hpgl->text(), QStringLiteral("HPGL"));
+    expectBoxLook("Check15", false);
+    EXPECT_FALSE(panel->snapshot().check15);
 }
 
 TEST_F(ParameterPanelTest, TransitionSampleFollowsBothScrollBars)
