@@ -172,6 +172,25 @@ TEST_F(ParameterPanelTest, StartsWithTheDefaultsAndTheirColours)
     EXPECT_TRUE(s.check1 && s.check9 && !s.check16 && !s.check15 && s.check15Enabled);
 }
 
+TEST_F(ParameterPanelTest, SwitchedOffErrorBoxStillShowsItsValue)
+{
+    panel->resize(139, 567);
+    panel->show();
+    QComboBox* error = combo("Combo2");
+    ASSERT_FALSE(error->isEnabled());
+    ASSERT_EQ(error->currentText(), "0.1");
+    // The text reads as darker strokes on the grey box.
+    const QImage image = error->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width() * 2 / 3; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            dark += c.red() < 150 && c.green() < 150 && c.blue() < 150;
+        }
+    }
+    EXPECT_GT(dark, 5);
+}
+
 TEST_F(ParameterPanelTest, CaptionsAndTooltipsAreTheProgramsOwn)
 {
     EXPECT_EQ(check("Check16")->text(), QStringLiteral(" 误差"));
