@@ -1,5 +1,6 @@
 #include "app/ParameterPanel.h"
 
+#include "ui/QtTestApp.h"
 #include "util/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
@@ -17,23 +18,13 @@
 namespace tervane {
 namespace {
 
-QApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "ui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance =
-        qApp ? static_cast<QApplication*>(qApp) : new QApplication(argc, argv);
-    return *instance;
-}
-
 QColor colourOf(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
 
 class ParameterPanelTest : public ::testing::Test {
 protected:
     ParameterPanelTest()
     {
-        app();
+        test::ensureQtApp();
         panel = std::make_unique<ParameterPanel>(prompter);
     }
 
