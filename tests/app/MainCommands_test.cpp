@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 
 namespace tervane {
@@ -79,6 +80,38 @@ TEST_F(MainCommandsTest, StartUpTurnsAnyKindButThreeIntoRaw)
     commands.startUp();
     EXPECT_EQ(state.networkKind, 3);
     EXPECT_EQ(view.statusText, "三维网络");
+}
+
+// The remembered picture survives start-up only while photofiles1.txt names
+// one (its first byte is not 0); a picture in use is loaded again after.
+TEST_F(MainCommandsTest, StartUpKeepsOrClearsThePictureByTheMemoFile)
+{
+    const std::string picture = dir.file("scan.bmp");
+    std::FILE* f = std::fopen(picture.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    const auto writeMemo = [](char first) {
+        std::string record(100, ' ');
+        record[0] = first;
+        std::FILE* m = std::fopen("photofiles1.txt", "wb");
+        ASSERT_NE(m, nullptr);
+        std::fwrite(record.data(), 1, record.size(), m);
+        std::fclose(m);
+    };
+
+    state.pictureInserted = 1;
+    state.pictureFileName = picture;
+    commands.startUp();  // no memo file: cleared, then the picture in use comes back
+    EXPECT_EQ(view.picture1.picturePath(), picture);
+
+    state.pictureInserted = 0;
+    writeMemo('/');
+    commands.startUp();
+    EXPECT_EQ(view.picture1.picturePath(), picture) << "a named picture stays";
+
+    writeMemo('\0');
+    commands.startUp();
+    EXPECT_FALSE(view.picture1.hasPicture());
 }
 
 TEST_F(MainCommandsTest, CommandsNeedingDataSayFileNotOpenAndDoNothingElse)
