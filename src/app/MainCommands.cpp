@@ -216,7 +216,13 @@ void MainCommands::draw()
     SharedState& s = ctx_.state;
     if (s.dataEdited == 1) {
         s.dataEdited = 0;
-        buildNetwork(ctx_);
+        if (!buildNetwork(ctx_)) {
+            // The working files still describe the data before the edit, so
+            // nothing may be drawn from them; the build has said why, and the
+            // next Draw tries the rebuild again.
+            s.dataEdited = 1;
+            return;
+        }
     }
     if (s.zMax - s.zMin == 0) {
         ctx_.prompter.message(text::kFlatValues);

@@ -27,6 +27,7 @@ constexpr Colour kUncheckedText = rgb(0, 0, 0);
 constexpr Colour kWhite = rgb(255, 255, 255);
 constexpr Colour kRed = rgb(255, 0, 0);
 constexpr Colour kGrey = rgb(192, 192, 192);
+constexpr Colour kGreyText = rgb(128, 128, 128);
 
 constexpr int kFontPixels = 12;
 constexpr int kRowHeight = 21;
@@ -52,6 +53,16 @@ void setComboBack(QComboBox* combo, Colour c)
     setRoleColour(combo, QPalette::Base, c);
     if (combo->lineEdit())
         setRoleColour(combo->lineEdit(), QPalette::Base, c);
+}
+
+// A disabled box writes its text in the system's grey-text colour, which
+// stays readable on the grey of a switched-off box.
+void setDisabledTextColour(QWidget* widget, Colour c)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Disabled, QPalette::Text, toQColor(c));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, toQColor(c));
+    widget->setPalette(palette);
 }
 
 // Whole numbers from first to last in steps of step, as list texts.
@@ -156,8 +167,9 @@ ParameterPanel::ParameterPanel(Prompter& prompter, QWidget* parent)
     layout->addWidget(createValuesGroup());
     layout->addWidget(createDecimalsGroup());
     layout->addWidget(createPaletteGroup());
+    // The recording switch stands on its own under the palette: it belongs
+    // to the next Draw run only, which switches it off again at its end.
     check15_ = createCheckBox("Check15", QStringLiteral("HPGL"), QString());
-    check15_->setVisible(false);
     layout->addWidget(check15_);
     layout->addStretch(1);
 
@@ -190,6 +202,9 @@ QComboBox* ParameterPanel::createComboBox(const char* name, const QStringList& i
     combo->setFixedHeight(kRowHeight);
     combo->setMaxVisibleItems(16);
     setComboBack(combo, kWhite);
+    setDisabledTextColour(combo, kGreyText);
+    if (combo->lineEdit())
+        setDisabledTextColour(combo->lineEdit(), kGreyText);
     return combo;
 }
 

@@ -21,6 +21,8 @@ constexpr double kLeftMajorEnd = -350;
 constexpr double kMinorEnd = -250;
 constexpr double kBottomLabelY = -230;
 constexpr double kLeftLabelX = -490;
+// The left edge of the drawing area without a background picture.
+constexpr double kLeftMargin = -400;
 
 // A ruler number as a picture box prints it: a blank for the sign, the
 // digits, and a trailing blank.
@@ -62,15 +64,28 @@ void drawBottomRuler(Canvas& canvas, double unit)
     }
 }
 
+// Where the left ruler's labels start. The labels begin 90 units left of
+// the area's edge so that the blank before each number, as wide as that of
+// the classic system font, lies outside and the digits start at the edge.
+// A blank narrower by more than a pixel would leave the digits cut, so the
+// labels then move right by what the blank lacks.
+double leftLabelX(const Canvas& canvas)
+{
+    const double blank = canvas.textWidth(" ");
+    const double lack = (kLeftMargin - kLeftLabelX) - blank;
+    return lack > kTwipsPerPixel ? kLeftMargin - blank : kLeftLabelX;
+}
+
 void drawLeftRuler(Canvas& canvas, double unit)
 {
     const double minorStep = unit / kMinorTicksPerUnit;
+    const double labelX = leftLabelX(canvas);
     double previous = 0;
     for (int n = 0; n <= kLastMajorTick; ++n) {
         const double y = n * unit;
         canvas.line(kBaseline, previous, kBaseline, y);
         canvas.line(kBaseline, y, kLeftMajorEnd, y);
-        canvas.setCurrent(kLeftLabelX, y);
+        canvas.setCurrent(labelX, y);
         canvas.print(rulerLabel(n));
         if (n > 0 && minorStep > 0) {
             for (int k = 1; k < kMinorTicksPerUnit; ++k) {

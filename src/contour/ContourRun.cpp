@@ -93,6 +93,9 @@ double tracedLevelFor(double level, double interval, int smooth)
 }
 
 // Fills the level strip to the share of the value range traced so far.
+// Data whose highest value is exactly minus the interval make the share a
+// division by zero; the strip then stays as it is rather than ending a map
+// that draws perfectly well.
 void showLevelProgress(RunContext& ctx, double level, double top)
 {
     Canvas& strip = ctx.view.levelStrip();
@@ -200,8 +203,9 @@ bool drawContourMap(RunContext& ctx)
         RunInputs in = readInputs(ctx);
         if (!recording.start())
             throw ContourFault("plot file cannot be opened");
-        // Only now the level sequence: a recording run whose levels are a
-        // fault has opened its plot file and written the header first.
+        // Fixed only once the plot file is open: a sequence the run cannot
+        // draw (an interval of 0) faults with the header already written,
+        // as every other fault of a recording run leaves its file.
         in.levels = makeLevelSequence(in.net.zMin, in.net.zMax, leadingNumber(ctx.panel.intervalText));
         LevelLoop loop(ctx, in, recording);
         if (!loop.run())

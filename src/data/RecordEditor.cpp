@@ -272,8 +272,10 @@ void RecordEditor::deleteRecord()
     eraseMarker(x, y);
     if (recordTotal_ != 1) {
         // The shift and the compaction happen in one replacement of the
-        // file, so a stop halfway leaves the file as it was.
-        if (!rewriteFile(recordTotal_, currentRecord_)) {
+        // file, so a stop halfway leaves the file as it was. Once the file
+        // is replaced the record is gone, even if it could not be reopened.
+        bool replaced = false;
+        if (!rewriteFile(recordTotal_, currentRecord_, &replaced) && !replaced) {
             if (outcome_ == EditorOutcome::Stay) {
                 prompter_.message(editortext::kDeleteFailed);
                 showCurrentRecord();
@@ -414,8 +416,10 @@ void RecordEditor::clearScreen()
 void RecordEditor::saveAndExit()
 {
     picture_.clear();
-    if (!file_ || !saveCurrentRecord())
+    if (!saveCurrentRecord())
         return;
+    // Without an open file (a reopen after a compaction failed) this opens
+    // the file again rather than leaving the user no way out.
     compactFile();
     openEditFile();
     if (!file_ || outcome_ != EditorOutcome::Stay)
@@ -423,8 +427,8 @@ void RecordEditor::saveAndExit()
     ringExtra_ = 0;
     currentRecord_ = recordTotal_;
     showCurrentRecord();
-    const Answer a = prompter_.message(editortext::kExitQuestion, {}, MessageIcon::Question,
-                                       MessageButtons::YesNo);
+    const Answer a = prompter_.message(editortext::kExitQuestion, editortext::kBlankTitle,
+                                       MessageIcon::Question, MessageButtons::YesNo);
     if (a != Answer::Yes)
         return;
     if (fieldsChanged_ && !saveCurrentRecord())
@@ -480,10 +484,13 @@ FileHandle RecordEditor::openWithoutQuestions(const std::string& name)
 // Copies records 1 to sourceRecords, all but skipRecord (0 skips none),
 // into the temporary file, flushes it and moves it over the data file. The
 // data file is never written in place here: until the move it is the old
-// file, after it the new one. Returns false with the data file unchanged
-// (and open again) when any step fails.
-bool RecordEditor::rewriteFile(long sourceRecords, long skipRecord)
+// file, after it the new one. Returns false when any step fails; *replaced
+// then says whether the data file is already the new one (only its reopen
+// failed) or still the old one.
+bool RecordEditor::rewriteFile(long sourceRecords, long skipRecord, bool* replaced)
 {
+    if (replaced)
+        *replaced = false;
     const std::string& tempName = editortext::kTempFileName;
     FileHandle temp = openWithoutQuestions(tempName);
     if (!temp)
@@ -505,6 +512,8 @@ bool RecordEditor::rewriteFile(long sourceRecords, long skipRecord)
     if (ok) {
         file_.close();
         ok = replaceFile(tempName, editFileName_, replaceOps_) == 0;
+        if (replaced)
+            *replaced = ok;
         file_ = openWithoutQuestions(editFileName_);
     }
     ::unlink(tempName.c_str());

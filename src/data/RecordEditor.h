@@ -25,6 +25,9 @@ inline const std::string kDeleteFileTitle = "About to delete file!";
 inline const std::string kDeleteFileText =
     std::string("  这是最前面的记录,若删除它,将删除整个文件,记录编辑器也被关闭.         ")
     + "若选择{确定}就删除文件.";
+// The exit question's title bar is blank. An empty title would give the
+// program's own title, so the title is a single blank.
+inline const std::string kBlankTitle = " ";
 inline const std::string kExitQuestion =
     "请检查最后一个记录。必须保证全部记录的完整性。若按［是］则保存并退出，若按［否］就不退出。现在就退出吗？";
 // Refusals of this program's own: the editor numbers records in 16 bits.
@@ -138,7 +141,7 @@ private:
     void markPoint(double x, double y, long recordNumber);
     void eraseMarker(double x, double y);
     bool compactFile();
-    bool rewriteFile(long sourceRecords, long skipRecord);
+    bool rewriteFile(long sourceRecords, long skipRecord, bool* replaced = nullptr);
     FileHandle openWithoutQuestions(const std::string& name);
     bool appendBuffer();
     bool recordLimitReached();

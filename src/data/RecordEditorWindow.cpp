@@ -1,5 +1,6 @@
 #include "data/RecordEditorWindow.h"
 
+#include "app/PlotFrame.h"
 #include "ui/CanvasWidget.h"
 #include "ui/QtCanvas.h"
 #include "util/NumberText.h"
@@ -43,7 +44,10 @@ void place(QWidget* w, const Place& p) { w->setGeometry(px(p.left), px(p.top), p
 namespace layout {
 constexpr double kClientWidth = 12000;
 constexpr double kClientHeight = 8880;
-constexpr Place kPicture1{150, 100, 9480, 7470};  // shows a 626 x 497 pixel picture whole
+// The drawing area has the main window's drawing area's place and size, so
+// the shared frame puts a picked point on the same pixel of the background
+// picture in both windows.
+constexpr Place kPicture1{kDrawingLeft, kDrawingTop, kDrawingWidth, kDrawingHeight};
 constexpr Place kInputGroup{150, 7650, 9480, 1110};
 constexpr double kFieldLabelTop = 7920;
 constexpr double kFieldBoxTop = 8190;
@@ -235,6 +239,7 @@ void RecordEditorWindow::createRecordButtons()
     tiao_->setObjectName(QStringLiteral("tiao"));
     tiao_->setToolTip(QStringLiteral("浏览全部记录内容"));
     tiao_->setRange(1, 1);
+    tiao_->setPageStep(1);
     place(tiao_, layout::kTiao);
     connect(tiao_, &QScrollBar::valueChanged, this, &W::onBrowse);
     text4_ = new QLineEdit(f);

@@ -69,6 +69,10 @@ QFont QtCanvas::textFont()
     // 9 points at 96 dpi, fixed in pixels so that the image does not depend
     // on the screen's resolution.
     font.setPixelSize(12);
+    // Text is drawn without smoothing, as a picture box draws it: printing
+    // the same text again in the back colour must rub it out completely,
+    // which a blended edge never lets happen.
+    font.setStyleStrategy(QFont::NoAntialias);
     return font;
 }
 

@@ -155,6 +155,10 @@ FileHandle OpenFileAsk(Prompter& prompter, const std::string& fileName, FileMode
     const auto modeCode = static_cast<short>(mode);
     if (modeCode < 1 || modeCode > 5)
         return {};
+    // A caller's mistake must not end in an exception; the failure has no
+    // message and opens nothing.
+    if (mode == FileMode::Random && recordLength < 1)
+        return failWith(prompter, filefail::kBadRecordLength, report);
     OpenFailure failure;
     FileHandle handle = FileHandle::open(fileName, mode, recordLength, &failure);
     if (handle)

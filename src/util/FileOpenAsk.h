@@ -14,6 +14,7 @@ inline constexpr short kFileNotFound = 53;
 inline constexpr short kBadFileMode = 54;
 inline constexpr short kFileAlreadyOpen = 55;
 inline constexpr short kDeviceIo = 57;
+inline constexpr short kBadRecordLength = 59;
 inline constexpr short kDiskFull = 61;
 inline constexpr short kInputPastEnd = 62;
 inline constexpr short kBadFileName = 64;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 
 namespace tervane {
@@ -79,6 +80,38 @@ TEST_F(MainCommandsTest, StartUpTurnsAnyKindButThreeIntoRaw)
     commands.startUp();
     EXPECT_EQ(state.networkKind, 3);
     EXPECT_EQ(view.statusText, "三维网络");
+}
+
+// The remembered picture survives start-up only while photofiles1.txt names
+// one (its first byte is not 0); a picture in use is loaded again after.
+TEST_F(MainCommandsTest, StartUpKeepsOrClearsThePictureByTheMemoFile)
+{
+    const std::string picture = dir.file("scan.bmp");
+    std::FILE* f = std::fopen(picture.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    const auto writeMemo = [](char first) {
+        std::string record(100, ' ');
+        record[0] = first;
+        std::FILE* m = std::fopen("photofiles1.txt", "wb");
+        ASSERT_NE(m, nullptr);
+        std::fwrite(record.data(), 1, record.size(), m);
+        std::fclose(m);
+    };
+
+    state.pictureInserted = 1;
+    state.pictureFileName = picture;
+    commands.startUp();  // no memo file: cleared, then the picture in use comes back
+    EXPECT_EQ(view.picture1.picturePath(), picture);
+
+    state.pictureInserted = 0;
+    writeMemo('/');
+    commands.startUp();
+    EXPECT_EQ(view.picture1.picturePath(), picture) << "a named picture stays";
+
+    writeMemo('\0');
+    commands.startUp();
+    EXPECT_FALSE(view.picture1.hasPicture());
 }
 
 TEST_F(MainCommandsTest, CommandsNeedingDataSayFileNotOpenAndDoNothingElse)
@@ -238,6 +271,46 @@ TEST_F(MainCommandsTest, DataThatCannotBeDrawnLeavesNoFileOpen)
     ASSERT_EQ(prompter.messages().size(), 1u);
     commands.draw();
     EXPECT_EQ(prompter.messages().back(), "文件没打开！");
+}
+
+} // namespace
+} // namespace tervane
+
+namespace tervane {
+namespace {
+
+// An edit that leaves the data undrawable stops Draw at the rebuild: one
+// message, and no map from the working files of the data before the edit.
+TEST_F(MainCommandsTest, DrawStopsWhenTheRebuildAfterAnEditFails)
+{
+    const std::string path = writeSurvey("edited.D3D", 8);
+    prompter.openPaths = {path};
+    commands.open();
+    ASSERT_EQ(state.fileOpen, 1);
+    ASSERT_TRUE(prompter.messages().empty());
+
+    // Edited down to five points; the panel wants no network lines, so the
+    // run itself would not build again.
+    ASSERT_TRUE(writeSurveyFile(path, surface(5)));
+    state.dataEdited = 1;
+    panel.check13 = true;
+    const std::size_t levelBars = view.picture4.count(RecordingCanvas::Kind::FilledBox);
+    commands.draw();
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"数据少于6 个,请进入[编辑]添加数据! "});
+    EXPECT_EQ(view.picture4.count(RecordingCanvas::Kind::FilledBox), levelBars) << "no level was traced";
+    EXPECT_EQ(state.dataEdited, 1) << "the next Draw rebuilds again";
+
+    // Edited so that every X is the same: the rebuild closes the file.
+    prompter.questions.clear();
+    std::vector<SurveyRecord> vertical;
+    for (int i = 0; i < 8; ++i)
+        vertical.push_back({"5", std::to_string(i * 3 + i % 2), std::to_string(10 + i), ""});
+    ASSERT_TRUE(writeSurveyFile(path, vertical));
+    panel.check13 = false;
+    commands.draw();
+    ASSERT_EQ(prompter.messages().size(), 1u) << "the build's own message only";
+    EXPECT_NE(prompter.messages()[0], "文件没打开！");
+    EXPECT_EQ(state.fileOpen, 0);
 }
 
 } // namespace

@@ -126,6 +126,63 @@ TEST_F(PlotFrameTest, LabelsOneRulerUnitPerTenthOfTheLargerRange)
     EXPECT_NEAR(left[5].y1, 50 * state.plotScale, 1e-9);
 }
 
+// A canvas whose font has a narrow blank (a third of a classic system
+// font's), as most modern faces do.
+class NarrowBlankCanvas final : public Canvas {
+public:
+    NarrowBlankCanvas() : Canvas(kDrawingWidth, kDrawingHeight) {}
+    std::vector<std::pair<double, std::string>> texts;  // x and text
+
+    bool loadPicture(const std::string&) override { return false; }
+    void clearPicture() override {}
+    bool hasPicture() const override { return false; }
+
+protected:
+    void paintLine(double, double, double, double, Colour) override {}
+    void paintBox(double, double, double, double, Colour, bool) override {}
+    void paintCircle(double, double, double, Colour, bool) override {}
+    void paintDot(double, double, Colour) override {}
+    void paintText(double x, double, const std::string& utf8, Colour) override { texts.emplace_back(x, utf8); }
+    void paintClear(Colour) override {}
+    double textPixelWidth(const std::string& utf8) const override { return 2.0 * static_cast<double>(utf8.size()); }
+};
+
+class NarrowBlankView final : public MainView {
+public:
+    NarrowBlankCanvas picture1;
+    RecordingCanvas strip{kDrawingWidth, 240};
+    Canvas& drawingArea() override { return picture1; }
+    Canvas& progressStrip() override { return strip; }
+    Canvas& levelStrip() override { return strip; }
+    Canvas& levelDisplay() override { return strip; }
+    void setCaption(const std::string&) override {}
+    std::string caption() const override { return {}; }
+    void setStatus(const std::string&, Colour, Colour) override {}
+    std::string status() const override { return {}; }
+    void openRecordEditor() override {}
+};
+
+TEST_F(PlotFrameTest, LeftRulerDigitsStartAtTheEdgeWhateverTheBlanksWidth)
+{
+    // With a classic blank (90 units) the labels start at -490 (see above);
+    // with a narrower one the digits must still not be cut by the edge.
+    NarrowBlankView narrow;
+    RunContext narrowCtx{state, panel, narrow, prompter, escape, random};
+    setDrawingFrame(narrow.picture1, false);
+    setExtents(0, 100, 0, 50);
+    drawPlotFrame(narrowCtx);
+    const double blank = narrow.picture1.textWidth(" ");
+    ASSERT_LT(blank, 90);
+    int left = 0;
+    for (const auto& [x, text] : narrow.picture1.texts) {
+        if (x < -220) {
+            ++left;
+            EXPECT_NEAR(x + blank, -400, 1e-9) << text;
+        }
+    }
+    EXPECT_EQ(left, 17);
+}
+
 TEST_F(PlotFrameTest, DrawsMajorTicksAndNineMinorTicksPerUnitOnEachRuler)
 {
     setExtents(-20, 0, 10, 70);  // the Y range is larger: s = 6

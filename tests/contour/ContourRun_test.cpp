@@ -59,7 +59,38 @@ TEST_F(ContourRunTest, ConeDrawsOneClosedCurvePerLevelAndShowsEachLevelLate)
     }
     // The points get their marks afterwards: two circles each.
     EXPECT_EQ(view.picture1.count(Kind::Circle), 14u);
-    EXPECT_EQ(view.picture4.count(Kind::FilledBox), 11u);
+    // Each traced level fills the strip to its share of zMax + interval.
+    const auto boxes = view.picture4.opsOf(Kind::FilledBox);
+    ASSERT_EQ(boxes.size(), 11u);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        EXPECT_DOUBLE_EQ(boxes[i].x1, 1);
+        EXPECT_NEAR(boxes[i].x2, view.picture4.width() * 10.0 * (i + 1) / 110, 1e-9) << i;
+        EXPECT_DOUBLE_EQ(boxes[i].y2, view.picture4.height());
+    }
+}
+
+// The observation polygon starts at each curve's first crossing, which on
+// the cone lies at radius 10 x (1 - traced / 100): the traced level is a
+// hair below the level, and from smoothness 3 on lower by s x s x I / 500.
+TEST_F(ContourRunTest, StrongSmoothingTracesEachLevelLower)
+{
+    panel.check14 = true;
+    for (const int s : {2, 3, 7}) {
+        view.picture1.forget();
+        panel.smoothValue = s + 2;
+        ASSERT_TRUE(drawContourMap(ctx));
+        const double lowering = s >= 3 ? s * s * 10 / 500.0 : 0;
+        int starts = 0;
+        for (const auto& dot : view.picture1.opsOf(Kind::Dot)) {
+            if (dot.colour != panel.wucha)
+                continue;
+            const double traced = 100 * (1 - std::hypot(dot.x1, dot.y1) / state.plotScale / 10);
+            const double level = 10 * std::round((traced + lowering) / 10);
+            EXPECT_NEAR(traced, 0.9999999 * level - lowering, 1e-3) << "smoothness " << s;
+            ++starts;
+        }
+        EXPECT_EQ(starts, 10) << "smoothness " << s;  // levels 10 .. 100
+    }
 }
 
 TEST_F(ContourRunTest, LevelDisplayTakesTheIndexColourOneLevelAfterAnIndexContour)
@@ -226,6 +257,19 @@ TEST_F(RampRunTest, SkippedLevelsStillCountForTheIndexContours)
     EXPECT_GT(at1275, 0);
 }
 
+// Highest value -1 with interval 1: the level strip's share divides by
+// zero, and the map is drawn all the same.
+TEST_F(RampRunTest, TopOfTheSequenceAtZeroStillDrawsTheMap)
+{
+    writeNetwork(testing::gridNetwork(11, 5, [](double x, double) { return -11 + x; }));
+    panel.intervalText = "1";
+    EXPECT_TRUE(drawContourMap(ctx));
+    EXPECT_TRUE(prompter.messages().empty());
+    EXPECT_GT(lines().size(), 0u);
+    EXPECT_EQ(view.picture4.count(Kind::FilledBox), 0u);
+    EXPECT_GT(view.picture1.count(Kind::Circle), 0u);
+}
+
 } // namespace
 } // namespace tervane
 
@@ -281,6 +325,17 @@ TEST_F(RecordingRunTest, RecordsEveryCurveAndPointThenClosesAndUnticks)
     EXPECT_EQ(first[14].substr(2), first[1].substr(2));
 }
 
+// The plot file is opened before the level sequence is fixed, so an
+// interval of 0 leaves it holding just its header.
+TEST_F(RecordingRunTest, ZeroIntervalFaultsAfterThePlotFileHeader)
+{
+    panel.intervalText = "0";
+    EXPECT_FALSE(drawContourMap(ctx));
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage});
+    EXPECT_FALSE(panel.check15);
+    EXPECT_EQ(plotLines(dir.file("cone.PLT")), (std::vector<std::string>{"IN;", "PA:", "SP1;"}));
+}
+
 TEST_F(RecordingRunTest, EscStopsTheRecordingWhereItIs)
 {
     escape.reset(2);
@@ -291,20 +346,14 @@ TEST_F(RecordingRunTest, EscStopsTheRecordingWhereItIs)
     EXPECT_NE(lines.back(), "PU0,0;SP0;");
 }
 
-TEST_F(RecordingRunTest, ALevelSequenceFaultComesAfterTheHeader)
+TEST_F(RecordingRunTest, TooManyLevelsFaultAfterTheHeaderReplacedAnOlderPlot)
 {
-    // The plot file is opened before the levels are fixed, so a run whose
-    // interval is 0 or whose levels are too many leaves just the header.
-    for (const char* interval : {"0", "0.001"}) {
-        test::writeBytes(dir.file("cone.PLT"), "an older plot");
-        panel.check15 = true;
-        panel.intervalText = interval;
-        prompter.questions.clear();
-        EXPECT_FALSE(drawContourMap(ctx)) << interval;
-        EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage}) << interval;
-        EXPECT_FALSE(panel.check15) << interval;
-        EXPECT_EQ(test::readBytes(dir.file("cone.PLT")), "IN;\r\nPA:\r\nSP1;\r\n") << interval;
-    }
+    test::writeBytes(dir.file("cone.PLT"), "an older plot");
+    panel.intervalText = "0.001";  // 100001 levels
+    EXPECT_FALSE(drawContourMap(ctx));
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage});
+    EXPECT_FALSE(panel.check15);
+    EXPECT_EQ(test::readBytes(dir.file("cone.PLT")), "IN;\r\nPA:\r\nSP1;\r\n");
 }
 
 } // namespace

@@ -153,6 +153,20 @@ TEST_F(CurveDrawerTest, ClosedCurveEndsWithALineBackToItsStart)
     EXPECT_EQ(lines().size(), 81u);
 }
 
+// The sample step grows with the order: 20 twentieths at smoothness 0,
+// 1 at 1, 2 at 2 and 3, 3 from 4 up. The ring of eight controls has the
+// range 8, so j runs to 159.
+TEST_F(CurveDrawerTest, SampleStepFollowsTheOrder)
+{
+    const std::size_t samples[8] = {8, 160, 80, 80, 54, 54, 54, 54};
+    for (int s = 0; s <= 7; ++s) {
+        view.picture1.forget();
+        panel.smoothValue = s + 2;
+        EXPECT_TRUE(drawCurve(ctx, closedCurve(), kOrdinaryContour, 0));
+        EXPECT_EQ(lines().size(), samples[s] + 1) << "smoothness " << s;  // and the closing line
+    }
+}
+
 TEST_F(CurveDrawerTest, ShortOpenCurveAtSmoothnessSevenDrawsOnlyItsStartDot)
 {
     panel.smoothValue = 9;

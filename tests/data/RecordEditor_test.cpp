@@ -372,7 +372,7 @@ TEST_F(RecordEditorTest, SaveAndExitShowsTheLastRecordAsksAndClosesOnYes)
     e.saveAndExit();
     EXPECT_EQ(prompter.last().text,
               "请检查最后一个记录。必须保证全部记录的完整性。若按［是］则保存并退出，若按［否］就不退出。现在就退出吗？");
-    EXPECT_EQ(prompter.last().title, "");
+    EXPECT_EQ(prompter.last().title, " ") << "a blank title bar, not the program's title";
     EXPECT_EQ(prompter.last().icon, MessageIcon::Question);
     EXPECT_EQ(prompter.last().buttons, MessageButtons::YesNo);
     EXPECT_EQ(e.currentRecord(), 3);
@@ -410,6 +410,41 @@ TEST_F(RecordEditorTest, CompactionThatFailsBeforeTheRenameLeavesTheFileWhole)
     e.previousRecord();
     EXPECT_EQ(recordAt(readBytes(path), 2), recordBytes({"200", "100", "2.5", "still works"}));
     EXPECT_EQ(readBytes(path).size(), before.size());
+}
+
+// A delete whose reopen fails without a message leaves the editor with no
+// file; save and exit must still open it again and let the user leave.
+TEST_F(RecordEditorTest, DeleteWhoseReopenFailsCountsAndSaveAndExitOpensTheFileAgain)
+{
+    writeRecords(3);
+    const std::string before = readBytes(path);
+    RecordEditor& e = openEditor();
+    const std::string target = path;
+    e.setReplaceOps(FileReplaceOps{[target](const char* from, const char* to) {
+        // The data file turns into a link to a folder that does not exist,
+        // which the reopen finds missing (a failure without a message).
+        const int rc = ::rename(from, to);
+        ::unlink(target.c_str());
+        EXPECT_EQ(::symlink("no-such-folder/site.D3D", target.c_str()), 0);
+        return rc;
+    }});
+    e.deleteRecord();
+    ASSERT_FALSE(e.fileOpen());
+    ASSERT_EQ(e.outcome(), EditorOutcome::Stay);
+    // The file was replaced before the reopen failed: the record is deleted
+    // and the editor must not claim otherwise.
+    EXPECT_TRUE(prompter.messages().empty()) << prompter.last().text;
+    EXPECT_EQ(e.recordTotal(), 2);
+    EXPECT_TRUE(e.undoAvailable());
+
+    ::unlink(path.c_str());
+    writeBytes(path, before);
+    e.setReplaceOps(systemFileReplaceOps());
+    prompter.answers = {Answer::Yes};
+    e.saveAndExit();
+    EXPECT_EQ(prompter.last().text, editortext::kExitQuestion);
+    EXPECT_EQ(e.outcome(), EditorOutcome::ToMainWindow);
+    EXPECT_EQ(readBytes(path), before);
 }
 
 TEST_F(RecordEditorTest, StaleTemporaryFileIsNotCarriedIntoTheDataFile)

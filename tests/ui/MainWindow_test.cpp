@@ -9,6 +9,7 @@
 #include "util/ScriptedPrompter.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
@@ -256,6 +257,22 @@ TEST_F(MainWindowTest, PlayAsksForAPlotFileAndACancelDrawsNothing)
     EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::OpenFile), 1u);
     EXPECT_TRUE(prompter.messages().empty());
     EXPECT_EQ(child<CanvasWidget>("Picture1")->canvas().image(), before);
+}
+
+TEST_F(MainWindowTest, PlayUnticksTheHpglBoxOnThePanel)
+{
+    MainWindow& w = makeWindow();
+    w.show();
+    auto* hpgl = w.parameterPanel()->findChild<QCheckBox*>(QStringLiteral("Check15"));
+    ASSERT_NE(hpgl, nullptr);
+    EXPECT_TRUE(hpgl->isVisible());
+    EXPECT_TRUE(hpgl->isEnabled()) << "start-up leaves the HPGL box enabled";
+    hpgl->click();
+    ASSERT_EQ(hpgl->text(), QStringLiteral("录制"));
+    prompter.openPaths.push_back(std::nullopt);
+    w.onPlay();
+    EXPECT_FALSE(hpgl->isChecked());
+    EXPECT_EQ(hpgl->text(), QStringLiteral("HPGL"));
 }
 
 TEST_F(MainWindowTest, CommandsReadThePanelAsItStandsAndShowWhatTheyChanged)

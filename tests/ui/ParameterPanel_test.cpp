@@ -1,5 +1,6 @@
 #include "app/ParameterPanel.h"
 
+#include "ui/QtTestApp.h"
 #include "util/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
@@ -17,23 +18,13 @@
 namespace tervane {
 namespace {
 
-QApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "ui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance =
-        qApp ? static_cast<QApplication*>(qApp) : new QApplication(argc, argv);
-    return *instance;
-}
-
 QColor colourOf(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
 
 class ParameterPanelTest : public ::testing::Test {
 protected:
     ParameterPanelTest()
     {
-        app();
+        test::ensureQtApp();
         panel = std::make_unique<ParameterPanel>(prompter);
     }
 
@@ -172,6 +163,25 @@ TEST_F(ParameterPanelTest, StartsWithTheDefaultsAndTheirColours)
     EXPECT_TRUE(s.check1 && s.check9 && !s.check16 && !s.check15 && s.check15Enabled);
 }
 
+TEST_F(ParameterPanelTest, SwitchedOffErrorBoxStillShowsItsValue)
+{
+    panel->resize(139, 567);
+    panel->show();
+    QComboBox* error = combo("Combo2");
+    ASSERT_FALSE(error->isEnabled());
+    ASSERT_EQ(error->currentText(), "0.1");
+    // The text reads as darker strokes on the grey box.
+    const QImage image = error->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width() * 2 / 3; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            dark += c.red() < 150 && c.green() < 150 && c.blue() < 150;
+        }
+    }
+    EXPECT_GT(dark, 5);
+}
+
 TEST_F(ParameterPanelTest, CaptionsAndTooltipsAreTheProgramsOwn)
 {
     EXPECT_EQ(check("Check16")->text(), QStringLiteral(" 误差"));
@@ -306,13 +316,37 @@ TEST_F(ParameterPanelTest, ObserveAndHpglBoxes)
     EXPECT_EQ(panel->snapshot().observeFlag, "Y") << "unticking leaves the flag to the run";
     expectBoxLook("Check14", false);
 
-    QCheckBox* hpgl = check("Check15");
-    EXPECT_TRUE(hpgl->isHidden());
-    hpgl->setChecked(true);
-    EXPECT_EQ(hpgl->text(), QStringLiteral("录制"));
-    EXPECT_TRUE(panel->snapshot().check15);
     panel->setHpglEnabled(false);
     EXPECT_FALSE(panel->snapshot().check15Enabled);
+}
+
+TEST_F(ParameterPanelTest, HpglBoxIsShownEnabledAndNamesItsState)
+{
+    panel->show();
+    QCheckBox* hpgl = check("Check15");
+    EXPECT_TRUE(hpgl->isVisible());
+    EXPECT_TRUE(hpgl->isEnabled());
+    EXPECT_EQ(hpgl->text(), QStringLiteral("HPGL"));
+    expectBoxLook("Check15", false);
+    EXPECT_FALSE(panel->snapshot().check15);
+
+    hpgl->click();
+    EXPECT_EQ(hpgl->text(), QStringLiteral("录制"));
+    expectBoxLook("Check15", true);
+    EXPECT_TRUE(panel->snapshot().check15) << "recording is on while the box is set";
+
+    hpgl->click();
+    EXPECT_EQ(hpgl->text(), QStringLiteral("HPGL"));
+    EXPECT_FALSE(panel->snapshot().check15);
+
+    // A run that ends recording hands back a cleared box.
+    hpgl->click();
+    PanelSettings after = panel->snapshot();
+    after.check15 = false;
+    panel->apply(after);
+    EXPECT_EQ(hpgl->text(), QStringLiteral("HPGL"));
+    expectBoxLook("Check15", false);
+    EXPECT_FALSE(panel->snapshot().check15);
 }
 
 TEST_F(ParameterPanelTest, TransitionSampleFollowsBothScrollBars)

@@ -1,6 +1,7 @@
 #include "data/RecordEditorWindow.h"
 
 #include "app/MainWindow.h"
+#include "app/PlotFrame.h"
 #include "ui/Application.h"
 
 #include "support/ScratchDir.h"
@@ -325,6 +326,9 @@ TEST_F(RecordEditorWindowTest, RendersWithAFewRecordsMarked)
     w.onRefresh();
     type(child<QLineEdit>("Text4"), "4");
     w.onFindOnScreen();
+    QScrollBar* tiao = child<QScrollBar>("tiao");
+    EXPECT_EQ(tiao->maximum(), 6);
+    EXPECT_EQ(tiao->value(), 4);
     const QImage& img = w.drawingArea()->canvas().image();
     // The find ring of record 4 (radius 88 units, about 6 pixels) is filled.
     const auto& canvas = w.drawingArea()->canvas();
@@ -334,6 +338,42 @@ TEST_F(RecordEditorWindowTest, RendersWithAFewRecordsMarked)
     EXPECT_EQ(img.pixelColor(cx + 20, cy + 20), QColor(0, 0, 0));
     const QString out = QCoreApplication::applicationDirPath() + "/RecordEditorWindow.png";
     EXPECT_TRUE(w.grab().save(out));
+    // A click in the browse bar's trough moves one record, as its arrows do.
+    tiao->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(w.editor().currentRecord(), 5);
+
+    // Deleting record 4 rubs out its ring and its number, drawn several
+    // times over, without a trace.
+    w.onLastRecord();
+    w.onFindOnScreen();  // the box is empty: rings record 6
+    w.editor().editRecordNumber("4");
+    w.onDeleteRecord();
+    int traces = 0;
+    for (int px = cx - 8; px <= cx + 30; ++px) {
+        for (int py = cy - 8; py <= cy + 18; ++py)
+            traces += img.pixelColor(px, py) != QColor(0, 0, 0) ? 1 : 0;
+    }
+    EXPECT_EQ(traces, 0);
+}
+
+// With a background picture both windows use one frame; a point must land
+// on the same pixel of the picture in the editor as in the main window.
+TEST_F(RecordEditorWindowTest, DrawingAreaPutsAFramePointOnTheMainWindowsPixel)
+{
+    TervaneApplication app(&prompter);
+    app.start();
+    Canvas& main = app.mainWindow()->drawingWidget()->canvas();
+    setDrawingFrame(main, true);
+    const Canvas& editor = openWindow().drawingArea()->canvas();
+    EXPECT_EQ(editor.pixelWidth(), main.pixelWidth());
+    EXPECT_EQ(editor.pixelHeight(), main.pixelHeight());
+    for (const double x : {0.0, 4726.154, 9400.0}) {
+        for (const double y : {0.0, 3000.0, 7400.0}) {
+            EXPECT_DOUBLE_EQ(editor.toPixelX(x), main.toPixelX(x)) << x;
+            EXPECT_DOUBLE_EQ(editor.toPixelY(y), main.toPixelY(y)) << y;
+        }
+    }
+    EXPECT_EQ(window->drawingArea()->geometry(), app.mainWindow()->drawingWidget()->geometry());
 }
 
 TEST_F(RecordEditorWindowTest, NewSurveyIsCreatedFilledSavedOpenedAndDrawnThroughTheWindows)

@@ -123,12 +123,18 @@ TEST(FileOpenAsk, WithoutAskingCreatesSilentlyExceptForInput)
     EXPECT_TRUE(p.questions.empty());
 }
 
-TEST(FileOpenAsk, ModeOutsideOneToFiveOpensNothing)
+TEST(FileOpenAsk, ModeOutsideOneToFiveOrNoRecordLengthOpensNothing)
 {
     ScratchDir dir;
     ScriptedPrompter p;
     EXPECT_FALSE(OpenFileAsk(p, dir.file("x"), static_cast<FileMode>(6), 65, false));
     EXPECT_FALSE(OpenFileAsk(p, dir.file("x"), static_cast<FileMode>(0), 65, false));
+    // Random access without a record length: a failure without a message.
+    FileOpenReport report;
+    EXPECT_FALSE(OpenFileAsk(p, dir.file("x"), FileMode::Random, 0, false, &report));
+    EXPECT_EQ(report.failureCode, filefail::kBadRecordLength);
+    EXPECT_EQ(report.action, fileaction::kNoMessage);
+    EXPECT_FALSE(OpenFileAsk(p, dir.file("x"), FileMode::Random, -65, false));
     EXPECT_FALSE(exists(dir.file("x")));
     EXPECT_TRUE(p.questions.empty());
 }
