@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include <filesystem>
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -376,6 +378,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         return line;
     }
     return usage("too many arguments");
+}
+
+std::string dialogPath(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
 }
 
 std::string usageText()

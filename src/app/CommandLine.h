@@ -38,6 +38,12 @@ struct CommandLine {
 // with the reason in `error`.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
 
+// A file named on the command line as the file dialog would return it: an
+// absolute path without "." or ".." parts. Names derived from the data
+// file's path (the plot file is cut at its first ".") then come out as they
+// do for a file chosen in the window.
+std::string dialogPath(const std::string& path);
+
 // The usage text printed for --help and after a mistake.
 std::string usageText();
 

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@ int runGui(int argc, char** argv, const CommandLine& line)
 {
     QApplication app(argc, argv);
     TervaneApplication program;
-    program.start(line.file);
+    program.start(line.file ? std::optional<std::string>(dialogPath(*line.file)) : std::nullopt);
     return QApplication::exec();
 }
 

@@ -1,5 +1,6 @@
 #include "ui/HeadlessRender.h"
 
+#include "app/CommandLine.h"
 #include "app/MainCommands.h"
 #include "hpgl/PlayCommand.h"
 #include "ui/HeadlessView.h"
@@ -63,7 +64,7 @@ int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
     // After start-up, which turns every kind but 3D into raw.
     state.networkKind = line.networkKind;
     if (line.file)
-        commands.open(*line.file);
+        commands.open(dialogPath(*line.file));
     // A plan drawing follows a successful open; the 3D network has none.
     if (state.fileOpen == 1 && prompter.messageCount() == 0 && state.networkKind != 3)
         commands.draw();

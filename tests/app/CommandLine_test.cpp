@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace tervane {
 namespace {
 
@@ -220,6 +222,20 @@ TEST(CommandLine, UsageNamesEveryOption)
                              "--smooth", "--labels", "--decimals", "--no-network", "--observe", "--ramp", "--colour", "--hpgl",
                              "--png", "--bmp", "tervane play"})
         EXPECT_NE(text.find(name), std::string::npos) << name;
+}
+
+} // namespace
+} // namespace tervane
+
+namespace tervane {
+namespace {
+
+TEST(DialogPath, NamesTheFileAsTheDialogWould)
+{
+    const std::string here = std::filesystem::current_path().string();
+    EXPECT_EQ(dialogPath("./hill.D3D"), here + "/hill.D3D");
+    EXPECT_EQ(dialogPath("/data/x/../hill.D3D"), "/data/hill.D3D");
+    EXPECT_EQ(dialogPath("/data/hill.D3D"), "/data/hill.D3D");
 }
 
 } // namespace
