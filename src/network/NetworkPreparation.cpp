@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tervane {
 
@@ -99,12 +100,23 @@ bool loadSurveyPoints(RunContext& ctx)
     return true;
 }
 
+namespace {
+
+// The working files hold singles: a value beyond their range ("1e300")
+// would reach the contour run as an infinity, so it counts as no number.
+bool fitsWorkingFiles(double value)
+{
+    return std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max();
+}
+
+} // namespace
+
 bool findExtents(RunContext& ctx)
 {
     SharedState& s = ctx.state;
     for (long i = 1; i <= s.recordCount; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        if (!std::isfinite(s.pointX[k]) || !std::isfinite(s.pointY[k]) || !std::isfinite(s.pointZ[k])) {
+        if (!fitsWorkingFiles(s.pointX[k]) || !fitsWorkingFiles(s.pointY[k]) || !fitsWorkingFiles(s.pointZ[k])) {
             ctx.prompter.message(text::badNumberInRecord(i));
             s.fileOpen = 0;
             return false;
