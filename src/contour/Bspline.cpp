@@ -1,5 +1,7 @@
 #include "contour/Bspline.h"
 
+#include <algorithm>
+
 #include <stdexcept>
 
 namespace tervane {
@@ -153,6 +155,27 @@ bool Bspline::mayContribute(int i, float u) const
     return knots_[first] <= u && u <= knots_[first + static_cast<std::size_t>(k_)];
 }
 
+// The control points of a closed curve whose basis may be non-zero at u,
+// in increasing order so the sum adds in the same order as a full scan.
+// Basis i lives on (u - k, u] around the ring; the window is one wider on
+// each side so rounding in the wrap can never leave a contributor out.
+const std::vector<int>& Bspline::closedCandidates(float u) const
+{
+    std::vector<int>& out = candidates_;
+    out.clear();
+    const int ring = n_ + 1;
+    if (ring <= k_ + 3 || !(u >= 0) || u >= static_cast<float>(ring)) {
+        for (int i = 0; i < ring; ++i)
+            out.push_back(i);
+        return out;
+    }
+    const int centre = static_cast<int>(u);
+    for (int d = -k_ - 1; d <= 1; ++d)
+        out.push_back(((centre + d) % ring + ring) % ring);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 SplinePoint Bspline::point(float u, const std::vector<PlanePoint>& control) const
 {
     if (control.size() < static_cast<std::size_t>(n_) + 1)
@@ -164,17 +187,25 @@ SplinePoint Bspline::point(float u, const std::vector<PlanePoint>& control) cons
         p.y += b * static_cast<float>(c.y);
     };
     if (closed_) {
-        for (int i = 0; i <= n_; ++i) {
+        for (const int i : closedCandidates(u)) {
             if (mayContribute(i, u))
                 add(i, closedBasis(i, u));
         }
         return p;
     }
-    // On clamped knots the bases that may be non-zero form one run.
-    int lo = 0;
-    while (lo <= n_ && !mayContribute(lo, u))
-        ++lo;
-    if (lo > n_)
+    // On clamped knots the bases that may be non-zero form one run; its
+    // start is the first basis whose span reaches u.
+    int first = 0;
+    int last = n_ + 1;
+    while (first < last) {
+        const int mid = first + (last - first) / 2;
+        if (knots_[static_cast<std::size_t>(mid + k_)] < u)
+            first = mid + 1;
+        else
+            last = mid;
+    }
+    const int lo = first;
+    if (lo > n_ || !mayContribute(lo, u))
         return p;
     int hi = lo;
     while (hi + 1 <= n_ && mayContribute(hi + 1, u))

@@ -52,6 +52,7 @@ private:
     float wrapped(int i, float u) const;
     const std::vector<float>& openBases(int lo, int hi, float u) const;
     float closedBasis(int i, float u) const;
+    const std::vector<int>& closedCandidates(float u) const;
     bool mayContribute(int i, float u) const;
 
     int k_;
@@ -62,6 +63,7 @@ private:
     // per sample; a Bspline is therefore not for use from two threads.
     mutable std::vector<float> scratch_;
     mutable std::vector<float> shifted_;
+    mutable std::vector<int> candidates_;
 };
 
 } // namespace tervane
