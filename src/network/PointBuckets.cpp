@@ -23,8 +23,12 @@ PointBuckets::PointBuckets(const std::vector<double>& x, const std::vector<doubl
         return;
     const double cells = std::max(1.0, static_cast<double>(n) / pointsPerCell);
     const double side = std::sqrt(w * h / cells);
-    columns_ = static_cast<int>(std::clamp(std::ceil(w / side), 1.0, 4096.0));
-    rows_ = static_cast<int>(std::clamp(std::ceil(h / side), 1.0, 4096.0));
+    // On very elongated data one side would want thousands of cells for a
+    // handful of points; empty cells only cost time, so keep the count near
+    // the point count.
+    const double most = std::clamp(std::ceil(4.0 * cells), 1.0, 4096.0);
+    columns_ = static_cast<int>(std::clamp(std::ceil(w / side), 1.0, most));
+    rows_ = static_cast<int>(std::clamp(std::ceil(h / side), 1.0, most));
     cellW_ = w / columns_;
     cellH_ = h / rows_;
     cellSize_ = std::min(cellW_, cellH_);
