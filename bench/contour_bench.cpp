@@ -9,6 +9,7 @@
 #include "contour/CurveDrawer.h"
 #include "data/SurveyFile.h"
 #include "util/Canvas.h"
+#include "util/NullCanvas.h"
 #include "util/NumberText.h"
 #include "util/Prompter.h"
 
@@ -24,26 +25,10 @@
 namespace tervane {
 namespace {
 
-// A picture box that paints nothing, so only the run's own work is timed.
-class NullCanvas final : public Canvas {
-public:
-    NullCanvas() : Canvas(9464, 7410) {}
-    bool loadPicture(const std::string&) override { return false; }
-    void clearPicture() override {}
-    bool hasPicture() const override { return false; }
-
-protected:
-    void paintLine(double, double, double, double, Colour) override {}
-    void paintBox(double, double, double, double, Colour, bool) override {}
-    void paintCircle(double, double, double, Colour, bool) override {}
-    void paintDot(double, double, Colour) override {}
-    void paintText(double, double, const std::string&, Colour) override {}
-    void paintClear(Colour) override {}
-};
-
 class NullView final : public MainView {
 public:
-    NullCanvas area, strip, levels, display;
+    // A picture box that paints nothing, so only the run's own work is timed.
+    NullCanvas area{9464, 7410}, strip{9464, 7410}, levels{9464, 7410}, display{9464, 7410};
     Canvas& drawingArea() override { return area; }
     Canvas& progressStrip() override { return strip; }
     Canvas& levelStrip() override { return levels; }

@@ -19,4 +19,15 @@ struct RunContext {
     Random& random;
 };
 
+// What every long run does when Esc stops it: beep, switch HPGL recording
+// off and clear the progress displays.
+inline void clearAfterEscape(RunContext& ctx)
+{
+    ctx.prompter.beep();
+    ctx.panel.check15 = false;
+    ctx.view.progressStrip().clear();
+    ctx.view.levelStrip().clear();
+    ctx.view.levelDisplay().clear();
+}
+
 } // namespace tervane

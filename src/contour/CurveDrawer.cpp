@@ -107,15 +107,6 @@ bool drawSamples(RunContext& ctx, const Bspline& spline, const TracedCurve& curv
 
 } // namespace
 
-void clearAfterEscape(RunContext& ctx)
-{
-    ctx.prompter.beep();
-    ctx.panel.check15 = false;
-    ctx.view.progressStrip().clear();
-    ctx.view.levelStrip().clear();
-    ctx.view.levelDisplay().clear();
-}
-
 void setCurvePen(Canvas& area, std::optional<int> width, std::optional<int> lineType)
 {
     if (width && *width >= 1)

@@ -31,10 +31,6 @@ inline constexpr int kOrdinaryContour = 2;
 bool drawCurve(RunContext& ctx, const TracedCurve& curve, int levelRole, Colour renderColour,
                PlotRecording* recording = nullptr);
 
-// The stop on Esc, in a curve or between levels: beep, switch HPGL
-// recording off and clear the three progress displays.
-void clearAfterEscape(RunContext& ctx);
-
 // The drawing area's pen for a line width and line type: dashes and dots
 // show only at width 1, wider lines of those types are solid. A type
 // outside 0..6 keeps the area's current type, a width below 1 its width.

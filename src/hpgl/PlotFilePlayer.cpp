@@ -139,11 +139,7 @@ void preparePlotArea(RunContext& ctx)
 
 PlaybackEnd stopOnEscape(RunContext& ctx)
 {
-    ctx.prompter.beep();
-    ctx.panel.check15 = false;
-    ctx.view.progressStrip().clear();
-    ctx.view.levelStrip().clear();
-    ctx.view.levelDisplay().clear();
+    clearAfterEscape(ctx);
     return PlaybackEnd::Stopped;
 }
 

@@ -13,22 +13,12 @@ namespace tervane {
 
 namespace {
 
-// Esc during a build: beep, recording off, progress displays cleared.
-void stopForEscape(RunContext& ctx)
-{
-    ctx.prompter.beep();
-    ctx.panel.check15 = false;
-    ctx.view.progressStrip().clear();
-    ctx.view.levelStrip().clear();
-    ctx.view.levelDisplay().clear();
-}
-
 // Draws a new triangle and its corner circles, advances the progress bar
 // and polls Esc first; false when the build must stop.
 bool showTriangle(RunContext& ctx, const Triangulation& t, int n)
 {
     if (ctx.escape.isDown()) {
-        stopForEscape(ctx);
+        clearAfterEscape(ctx);
         return false;
     }
     const SharedState& s = ctx.state;

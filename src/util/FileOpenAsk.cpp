@@ -1,5 +1,7 @@
 #include "util/FileOpenAsk.h"
 
+#include "util/FileReplace.h"
+
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -8,15 +10,6 @@ namespace tervane {
 namespace {
 
 const std::string kNotAllowed = "这个目录或文件是不合规定的！ ";
-
-// The folder part of a path ("." for a bare name).
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 bool isFolder(const std::string& path)
 {

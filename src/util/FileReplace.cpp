@@ -13,14 +13,6 @@ namespace tervane {
 
 namespace {
 
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // A rename is only durable once the folder that holds the name is flushed.
 void flushFolder(const std::string& folder)
 {
@@ -97,6 +89,14 @@ int copyBeside(const std::string& source, const std::string& target, mode_t mode
 FileReplaceOps systemFileReplaceOps()
 {
     return FileReplaceOps{[](const char* from, const char* to) { return ::rename(from, to); }};
+}
+
+std::string folderOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 int replaceFile(const std::string& source, const std::string& target, const FileReplaceOps& ops)

@@ -13,6 +13,9 @@ struct FileReplaceOps {
 // The ops that call the system.
 FileReplaceOps systemFileReplaceOps();
 
+// The folder part of a path ("." for a bare name, "/" for the root).
+std::string folderOf(const std::string& path);
+
 // Moves the complete, flushed file at source over target so that target is
 // always whole: either the old file or the new one, never half-written.
 // The move is a rename; when the two lie on different file systems, source

@@ -1,6 +1,7 @@
 #include "app/PlotFrame.h"
 
 #include "support/FakeMainView.h"
+#include "util/NullCanvas.h"
 #include "util/RecordingCanvas.h"
 #include "util/ScriptedPrompter.h"
 
@@ -128,22 +129,13 @@ TEST_F(PlotFrameTest, LabelsOneRulerUnitPerTenthOfTheLargerRange)
 
 // A canvas whose font has a narrow blank (a third of a classic system
 // font's), as most modern faces do.
-class NarrowBlankCanvas final : public Canvas {
+class NarrowBlankCanvas final : public NullCanvas {
 public:
-    NarrowBlankCanvas() : Canvas(kDrawingWidth, kDrawingHeight) {}
+    NarrowBlankCanvas() : NullCanvas(kDrawingWidth, kDrawingHeight) {}
     std::vector<std::pair<double, std::string>> texts;  // x and text
 
-    bool loadPicture(const std::string&) override { return false; }
-    void clearPicture() override {}
-    bool hasPicture() const override { return false; }
-
 protected:
-    void paintLine(double, double, double, double, Colour) override {}
-    void paintBox(double, double, double, double, Colour, bool) override {}
-    void paintCircle(double, double, double, Colour, bool) override {}
-    void paintDot(double, double, Colour) override {}
     void paintText(double x, double, const std::string& utf8, Colour) override { texts.emplace_back(x, utf8); }
-    void paintClear(Colour) override {}
     double textPixelWidth(const std::string& utf8) const override { return 2.0 * static_cast<double>(utf8.size()); }
 };
 
