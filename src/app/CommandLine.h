@@ -1,5 +1,5 @@
 #pragma once
-#include "app/PanelSettings.h"
+#include "engine/commands/PanelSettings.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 #include "ui/Application.h"
-#include "ui/HeadlessRender.h"
+#include "app/Headless.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include "ui/Application.h"
 
-#include "app/MainWindow.h"
-#include "data/RecordEditorWindow.h"
+#include "ui/MainWindow.h"
+#include "ui/RecordEditorWindow.h"
 
 #include <QApplication>
 

@@ -1,9 +1,9 @@
 #pragma once
-#include "app/MainCommands.h"
-#include "app/SharedState.h"
+#include "engine/commands/MainCommands.h"
+#include "engine/commands/SharedState.h"
 #include "ui/QtEscapeKey.h"
 #include "ui/QtPrompter.h"
-#include "util/Random.h"
+#include "engine/base/Random.h"
 
 #include <QObject>
 #include <QPointer>

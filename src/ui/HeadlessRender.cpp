@@ -1,8 +1,7 @@
 #include "ui/HeadlessRender.h"
 
-#include "app/CommandLine.h"
-#include "app/MainCommands.h"
-#include "hpgl/PlayCommand.h"
+#include "engine/commands/MainCommands.h"
+#include "engine/hpgl/PlayCommand.h"
 #include "ui/HeadlessView.h"
 #include "ui/StderrPrompter.h"
 
@@ -26,7 +25,7 @@ bool saveImage(const QtCanvas& canvas, const std::string& path, const char* form
     return true;
 }
 
-bool saveImages(const HeadlessView& view, const CommandLine& line, std::ostream& out, std::ostream& err)
+bool saveImages(const HeadlessView& view, const HeadlessJob& line, std::ostream& out, std::ostream& err)
 {
     const bool png = saveImage(view.drawingImage(), line.pngPath, "PNG", out, err);
     const bool bmp = saveImage(view.drawingImage(), line.bmpPath, "BMP", out, err);
@@ -47,7 +46,7 @@ std::string unplayableReason(const std::string& path)
 
 } // namespace
 
-int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
+int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err)
 {
     SharedState state;
     PanelSettings panel = line.panel;
@@ -64,7 +63,7 @@ int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
     // After start-up, which turns every kind but 3D into raw.
     state.networkKind = line.networkKind;
     if (line.file)
-        commands.open(dialogPath(*line.file));
+        commands.open(*line.file);
     // A plan drawing follows a successful open; the 3D network has none.
     if (state.fileOpen == 1 && prompter.messageCount() == 0 && state.networkKind != 3)
         commands.draw();
@@ -75,7 +74,7 @@ int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
     return saveImages(view, line, out, err) && ok ? 0 : 1;
 }
 
-int runPlay(const CommandLine& line, std::ostream& out, std::ostream& err)
+int playHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err)
 {
     const std::string path = line.file.value_or(std::string());
     if (const std::string reason = unplayableReason(path); !reason.empty()) {

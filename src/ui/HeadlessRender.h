@@ -1,9 +1,24 @@
 #pragma once
-#include "app/CommandLine.h"
+#include "engine/commands/PanelSettings.h"
 
+#include <cstdint>
 #include <iosfwd>
+#include <optional>
+#include <string>
 
 namespace tervane {
+
+// One headless job: what `tervane render` or `tervane play` was asked to do,
+// already read from the command line.
+struct HeadlessJob {
+    std::optional<std::string> file;     // render: the data file as the dialog
+                                         // would name it; play: the plot file
+    int networkKind = 1;                 // render: 1 raw, 2 optimized, 3 3D
+    std::optional<std::uint64_t> seed;   // render: fixed random seed
+    PanelSettings panel;                 // the panel as the options set it
+    std::string pngPath;                 // drawing area as PNG
+    std::string bmpPath;                 // drawing area as BMP
+};
 
 // Runs `tervane render` without a window: start-up, the panel as the
 // options set it, the open step with the network build of the asked kind
@@ -13,13 +28,13 @@ namespace tervane {
 // `err`, the names of the files written to `out`. Returns the exit status:
 // 0 when the file was opened and everything written, 1 otherwise.
 // A QGuiApplication must exist.
-int runRender(const CommandLine& line, std::ostream& out, std::ostream& err);
+int renderHeadless(const HeadlessJob& job, std::ostream& out, std::ostream& err);
 
 // Runs `tervane play` without a window: start-up, then the Play command on
 // the plot file named, then the drawing area saved as the images asked
 // for. Playback itself shows no message when it fails; here the reason goes
 // to `err` and nothing is saved. Returns 0 when the whole file was played
 // and every image written, 1 otherwise. A QGuiApplication must exist.
-int runPlay(const CommandLine& line, std::ostream& out, std::ostream& err);
+int playHeadless(const HeadlessJob& job, std::ostream& out, std::ostream& err);
 
 } // namespace tervane

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/MainView.h"
+#include "engine/commands/MainView.h"
 #include "ui/QtCanvas.h"
 
 namespace tervane {

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/PlotFrame.h"
+#include "engine/commands/PlotFrame.h"
 
 namespace tervane {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "util/Canvas.h"
+#include "engine/base/Canvas.h"
 
 #include <QFont>
 #include <QImage>

@@ -1,5 +1,5 @@
 #pragma once
-#include "util/EscapeKey.h"
+#include "engine/base/EscapeKey.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -1,5 +1,5 @@
 #pragma once
-#include "util/Prompter.h"
+#include "engine/base/Prompter.h"
 
 #include <iosfwd>
 

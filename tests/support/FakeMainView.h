@@ -1,7 +1,7 @@
 #pragma once
-#include "app/MainView.h"
-#include "app/PlotFrame.h"
-#include "util/RecordingCanvas.h"
+#include "engine/commands/MainView.h"
+#include "engine/commands/PlotFrame.h"
+#include "engine/base/RecordingCanvas.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "contour/ContourNetwork.h"
+#include "engine/contour/ContourNetwork.h"
 
 #include <functional>
 

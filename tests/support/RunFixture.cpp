@@ -1,6 +1,6 @@
 #include "support/RunFixture.h"
 
-#include "network/WorkingFiles.h"
+#include "engine/network/WorkingFiles.h"
 
 namespace tervane::test {
 

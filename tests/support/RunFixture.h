@@ -1,10 +1,10 @@
 #pragma once
-#include "app/RunContext.h"
-#include "contour/ContourNetwork.h"
+#include "engine/commands/RunContext.h"
+#include "engine/contour/ContourNetwork.h"
 #include "support/FakeMainView.h"
 #include "support/ScratchDir.h"
-#include "util/ScriptedEscapeKey.h"
-#include "util/ScriptedPrompter.h"
+#include "engine/base/ScriptedEscapeKey.h"
+#include "engine/base/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "ui/Application.h"
 
-#include "app/MainWindow.h"
-#include "data/RecordEditorWindow.h"
+#include "ui/MainWindow.h"
+#include "ui/RecordEditorWindow.h"
 #include "support/ScratchDir.h"
 #include "ui/QtTestApp.h"
-#include "util/ScriptedPrompter.h"
+#include "engine/base/ScriptedPrompter.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -1,12 +1,12 @@
-#include "app/PlotFrame.h"
-#include "contour/ContourRun.h"
-#include "network/WorkingFiles.h"
+#include "engine/commands/PlotFrame.h"
+#include "engine/contour/ContourRun.h"
+#include "engine/network/WorkingFiles.h"
 #include "support/FakeMainView.h"
 #include "support/HandNetworks.h"
 #include "support/ScratchDir.h"
 #include "ui/HeadlessView.h"
 #include "ui/QtTestApp.h"
-#include "util/ScriptedPrompter.h"
+#include "engine/base/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
 

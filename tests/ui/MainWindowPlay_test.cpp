@@ -1,10 +1,10 @@
-#include "app/MainWindow.h"
-#include "app/ParameterPanel.h"
+#include "ui/MainWindow.h"
+#include "ui/ParameterPanel.h"
 #include "ui/CanvasWidget.h"
 #include "ui/QtEscapeKey.h"
 #include "support/ScratchDir.h"
 #include "ui/QtTestApp.h"
-#include "util/ScriptedPrompter.h"
+#include "engine/base/ScriptedPrompter.h"
 
 #include <QCheckBox>
 

@@ -1,12 +1,12 @@
-#include "app/MainWindow.h"
-#include "app/ParameterPanel.h"
-#include "app/PlotFrame.h"
+#include "ui/MainWindow.h"
+#include "ui/ParameterPanel.h"
+#include "engine/commands/PlotFrame.h"
 #include "ui/CanvasWidget.h"
 #include "ui/CurrentFolder.h"
 #include "ui/QtEscapeKey.h"
 #include "support/ScratchDir.h"
 #include "ui/QtTestApp.h"
-#include "util/ScriptedPrompter.h"
+#include "engine/base/ScriptedPrompter.h"
 
 #include <QAction>
 #include <QCheckBox>

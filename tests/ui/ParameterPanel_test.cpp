@@ -1,7 +1,7 @@
-#include "app/ParameterPanel.h"
+#include "ui/ParameterPanel.h"
 
 #include "ui/QtTestApp.h"
-#include "util/ScriptedPrompter.h"
+#include "engine/base/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
 

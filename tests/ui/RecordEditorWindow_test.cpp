@@ -1,14 +1,14 @@
-#include "data/RecordEditorWindow.h"
+#include "ui/RecordEditorWindow.h"
 
-#include "app/MainWindow.h"
-#include "app/PlotFrame.h"
+#include "ui/MainWindow.h"
+#include "engine/commands/PlotFrame.h"
 #include "ui/Application.h"
 
 #include "support/ScratchDir.h"
 #include "ui/CanvasWidget.h"
 #include "ui/QtCanvas.h"
 #include "ui/QtTestApp.h"
-#include "util/ScriptedPrompter.h"
+#include "engine/base/ScriptedPrompter.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,0 +1,271 @@
+// Timing of the Draw run: whole runs without a window over the largest
+// example and over 2000 random points, and the run's two halves on their
+// own, tracing the levels through the triangles and smoothing and drawing
+// the traced curves. Build with -DTERVANE_BENCH=ON -DCMAKE_BUILD_TYPE=Release.
+#include "engine/commands/MainCommands.h"
+#include "engine/commands/RunContext.h"
+#include "engine/contour/ContourRun.h"
+#include "engine/contour/ContourTracer.h"
+#include "engine/contour/CurveDrawer.h"
+#include "engine/survey/SurveyFile.h"
+#include "engine/base/Canvas.h"
+#include "engine/base/NullCanvas.h"
+#include "engine/base/NumberText.h"
+#include "engine/base/Prompter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <unistd.h>
+
+namespace tervane {
+namespace {
+
+class NullView final : public MainView {
+public:
+    // A picture box that paints nothing, so only the run's own work is timed.
+    NullCanvas area{9464, 7410}, strip{9464, 7410}, levels{9464, 7410}, display{9464, 7410};
+    Canvas& drawingArea() override { return area; }
+    Canvas& progressStrip() override { return strip; }
+    Canvas& levelStrip() override { return levels; }
+    Canvas& levelDisplay() override { return display; }
+    void setCaption(const std::string&) override {}
+    std::string caption() const override { return {}; }
+    void setStatus(const std::string&, Colour, Colour) override {}
+    std::string status() const override { return {}; }
+    void openRecordEditor() override {}
+};
+
+class SilentPrompter final : public Prompter {
+public:
+    Answer message(const std::string&, const std::string&, MessageIcon, MessageButtons) override
+    {
+        return Answer::Ok;
+    }
+    std::optional<std::string> openFile(const std::string&, int, const std::string&, const std::string&) override
+    {
+        return std::nullopt;
+    }
+    std::optional<std::string> saveFile(const std::string&, int, const std::string&, const std::string&) override
+    {
+        return std::nullopt;
+    }
+    std::optional<Colour> chooseColour(Colour) override { return std::nullopt; }
+    std::optional<int> choosePrinter(int) override { return std::nullopt; }
+    void beep() override {}
+};
+
+// A jittered grid of side x side points over a surface of two hills and a
+// pit, each cell split in two: about 2 side^2 triangles.
+ContourNetwork hillyNetwork(int side)
+{
+    std::mt19937 gen(11);
+    std::uniform_real_distribution<double> jitter(-0.3, 0.3);
+    ContourNetwork net;
+    const double s = side;
+    for (int j = 0; j < side; ++j) {
+        for (int i = 0; i < side; ++i) {
+            const double x = i + jitter(gen) * (i > 0 && i < side - 1);
+            const double y = j + jitter(gen) * (j > 0 && j < side - 1);
+            const double z = 80 * std::exp(-(std::pow(x - 0.3 * s, 2) + std::pow(y - 0.4 * s, 2)) / (0.05 * s * s)) +
+                             50 * std::exp(-(std::pow(x - 0.7 * s, 2) + std::pow(y - 0.7 * s, 2)) / (0.03 * s * s)) -
+                             30 * std::exp(-(std::pow(x - 0.6 * s, 2) + std::pow(y - 0.2 * s, 2)) / (0.02 * s * s)) +
+                             0.5 * x + 1e-6 * jitter(gen);
+            net.addPoint(x, y, z);
+        }
+    }
+    const auto id = [side](int i, int j) { return j * side + i + 1; };
+    for (int j = 0; j + 1 < side; ++j) {
+        for (int i = 0; i + 1 < side; ++i) {
+            net.addTriangle(id(i, j), id(i + 1, j), id(i + 1, j + 1), 0, 0, 0);
+            net.addTriangle(id(i, j), id(i + 1, j + 1), id(i, j + 1), 0, 0, 0);
+        }
+    }
+    std::map<std::pair<int, int>, std::pair<int, int>> open;
+    for (int t = 1; t <= net.rowCount(); ++t) {
+        for (int e = 1; e <= 3; ++e) {
+            const auto ends = net.sideEnds(t, e);
+            const auto key = std::minmax(ends[0], ends[1]);
+            if (const auto it = open.find(key); it != open.end()) {
+                net.neighbour[static_cast<std::size_t>(t)][static_cast<std::size_t>(e)] = it->second.first;
+                net.neighbour[static_cast<std::size_t>(it->second.first)][static_cast<std::size_t>(it->second.second)] = t;
+                open.erase(it);
+            } else {
+                open[key] = {t, e};
+            }
+        }
+    }
+    net.traced = net.rowCount();
+    net.zMin = -30;
+    net.zMax = 100;
+    return net;
+}
+
+// Levels evenly over the value range.
+std::vector<double> levelsOf(const ContourNetwork& net, int count)
+{
+    std::vector<double> levels;
+    for (int k = 1; k <= count; ++k)
+        levels.push_back(net.zMin + (net.zMax - net.zMin) * k / (count + 1));
+    return levels;
+}
+
+void BM_TraceLevels(benchmark::State& st)
+{
+    const ContourNetwork net = hillyNetwork(static_cast<int>(st.range(0)));
+    const auto levels = levelsOf(net, static_cast<int>(st.range(1)));
+    ContourTracer tracer(net, {});
+    for (auto _ : st) {
+        long controls = 0;
+        for (const double level : levels)
+            tracer.traceLevel(level, [&](const TracedCurve& c) { controls += c.controlLast; });
+        benchmark::DoNotOptimize(controls);
+    }
+    st.counters["triangles"] = net.rowCount();
+}
+// 13 x 13 points: 288 triangles; 32 x 32: about 2000 triangles.
+BENCHMARK(BM_TraceLevels)->Args({13, 20})->Args({32, 100})->Unit(benchmark::kMillisecond);
+
+// Tracing and drawing together: the time a Draw run spends on its levels.
+void BM_TraceAndDraw(benchmark::State& st)
+{
+    const ContourNetwork net = hillyNetwork(32);
+    const auto levels = levelsOf(net, 100);
+    SharedState state;
+    state.plotScale = 100;
+    PanelSettings panel;
+    panel.smoothValue = static_cast<int>(st.range(0)) + 2;
+    NullView view;
+    SilentPrompter prompter;
+    NoEscapeKey escape;
+    Random random(1);
+    RunContext ctx{state, panel, view, prompter, escape, random};
+    ContourTracer tracer(net, {});
+    for (auto _ : st) {
+        for (const double level : levels)
+            tracer.traceLevel(level, [&](const TracedCurve& c) { drawCurve(ctx, c, kOrdinaryContour, 0); });
+    }
+}
+BENCHMARK(BM_TraceAndDraw)->Arg(0)->Arg(2)->Arg(7)->Unit(benchmark::kMillisecond);
+
+// A scratch folder as the current folder for the working files.
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        std::string name = (std::filesystem::temp_directory_path() / "tervane-bench-XXXXXX").string();
+        if (::mkdtemp(name.data()) == nullptr)
+            std::abort();
+        path_ = name;
+        old_ = std::filesystem::current_path();
+        std::filesystem::current_path(path_);
+    }
+    ~ScratchFolder()
+    {
+        std::filesystem::current_path(old_);
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+    std::filesystem::path old_;
+};
+
+// A window-less main window that has opened a file and built its network;
+// each run() is one Draw over the working files the build left.
+class HeadlessDraw {
+public:
+    explicit HeadlessDraw(const std::string& survey)
+    {
+        commands_.startUp();
+        commands_.open(survey);
+        // Levels as many as asked below, the network not rebuilt per run.
+        panel_.check13 = true;
+    }
+    bool ready() const { return state_.fileOpen == 1 && state_.triangleCount > 0; }
+    void setLevels(int count)
+    {
+        panel_.intervalText = plainNumberText((state_.zMax - state_.zMin) / count);
+    }
+    void setSmoothness(int s) { panel_.smoothValue = s + 2; }
+    bool run() { return drawContourMap(ctx_); }
+
+private:
+    SharedState state_;
+    PanelSettings panel_;
+    NullView view_;
+    SilentPrompter prompter_;
+    NoEscapeKey escape_;
+    Random random_{5};
+    RunContext ctx_{state_, panel_, view_, prompter_, escape_, random_};
+    MainCommands commands_{ctx_};
+};
+
+std::string exampleFile(const std::string& name)
+{
+    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "examples" / name).string();
+}
+
+// 2000 points spread at random over 1000 x 1000 with two hills.
+std::string writeRandomSurvey(const ScratchFolder& folder)
+{
+    std::mt19937 gen(2000);
+    std::uniform_real_distribution<double> at(0, 1000);
+    std::vector<SurveyRecord> records;
+    for (int i = 0; i < 2000; ++i) {
+        const double x = at(gen);
+        const double y = at(gen);
+        const double z = 100 + 60 * std::exp(-((x - 300) * (x - 300) + (y - 400) * (y - 400)) / 40000) +
+                         40 * std::exp(-((x - 700) * (x - 700) + (y - 650) * (y - 650)) / 25000) + 0.01 * x;
+        records.push_back({plainNumberText(x), plainNumberText(y), plainNumberText(z), ""});
+    }
+    const std::string path = folder.file("random2000.D3D");
+    writeSurveyFile(path, records);
+    return path;
+}
+
+void timeRuns(benchmark::State& st, HeadlessDraw& draw)
+{
+    if (!draw.ready()) {
+        st.SkipWithError("the network could not be built");
+        return;
+    }
+    draw.setSmoothness(static_cast<int>(st.range(0)));
+    for (auto _ : st) {
+        if (!draw.run()) {
+            st.SkipWithError("the Draw run stopped");
+            return;
+        }
+    }
+}
+
+void BM_DrawRunLargestExample(benchmark::State& st)
+{
+    ScratchFolder folder;
+    HeadlessDraw draw(exampleFile("hill-and-saddle.D3D"));
+    draw.setLevels(100);
+    timeRuns(st, draw);
+}
+BENCHMARK(BM_DrawRunLargestExample)->Arg(0)->Arg(2)->Arg(7)->Unit(benchmark::kMillisecond);
+
+void BM_DrawRunRandom2000(benchmark::State& st)
+{
+    ScratchFolder folder;
+    HeadlessDraw draw(writeRandomSurvey(folder));
+    draw.setLevels(100);
+    timeRuns(st, draw);
+}
+BENCHMARK(BM_DrawRunRandom2000)->Arg(0)->Arg(2)->Arg(7)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace tervane
+
+BENCHMARK_MAIN();

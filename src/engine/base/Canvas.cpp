@@ -1,0 +1,131 @@
+#include "engine/base/Canvas.h"
+
+#include <cmath>
+
+namespace tervane {
+
+Canvas::Canvas(double widthTwips, double heightTwips)
+    : width_(widthTwips), height_(heightTwips), scaleWidth_(widthTwips), scaleHeight_(heightTwips)
+{
+}
+
+int Canvas::pixelWidth() const { return static_cast<int>(std::lround(width_ / kTwipsPerPixel)); }
+int Canvas::pixelHeight() const { return static_cast<int>(std::lround(height_ / kTwipsPerPixel)); }
+
+void Canvas::setScale(double left, double top, double right, double bottom)
+{
+    // A zero extent would make every mapping divide by zero; keep the old one.
+    if (right == left || bottom == top)
+        return;
+    scaleLeft_ = left;
+    scaleTop_ = top;
+    scaleWidth_ = right - left;
+    scaleHeight_ = bottom - top;
+}
+
+void Canvas::resetScale()
+{
+    scaleLeft_ = 0;
+    scaleTop_ = 0;
+    scaleWidth_ = width_;
+    scaleHeight_ = height_;
+}
+
+void Canvas::setBackColour(Colour c)
+{
+    back_ = c;
+    paintClear(back_);
+}
+
+void Canvas::line(double x1, double y1, double x2, double y2, long long colour)
+{
+    paintLine(x1, y1, x2, y2, resolve(colour));
+    curX_ = x2;
+    curY_ = y2;
+}
+
+void Canvas::lineTo(double x, double y, long long colour)
+{
+    line(curX_, curY_, x, y, colour);
+}
+
+void Canvas::box(double x1, double y1, double x2, double y2, long long colour, bool filled)
+{
+    paintBox(x1, y1, x2, y2, resolve(colour), filled);
+    curX_ = x2;
+    curY_ = y2;
+}
+
+void Canvas::circle(double x, double y, double radius, long long colour)
+{
+    paintCircle(x, y, radius, resolve(colour), false);
+    curX_ = x;
+    curY_ = y;
+}
+
+void Canvas::disc(double x, double y, double radius, long long colour)
+{
+    paintCircle(x, y, radius, resolve(colour), true);
+    curX_ = x;
+    curY_ = y;
+}
+
+void Canvas::dot(double x, double y, long long colour)
+{
+    paintDot(x, y, resolve(colour));
+    curX_ = x;
+    curY_ = y;
+}
+
+void Canvas::print(const std::string& utf8, bool newLine)
+{
+    paintText(curX_, curY_, utf8, fore_);
+    if (newLine) {
+        curX_ = scaleLeft_;
+        curY_ += textHeight();
+    } else {
+        curX_ += textWidth(utf8);
+    }
+}
+
+double Canvas::textWidth(const std::string& utf8) const
+{
+    return textPixelWidth(utf8) * std::fabs(scaleWidth_) / pixelWidth();
+}
+
+double Canvas::textHeight() const
+{
+    // Text runs down the screen, which is toward scaleHeight's sign.
+    return textPixelHeight() * scaleHeight_ / pixelHeight();
+}
+
+double Canvas::textPixelWidth(const std::string& utf8) const
+{
+    // Count code points: a wide (CJK) character takes two cells.
+    double cells = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if ((b & 0xC0) == 0x80)
+            continue;
+        cells += b >= 0xE0 ? 2 : 1;
+    }
+    return cells * 6.0;
+}
+
+void Canvas::clear()
+{
+    paintClear(back_);
+    curX_ = 0;
+    curY_ = 0;
+}
+
+double Canvas::toPixelX(double x) const { return (x - scaleLeft_) / scaleWidth_ * pixelWidth(); }
+double Canvas::toPixelY(double y) const { return (y - scaleTop_) / scaleHeight_ * pixelHeight(); }
+double Canvas::toPixelLength(double userLengthX) const
+{
+    return userLengthX / std::fabs(scaleWidth_) * pixelWidth();
+}
+double Canvas::fromPixelX(double px) const { return scaleLeft_ + px / pixelWidth() * scaleWidth_; }
+double Canvas::fromPixelY(double py) const { return scaleTop_ + py / pixelHeight() * scaleHeight_; }
+
+} // namespace tervane

@@ -1,0 +1,128 @@
+#pragma once
+#include "engine/base/Colour.h"
+
+#include <string>
+
+namespace tervane {
+
+// Twips per pixel at 96 dpi.
+inline constexpr double kTwipsPerPixel = 15.0;
+
+// Line styles of a picture box.
+enum DrawStyle { kSolid = 0, kDash = 1, kDot = 2, kDashDot = 3, kDashDotDot = 4, kInvisible = 5, kInsideSolid = 6 };
+
+// The program's picture box: a persistent image of a fixed outer size (in
+// twips) with a user coordinate system set by its top-left and bottom-right
+// corners. Giving the top-left corner the larger Y makes Y grow upward.
+//
+// The state (colours, pen, current position, scale) lives here; subclasses
+// only put the resolved primitives on their surface.
+class Canvas {
+public:
+    Canvas(double widthTwips, double heightTwips);
+    virtual ~Canvas() = default;
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    // Outer size in twips (what a picture box calls Width and Height).
+    double width() const { return width_; }
+    double height() const { return height_; }
+    int pixelWidth() const;
+    int pixelHeight() const;
+
+    // User coordinates: (left, top) is the top-left corner, (right, bottom)
+    // the bottom-right one.
+    void setScale(double left, double top, double right, double bottom);
+    // Back to twips with the origin at the top left.
+    void resetScale();
+    double scaleLeft() const { return scaleLeft_; }
+    double scaleTop() const { return scaleTop_; }
+    double scaleWidth() const { return scaleWidth_; }
+    double scaleHeight() const { return scaleHeight_; }
+
+    Colour foreColour() const { return fore_; }
+    Colour backColour() const { return back_; }
+    Colour fillColour() const { return fill_; }
+    int drawWidth() const { return drawWidth_; }
+    int drawStyle() const { return drawStyle_; }
+    void setForeColour(Colour c) { fore_ = c; }
+    // Like a picture box, a new back colour also repaints the whole surface.
+    void setBackColour(Colour c);
+    void setFillColour(Colour c) { fill_ = c; }
+    void setDrawWidth(int pixels) { drawWidth_ = pixels < 1 ? 1 : pixels; }
+    void setDrawStyle(int style) { drawStyle_ = (style < 0 || style > 6) ? 0 : style; }
+
+    double currentX() const { return curX_; }
+    double currentY() const { return curY_; }
+    void setCurrent(double x, double y) { curX_ = x; curY_ = y; }
+
+    // Drawing operations. Each leaves the current position where a picture
+    // box leaves it. A colour of kForeColour uses the fore colour.
+    static constexpr long long kForeColour = -1;
+    void line(double x1, double y1, double x2, double y2, long long colour = kForeColour);
+    void lineTo(double x, double y, long long colour = kForeColour);
+    void box(double x1, double y1, double x2, double y2, long long colour = kForeColour, bool filled = false);
+    void filledBox(double x1, double y1, double x2, double y2, long long colour = kForeColour)
+    {
+        box(x1, y1, x2, y2, colour, true);
+    }
+    // Radius in units of the horizontal scale.
+    void circle(double x, double y, double radius, long long colour = kForeColour);
+    void disc(double x, double y, double radius, long long colour = kForeColour);
+    void dot(double x, double y, long long colour = kForeColour);
+    // Text at the current position in the fore colour; the position then
+    // moves right past the text, or to the start of the next line.
+    void print(const std::string& utf8, bool newLine = false);
+    // Text size in user units.
+    double textWidth(const std::string& utf8) const;
+    double textHeight() const;
+    // Fill with the back colour, keeping the background picture.
+    void clear();
+
+    // Background picture: kept under everything and restored by clear().
+    virtual bool loadPicture(const std::string& path) = 0;
+    virtual void clearPicture() = 0;
+    virtual bool hasPicture() const = 0;
+
+    // User units to pixels (floating point, pixel centres at .5).
+    double toPixelX(double x) const;
+    double toPixelY(double y) const;
+    double toPixelLength(double userLengthX) const;
+    // Pixels to user units.
+    double fromPixelX(double px) const;
+    double fromPixelY(double py) const;
+
+protected:
+    // Resolved primitives in user coordinates with the pen state above.
+    virtual void paintLine(double x1, double y1, double x2, double y2, Colour c) = 0;
+    virtual void paintBox(double x1, double y1, double x2, double y2, Colour c, bool filled) = 0;
+    virtual void paintCircle(double x, double y, double radius, Colour c, bool filled) = 0;
+    virtual void paintDot(double x, double y, Colour c) = 0;
+    virtual void paintText(double x, double y, const std::string& utf8, Colour c) = 0;
+    virtual void paintClear(Colour back) = 0;
+    // Text extent in pixels; the default is a fixed-pitch estimate.
+    virtual double textPixelWidth(const std::string& utf8) const;
+    virtual double textPixelHeight() const { return 13.0; }
+
+private:
+    Colour resolve(long long colour) const
+    {
+        return colour < 0 ? fore_ : static_cast<Colour>(colour);
+    }
+
+    double width_;
+    double height_;
+    double scaleLeft_ = 0;
+    double scaleTop_ = 0;
+    double scaleWidth_;
+    double scaleHeight_;
+    Colour fore_ = 0;
+    Colour back_ = rgb(255, 255, 255);
+    Colour fill_ = 0;
+    int drawWidth_ = 1;
+    int drawStyle_ = kSolid;
+    double curX_ = 0;
+    double curY_ = 0;
+};
+
+} // namespace tervane

@@ -1,0 +1,250 @@
+#include "engine/commands/MainCommands.h"
+
+#include "engine/commands/PlotFrame.h"
+#include "engine/contour/ContourRun.h"
+#include "engine/survey/SurveyFile.h"
+#include "engine/network/NetworkBuilder.h"
+#include "engine/base/NumberText.h"
+
+#include <cerrno>
+#include <cstdio>
+
+namespace tervane {
+
+namespace {
+
+const Colour kDarkGreen = rgb(0, 128, 0);
+const Colour kGreen = rgb(0, 255, 0);
+const std::string kPictureMemoFile = "photofiles1.txt";
+
+std::string trimBlanks(const std::string& s)
+{
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    const auto last = s.find_last_not_of(' ');
+    return s.substr(first, last - first + 1);
+}
+
+// The remembered background picture counts only when record 1 of the memo
+// file starts with something other than a zero byte.
+bool pictureMemoIsEmpty()
+{
+    std::FILE* f = std::fopen(kPictureMemoFile.c_str(), "rb");
+    if (!f)
+        return true;
+    const int first = std::fgetc(f);
+    std::fclose(f);
+    return first == EOF || first == 0;
+}
+
+void fillBackground(RunContext& ctx)
+{
+    Canvas& area = ctx.view.drawingArea();
+    area.filledBox(1, 1, area.width(), area.height(), ctx.panel.beijing);
+}
+
+void drawProgress(Canvas& strip, double done, double total)
+{
+    strip.filledBox(1, 1, done * strip.width() / total, strip.height(), strip.foreColour());
+}
+
+} // namespace
+
+void MainCommands::startUp()
+{
+    SharedState& s = ctx_.state;
+    s.plotScale = 1;
+    Canvas& area = ctx_.view.drawingArea();
+    setDrawingFrame(area, false);
+    if (pictureMemoIsEmpty())
+        area.clearPicture();
+    area.setDrawStyle(kSolid);
+    if (s.networkKind == 3) {
+        ctx_.view.setStatus(text::k3dNetwork, kDarkGreen, kGreen);
+    } else {
+        s.networkKind = 1;
+        ctx_.view.setStatus(text::kRawNetwork, kDarkGreen, kGreen);
+    }
+    if (s.pictureInserted == 1)
+        area.loadPicture(s.pictureFileName);
+    // The ruler margins take the background colour too, so the whole area
+    // reads as one surface before anything is drawn.
+    area.setBackColour(ctx_.panel.beijing);
+    fillBackground(ctx_);
+}
+
+bool MainCommands::requireFile()
+{
+    if (ctx_.state.fileOpen != 0)
+        return true;
+    ctx_.prompter.message(text::kFileNotOpen);
+    return false;
+}
+
+bool MainCommands::openDataFile(const std::optional<std::string>& presetPath)
+{
+    SharedState& s = ctx_.state;
+    Canvas& area = ctx_.view.drawingArea();
+    editorRequested_ = false;
+
+    s.fileOpen = 0;
+    if (s.pictureInserted == 0)
+        fillBackground(ctx_);
+    area.setDrawWidth(1);
+    area.setDrawStyle(kSolid);
+
+    const std::optional<std::string> chosen =
+        presetPath ? presetPath : ctx_.prompter.openFile(text::kOpenFilter, 2);
+    if (!chosen)
+        return false;
+
+    area.clear();
+    s.dataFileName = trimBlanks(*chosen);
+    if (s.dataFileName.find(' ') != std::string::npos) {
+        ctx_.prompter.message(text::kBadPath);
+        s.dataFileName.clear();
+        return false;
+    }
+
+    ctx_.random.reseedFromClock();
+    SurveyReadResult file = readSurveyFile(s.dataFileName);
+    const bool newFile = s.newFileMode == 1;
+    // New file may name a file that does not exist yet: it starts empty.
+    if (!file.ok && !(newFile && file.errorNumber == ENOENT)) {
+        // Nothing half-loaded: the state stays that of no open file.
+        ctx_.prompter.message(file.message);
+        return false;
+    }
+
+    const long count = file.recordCount;
+    ctx_.view.setCaption(text::kCaptionTitle + *chosen + "  : Record   1" + " to  " + numberText(count));
+
+    Canvas& strip = ctx_.view.progressStrip();
+    s.resizePoints(count);
+    for (long i = 1; i <= count; ++i) {
+        drawProgress(strip, static_cast<double>(i), static_cast<double>(count + 1));
+        const SurveyRecord& r = file.records[static_cast<std::size_t>(i - 1)];
+        s.pointX[i] = r.x();
+        s.pointY[i] = r.y();
+        s.pointZ[i] = r.z();
+        s.pointNote[i] = r.note;
+    }
+
+    if (newFile) {
+        s.editorUsesMainFile = 1.0f;
+        s.fileOpen = 1;
+        editorRequested_ = true;
+        s.newFileMode = 0;
+        return true;
+    }
+
+    s.fileOpen = 1;
+    if (buildNetwork(ctx_))
+        exportWorkingFiles(ctx_);
+    s.editorUsesMainFile = 1.0f;
+    // A build that found the data undrawable (all X equal, say) has closed
+    // the file again; opening must not pretend otherwise.
+    return s.fileOpen == 1;
+}
+
+WindowChange MainCommands::newFile()
+{
+    SharedState& s = ctx_.state;
+    s.fileOpen = 1;
+    s.editorUsesMainFile = 1.0f;
+    s.newFileMode = 1;
+    openDataFile();
+    s.fileOpen = 0;
+    // A cancelled dialog leaves New file pending no longer.
+    s.newFileMode = 0;
+    return editorRequested_ ? WindowChange::OpenRecordEditor : WindowChange::None;
+}
+
+WindowChange MainCommands::open(const std::optional<std::string>& presetPath)
+{
+    ctx_.state.newFileMode = 0;
+    openDataFile(presetPath);
+    return WindowChange::None;
+}
+
+WindowChange MainCommands::exit()
+{
+    const Answer a = ctx_.prompter.message(text::kExitQuestion, "Question", MessageIcon::Question,
+                                           MessageButtons::YesNo);
+    return a == Answer::Yes ? WindowChange::Quit : WindowChange::None;
+}
+
+WindowChange MainCommands::edit()
+{
+    if (!requireFile())
+        return WindowChange::None;
+    ctx_.state.networkKind = 0;
+    return WindowChange::OpenRecordEditor;
+}
+
+void MainCommands::networkMenu()
+{
+    if (!requireFile())
+        return;
+    ctx_.view.setStatus(text::kWaiting, kDarkGreen, kGreen);
+}
+
+void MainCommands::buildKind(int kind)
+{
+    if (!requireFile())
+        return;
+    ctx_.state.fileOpen = 1;
+    ctx_.state.networkKind = kind;
+    buildNetwork(ctx_);
+}
+
+void MainCommands::rawNetwork() { buildKind(1); }
+
+void MainCommands::optimizedNetwork() { buildKind(2); }
+
+void MainCommands::network3d()
+{
+    ctx_.view.setStatus(text::k3dNetwork, kDarkGreen, kGreen);
+    buildKind(3);
+}
+
+void MainCommands::draw()
+{
+    if (!requireFile())
+        return;
+    SharedState& s = ctx_.state;
+    if (s.dataEdited == 1) {
+        s.dataEdited = 0;
+        if (!buildNetwork(ctx_)) {
+            // The working files still describe the data before the edit, so
+            // nothing may be drawn from them; the build has said why, and the
+            // next Draw tries the rebuild again.
+            s.dataEdited = 1;
+            return;
+        }
+    }
+    if (s.zMax - s.zMin == 0) {
+        ctx_.prompter.message(text::kFlatValues);
+        return;
+    }
+    drawContourMap(ctx_);
+}
+
+WindowChange MainCommands::view3d()
+{
+    if (!requireFile())
+        return WindowChange::None;
+    const SharedState& s = ctx_.state;
+    if (s.networkKind != 3) {
+        ctx_.prompter.message(text::kChoose3d);
+        return WindowChange::None;
+    }
+    if (s.zMax == s.zMin) {
+        ctx_.prompter.message(text::kFlatValues);
+        return WindowChange::None;
+    }
+    return WindowChange::Open3dView;
+}
+
+} // namespace tervane

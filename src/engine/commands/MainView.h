@@ -1,0 +1,30 @@
+#pragma once
+#include "engine/base/Canvas.h"
+#include "engine/base/Colour.h"
+
+#include <string>
+
+namespace tervane {
+
+// What the engine's main-window commands draw on and tell. The main window
+// implements it with its widgets; the headless command line with images.
+class MainView {
+public:
+    virtual ~MainView() = default;
+
+    virtual Canvas& drawingArea() = 0;    // Picture1
+    virtual Canvas& progressStrip() = 0;  // Picture2
+    virtual Canvas& levelStrip() = 0;     // Picture4
+    virtual Canvas& levelDisplay() = 0;   // Picture5
+
+    virtual void setCaption(const std::string& text) = 0;
+    virtual std::string caption() const = 0;
+    // The status box Text1.
+    virtual void setStatus(const std::string& text, Colour back, Colour fore) = 0;
+    virtual std::string status() const = 0;
+
+    // Unload the main window and show the record editor in its place.
+    virtual void openRecordEditor() = 0;
+};
+
+} // namespace tervane

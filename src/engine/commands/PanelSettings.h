@@ -1,0 +1,50 @@
+#pragma once
+#include "engine/base/Colour.h"
+
+#include <string>
+
+namespace tervane {
+
+// A snapshot of the drawing parameter panel. The panel fills it when a run
+// starts; the engine reads only this struct and never touches a widget.
+// Where a run changes a setting (an empty box filled, the HPGL box
+// unticked), it changes it here and the window shows it afterwards.
+struct PanelSettings {
+    std::string intervalText = "1";     // Combo1: contour interval
+    std::string errorText = "0.1";      // Combo2: fitting error
+    std::string lineWidthText = "1";    // Combo3: line width (above 4: rendered map)
+    std::string lineTypeText = "0";     // Combo4: line type 0..6
+    bool check1 = true;                 // values shown: all
+    bool check2 = false;                // every second
+    bool check3 = false;                // every third
+    bool check4 = false;                // notes only
+    bool check9 = true;                 // 3 decimals
+    bool check10 = false;               // 2 decimals
+    bool check11 = false;               // 1 decimal
+    bool check12 = false;               // integer
+    bool check13 = false;               // no network lines
+    bool check14 = false;               // observe the control polygon
+    bool check15 = false;               // record HPGL
+    bool check15Enabled = true;         // the HPGL box can be ticked
+    bool check16 = false;               // fitting-error control
+
+    int pointLabelMode = 1;             // 1 all, 2 every 2nd, 3 every 3rd, 4 notes
+    int valueScale = 1000;              // 1000, 100, 10, 1: decimals as a multiplier
+    int errorControl = 0;               // 1 on
+    std::string observeFlag;            // "Y" when observation is on
+    int smoothValue = 4;                // HScroll1, 2..9
+    int hScroll3 = 255;                 // transition colour scroll bars, 16..255
+    int hScroll4 = 255;
+
+    // Palette blocks.
+    Colour beijing = rgb(0, 0, 0);        // background
+    Colour wangxian = rgb(0, 0, 255);     // network lines
+    Colour quxian = rgb(0, 192, 0);       // curves
+    Colour jiange = rgb(192, 0, 0);       // every fifth contour
+    Colour zhuji = rgb(255, 0, 0);        // values and notes
+    Colour dian = rgb(255, 255, 128);     // data points
+    Colour wucha = rgb(192, 0, 192);      // observation polygon
+    Colour chadian = rgb(192, 192, 255);  // ruler
+};
+
+} // namespace tervane

@@ -1,0 +1,178 @@
+#include "engine/commands/PlotFrame.h"
+
+#include "engine/base/NumberText.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tervane {
+
+namespace {
+
+// The rulers run from 0 to 16 ruler units, so a wide drawing area still has
+// labels out to its right and top edges.
+constexpr int kLastMajorTick = 16;
+constexpr int kMinorTicksPerUnit = 10;
+
+// Where the rulers sit relative to the data origin, in drawing units.
+constexpr double kBaseline = -200;
+constexpr double kBottomMajorEnd = -400;
+constexpr double kLeftMajorEnd = -350;
+constexpr double kMinorEnd = -250;
+constexpr double kBottomLabelY = -230;
+constexpr double kLeftLabelX = -490;
+// The left edge of the drawing area without a background picture.
+constexpr double kLeftMargin = -400;
+
+// A ruler number as a picture box prints it: a blank for the sign, the
+// digits, and a trailing blank.
+std::string rulerLabel(int n)
+{
+    return numberText(n) + " ";
+}
+
+// Drawing units per ruler unit: a tenth of the larger data range (the X
+// range when they are equal) times the scale. A zero or unusable value
+// collapses the ruler onto the origin rather than sending NaN or infinity
+// to the canvas.
+double rulerUnit(const SharedState& state)
+{
+    const double xRange = state.xMax - state.xMin;
+    const double yRange = state.yMax - state.yMin;
+    const double step = (yRange > xRange ? yRange : xRange) / 10.0;
+    const double unit = step * state.plotScale;
+    return std::isfinite(unit) && unit > 0 ? unit : 0.0;
+}
+
+void drawBottomRuler(Canvas& canvas, double unit)
+{
+    const double minorStep = unit / kMinorTicksPerUnit;
+    double previous = 0;
+    for (int n = 0; n <= kLastMajorTick; ++n) {
+        const double x = n * unit;
+        canvas.line(previous, kBaseline, x, kBaseline);
+        canvas.line(x, kBaseline, x, kBottomMajorEnd);
+        canvas.setCurrent(x, kBottomLabelY);
+        canvas.print(rulerLabel(n));
+        if (n > 0 && minorStep > 0) {
+            for (int k = 1; k < kMinorTicksPerUnit; ++k) {
+                const double tick = previous + k * minorStep;
+                canvas.line(tick, kBaseline, tick, kMinorEnd);
+            }
+        }
+        previous = x;
+    }
+}
+
+// Where the left ruler's labels start. The labels begin 90 units left of
+// the area's edge so that the blank before each number, as wide as that of
+// the classic system font, lies outside and the digits start at the edge.
+// A blank narrower by more than a pixel would leave the digits cut, so the
+// labels then move right by what the blank lacks.
+double leftLabelX(const Canvas& canvas)
+{
+    const double blank = canvas.textWidth(" ");
+    const double lack = (kLeftMargin - kLeftLabelX) - blank;
+    return lack > kTwipsPerPixel ? kLeftMargin - blank : kLeftLabelX;
+}
+
+void drawLeftRuler(Canvas& canvas, double unit)
+{
+    const double minorStep = unit / kMinorTicksPerUnit;
+    const double labelX = leftLabelX(canvas);
+    double previous = 0;
+    for (int n = 0; n <= kLastMajorTick; ++n) {
+        const double y = n * unit;
+        canvas.line(kBaseline, previous, kBaseline, y);
+        canvas.line(kBaseline, y, kLeftMajorEnd, y);
+        canvas.setCurrent(labelX, y);
+        canvas.print(rulerLabel(n));
+        if (n > 0 && minorStep > 0) {
+            for (int k = 1; k < kMinorTicksPerUnit; ++k) {
+                const double tick = previous + k * minorStep;
+                canvas.line(kBaseline, tick, kMinorEnd, tick);
+            }
+        }
+        previous = y;
+    }
+}
+
+// The line type box as a draw style. A picture box rounds a fractional
+// value to the nearest whole one (halves to even); anything outside 0..6
+// falls back to solid lines.
+int lineStyleOf(const std::string& lineTypeText)
+{
+    const double value = std::nearbyint(leadingNumber(lineTypeText));
+    if (!(value >= 0 && value <= 6))
+        return kSolid;
+    return static_cast<int>(value);
+}
+
+// Truncation to three decimals toward minus infinity, without a negative
+// zero that would print as "-0".
+double cutToThousandths(double value)
+{
+    return std::floor(1000.0 * value) / 1000.0 + 0.0;
+}
+
+} // namespace
+
+void setDrawingFrame(Canvas& drawing, bool pictureInserted)
+{
+    if (pictureInserted)
+        drawing.setScale(0, kDrawingHeight, kDrawingWidth, 0);
+    else
+        drawing.setScale(-400, kDrawingHeight - 400, kDrawingWidth - 400, -400);
+}
+
+std::optional<double> computePlotScale(double xMin, double xMax, double yMin, double yMax,
+                                       double areaWidth, double areaHeight)
+{
+    const double xRange = xMax - xMin;
+    const double yRange = yMax - yMin;
+    if (!(std::isfinite(xRange) && xRange > 0 && std::isfinite(yRange) && yRange > 0))
+        return std::nullopt;
+    const double kx = (areaWidth - 1200) / xRange;
+    const double ky = (areaHeight - 700) / yRange;
+    const double scale = kx < ky ? kx : ky;
+    if (!(std::isfinite(scale) && scale > 0))
+        return std::nullopt;
+    return scale;
+}
+
+void drawPlotFrame(RunContext& ctx)
+{
+    Canvas& canvas = ctx.view.drawingArea();
+    // The strips reach to the drawing area's outer size, which is a little
+    // more than its scale size, so nothing of an earlier ruler survives.
+    canvas.filledBox(-500, -500, -220, canvas.height(), ctx.panel.beijing);
+    canvas.filledBox(-500, -200, canvas.width(), -500, ctx.panel.beijing);
+
+    const double unit = rulerUnit(ctx.state);
+    canvas.setForeColour(ctx.panel.chadian);
+    drawBottomRuler(canvas, unit);
+    drawLeftRuler(canvas, unit);
+
+    canvas.setDrawStyle(lineStyleOf(ctx.panel.lineTypeText));
+}
+
+std::optional<std::string> cursorReadout(const SharedState& state, double x, double y)
+{
+    if (state.fileOpen != 1)
+        return std::nullopt;
+    if (state.pictureInserted == 1) {
+        // Drawing units are the picture's own: whole numbers, blank for the sign.
+        const double wholeX = std::trunc(x) + 0.0;
+        const double wholeY = std::trunc(y) + 0.0;
+        return " X= " + numberText(wholeX) + "  Y= " + numberText(wholeY);
+    }
+    if (!(std::isfinite(state.plotScale) && state.plotScale > 0))
+        return std::nullopt;
+    const double surveyX = cutToThousandths(state.xMin + x / state.plotScale);
+    const double surveyY = cutToThousandths(state.yMin + y / state.plotScale);
+    if (!(std::isfinite(surveyX) && std::isfinite(surveyY)))
+        return std::nullopt;
+    return " X= " + plainNumberText(surveyX) + "  Y= " + plainNumberText(surveyY);
+}
+
+} // namespace tervane

@@ -1,0 +1,38 @@
+#pragma once
+#include "engine/commands/RunContext.h"
+
+#include <optional>
+#include <string>
+
+namespace tervane {
+
+// Fixed layout of the main window and its drawing area, in twips.
+inline constexpr double kMainWidth = 12000;
+inline constexpr double kMainHeight = 8880;
+inline constexpr double kDrawingLeft = 150;
+inline constexpr double kDrawingTop = 100;
+inline constexpr double kDrawingWidth = 9464;
+inline constexpr double kDrawingHeight = 7410;
+
+// Sets the drawing area's coordinate system: the data origin 400 units in
+// from the left and bottom edges, or (with a background picture) the
+// bottom-left corner. Y grows upward in both.
+void setDrawingFrame(Canvas& drawing, bool pictureInserted);
+
+// Drawing units per survey unit, the same for X and Y, so that the data area
+// fits with 1200 units to spare across and 700 down. Returns nothing when an
+// extent is zero or not finite (all X or all Y equal), so no caller divides
+// by zero.
+std::optional<double> computePlotScale(double xMin, double xMax, double yMin, double yMax,
+                                       double areaWidth = kDrawingWidth,
+                                       double areaHeight = kDrawingHeight);
+
+// Draws the ruler strips along the bottom and left edges with the current
+// scale and extents, then sets the line style of the line-type box.
+void drawPlotFrame(RunContext& ctx);
+
+// The cursor readout for a position in drawing units; nothing when no file
+// is open (the box is then left as it was).
+std::optional<std::string> cursorReadout(const SharedState& state, double x, double y);
+
+} // namespace tervane

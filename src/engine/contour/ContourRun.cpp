@@ -1,0 +1,225 @@
+#include "engine/contour/ContourRun.h"
+
+#include "engine/commands/MainCommands.h"
+#include "engine/contour/ContourFault.h"
+#include "engine/contour/ContourNetworkReader.h"
+#include "engine/contour/ContourTracer.h"
+#include "engine/contour/CurveDrawer.h"
+#include "engine/contour/LevelSequence.h"
+#include "engine/contour/PanelValues.h"
+#include "engine/contour/PointLabels.h"
+#include "engine/contour/RenderColour.h"
+#include "engine/contour/RenderMask.h"
+#include "engine/hpgl/PlotRecording.h"
+#include "engine/network/NetworkBuilder.h"
+#include "engine/base/NumberText.h"
+
+#include <cmath>
+#include <exception>
+
+namespace tervane {
+
+namespace {
+
+// Everything a run fixes at its start and then keeps.
+struct RunInputs {
+    ContourNetwork net;
+    std::vector<PlanePoint> border;
+    LevelSequence levels;
+    TraceOptions trace;
+    int scroll3 = 255;
+    int scroll4 = 255;
+};
+
+// Draw works on a raw or optimized network only.
+bool refuseNetworkKind(RunContext& ctx)
+{
+    if (ctx.state.networkKind == 0) {
+        ctx.prompter.message(text::kFileNotOpen);
+        return true;
+    }
+    if (ctx.state.networkKind == 3) {
+        ctx.prompter.message(k3dNetworkForViewOnly);
+        return true;
+    }
+    return false;
+}
+
+// Clears the drawing area (down to the background picture, or filled in the
+// background colour clear of the ruler strips) and, when network lines are
+// wanted, builds and draws the network again. False when that build stopped.
+bool preparePlotArea(RunContext& ctx)
+{
+    Canvas& area = ctx.view.drawingArea();
+    if (ctx.state.pictureInserted == 1) {
+        area.clear();
+        if (ctx.panel.check13)
+            area.loadPicture(ctx.state.pictureFileName);
+    } else {
+        area.filledBox(1, 1, area.width(), area.height(), ctx.panel.beijing);
+    }
+    if (ctx.panel.check13)
+        return true;
+    return buildNetwork(ctx);
+}
+
+RunInputs readInputs(RunContext& ctx)
+{
+    RunInputs in;
+    in.net = readContourNetwork(ctx.random, ctx.state.triangleCount);
+    in.border = borderPoints(in.net);
+    PanelSettings& panel = ctx.panel;
+    // (Assigned as std::string: GCC 12 warns falsely on a literal here.)
+    if (panel.intervalText.empty())
+        panel.intervalText = std::string("1");
+    if (panel.errorText.empty())
+        panel.errorText = std::string("0.5");
+    in.trace.error = leadingNumber(panel.errorText);
+    in.trace.errorControl = panel.errorControl == 1;
+    panel.observeFlag = std::string(panel.check14 ? "Y" : "N");
+    in.scroll3 = panel.hScroll3;
+    in.scroll4 = panel.hScroll4;
+    return in;
+}
+
+// The level actually traced: a hair below the nominal one, and lower still
+// for the stronger smoothings, which pull a curve outward.
+double tracedLevelFor(double level, double interval, int smooth)
+{
+    double traced = 0.9999999 * level;
+    if (smooth >= 3)
+        traced -= smooth * smooth * interval / 500;
+    return traced;
+}
+
+// Fills the level strip to the share of the value range traced so far.
+// Data whose highest value is exactly minus the interval make the share a
+// division by zero; the strip then stays as it is rather than ending a map
+// that draws perfectly well.
+void showLevelProgress(RunContext& ctx, double level, double top)
+{
+    Canvas& strip = ctx.view.levelStrip();
+    const double share = level / top;
+    if (!std::isfinite(share))
+        return;
+    const double clamped = share < 0 ? 0 : (share > 1 ? 1 : share);
+    strip.filledBox(1, 1, strip.width() * clamped, strip.height());
+}
+
+class LevelLoop {
+public:
+    LevelLoop(RunContext& ctx, const RunInputs& in, PlotRecording& recording)
+        : ctx_(ctx), in_(in), recording_(recording), tracer_(in.net, in.trace)
+    {
+    }
+
+    // False when Esc stopped the run.
+    bool run()
+    {
+        for (long k = 0; k < in_.levels.count; ++k) {
+            if (!level(k))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    bool level(long k);
+
+    RunContext& ctx_;
+    const RunInputs& in_;
+    PlotRecording& recording_;
+    ContourTracer tracer_;
+    long levelIndex_ = 0;
+};
+
+bool LevelLoop::level(long k)
+{
+    const LevelSequence& seq = in_.levels;
+    Canvas& display = ctx_.view.levelDisplay();
+    display.clear();
+    // The display shows the level before this one, so it takes that
+    // level's colour: the index colour one level after an index contour.
+    display.setForeColour((k - 1) % 5 == 0 ? ctx_.panel.jiange : ctx_.panel.quxian);
+    ++levelIndex_;
+    if (ctx_.escape.isDown()) {
+        clearAfterEscape(ctx_);
+        return false;
+    }
+    const RenderColour colour =
+        levelRenderColour(static_cast<double>(levelIndex_) * seq.colourStep, in_.scroll3, in_.scroll4);
+    const int role = k % 5 == 0 ? kIndexContour : kOrdinaryContour;
+    const double traced = tracedLevelFor(seq.level(k), seq.step, smoothness(ctx_.panel));
+    if (traced <= in_.net.zMin)
+        return true;
+    display.print(numberText(seq.level(k - 1)));
+    tracer_.traceLevel(traced, [&](const TracedCurve& curve) {
+        drawCurve(ctx_, curve, role, colour.colour, &recording_);
+    });
+    showLevelProgress(ctx_, seq.level(k), in_.net.zMax + seq.step);
+    return true;
+}
+
+// The run's points for the plot file: world units, heights with their
+// run offset.
+std::vector<PlotRecording::DataPoint> recordedPoints(const ContourNetwork& net)
+{
+    std::vector<PlotRecording::DataPoint> points;
+    for (int i = 1; i <= net.pointCount(); ++i) {
+        const auto s = static_cast<std::size_t>(i);
+        points.push_back({net.pointX[s], net.pointY[s], net.pointZ[s]});
+    }
+    return points;
+}
+
+void finishRun(RunContext& ctx, const RunInputs& in, PlotRecording& recording)
+{
+    ctx.view.progressStrip().clear();
+    ctx.view.levelStrip().clear();
+    ctx.view.progressStrip().clear();
+    if (renderingMode(ctx.panel))
+        drawRenderMask(ctx, in.border);
+    drawPointLabels(ctx, in.net);
+    if (!recording.writePointsAndLabels(recordedPoints(in.net)))
+        throw ContourFault("plot file labels cannot be written");
+    ctx.view.progressStrip().clear();
+    recording.end();
+}
+
+} // namespace
+
+bool drawContourMap(RunContext& ctx)
+{
+    if (refuseNetworkKind(ctx))
+        return false;
+    Canvas& area = ctx.view.drawingArea();
+    area.setForeColour(ctx.panel.quxian);
+    // However the run ends, the plot file is closed and the HPGL box
+    // unticked when this goes.
+    PlotRecording recording(ctx);
+    try {
+        if (!preparePlotArea(ctx))
+            return false;
+        RunInputs in = readInputs(ctx);
+        if (!recording.start())
+            throw ContourFault("plot file cannot be opened");
+        // Fixed only once the plot file is open: a sequence the run cannot
+        // draw (an interval of 0) faults with the header already written,
+        // as every other fault of a recording run leaves its file.
+        in.levels = makeLevelSequence(in.net.zMin, in.net.zMax, leadingNumber(ctx.panel.intervalText));
+        LevelLoop loop(ctx, in, recording);
+        if (!loop.run())
+            return false;
+        finishRun(ctx, in, recording);
+        return true;
+    } catch (const std::exception&) {
+        // Whatever the run met that it cannot handle (a ContourFault from its
+        // own checks, or memory for a damaged file's counts) ends it here,
+        // leaving what was drawn.
+        recording.end();
+        ctx.prompter.message(kContourFaultMessage);
+        return false;
+    }
+}
+
+} // namespace tervane

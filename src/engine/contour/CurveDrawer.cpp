@@ -1,0 +1,153 @@
+#include "engine/contour/CurveDrawer.h"
+
+#include "engine/contour/Bspline.h"
+#include "engine/contour/ContourFault.h"
+#include "engine/contour/PanelValues.h"
+#include "engine/hpgl/PlotRecording.h"
+
+#include <cmath>
+
+namespace tervane {
+
+namespace {
+
+// The pen of one curve, read from the panel when the curve starts.
+struct CurvePen {
+    std::optional<int> width;
+    std::optional<int> lineType;
+};
+
+// Puts a dot or a line on the area unless the line type draws nothing;
+// the current position moves either way.
+class PenTrail {
+public:
+    PenTrail(Canvas& area, double scale) : area_(area), scale_(scale) {}
+
+    bool invisible() const { return area_.drawStyle() == kInvisible; }
+
+    void dotAt(double x, double y)
+    {
+        if (invisible())
+            area_.setCurrent(x * scale_, y * scale_);
+        else
+            area_.dot(x * scale_, y * scale_);
+    }
+
+    void lineTo(double x, double y)
+    {
+        if (invisible())
+            area_.setCurrent(x * scale_, y * scale_);
+        else
+            area_.lineTo(x * scale_, y * scale_);
+    }
+
+private:
+    Canvas& area_;
+    double scale_;
+};
+
+bool finite(SplinePoint p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+// Writes to the plot file while recording; a write that fails ends the run.
+void record(PlotRecording* recording, bool penUp, SplinePoint p)
+{
+    if (!recording)
+        return;
+    const bool written = penUp ? recording->beginCurve(p.x, p.y) : recording->penDown(p.x, p.y);
+    if (!written)
+        throw ContourFault("plot file cannot be written");
+}
+
+// The control polygon in the error-line colour at width 1. A closed curve's
+// polygon runs on to the point dropped when it was closed, back at its start.
+void drawObservation(RunContext& ctx, const TracedCurve& curve, const CurvePen& pen)
+{
+    Canvas& area = ctx.view.drawingArea();
+    area.setForeColour(ctx.panel.wucha);
+    setCurvePen(area, 1, pen.lineType);
+    PenTrail trail(area, ctx.state.plotScale);
+    const int last = curve.closed ? curve.controlLast + 1 : curve.controlLast - 1;
+    trail.dotAt(curve.control[0].x, curve.control[0].y);
+    for (int i = 1; i <= last && i < static_cast<int>(curve.control.size()); ++i) {
+        const PlanePoint& c = curve.control[static_cast<std::size_t>(i)];
+        trail.lineTo(c.x, c.y);
+    }
+}
+
+Colour curveColour(const PanelSettings& panel, int levelRole, Colour renderColour)
+{
+    if (renderingMode(panel))
+        return renderColour;
+    return levelRole == kIndexContour ? panel.jiange : panel.quxian;
+}
+
+// Draws the samples j = 0, q, 2q, ... below 20 R, one line each, growing
+// the progress strip. False when Esc stopped it.
+bool drawSamples(RunContext& ctx, const Bspline& spline, const TracedCurve& curve, PenTrail& trail,
+                 PlotRecording* recording)
+{
+    Canvas& strip = ctx.view.progressStrip();
+    const int samples = 20 * spline.range() - 1;
+    const double unit = strip.width() / samples;
+    const int step = Bspline::sampleStep(spline.order());
+    for (int j = 0; j <= samples; j += step) {
+        if (ctx.escape.isDown()) {
+            clearAfterEscape(ctx);
+            return false;
+        }
+        const SplinePoint p = spline.point(static_cast<float>(j / 20.0), curve.control);
+        if (finite(p)) {
+            trail.lineTo(p.x, p.y);
+            record(recording, false, p);
+        }
+        strip.filledBox(1, 1, unit * j, strip.height());
+    }
+    return true;
+}
+
+} // namespace
+
+void setCurvePen(Canvas& area, std::optional<int> width, std::optional<int> lineType)
+{
+    if (width && *width >= 1)
+        area.setDrawWidth(*width);
+    int type = area.drawStyle();
+    if (lineType && *lineType >= kSolid && *lineType <= kInsideSolid)
+        type = *lineType;
+    const bool broken = type >= kDash && type <= kDashDotDot;
+    area.setDrawStyle(broken && area.drawWidth() > 1 ? kSolid : type);
+}
+
+bool drawCurve(RunContext& ctx, const TracedCurve& curve, int levelRole, Colour renderColour,
+               PlotRecording* recording)
+{
+    Canvas& area = ctx.view.drawingArea();
+    const CurvePen pen{wholeValue(ctx.panel.lineWidthText), wholeValue(ctx.panel.lineTypeText)};
+    setCurvePen(area, std::nullopt, pen.lineType);
+    if (ctx.panel.check14)
+        drawObservation(ctx, curve, pen);
+    area.setForeColour(curveColour(ctx.panel, levelRole, renderColour));
+
+    const Bspline spline(smoothness(ctx.panel) + 2, curve.controlLast, curve.closed);
+    setCurvePen(area, 1, pen.lineType);
+    PenTrail trail(area, ctx.state.plotScale);
+    const SplinePoint start = spline.point(0.0f, curve.control);
+    if (finite(start)) {
+        trail.dotAt(start.x, start.y);
+        record(recording, true, start);
+    }
+
+    setCurvePen(area, pen.width, pen.lineType);
+    const bool whole = drawSamples(ctx, spline, curve, trail, recording);
+    if (!whole)
+        return false;
+    ctx.view.progressStrip().clear();
+    if (curve.closed && finite(start)) {
+        setCurvePen(area, pen.width, pen.lineType);
+        trail.lineTo(start.x, start.y);
+        record(recording, false, start);
+    }
+    return true;
+}
+
+} // namespace tervane

@@ -1,0 +1,74 @@
+#include "engine/contour/PointLabels.h"
+
+#include "engine/base/NumberText.h"
+
+#include <cmath>
+
+namespace tervane {
+
+namespace {
+
+constexpr double kMarkRadius = 8;
+
+std::string noteOf(const SharedState& state, int i)
+{
+    const auto slot = static_cast<std::size_t>(i);
+    return slot < state.pointNote.size() ? state.pointNote[slot] : std::string();
+}
+
+// Steps 4 and 5 of a point: the note alone, or the value, a blank and the
+// note, each only where the mode and the network kind ask for it.
+void writeFirstLabel(RunContext& ctx, int i, double value)
+{
+    Canvas& area = ctx.view.drawingArea();
+    const bool raw = ctx.state.networkKind == 1;
+    const int mode = ctx.panel.pointLabelMode;
+    if (mode == 4 && raw) {
+        area.setForeColour(ctx.panel.zhuji);
+        area.print(noteOf(ctx.state, i), true);
+    }
+    if (mode == 1) {
+        area.setForeColour(ctx.panel.zhuji);
+        area.print(pointValueText(value, ctx.panel.valueScale) + " ");
+        if (raw)
+            area.print(noteOf(ctx.state, i), true);
+    }
+}
+
+} // namespace
+
+std::string pointValueText(double value, int valueScale)
+{
+    return numberText(truncateToScale(value, valueScale)) + " ";
+}
+
+void drawPointLabels(RunContext& ctx, const ContourNetwork& net)
+{
+    Canvas& area = ctx.view.drawingArea();
+    Canvas& strip = ctx.view.progressStrip();
+    const double scale = ctx.state.plotScale;
+    const int n = net.pointCount();
+    for (int i = 1; i <= n; ++i) {
+        const auto slot = static_cast<std::size_t>(i);
+        const double x = net.pointX[slot] * scale;
+        const double y = net.pointY[slot] * scale;
+        area.setDrawWidth(1);
+        area.setForeColour(ctx.panel.dian);
+        area.circle(x, y, kMarkRadius);
+        area.setCurrent(x, y);
+        if (ctx.panel.pointLabelMode == 0)
+            ctx.panel.pointLabelMode = 1;
+        writeFirstLabel(ctx, i, net.pointZ[slot]);
+        area.setForeColour(ctx.panel.dian);
+        area.circle(x, y, kMarkRadius);
+        area.setCurrent(x, y);
+        const int mode = ctx.panel.pointLabelMode;
+        if ((mode == 2 || mode == 3) && i % mode == 0) {
+            area.setForeColour(ctx.panel.zhuji);
+            area.print(pointValueText(net.pointZ[slot], ctx.panel.valueScale), true);
+        }
+        strip.filledBox(1, 1, i * strip.width() / (n + 1), strip.height());
+    }
+}
+
+} // namespace tervane

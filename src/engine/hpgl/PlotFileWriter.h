@@ -1,0 +1,83 @@
+#pragma once
+#include "engine/hpgl/GlyphSet.h"
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tervane {
+
+// The plot file that belongs to a data file: its path up to and including
+// the first "." followed by "PLT" (map.D3D -> map.PLT). The cut is at the
+// first dot of the whole path, folders included; a path without a dot gives
+// "PLT" in the current directory.
+std::string plotFileName(const std::string& dataFileName);
+
+// A number as the plot file writes it: plain decimal, up to 15 significant
+// digits, no leading blank, no trailing zeros, no point for whole numbers,
+// "-" for negatives and a leading "0" before the point ("0.5", "-0.25").
+// Never exponent form: pen plotters do not read it. Not defined for NaN or
+// infinity (the writer refuses those).
+std::string hpglNumber(double value);
+
+// The value label of a point: floor(z x valueScale) / valueScale in the
+// plot file's number form. valueScale 1000, 100, 10 or 1 keeps 3, 2, 1 or
+// no decimals, truncated towards minus infinity.
+std::string valueLabelText(double z, int valueScale);
+
+// Label strokes: a glyph unit is 0.9 x 3.5 = 3.15 drawing units, character
+// j (from 1) starts 0.9 x 110 x j = 99 x j to the right of its point at the
+// point's height, and playback allows 126 drawing units per label character.
+inline constexpr double kLabelBlockPerChar = 3.5 * 0.9 * 40;
+
+// Writes an HPGL plot file line by line, each line ended by CR LF.
+//
+// Every write reports failure (the file could not be written, a coordinate
+// is not finite, a glyph file is missing) by returning false; the caller
+// ends its run with its fault message. The file stays open until close(),
+// finish() or destruction, so whatever was written before a failure stays.
+class PlotFileWriter {
+public:
+    using Point = std::pair<double, double>;
+
+    PlotFileWriter() = default;
+    ~PlotFileWriter();
+    PlotFileWriter(const PlotFileWriter&) = delete;
+    PlotFileWriter& operator=(const PlotFileWriter&) = delete;
+
+    // Closes any file still open, creates or truncates `path` and writes the
+    // header "IN;", "PA:", "SP1;". A path that names something other than a
+    // plain file (a folder, a pipe, a device) is refused.
+    bool open(const std::string& path);
+    bool isOpen() const { return file_ != nullptr; }
+    const std::string& path() const { return path_; }
+
+    // A curve written as it is drawn: "SP0;" and the pen-up move to its
+    // start, then one pen-down line per sample.
+    bool beginCurve(double x, double y);
+    bool penDown(double x, double y);
+    // A whole curve: the pen-up move to the first sample, a pen-down line for
+    // every sample (the first included), and for a closed curve one more
+    // pen-down back to the first sample. An empty list writes nothing.
+    bool curve(const std::vector<Point>& samples, bool closed);
+
+    // One data point as a dot ("SP0;", PU and PD at the point) and its label
+    // as glyph strokes to its right. Coordinates in drawing units.
+    bool pointAndLabel(double x, double y, const std::string& label, GlyphSet& glyphs);
+
+    // Writes the last line "PU0,0;SP0;" and closes the file.
+    bool finish();
+    // Closes the file as far as it was written. Returns false when buffered
+    // lines could not be written out.
+    bool close();
+
+private:
+    bool writeLine(const std::string& line);
+    bool writePen(const char* command, double x, double y);
+
+    std::FILE* file_ = nullptr;
+    std::string path_;
+};
+
+} // namespace tervane

@@ -1,0 +1,71 @@
+#pragma once
+#include "engine/commands/RunContext.h"
+#include "engine/hpgl/GlyphSet.h"
+#include "engine/hpgl/PlotFileWriter.h"
+
+#include <string>
+#include <vector>
+
+namespace tervane {
+
+// Captions of the HPGL box: "录制" (recording) while ticked, "HPGL" otherwise.
+inline const std::string kHpglCaption = "HPGL";
+inline const std::string kRecordingCaption = "录制";
+inline const std::string& hpglBoxCaption(bool ticked) { return ticked ? kRecordingCaption : kHpglCaption; }
+
+// The plot file side of one Draw run. The run makes one at its start and
+// calls it as it draws; every write happens only while the HPGL box
+// (panel.check15) is still ticked, so unticking it on Esc stops the
+// recording at once. Coordinates are world units; the plot file gets them
+// in drawing units (world x plotScale).
+//
+// Every call returns false on a fault (the file cannot be written, a glyph
+// file is missing, a coordinate is not finite); the run then shows its fault
+// message. However the run ends, the recording ends with it: the destructor
+// closes the file and unticks the box if end() was not called.
+class PlotRecording {
+public:
+    explicit PlotRecording(RunContext& ctx, GlyphSet glyphs = GlyphSet::standard());
+    ~PlotRecording() { end(); }
+    PlotRecording(const PlotRecording&) = delete;
+    PlotRecording& operator=(const PlotRecording&) = delete;
+
+    // Start of the run: with the box ticked, opens the plot file named after
+    // dataFileName (created or truncated) and writes the header. False, and
+    // the data file untouched, when that name is the data file itself.
+    bool start();
+    // True while the box is ticked and the plot file open.
+    bool active() const;
+    const std::string& path() const { return writer_.path(); }
+
+    // One curve as it is drawn: the start point pen up, then every sample
+    // pen down (a closed curve ends with its start point again).
+    bool beginCurve(double x, double y);
+    bool penDown(double x, double y);
+    bool curve(const std::vector<PlotFileWriter::Point>& samples, bool closed);
+
+    // A data point of the run in world units, its value with the run's offset.
+    struct DataPoint {
+        double x = 0;
+        double y = 0;
+        double z = 0;
+    };
+    // After the point marks of a run that was not stopped: labelBlockWidth
+    // becomes 0, and while recording 126 x the longest value label; then
+    // every point's dot and label and the last line are written and the
+    // file is closed.
+    bool writePointsAndLabels(const std::vector<DataPoint>& points);
+
+    // End of every run, also after Esc or a fault: closes the plot file as
+    // far as it was written and unticks the HPGL box.
+    void end();
+
+private:
+    double scaled(double world) const { return world * ctx_.state.plotScale; }
+
+    RunContext& ctx_;
+    GlyphSet glyphs_;
+    PlotFileWriter writer_;
+};
+
+} // namespace tervane

@@ -1,0 +1,43 @@
+#pragma once
+#include "engine/commands/RunContext.h"
+
+namespace tervane {
+
+// The preparation every network kind shares, step by step. Each step that
+// can fail tells the user and returns false.
+
+// Fills a progress strip from its left edge to `fraction` of its width in
+// the strip's fore colour.
+void showProgress(Canvas& strip, double fraction);
+
+// An empty interval box becomes "1" and an empty fitting-error box "0.5".
+void fillEmptyPanelBoxes(PanelSettings& panel);
+
+// Drawing frame, status box with the kind's name, solid pen, the panel's
+// empty interval and error boxes, and the background.
+void prepareDrawingArea(RunContext& ctx);
+
+// Reads the data file into the point arrays (slots 1..count) with progress.
+// Sets recordCount and fileRecordCount and empties the triangle tables.
+bool loadSurveyPoints(RunContext& ctx);
+
+// Extents of the raw values; refuses a record whose X, Y or Z is not finite.
+bool findExtents(RunContext& ctx);
+
+// plotScale from the extents (1 with a background picture); refuses
+// extents of zero width or height, which no scale can show.
+bool setPlotScale(RunContext& ctx);
+
+// True when every point lies on one straight line (within rounding), so no
+// triangle can be made.
+bool pointsCollinear(const SharedState& state);
+
+// Shifts the points to the data origin (unless a background picture is in
+// use) and adds a tiny random offset to every coordinate.
+void shiftPoints(RunContext& ctx);
+
+// How much the tiny offsets are scaled: 1 for ordinary data, less for a
+// data area smaller than one unit, so offsets stay far below its spacing.
+double offsetScale(const SharedState& state);
+
+} // namespace tervane

@@ -1,0 +1,24 @@
+#pragma once
+#include "engine/commands/RunContext.h"
+
+#include <string>
+
+namespace tervane {
+
+// Reads the label options from the panel: the decimals multiplier
+// valueScale (1000, 100, 10, 1 for three, two, one decimal place or whole
+// numbers, later boxes winning) and pointLabelMode (1 all, 2 every second,
+// 3 every third, 4 notes). Notes clear the decimals boxes; with neither
+// notes nor decimals ticked, three decimals are ticked.
+void readDisplayOptions(PanelSettings& panel);
+
+// A point's value as its label shows it: cut (not rounded) to the decimals
+// of valueScale, with a leading blank for the sign.
+std::string markValueText(double z, int valueScale);
+
+// Marks every point with a circle in the point colour and labels it by the
+// label mode: values, every second or third value, or notes (notes only on
+// the raw network, whose points are the survey's own).
+void markAndLabelPoints(RunContext& ctx);
+
+} // namespace tervane

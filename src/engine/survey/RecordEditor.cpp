@@ -1,0 +1,523 @@
+#include "engine/survey/RecordEditor.h"
+
+#include "engine/base/FileOpenAsk.h"
+#include "engine/base/Limits.h"
+#include "engine/base/NumberText.h"
+
+#include <cmath>
+#include <unistd.h>
+
+namespace tervane {
+
+namespace {
+
+constexpr double kMarkerRadius = 8;
+constexpr double kEraseRadius = 88;
+constexpr double kFindRing = 80;
+constexpr double kFailedFindRing = 200;
+
+std::string trimBlanks(const std::string& text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+// A typed record number, rounded to the nearest whole number with halves
+// going to the even neighbour.
+long roundedRecordNumber(double value)
+{
+    return static_cast<long>(std::nearbyint(value));
+}
+
+} // namespace
+
+RecordEditor::RecordEditor(SharedState& state, Prompter& prompter, Canvas& picture, Random& random)
+    : state_(state), prompter_(prompter), picture_(picture), random_(random)
+{
+}
+
+void RecordEditor::open()
+{
+    recordTotal_ = state_.fileRecordCount;
+    undoAvailable_ = false;
+    state_.dataEdited = 1;
+    prepareDrawingArea();
+    requestFocus(kFieldX);
+    pressOpenFile();
+}
+
+void RecordEditor::prepareDrawingArea()
+{
+    picture_.setScale(0, kFrameHeight, kFrameWidth, 0);
+    picture_.setBackColour(rgb(0, 0, 0));
+    picture_.setForeColour(foreground_);
+    picture_.setDrawWidth(1);
+    picture_.setDrawStyle(kSolid);
+}
+
+void RecordEditor::pressOpenFile()
+{
+    if (state_.editorUsesMainFile == 0.0f) {
+        const auto chosen = prompter_.openFile(editortext::kOpenFilter, 2, "");
+        if (!chosen) {
+            if (editFileName_.empty())
+                outcome_ = EditorOutcome::ToMainWindow;
+            return;
+        }
+        state_.dataFileName = trimBlanks(*chosen);
+        picture_.clear();
+    }
+    openEditFile();
+}
+
+void RecordEditor::openEditFile()
+{
+    // The file being left is saved and compacted before the name moves on,
+    // so its records can never be copied over the next file.
+    if (recordTotal_ > 0 && file_) {
+        saveCurrentRecord();
+        compactFile();
+    }
+    editFileName_ = trimBlanks(state_.dataFileName);
+    if (file_ && file_.path() != editFileName_)
+        file_.close();
+    while (!file_) {
+        if (editFileName_.empty()) {
+            outcome_ = EditorOutcome::ToMainWindow;
+            return;
+        }
+        FileOpenReport report;
+        file_ = OpenFileAsk(prompter_, editFileName_, FileMode::Random,
+                            static_cast<short>(kRecordLength), true, &report);
+        if (file_)
+            break;
+        // Only a Retry answer tries again; anything else would loop for
+        // good on a file that cannot be opened.
+        if (report.action == fileaction::kRetry)
+            continue;
+        outcome_ = report.action == fileaction::kEndProgram ? EditorOutcome::EndProgram
+                                                            : EditorOutcome::ToMainWindow;
+        return;
+    }
+    loadRecordCount();
+}
+
+void RecordEditor::loadRecordCount()
+{
+    const long long length = file_.size();
+    const long long count = length < 0 ? 0 : length / static_cast<long long>(kRecordLength);
+    // Compaction keeps only the records the editor counts, so a file it
+    // cannot count in full must not be opened at all.
+    if (count > limits::kMaxRecords) {
+        prompter_.message(editortext::kFileTooLarge);
+        file_.close();
+        outcome_ = EditorOutcome::ToMainWindow;
+        return;
+    }
+    recordTotal_ = static_cast<long>(count);
+    currentRecord_ = 1;
+    if (recordTotal_ > 0) {
+        showCurrentRecord();
+    } else {
+        shownRecord_ = 0;
+        copyBoxesToBuffer();
+        loadedRecord_ = recordBuffer_;
+        addRecord();
+    }
+    fieldsChanged_ = false;
+}
+
+void RecordEditor::editField(int field, const std::string& text)
+{
+    boxes_.at(static_cast<std::size_t>(field)) = text;
+    fieldsChanged_ = true;
+}
+
+void RecordEditor::editRecordNumber(const std::string& text)
+{
+    recordNumberText_ = text;
+    if (!file_)
+        return;
+    const double value = leadingNumber(text);
+    if (value > recordTotal_ || value < 1) {
+        prompter_.message(editortext::kNoSuchRecord);
+        return;
+    }
+    if (!saveCurrentRecord())
+        return;
+    currentRecord_ = roundedRecordNumber(value);
+    showCurrentRecord(true);
+}
+
+void RecordEditor::copyBoxesToBuffer()
+{
+    recordBuffer_ = encodeRecord(SurveyRecord{boxes_[0], boxes_[1], boxes_[2], boxes_[3]});
+}
+
+// Writes the boxes back to the record they came from, only when they differ
+// from what was loaded. A failed write is reported and keeps the editor on
+// the record, so the typing is still in the boxes.
+bool RecordEditor::saveCurrentRecord()
+{
+    if (!file_ || shownRecord_ == 0)
+        return true;
+    copyBoxesToBuffer();
+    if (recordBuffer_ == loadedRecord_)
+        return true;
+    if (!file_.writeRecord(shownRecord_, recordBuffer_.data())) {
+        prompter_.message(editortext::kWriteFailed);
+        return false;
+    }
+    loadedRecord_ = recordBuffer_;
+    return true;
+}
+
+void RecordEditor::showCurrentRecord(bool keepRecordNumberText)
+{
+    if (!file_)
+        return;
+    RecordBytes bytes{};
+    if (!file_.readRecord(currentRecord_, bytes.data())) {
+        // The boxes keep the record they hold, and so does currentRecord.
+        if (shownRecord_ != 0)
+            currentRecord_ = shownRecord_;
+        return;
+    }
+    const SurveyRecord record = decodeRecord(bytes.data());
+    boxes_ = {trimBlanks(record.xText), trimBlanks(record.yText), trimBlanks(record.zText),
+              trimBlanks(record.note)};
+    if (!keepRecordNumberText)
+        recordNumberText_ = std::to_string(currentRecord_);
+    shownRecord_ = currentRecord_;
+    // What was loaded is remembered even for a record without coordinates,
+    // so leaving it unchanged never writes it.
+    copyBoxesToBuffer();
+    loadedRecord_ = recordBuffer_;
+    if (boxes_[kFieldX].empty() && boxes_[kFieldY].empty())
+        return;
+    markPoint(leadingNumber(boxes_[kFieldX]), leadingNumber(boxes_[kFieldY]), currentRecord_);
+    if (!keepRecordNumberText)
+        requestFocus(kFieldX);
+}
+
+// A small ring, a disc of a random palette colour (wider by ringExtra when
+// a find asks for it) and the record number beside it.
+void RecordEditor::markPoint(double x, double y, long recordNumber)
+{
+    picture_.circle(x, y, kMarkerRadius);
+    const auto index = static_cast<std::size_t>(random_.next() * 15);
+    const Colour fill = kMarkerPalette[index];
+    picture_.setFillColour(fill);
+    picture_.disc(x, y, ringExtra_ + kMarkerRadius, fill);
+    picture_.circle(x, y, ringExtra_ + kMarkerRadius);
+    picture_.circle(x, y, kMarkerRadius);
+    picture_.setCurrent(x, y);
+    picture_.print(" " + std::to_string(recordNumber));
+}
+
+void RecordEditor::eraseMarker(double x, double y)
+{
+    const Colour back = picture_.backColour();
+    picture_.setFillColour(back);
+    picture_.disc(x, y, kEraseRadius, back);
+    picture_.setForeColour(back);
+    picture_.setCurrent(x, y);
+    picture_.print(" " + std::to_string(currentRecord_));
+    picture_.setForeColour(foreground_);
+    requestFocus(kFieldX);
+}
+
+bool RecordEditor::recordLimitReached()
+{
+    if (recordTotal_ < limits::kMaxRecords)
+        return false;
+    prompter_.message(editortext::kRecordLimit);
+    return true;
+}
+
+// Writes recordBuffer as a new last record and shows it.
+bool RecordEditor::appendBuffer()
+{
+    if (!file_.writeRecord(recordTotal_ + 1, recordBuffer_.data())) {
+        prompter_.message(editortext::kWriteFailed);
+        showCurrentRecord();
+        return false;
+    }
+    recordTotal_ += 1;
+    currentRecord_ = recordTotal_;
+    showCurrentRecord();
+    return true;
+}
+
+void RecordEditor::addRecord()
+{
+    if (!file_ || !saveCurrentRecord() || recordLimitReached())
+        return;
+    boxes_ = {};
+    copyBoxesToBuffer();
+    appendBuffer();
+    requestFocus(kFieldX);
+}
+
+void RecordEditor::deleteRecord()
+{
+    if (!file_)
+        return;
+    const double x = leadingNumber(boxes_[kFieldX]);
+    const double y = leadingNumber(boxes_[kFieldY]);
+    const auto texts = boxes_;
+    eraseMarker(x, y);
+    if (recordTotal_ != 1) {
+        // The shift and the compaction happen in one replacement of the
+        // file, so a stop halfway leaves the file as it was. Once the file
+        // is replaced the record is gone, even if it could not be reopened.
+        bool replaced = false;
+        if (!rewriteFile(recordTotal_, currentRecord_, &replaced) && !replaced) {
+            if (outcome_ == EditorOutcome::Stay) {
+                prompter_.message(editortext::kDeleteFailed);
+                showCurrentRecord();
+            }
+            return;
+        }
+        deletedRecord_ = texts;
+        shownRecord_ = 0;
+        recordTotal_ -= 1;
+        undoAvailable_ = true;
+        currentRecord_ = recordTotal_;
+        showCurrentRecord();
+        return;
+    }
+    const Answer a = prompter_.message(editortext::kDeleteFileText, editortext::kDeleteFileTitle,
+                                       MessageIcon::Information, MessageButtons::OkCancel);
+    if (a != Answer::Ok)
+        return;
+    file_.close();
+    ::unlink(editFileName_.c_str());
+    outcome_ = EditorOutcome::ToMainWindow;
+}
+
+void RecordEditor::undoDelete()
+{
+    requestFocus(kFieldX);
+    if (!file_ || !undoAvailable_ || !saveCurrentRecord() || recordLimitReached())
+        return;
+    boxes_ = deletedRecord_;
+    copyBoxesToBuffer();
+    if (appendBuffer())
+        undoAvailable_ = false;
+}
+
+void RecordEditor::nextRecord()
+{
+    if (!file_ || !saveCurrentRecord())
+        return;
+    if (currentRecord_ >= recordTotal_)
+        prompter_.message(editortext::kNoRecordAbove + std::to_string(recordTotal_) + ".");
+    else
+        currentRecord_ += 1;
+    showCurrentRecord();
+    fieldsChanged_ = false;
+}
+
+void RecordEditor::previousRecord()
+{
+    if (!file_ || !saveCurrentRecord())
+        return;
+    if (currentRecord_ <= 1)
+        prompter_.message(editortext::kNoRecordBelowOne);
+    else
+        currentRecord_ -= 1;
+    showCurrentRecord();
+}
+
+void RecordEditor::firstRecord()
+{
+    requestFocus(kFieldX);
+    if (!file_ || !saveCurrentRecord())
+        return;
+    currentRecord_ = 1;
+    showCurrentRecord();
+}
+
+void RecordEditor::lastRecord()
+{
+    requestFocus(kFieldX);
+    if (!file_ || !saveCurrentRecord())
+        return;
+    currentRecord_ = recordTotal_;
+    showCurrentRecord();
+}
+
+void RecordEditor::browse(int value)
+{
+    // Browsing saves the record it leaves like every other move, so typing
+    // is never dropped by a touch of the scroll bar.
+    if (!file_ || value < 1 || value > recordTotal_ || !saveCurrentRecord())
+        return;
+    currentRecord_ = value;
+    showCurrentRecord();
+}
+
+void RecordEditor::findOnScreen()
+{
+    if (!file_ || !saveCurrentRecord())
+        return;
+    requestFocus(kFieldX);
+    if (findText_.empty())
+        findText_ = recordNumberText_;
+    const double value = leadingNumber(findText_);
+    if (value >= 1 && value <= recordTotal_) {
+        const long target = roundedRecordNumber(value);
+        RecordBytes probe{};
+        if (!file_.readRecord(target, probe.data())) {
+            currentRecord_ = 1;
+            ringExtra_ = kFailedFindRing;
+        } else {
+            currentRecord_ = target;
+            ringExtra_ = kFindRing;
+        }
+        showCurrentRecord();
+        ringExtra_ = 0;
+    } else {
+        prompter_.message("没有 " + findText_ + " 这个记录!");
+    }
+    findText_.clear();
+}
+
+void RecordEditor::refresh()
+{
+    requestFocus(kFieldX);
+    picture_.clear();
+    if (!file_ || !saveCurrentRecord())
+        return;
+    compactFile();
+    openEditFile();
+    ringExtra_ = 0;
+    for (long i = 1; i <= recordTotal_ && file_; ++i) {
+        currentRecord_ = i;
+        showCurrentRecord();
+    }
+    currentRecord_ = 1;
+    showCurrentRecord();
+    requestFocus(kFieldX);
+}
+
+void RecordEditor::clearScreen()
+{
+    picture_.clear();
+    requestFocus(kFieldX);
+    if (state_.pictureInserted == 1)
+        picture_.loadPicture(state_.pictureFileName);
+}
+
+void RecordEditor::saveAndExit()
+{
+    picture_.clear();
+    if (!saveCurrentRecord())
+        return;
+    // Without an open file (a reopen after a compaction failed) this opens
+    // the file again rather than leaving the user no way out.
+    compactFile();
+    openEditFile();
+    if (!file_ || outcome_ != EditorOutcome::Stay)
+        return;
+    ringExtra_ = 0;
+    currentRecord_ = recordTotal_;
+    showCurrentRecord();
+    const Answer a = prompter_.message(editortext::kExitQuestion, editortext::kBlankTitle,
+                                       MessageIcon::Question, MessageButtons::YesNo);
+    if (a != Answer::Yes)
+        return;
+    if (fieldsChanged_ && !saveCurrentRecord())
+        return;
+    compactFile();
+    file_.close();
+    outcome_ = EditorOutcome::ToMainWindow;
+}
+
+void RecordEditor::closeWithoutQuestion()
+{
+    saveCurrentRecord();
+    file_.close();
+    outcome_ = EditorOutcome::ToMainWindow;
+}
+
+void RecordEditor::setForeground(Colour c)
+{
+    foreground_ = c;
+    picture_.setForeColour(c);
+}
+
+void RecordEditor::setBackground(Colour c) { picture_.setBackColour(c); }
+
+std::string RecordEditor::title() const
+{
+    return "  Tervane V2.0    " + trimBlanks(state_.dataFileName) + editortext::kRecordWord + " to  "
+        + std::to_string(recordTotal_);
+}
+
+std::optional<int> RecordEditor::takeFocusRequest()
+{
+    auto f = focus_;
+    focus_.reset();
+    return f;
+}
+
+bool RecordEditor::compactFile()
+{
+    return file_ && rewriteFile(recordTotal_, 0);
+}
+
+FileHandle RecordEditor::openWithoutQuestions(const std::string& name)
+{
+    FileOpenReport report;
+    FileHandle handle = OpenFileAsk(prompter_, name, FileMode::Random,
+                                    static_cast<short>(kRecordLength), false, &report);
+    if (!handle && report.action == fileaction::kEndProgram)
+        outcome_ = EditorOutcome::EndProgram;
+    return handle;
+}
+
+// Copies records 1 to sourceRecords, all but skipRecord (0 skips none),
+// into the temporary file, flushes it and moves it over the data file. The
+// data file is never written in place here: until the move it is the old
+// file, after it the new one. Returns false when any step fails; *replaced
+// then says whether the data file is already the new one (only its reopen
+// failed) or still the old one.
+bool RecordEditor::rewriteFile(long sourceRecords, long skipRecord, bool* replaced)
+{
+    if (replaced)
+        *replaced = false;
+    const std::string& tempName = editortext::kTempFileName;
+    FileHandle temp = openWithoutQuestions(tempName);
+    if (!temp)
+        return false;
+    // A temporary file left by a crash may be longer than what is written
+    // now; and a data file that is itself the temporary must not be cut.
+    if (temp.refersToSameFileAs(file_) || !temp.resize(0))
+        return false;
+    bool ok = true;
+    long written = 0;
+    RecordBytes bytes{};
+    for (long i = 1; ok && i <= sourceRecords; ++i) {
+        if (i == skipRecord)
+            continue;
+        ok = file_.readRecord(i, bytes.data()) && temp.writeRecord(++written, bytes.data());
+    }
+    ok = ok && temp.flushToDisk();
+    ok = temp.close() && ok;
+    if (ok) {
+        file_.close();
+        ok = replaceFile(tempName, editFileName_, replaceOps_) == 0;
+        if (replaced)
+            *replaced = ok;
+        file_ = openWithoutQuestions(editFileName_);
+    }
+    ::unlink(tempName.c_str());
+    return ok && file_;
+}
+
+} // namespace tervane

@@ -1,0 +1,176 @@
+#pragma once
+#include "engine/commands/SharedState.h"
+#include "engine/survey/SurveyFile.h"
+#include "engine/base/Canvas.h"
+#include "engine/base/FileHandle.h"
+#include "engine/base/FileReplace.h"
+#include "engine/base/Prompter.h"
+#include "engine/base/Random.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace tervane {
+
+// The record editor's own texts.
+namespace editortext {
+inline const std::string kOpenFilter = "All Files (*.*)|*.*|等值线(*.D3D)|*.D3D";
+inline const std::string kTempFileName = "~~Tmp~~.Tmp";
+inline const std::string kRecordWord = " : Record   1";
+inline const std::string kNoRecordAbove = "没有记录大于 ";
+inline const std::string kNoRecordBelowOne = "没有记录号小于 1.";
+inline const std::string kNoSuchRecord = "没有这个记录！ ";
+inline const std::string kDeleteFileTitle = "About to delete file!";
+inline const std::string kDeleteFileText =
+    std::string("  这是最前面的记录,若删除它,将删除整个文件,记录编辑器也被关闭.         ")
+    + "若选择{确定}就删除文件.";
+// The exit question's title bar is blank. An empty title would give the
+// program's own title, so the title is a single blank.
+inline const std::string kBlankTitle = " ";
+inline const std::string kExitQuestion =
+    "请检查最后一个记录。必须保证全部记录的完整性。若按［是］则保存并退出，若按［否］就不退出。现在就退出吗？";
+// Refusals of this program's own: the editor numbers records in 16 bits.
+inline const std::string kRecordLimit = "记录数已达到 32767 个,不能再添加记录!";
+inline const std::string kFileTooLarge = kTooManyRecordsMessage;
+// A record or a delete that could not be written: the user must know.
+inline const std::string kWriteFailed = "数据写入文件失败,记录没有保存!";
+inline const std::string kDeleteFailed = "文件写入失败,记录没有删除,数据文件保持原样!";
+} // namespace editortext
+
+// The 16-colour palette the record markers take their random fill from.
+inline constexpr std::array<Colour, 16> kMarkerPalette = {
+    rgb(0, 0, 0),       rgb(0, 0, 128),   rgb(0, 128, 0),   rgb(0, 128, 128),
+    rgb(128, 0, 0),     rgb(128, 0, 128), rgb(128, 128, 0), rgb(192, 192, 192),
+    rgb(128, 128, 128), rgb(0, 0, 255),   rgb(0, 255, 0),   rgb(0, 255, 255),
+    rgb(255, 0, 0),     rgb(255, 0, 255), rgb(255, 255, 0), rgb(255, 255, 255),
+};
+
+// Where the editor's user goes next.
+enum class EditorOutcome {
+    Stay,          // the editor stays open
+    ToMainWindow,  // the editor closes and the main window comes back
+    EndProgram,    // a file failure was answered with OK: the program ends
+};
+
+// The record editor's command logic, free of any widget. It edits a survey
+// data file in place, one 65-byte record at a time, and marks each record's
+// point on its drawing area.
+//
+// The four input boxes, the record-number box and the find box live here as
+// texts; the window copies the user's typing in (edit...) and shows what the
+// editor holds after each command. Invariant: the boxes always hold the
+// record currentRecord(), so an edit is only ever written to the record it
+// was typed into.
+class RecordEditor {
+public:
+    static constexpr int kFieldCount = 4;  // X, Y, value, note
+    static constexpr int kFieldX = 0;
+    static constexpr int kFieldY = 1;
+    static constexpr int kFieldValue = 2;
+    static constexpr int kFieldNote = 3;
+
+    // Drawing frame of the drawing area, shared with the main window's
+    // frame when a background picture is in use.
+    static constexpr double kFrameWidth = 9464;
+    static constexpr double kFrameHeight = 7410;
+
+    RecordEditor(SharedState& state, Prompter& prompter, Canvas& picture, Random& random);
+
+    // The opening sequence: record count and undo reset, the data marked as
+    // edited, the drawing area prepared, then the file taken from the main
+    // window (or chosen), opened (asking to create a missing one) and its
+    // first record shown. A new, empty file gets one blank record.
+    void open();
+
+    // What the input boxes hold. The window calls the edit functions for
+    // the user's typing only, never to echo the editor's own texts.
+    const std::string& fieldText(int field) const { return boxes_.at(static_cast<std::size_t>(field)); }
+    void editField(int field, const std::string& text);
+    const std::string& recordNumberText() const { return recordNumberText_; }
+    // A typed record number: the record shown is saved to its own place,
+    // then the typed record is shown at once.
+    void editRecordNumber(const std::string& text);
+    const std::string& findText() const { return findText_; }
+    void editFindText(const std::string& text) { findText_ = text; }
+
+    void addRecord();
+    void deleteRecord();
+    void undoDelete();
+    void nextRecord();
+    void previousRecord();
+    void firstRecord();
+    void lastRecord();
+    // The browse scroll bar moved to value (1 to recordTotal).
+    void browse(int value);
+    void findOnScreen();
+    void refresh();
+    void clearScreen();
+    void saveAndExit();
+    // The window is closed some other way (its close box): the record shown
+    // is saved and the file closed, without questions.
+    void closeWithoutQuestion();
+    // The colour blocks: text (fore) and background of the drawing area.
+    void setForeground(Colour c);
+    void setBackground(Colour c);
+    Colour foreground() const { return foreground_; }
+    Colour background() const { return picture_.backColour(); }
+
+    long currentRecord() const { return currentRecord_; }
+    long recordTotal() const { return recordTotal_; }
+    bool fileOpen() const { return static_cast<bool>(file_); }
+    bool undoAvailable() const { return undoAvailable_; }
+    bool fieldsChanged() const { return fieldsChanged_; }
+    const std::string& editFileName() const { return editFileName_; }
+    std::string title() const;
+    EditorOutcome outcome() const { return outcome_; }
+    // The box that should get the focus after the last command, once.
+    std::optional<int> takeFocusRequest();
+
+    // How the compaction replaces the data file (tests make steps fail).
+    void setReplaceOps(FileReplaceOps ops) { replaceOps_ = std::move(ops); }
+
+private:
+    void prepareDrawingArea();
+    void pressOpenFile();
+    void openEditFile();
+    void loadRecordCount();
+    void copyBoxesToBuffer();
+    bool saveCurrentRecord();
+    void showCurrentRecord(bool keepRecordNumberText = false);
+    void markPoint(double x, double y, long recordNumber);
+    void eraseMarker(double x, double y);
+    bool compactFile();
+    bool rewriteFile(long sourceRecords, long skipRecord, bool* replaced = nullptr);
+    FileHandle openWithoutQuestions(const std::string& name);
+    bool appendBuffer();
+    bool recordLimitReached();
+    void requestFocus(int field) { focus_ = field; }
+
+    SharedState& state_;
+    Prompter& prompter_;
+    Canvas& picture_;
+    Random& random_;
+    FileReplaceOps replaceOps_ = systemFileReplaceOps();
+
+    FileHandle file_;
+    std::string editFileName_;
+    long currentRecord_ = 0;
+    long recordTotal_ = 0;
+    // The record the boxes were filled from; 0 when they hold none.
+    long shownRecord_ = 0;
+    bool fieldsChanged_ = false;
+    bool undoAvailable_ = false;
+    double ringExtra_ = 0;
+    std::array<std::string, kFieldCount> boxes_;
+    std::array<std::string, kFieldCount> deletedRecord_;
+    RecordBytes recordBuffer_{};
+    RecordBytes loadedRecord_{};
+    std::string recordNumberText_;
+    std::string findText_;
+    Colour foreground_ = rgb(0, 255, 0);
+    EditorOutcome outcome_ = EditorOutcome::Stay;
+    std::optional<int> focus_;
+};
+
+} // namespace tervane

@@ -1,0 +1,285 @@
+#include "ui/MainWindow.h"
+
+#include "ui/ParameterPanel.h"
+#include "engine/commands/PlotFrame.h"
+#include "engine/hpgl/PlayCommand.h"
+#include "ui/CanvasWidget.h"
+#include "ui/MainLayout.h"
+#include "ui/QtCanvas.h"
+#include "ui/QtEscapeKey.h"
+
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPalette>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace tervane {
+
+namespace {
+
+int twipsToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+
+QRect pixelRect(const TwipsRect& r)
+{
+    return {twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width), twipsToPixels(r.height)};
+}
+
+} // namespace
+
+MainWindow::MainWindow(SharedState& state, Random& random, Prompter& prompter, QtEscapeKey& escape,
+                       QWidget* parent)
+    : QMainWindow(parent),
+      state_(state),
+      escape_(escape),
+      ctx_{state, panel_, *this, prompter, escape, random},
+      commands_(ctx_)
+{
+    setObjectName(QStringLiteral("form1"));
+    setWindowTitle(QString::fromStdString(kProgramTitle));
+    createMenus();
+    createDrawingArea();
+    createStrips();
+    createStatusBoxes();
+    createPanel();
+    connectMouse();
+    runCommand([this] { commands_.startUp(); });
+}
+
+MainWindow::~MainWindow() = default;
+
+// Menu bar. Each command is one line; commands whose logic is not built yet
+// are left out rather than shown dead.
+void MainWindow::createMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("文件"));
+    file->setObjectName(QStringLiteral("wenjian"));
+    addCommand(file, "xinjian", "新建文件", &MainWindow::onNewFile);
+    addCommand(file, "daikai", "打开文件", &MainWindow::onOpen);
+    file->addSeparator();
+    addCommand(file, "tuichu", "退出", &MainWindow::onExit);
+
+    addCommand(menuBar(), "bj", "编辑", &MainWindow::onEdit);
+
+    networkMenu_ = menuBar()->addMenu(QStringLiteral("网络"));
+    networkMenu_->setObjectName(QStringLiteral("wl"));
+    addCommand(networkMenu_, "yuanshiwangluo", "原始网络", &MainWindow::onRawNetwork);
+    addCommand(networkMenu_, "youhuawangluo", "优化网络", &MainWindow::onOptimizedNetwork);
+    addCommand(networkMenu_, "sanweiwangluo", "三维网络", &MainWindow::onNetwork3d);
+    connect(networkMenu_, &QMenu::aboutToShow, this, [this] {
+        if (state_.fileOpen != 0) {
+            onNetworkMenu();
+            return;
+        }
+        // With no file the entries stay closed and the message shows
+        // once the menu is gone.
+        QTimer::singleShot(0, networkMenu_, [this] { networkMenu_->close(); });
+        QTimer::singleShot(0, this, &MainWindow::onNetworkMenu);
+    });
+
+    addCommand(menuBar(), "ht", "绘图", &MainWindow::onDraw);
+    addCommand(menuBar(), "bf", "播放", &MainWindow::onPlay);
+}
+
+QAction* MainWindow::addCommand(QWidget* menu, const char* name, const char* caption,
+                                void (MainWindow::*handler)())
+{
+    auto* action = new QAction(QString::fromUtf8(caption), this);
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, handler);
+    menu->addAction(action);
+    return action;
+}
+
+void MainWindow::createDrawingArea()
+{
+    central_ = new QWidget(this);
+    central_->setFixedSize(twipsToPixels(kMainWidth), twipsToPixels(kMainHeight));
+    setCentralWidget(central_);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    picture1_ = createCanvas("Picture1", layout::kDrawingArea);
+    picture1_->setCursor(Qt::CrossCursor);
+}
+
+void MainWindow::createStrips()
+{
+    picture2_ = createCanvas("Picture2", layout::kProgressStrip);
+    picture4_ = createCanvas("Picture4", layout::kLevelStrip);
+    picture5_ = createCanvas("Picture5", layout::kLevelDisplay);
+    for (CanvasWidget* strip : {picture2_, picture4_, picture5_}) {
+        strip->canvas().setForeColour(layout::kStripBar);
+        strip->canvas().setBackColour(layout::kStripBack);
+    }
+}
+
+void MainWindow::createStatusBoxes()
+{
+    text1_ = createBox("Text1", layout::kStatusBox);
+    text1_->setAlignment(Qt::AlignCenter);
+    zuobiaox_ = createBox("zuobiaox", layout::kCursorBox);
+    zuobiaox_->setToolTip(QStringLiteral("光标所在地坐标"));
+}
+
+void MainWindow::createPanel()
+{
+    panelArea_ = new QWidget(central_);
+    panelArea_->setObjectName(QStringLiteral("panelArea"));
+    panelArea_->setGeometry(pixelRect(layout::kPanelArea));
+    panelLayout_ = new QVBoxLayout(panelArea_);
+    panelLayout_->setContentsMargins(0, 0, 0, 0);
+    parameterPanel_ = new ParameterPanel(ctx_.prompter, panelArea_);
+    parameterPanel_->setObjectName(QStringLiteral("ParameterPanel"));
+    panelLayout_->addWidget(parameterPanel_);
+}
+
+void MainWindow::connectMouse()
+{
+    connect(picture1_, &CanvasWidget::mouseMoved, this,
+            [this](double x, double y, Qt::MouseButtons) { showCursor(x, y); });
+}
+
+CanvasWidget* MainWindow::createCanvas(const char* name, const TwipsRect& place)
+{
+    auto* widget = new CanvasWidget(place.width, place.height, central_);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->move(twipsToPixels(place.left), twipsToPixels(place.top));
+    return widget;
+}
+
+QLineEdit* MainWindow::createBox(const char* name, const TwipsRect& place)
+{
+    auto* box = new QLineEdit(central_);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(pixelRect(place));
+    box->setReadOnly(true);
+    box->setFont(QtCanvas::textFont());
+    return box;
+}
+
+template <typename Command>
+void MainWindow::runCommand(Command&& command)
+{
+    // A command cannot start inside a running one.
+    if (escape_.running())
+        return;
+    readPanel();
+    {
+        EscapeRun run(escape_);
+        command();
+    }
+    showPanel();
+}
+
+void MainWindow::requestChange(WindowChange change)
+{
+    if (change != WindowChange::None)
+        emit windowChangeRequested(change);
+}
+
+// A command sees the panel as it stood when the command began.
+void MainWindow::readPanel() { panel_ = parameterPanel_->snapshot(); }
+
+// What a command changed in the settings shows on the panel afterwards.
+void MainWindow::showPanel()
+{
+    parameterPanel_->apply(panel_);
+    parameterPanel_->setBackgroundBlockEnabled(state_.pictureInserted == 0);
+}
+
+void MainWindow::showCursor(double x, double y)
+{
+    if (const auto text = cursorReadout(state_, x, y))
+        zuobiaox_->setText(QString::fromStdString(*text));
+}
+
+Canvas& MainWindow::drawingArea() { return picture1_->canvas(); }
+Canvas& MainWindow::progressStrip() { return picture2_->canvas(); }
+Canvas& MainWindow::levelStrip() { return picture4_->canvas(); }
+Canvas& MainWindow::levelDisplay() { return picture5_->canvas(); }
+
+void MainWindow::setCaption(const std::string& text) { setWindowTitle(QString::fromStdString(text)); }
+
+std::string MainWindow::caption() const { return windowTitle().toStdString(); }
+
+void MainWindow::setStatus(const std::string& text, Colour back, Colour fore)
+{
+    QPalette palette = text1_->palette();
+    palette.setColor(QPalette::Base, toQColor(back));
+    palette.setColor(QPalette::Text, toQColor(fore));
+    text1_->setPalette(palette);
+    text1_->setText(QString::fromStdString(text));
+}
+
+std::string MainWindow::status() const { return text1_->text().toStdString(); }
+
+void MainWindow::openRecordEditor() { requestChange(WindowChange::OpenRecordEditor); }
+
+void MainWindow::openFile(const std::string& path)
+{
+    WindowChange change = WindowChange::None;
+    runCommand([&] { change = commands_.open(path); });
+    requestChange(change);
+}
+
+void MainWindow::onOpen()
+{
+    WindowChange change = WindowChange::None;
+    runCommand([&] { change = commands_.open(); });
+    requestChange(change);
+}
+
+void MainWindow::onNewFile()
+{
+    WindowChange change = WindowChange::None;
+    runCommand([&] { change = commands_.newFile(); });
+    requestChange(change);
+}
+
+void MainWindow::onEdit()
+{
+    WindowChange change = WindowChange::None;
+    runCommand([&] { change = commands_.edit(); });
+    requestChange(change);
+}
+
+void MainWindow::onExit()
+{
+    WindowChange change = WindowChange::None;
+    runCommand([&] { change = commands_.exit(); });
+    requestChange(change);
+}
+
+bool MainWindow::onNetworkMenu()
+{
+    runCommand([this] { commands_.networkMenu(); });
+    return state_.fileOpen != 0;
+}
+
+void MainWindow::onRawNetwork()
+{
+    runCommand([this] { commands_.rawNetwork(); });
+}
+
+void MainWindow::onOptimizedNetwork()
+{
+    runCommand([this] { commands_.optimizedNetwork(); });
+}
+
+void MainWindow::onNetwork3d()
+{
+    runCommand([this] { commands_.network3d(); });
+}
+
+void MainWindow::onDraw()
+{
+    runCommand([this] { commands_.draw(); });
+}
+
+void MainWindow::onPlay()
+{
+    runCommand([this] { playCommand(ctx_); });
+}
+
+} // namespace tervane

@@ -1,0 +1,106 @@
+#pragma once
+#include "engine/commands/MainCommands.h"
+#include "engine/commands/MainView.h"
+#include "engine/commands/PanelSettings.h"
+#include "engine/commands/RunContext.h"
+
+#include <QMainWindow>
+
+class QLineEdit;
+class QMenu;
+class QVBoxLayout;
+
+namespace tervane {
+
+class CanvasWidget;
+class ParameterPanel;
+class QtEscapeKey;
+struct TwipsRect;
+
+// The main window form1: the drawing area, the progress strips, the status
+// and cursor boxes, the parameter panel's place and the menu bar. Its
+// handlers hand every command to MainCommands; the window only shows.
+class MainWindow final : public QMainWindow, public MainView {
+    Q_OBJECT
+public:
+    MainWindow(SharedState& state, Random& random, Prompter& prompter, QtEscapeKey& escape,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // MainView.
+    Canvas& drawingArea() override;
+    Canvas& progressStrip() override;
+    Canvas& levelStrip() override;
+    Canvas& levelDisplay() override;
+    void setCaption(const std::string& text) override;
+    std::string caption() const override;
+    void setStatus(const std::string& text, Colour back, Colour fore) override;
+    std::string status() const override;
+    void openRecordEditor() override;
+
+    // The panel's snapshot the commands read.
+    PanelSettings& panelSettings() { return panel_; }
+    // Where the parameter panel lives: a widget with a vertical layout.
+    QWidget* panelArea() const { return panelArea_; }
+    ParameterPanel* parameterPanel() const { return parameterPanel_; }
+    CanvasWidget* drawingWidget() const { return picture1_; }
+
+    // Opens a data file as Open file does, without the dialog.
+    void openFile(const std::string& path);
+
+public slots:
+    void onNewFile();       // xinjian
+    void onOpen();          // daikai
+    void onExit();          // tuichu
+    void onEdit();          // bj
+    bool onNetworkMenu();   // wl: true when its entries may drop down
+    void onRawNetwork();    // yuanshiwangluo
+    void onOptimizedNetwork();  // youhuawangluo
+    void onNetwork3d();     // sanweiwangluo
+    void onDraw();          // ht
+    void onPlay();          // bf
+
+signals:
+    // Another window is to replace this one, or the program is to end.
+    void windowChangeRequested(tervane::WindowChange change);
+
+private:
+    void createMenus();
+    QAction* addCommand(QWidget* menu, const char* name, const char* caption, void (MainWindow::*handler)());
+    void createDrawingArea();
+    void createStrips();
+    void createStatusBoxes();
+    void createPanel();
+    void connectMouse();
+
+    CanvasWidget* createCanvas(const char* name, const TwipsRect& place);
+    QLineEdit* createBox(const char* name, const TwipsRect& place);
+
+    // Runs a command with Esc watching and the panel read before and shown after.
+    template <typename Command>
+    void runCommand(Command&& command);
+    void requestChange(WindowChange change);
+    void readPanel();
+    void showPanel();
+    void showCursor(double x, double y);
+
+    SharedState& state_;
+    QtEscapeKey& escape_;
+    PanelSettings panel_;
+    RunContext ctx_;
+    MainCommands commands_;
+
+    QWidget* central_ = nullptr;
+    CanvasWidget* picture1_ = nullptr;
+    CanvasWidget* picture2_ = nullptr;
+    CanvasWidget* picture4_ = nullptr;
+    CanvasWidget* picture5_ = nullptr;
+    QLineEdit* text1_ = nullptr;
+    QLineEdit* zuobiaox_ = nullptr;
+    QWidget* panelArea_ = nullptr;
+    QVBoxLayout* panelLayout_ = nullptr;
+    ParameterPanel* parameterPanel_ = nullptr;
+    QMenu* networkMenu_ = nullptr;
+};
+
+} // namespace tervane

@@ -1,0 +1,231 @@
+#include "app/Headless.h"
+
+#include "ui/CurrentFolder.h"
+#include "ui/QtTestApp.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+
+#include <cstdlib>
+#include <set>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace tervane {
+namespace {
+
+CommandLine renderLine(const std::string& file)
+{
+    CommandLine line;
+    line.mode = CommandLine::Mode::Render;
+    line.file = file;
+    line.seed = 1;
+    return line;
+}
+
+const char* const kExample = TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D";
+
+// Renders the example with the options given, into OUT.png of the current
+// folder; the image, or a null one when the run failed.
+QImage renderExample(const std::vector<std::string>& options, const test::InTemporaryFolder& folder,
+                     const QString& name = QStringLiteral("out.png"))
+{
+    std::vector<std::string> args = {"render", kExample, "--seed", "1", "--png",
+                                     folder.file(name).toStdString()};
+    args.insert(args.end(), options.begin(), options.end());
+    const CommandLine line = parseCommandLine(args);
+    EXPECT_EQ(line.mode, CommandLine::Mode::Render) << line.error;
+    std::ostringstream out, err;
+    EXPECT_EQ(runRender(line, out, err), 0) << err.str();
+    return QImage(folder.file(name));
+}
+
+// Distinct colours with equal red, green and blue, black left out.
+int greyShades(const QImage& image)
+{
+    std::set<int> shades;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() == c.green() && c.green() == c.blue() && c.red() > 0)
+                shades.insert(c.red());
+        }
+    return static_cast<int>(shades.size());
+}
+
+// Distinct red values among pixels of the given green and blue.
+int redShadesWith(const QImage& image, int green, int blue)
+{
+    std::set<int> shades;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.green() == green && c.blue() == blue)
+                shades.insert(c.red());
+        }
+    return static_cast<int>(shades.size());
+}
+
+// Pixels close to the given colour.
+int pixelsNear(const QImage& image, QColor colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
+                    std::abs(c.blue() - colour.blue()) < 24)
+                ++count;
+        }
+    return count;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(HeadlessRender, ExampleOpensBuildsAndSavesTheDrawingArea)
+{
+    test::ensureQtApp();
+    test::InTemporaryFolder folder;
+    CommandLine line = renderLine(TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D");
+    line.pngPath = folder.file(QStringLiteral("out.png")).toStdString();
+    line.bmpPath = folder.file(QStringLiteral("out.bmp")).toStdString();
+    std::ostringstream out, err;
+    EXPECT_EQ(runRender(line, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), "wrote " + line.pngPath + "\nwrote " + line.bmpPath + "\n");
+    EXPECT_TRUE(err.str().empty());
+    for (const char* name : {"dzx.NDX", "dzx.XYZ", "dzx.OXY", "dzx.DH"})
+        EXPECT_TRUE(QFileInfo::exists(folder.file(QString::fromLatin1(name)))) << name;
+    const QImage png(QString::fromStdString(line.pngPath));
+    EXPECT_EQ(png.size(), QSize(631, 494));
+    EXPECT_EQ(QImage(QString::fromStdString(line.bmpPath)).size(), QSize(631, 494));
+}
+
+TEST(HeadlessRender, MissingFileFailsWithTheMessageOnStandardError)
+{
+    test::ensureQtApp();
+    test::InTemporaryFolder folder;
+    CommandLine line = renderLine(folder.file(QStringLiteral("absent.D3D")).toStdString());
+    line.pngPath = folder.file(QStringLiteral("out.png")).toStdString();
+    std::ostringstream out, err;
+    EXPECT_EQ(runRender(line, out, err), 1);
+    EXPECT_FALSE(err.str().empty());
+    EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("dzx.NDX"))));
+    // The drawing is still saved, showing how far the run came.
+    EXPECT_EQ(out.str(), "wrote " + line.pngPath + "\n");
+}
+
+TEST(HeadlessRender, PathWithABlankAndUnwritableImageFail)
+{
+    test::ensureQtApp();
+    test::InTemporaryFolder folder;
+    std::ostringstream out, err;
+    EXPECT_EQ(runRender(renderLine("/tmp/a b/x.D3D"), out, err), 1);
+    EXPECT_NE(err.str().find("这个目录或文件是不合规定的！"), std::string::npos);
+
+    CommandLine line = renderLine(TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D");
+    line.pngPath = folder.file(QStringLiteral("no/such/folder/out.png")).toStdString();
+    std::ostringstream out2, err2;
+    EXPECT_EQ(runRender(line, out2, err2), 1);
+    EXPECT_NE(err2.str().find("cannot write"), std::string::npos);
+}
+
+TEST(HeadlessRender, WideLinesRenderTheMapInTransitionColours)
+{
+    test::ensureQtApp();
+    test::InTemporaryFolder folder;
+    const QImage lineMap = renderExample({}, folder, QStringLiteral("lines.png"));
+    const QImage grey = renderExample({"--width", "10"}, folder, QStringLiteral("grey.png"));
+    const QImage ramp = renderExample({"--width", "10", "--ramp", "200,100"}, folder, QStringLiteral("ramp.png"));
+    ASSERT_FALSE(lineMap.isNull());
+    ASSERT_FALSE(grey.isNull());
+    ASSERT_FALSE(ramp.isNull());
+    // The line map uses the palette only; the rendered map one grey per level
+    // and the coloured ramp one red per level over green 200 and blue 100.
+    EXPECT_LE(greyShades(lineMap), 2);
+    EXPECT_GE(greyShades(grey), 8);
+    EXPECT_LE(redShadesWith(lineMap, 200, 100), 1);
+    EXPECT_GE(redShadesWith(ramp, 200, 100), 8);
+    // Width 4 is still a line map.
+    EXPECT_LE(greyShades(renderExample({"--width", "4"}, folder, QStringLiteral("four.png"))), 2);
+}
+
+TEST(HeadlessRender, LabelOptionsReachTheRun)
+{
+    test::ensureQtApp();
+    test::InTemporaryFolder folder;
+    const QColor values(255, 0, 0);
+    const int three = pixelsNear(renderExample({"--no-network"}, folder, QStringLiteral("3.png")), values);
+    const int none = pixelsNear(renderExample({"--no-network", "--decimals", "0"}, folder, QStringLiteral("0.png")),
+                                values);
+    const int third = pixelsNear(renderExample({"--no-network", "--labels", "third"}, folder,
+                                               QStringLiteral("t.png")), values);
+    // Fewer digits, and labels on fewer points, leave less ink of the values.
+    EXPECT_GT(none, 0);
+    EXPECT_LT(none, three);
+    EXPECT_LT(third, three);
+}
+
+TEST(HeadlessRender, HpglRecordsThePlotFileAndPlayShowsIt)
+{
+    test::ensureQtApp();
+    test::InTemporaryFolder folder;
+    const QString data = folder.file(QStringLiteral("hill.D3D"));
+    ASSERT_TRUE(QFile::copy(QString::fromUtf8(kExample), data));
+    const CommandLine line =
+        parseCommandLine({"render", data.toStdString(), "--seed", "1", "--hpgl", "--decimals", "1"});
+    std::ostringstream out, err;
+    ASSERT_EQ(runRender(line, out, err), 0) << err.str();
+
+    const QByteArray plot = fileBytes(folder.file(QStringLiteral("hill.PLT")));
+    EXPECT_TRUE(plot.startsWith("IN;\r\nPA:\r\nSP1;\r\n"));
+    EXPECT_TRUE(plot.endsWith("\r\nPU0,0;SP0;\r\n"));
+    EXPECT_GT(plot.count("PD"), 100);
+
+    const QString png = folder.file(QStringLiteral("played.png"));
+    const CommandLine play = parseCommandLine(
+        {"play", folder.file(QStringLiteral("hill.PLT")).toStdString(), "--png", png.toStdString()});
+    std::ostringstream playOut, playErr;
+    EXPECT_EQ(runPlay(play, playOut, playErr), 0) << playErr.str();
+    EXPECT_EQ(playOut.str(), "wrote " + png.toStdString() + "\n");
+    const QImage played(png);
+    EXPECT_EQ(played.size(), QSize(631, 494));
+    // Everything is drawn in the curve colour.
+    EXPECT_GT(pixelsNear(played, QColor(0, 192, 0)), 1000);
+}
+
+TEST(HeadlessRender, PlayFailsOnAMissingOrEmptyPlotFile)
+{
+    test::ensureQtApp();
+    test::InTemporaryFolder folder;
+    const QString png = folder.file(QStringLiteral("played.png"));
+    const std::string missing = folder.file(QStringLiteral("absent.PLT")).toStdString();
+    std::ostringstream out, err;
+    EXPECT_EQ(runPlay(parseCommandLine({"play", missing, "--png", png.toStdString()}), out, err), 1);
+    EXPECT_EQ(err.str(), "tervane: cannot play " + missing + ": no such file\n");
+    EXPECT_TRUE(out.str().empty());
+
+    // A header and a single pen-down point span no width to fit.
+    const QString flat = folder.file(QStringLiteral("flat.PLT"));
+    QFile file(flat);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("IN;\r\nPA:\r\nSP1;\r\nPU5,5;\r\nPD5,5;\r\nPU0,0;SP0;\r\n");
+    file.close();
+    std::ostringstream out2, err2;
+    EXPECT_EQ(runPlay(parseCommandLine({"play", flat.toStdString(), "--png", png.toStdString()}), out2, err2), 1);
+    EXPECT_NE(err2.str().find("cannot play"), std::string::npos);
+    EXPECT_FALSE(QFileInfo::exists(png));
+    std::ostringstream out3, err3;
+    EXPECT_EQ(runPlay(parseCommandLine({"play", folder.path().toStdString(), "--png", png.toStdString()}), out3,
+                      err3),
+              1);
+    EXPECT_NE(err3.str().find("not a file"), std::string::npos);
+}
+
+} // namespace
+} // namespace tervane

@@ -1,0 +1,88 @@
+#include "engine/base/FileReplace.h"
+
+#include "support/ScratchDir.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tervane {
+namespace {
+
+using test::readBytes;
+using test::ScratchDir;
+using test::writeBytes;
+
+bool exists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+TEST(FileReplace, RenamesTheNewFileOverTheOldAndKeepsItsPermissions)
+{
+    ScratchDir dir;
+    writeBytes(dir.file("data"), "old");
+    ::chmod(dir.file("data").c_str(), 0600);
+    writeBytes(dir.file("tmp"), "new");
+    EXPECT_EQ(replaceFile(dir.file("tmp"), dir.file("data")), 0);
+    EXPECT_EQ(readBytes(dir.file("data")), "new");
+    EXPECT_FALSE(exists(dir.file("tmp")));
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.file("data").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(FileReplace, FailedRenameLeavesTheOldFileWhole)
+{
+    ScratchDir dir;
+    writeBytes(dir.file("data"), "old records");
+    writeBytes(dir.file("tmp"), "new");
+    FileReplaceOps ops{[](const char*, const char*) {
+        errno = EIO;
+        return -1;
+    }};
+    EXPECT_EQ(replaceFile(dir.file("tmp"), dir.file("data"), ops), EIO);
+    EXPECT_EQ(readBytes(dir.file("data")), "old records");
+}
+
+TEST(FileReplace, AcrossFileSystemsCopiesBesideTheTargetAndRenamesThat)
+{
+    ScratchDir dir;
+    writeBytes(dir.file("data"), "old");
+    writeBytes(dir.file("tmp"), "new contents");
+    std::vector<std::string> renamed;
+    FileReplaceOps ops{[&](const char* from, const char* to) {
+        renamed.push_back(from);
+        if (renamed.size() == 1) {
+            errno = EXDEV;
+            return -1;
+        }
+        return ::rename(from, to);
+    }};
+    EXPECT_EQ(replaceFile(dir.file("tmp"), dir.file("data"), ops), 0);
+    EXPECT_EQ(readBytes(dir.file("data")), "new contents");
+    ASSERT_EQ(renamed.size(), 2u);
+    // The second rename moves a copy that sits in the target's own folder.
+    EXPECT_EQ(renamed[1].rfind(dir.path() + "/~~Tmp~~", 0), 0u);
+    EXPECT_FALSE(exists(dir.file("tmp")));
+    EXPECT_FALSE(exists(renamed[1]));
+}
+
+TEST(FileReplace, ThroughASymbolicLinkReplacesTheFileItNames)
+{
+    ScratchDir dir;
+    writeBytes(dir.file("real"), "old");
+    ASSERT_EQ(::symlink(dir.file("real").c_str(), dir.file("link").c_str()), 0);
+    writeBytes(dir.file("tmp"), "new");
+    EXPECT_EQ(replaceFile(dir.file("tmp"), dir.file("link")), 0);
+    EXPECT_EQ(readBytes(dir.file("real")), "new");
+    struct stat st {};
+    ASSERT_EQ(::lstat(dir.file("link").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+} // namespace
+} // namespace tervane

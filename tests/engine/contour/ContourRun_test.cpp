@@ -1,0 +1,390 @@
+#include "engine/commands/MainCommands.h"
+#include "engine/contour/ContourFault.h"
+#include "engine/contour/ContourRun.h"
+#include "engine/network/WorkingFiles.h"
+#include "support/HandNetworks.h"
+#include "support/RunFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tervane {
+namespace {
+
+using Kind = RecordingCanvas::Kind;
+
+class ContourRunTest : public test::RunFixture {
+protected:
+    ContourRunTest()
+    {
+        writeNetwork(testing::sixTriangleCone());
+        panel.intervalText = "10";
+    }
+};
+
+TEST_F(ContourRunTest, RefusesNoFileAndTheThreeDimensionalNetwork)
+{
+    state.networkKind = 0;
+    EXPECT_FALSE(drawContourMap(ctx));
+    state.networkKind = 3;
+    EXPECT_FALSE(drawContourMap(ctx));
+    EXPECT_EQ(prompter.messages(), (std::vector<std::string>{text::kFileNotOpen, "三维网络格式仅能用于绘制三维立体图！"}));
+    EXPECT_TRUE(view.picture1.ops.empty());
+}
+
+TEST_F(ContourRunTest, ConeDrawsOneClosedCurvePerLevelAndShowsEachLevelLate)
+{
+    panel.smoothValue = 2;  // straight lines: each sample is a control point
+    EXPECT_TRUE(drawContourMap(ctx));
+    EXPECT_TRUE(prompter.messages().empty());
+    // Level 0 is at the lowest value and skipped; 10 .. 100 are traced (100
+    // a hair below the peak), 110 is above everything. Each display shows
+    // the level before the one being traced.
+    EXPECT_EQ(view.picture5.texts(),
+              (std::vector<std::string>{" 0", " 10", " 20", " 30", " 40", " 50", " 60", " 70", " 80", " 90", " 100"}));
+    // Every fifth level of the sequence (0, 50, 100) is an index contour.
+    // A closed curve of 12 controls: 12 samples and the closing line.
+    EXPECT_EQ(linesOf(panel.jiange), 2 * 13u);
+    EXPECT_EQ(linesOf(panel.quxian), 8 * 13u);
+    // Every sample of the curve at 50 lies on its ring of radius 5 or
+    // halfway between two crossings of it.
+    for (const auto& op : lines()) {
+        const double radius = std::hypot(op.x2, op.y2);
+        if (op.colour != panel.jiange || radius > 600 || radius < 100)
+            continue;  // the curves at 100 and 0 (not drawn)
+        const double r = std::hypot(op.x2, op.y2) / state.plotScale;
+        EXPECT_TRUE(std::fabs(r - 5) < 1e-3 || std::fabs(r - 5 * std::cos(M_PI / 6)) < 1e-3) << r;
+    }
+    // The points get their marks afterwards: two circles each.
+    EXPECT_EQ(view.picture1.count(Kind::Circle), 14u);
+    // Each traced level fills the strip to its share of zMax + interval.
+    const auto boxes = view.picture4.opsOf(Kind::FilledBox);
+    ASSERT_EQ(boxes.size(), 11u);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        EXPECT_DOUBLE_EQ(boxes[i].x1, 1);
+        EXPECT_NEAR(boxes[i].x2, view.picture4.width() * 10.0 * (i + 1) / 110, 1e-9) << i;
+        EXPECT_DOUBLE_EQ(boxes[i].y2, view.picture4.height());
+    }
+}
+
+// The observation polygon starts at each curve's first crossing, which on
+// the cone lies at radius 10 x (1 - traced / 100): the traced level is a
+// hair below the level, and from smoothness 3 on lower by s x s x I / 500.
+TEST_F(ContourRunTest, StrongSmoothingTracesEachLevelLower)
+{
+    panel.check14 = true;
+    for (const int s : {2, 3, 7}) {
+        view.picture1.forget();
+        panel.smoothValue = s + 2;
+        ASSERT_TRUE(drawContourMap(ctx));
+        const double lowering = s >= 3 ? s * s * 10 / 500.0 : 0;
+        int starts = 0;
+        for (const auto& dot : view.picture1.opsOf(Kind::Dot)) {
+            if (dot.colour != panel.wucha)
+                continue;
+            const double traced = 100 * (1 - std::hypot(dot.x1, dot.y1) / state.plotScale / 10);
+            const double level = 10 * std::round((traced + lowering) / 10);
+            EXPECT_NEAR(traced, 0.9999999 * level - lowering, 1e-3) << "smoothness " << s;
+            ++starts;
+        }
+        EXPECT_EQ(starts, 10) << "smoothness " << s;  // levels 10 .. 100
+    }
+}
+
+TEST_F(ContourRunTest, LevelDisplayTakesTheIndexColourOneLevelAfterAnIndexContour)
+{
+    EXPECT_TRUE(drawContourMap(ctx));
+    const auto texts = view.picture5.opsOf(Kind::Text);
+    ASSERT_EQ(texts.size(), 11u);
+    // Texts belong to k = 1 .. 11; k - 1 a multiple of 5 at k = 1, 6, 11.
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(texts[i].colour, i % 5 == 0 ? panel.jiange : panel.quxian) << i;
+}
+
+TEST_F(ContourRunTest, EmptyBoxesAreFilledAndStaySo)
+{
+    panel.intervalText.clear();
+    panel.errorText.clear();
+    EXPECT_TRUE(drawContourMap(ctx));
+    EXPECT_EQ(panel.intervalText, "1");
+    EXPECT_EQ(panel.errorText, "0.5");
+    EXPECT_EQ(panel.observeFlag, "N");
+    // Levels 0 .. 101 by 1, the first at the lowest value skipped.
+    EXPECT_EQ(view.picture5.texts().size(), 101u);
+}
+
+TEST_F(ContourRunTest, ZeroIntervalGivesTheFaultMessageAndNoContour)
+{
+    panel.intervalText = "0";
+    panel.check15 = true;
+    EXPECT_FALSE(drawContourMap(ctx));
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage});
+    EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
+    EXPECT_FALSE(panel.check15);
+}
+
+TEST_F(ContourRunTest, NegativeIntervalDrawsOnlyPointsAndLabels)
+{
+    panel.intervalText = "-5";
+    EXPECT_TRUE(drawContourMap(ctx));
+    EXPECT_TRUE(prompter.messages().empty());
+    EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
+    EXPECT_EQ(view.picture1.count(Kind::Circle), 14u);
+}
+
+TEST_F(ContourRunTest, TooManyLevelsGiveTheFaultMessage)
+{
+    panel.intervalText = "0.001";  // 110001 levels
+    EXPECT_FALSE(drawContourMap(ctx));
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage});
+}
+
+TEST_F(ContourRunTest, EscBetweenLevelsStopsWithoutPointsAndRecordingOff)
+{
+    panel.check15 = true;
+    escape.reset(4);  // three level checks pass (levels 0 .. 20 start), curves poll too
+    panel.smoothValue = 2;
+    // Level 0 skipped: poll 1. Level 10: poll 2, then 12 samples, polls
+    // 3 .. 14: Esc comes inside the first curve and stays down.
+    EXPECT_FALSE(drawContourMap(ctx));
+    EXPECT_EQ(view.picture1.count(Kind::Circle), 0u);
+    EXPECT_FALSE(panel.check15);
+    EXPECT_GE(prompter.beeps, 2);  // the curve's stop and the level's stop
+    EXPECT_EQ(view.picture4.ops.back().kind, Kind::Clear);
+    EXPECT_EQ(view.picture5.ops.back().kind, Kind::Clear);
+    EXPECT_TRUE(prompter.messages().empty());
+}
+
+TEST_F(ContourRunTest, MissingWorkingFilesGiveTheFaultMessage)
+{
+    std::remove("dzx.DH");
+    EXPECT_FALSE(drawContourMap(ctx));
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage});
+}
+
+TEST_F(ContourRunTest, NetworkPointingOutsideItselfGivesTheFaultMessage)
+{
+    ContourNetwork net = testing::sixTriangleCone();
+    net.neighbour[2][1] = 9;
+    writeNetwork(net);
+    EXPECT_FALSE(drawContourMap(ctx));
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage});
+}
+
+TEST_F(ContourRunTest, MalformedNeighbourCycleNeverHangs)
+{
+    ContourNetwork net;
+    net.addPoint(0, 0, 0);
+    net.addPoint(1, 0, 10);
+    net.addPoint(0, 1, 10);
+    net.addPoint(5, 5, 3);
+    net.addTriangle(1, 2, 3, 0, 0, 2);
+    net.addTriangle(1, 2, 3, 1, 1, 1);
+    net.zMin = 0;
+    net.zMax = 10;
+    writeNetwork(net);
+    panel.intervalText = "1";
+    EXPECT_TRUE(drawContourMap(ctx));
+    EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
+}
+
+TEST_F(ContourRunTest, PictureAndNetworkLinesDecideHowTheAreaIsPrepared)
+{
+    EXPECT_TRUE(drawContourMap(ctx));
+    const auto& first = view.picture1.ops.front();
+    EXPECT_EQ(first.kind, Kind::FilledBox);
+    EXPECT_EQ(first.colour, panel.beijing);
+    EXPECT_DOUBLE_EQ(first.x1, 1);
+    EXPECT_DOUBLE_EQ(first.x2, view.picture1.width());
+
+    view.picture1.forget();
+    test::writeBytes(dir.file("back.bmp"), "BM");
+    state.pictureInserted = 1;
+    state.pictureFileName = dir.file("back.bmp");
+    EXPECT_TRUE(drawContourMap(ctx));
+    EXPECT_EQ(view.picture1.ops[0].kind, Kind::Clear);
+    EXPECT_EQ(view.picture1.ops[1].kind, Kind::Picture);
+}
+
+TEST_F(ContourRunTest, RenderedMapDrawsTheMaskInTheBackgroundColour)
+{
+    panel.lineWidthText = "5";
+    EXPECT_TRUE(drawContourMap(ctx));
+    // Six border sides, each a dot and a line at the mask width of 10.
+    std::size_t maskLines = 0;
+    for (const auto& op : lines()) {
+        if (op.colour == panel.beijing && op.drawWidth == 10)
+            ++maskLines;
+    }
+    EXPECT_EQ(maskLines, 6u);
+    // No index colour on a rendered map.
+    EXPECT_EQ(linesOf(panel.jiange), 0u);
+}
+
+} // namespace
+} // namespace tervane
+
+namespace tervane {
+namespace {
+
+class RampRunTest : public test::RunFixture {};
+
+// Lowest value 123.4, interval 0.5: the sequence starts at 120, and the
+// levels below the data still count, so the index contours are 125 and
+// 127.5 (k = 10 and 15) and 122.5 is never drawn.
+TEST_F(RampRunTest, SkippedLevelsStillCountForTheIndexContours)
+{
+    writeNetwork(testing::gridNetwork(11, 5, [](double x, double) { return 123.4 + 0.5 * x; }));
+    panel.intervalText = "0.5";
+    panel.smoothValue = 2;
+    EXPECT_TRUE(drawContourMap(ctx));
+    const auto texts = view.picture5.texts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.front(), " 123");  // shown while 123.5 is traced
+    int at125 = 0;
+    int at1275 = 0;
+    for (const auto& op : lines()) {
+        if (op.colour != panel.jiange)
+            continue;
+        const double x = op.x2 / state.plotScale;
+        at125 += std::fabs(x - 3.2) < 1e-3;
+        at1275 += std::fabs(x - 8.2) < 1e-3;
+        EXPECT_TRUE(std::fabs(x - 3.2) < 1e-3 || std::fabs(x - 8.2) < 1e-3) << x;
+    }
+    EXPECT_GT(at125, 0);
+    EXPECT_GT(at1275, 0);
+}
+
+// Highest value -1 with interval 1: the level strip's share divides by
+// zero, and the map is drawn all the same.
+TEST_F(RampRunTest, TopOfTheSequenceAtZeroStillDrawsTheMap)
+{
+    writeNetwork(testing::gridNetwork(11, 5, [](double x, double) { return -11 + x; }));
+    panel.intervalText = "1";
+    EXPECT_TRUE(drawContourMap(ctx));
+    EXPECT_TRUE(prompter.messages().empty());
+    EXPECT_GT(lines().size(), 0u);
+    EXPECT_EQ(view.picture4.count(Kind::FilledBox), 0u);
+    EXPECT_GT(view.picture1.count(Kind::Circle), 0u);
+}
+
+} // namespace
+} // namespace tervane
+
+namespace tervane {
+namespace {
+
+std::vector<std::string> plotLines(const std::string& path)
+{
+    std::vector<std::string> out;
+    std::string text = test::readBytes(path);
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const std::size_t end = text.find("\r\n", from);
+        out.push_back(text.substr(from, end - from));
+        if (end == std::string::npos)
+            break;
+        from = end + 2;
+    }
+    return out;
+}
+
+class RecordingRunTest : public test::RunFixture {
+protected:
+    RecordingRunTest()
+    {
+        writeNetwork(testing::sixTriangleCone());
+        panel.intervalText = "10";
+        panel.smoothValue = 2;
+        panel.check15 = true;
+        state.dataFileName = dir.file("cone.D3D");
+    }
+};
+
+TEST_F(RecordingRunTest, RecordsEveryCurveAndPointThenClosesAndUnticks)
+{
+    EXPECT_TRUE(drawContourMap(ctx));
+    EXPECT_FALSE(panel.check15);
+    const auto lines = plotLines(dir.file("cone.PLT"));
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 3),
+              (std::vector<std::string>{"IN;", "PA:", "SP1;"}));
+    EXPECT_EQ(lines.back(), "PU0,0;SP0;");
+    // Ten closed curves (levels 10 .. 100) and seven points, each opened by SP0.
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "SP0;"), 17);
+    // A closed curve of 12 samples: PU at its start, 12 samples and the
+    // closing point pen down.
+    const auto first = std::find(lines.begin(), lines.end(), "SP0;");
+    ASSERT_NE(first, lines.end());
+    EXPECT_EQ(first[1].substr(0, 2), "PU");
+    for (int i = 2; i <= 14; ++i)
+        EXPECT_EQ(first[i].substr(0, 2), "PD") << i;
+    EXPECT_EQ(first[15], "SP0;");
+    EXPECT_EQ(first[14].substr(2), first[1].substr(2));
+}
+
+// The plot file is opened before the level sequence is fixed, so an
+// interval of 0 leaves it holding just its header.
+TEST_F(RecordingRunTest, ZeroIntervalFaultsAfterThePlotFileHeader)
+{
+    panel.intervalText = "0";
+    EXPECT_FALSE(drawContourMap(ctx));
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage});
+    EXPECT_FALSE(panel.check15);
+    EXPECT_EQ(plotLines(dir.file("cone.PLT")), (std::vector<std::string>{"IN;", "PA:", "SP1;"}));
+}
+
+TEST_F(RecordingRunTest, EscStopsTheRecordingWhereItIs)
+{
+    escape.reset(2);
+    EXPECT_FALSE(drawContourMap(ctx));
+    EXPECT_FALSE(panel.check15);
+    const auto lines = plotLines(dir.file("cone.PLT"));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.back(), "PU0,0;SP0;");
+}
+
+TEST_F(RecordingRunTest, TooManyLevelsFaultAfterTheHeaderReplacedAnOlderPlot)
+{
+    test::writeBytes(dir.file("cone.PLT"), "an older plot");
+    panel.intervalText = "0.001";  // 100001 levels
+    EXPECT_FALSE(drawContourMap(ctx));
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage});
+    EXPECT_FALSE(panel.check15);
+    EXPECT_EQ(test::readBytes(dir.file("cone.PLT")), "IN;\r\nPA:\r\nSP1;\r\n");
+}
+
+} // namespace
+} // namespace tervane
+
+namespace tervane {
+namespace {
+
+class ExampleRunTest : public test::RunFixture {};
+
+// The whole road from the file: open, the network built again inside the
+// run because network lines are wanted, every level traced and drawn.
+TEST_F(ExampleRunTest, DrawsTheExampleSurveyAfterRebuildingItsNetwork)
+{
+    MainCommands commands(ctx);
+    commands.startUp();
+    commands.open(std::string(TERVANE_SOURCE_DIR) + "/examples/hill-and-saddle.D3D");
+    ASSERT_EQ(state.fileOpen, 1);
+    view.picture1.forget();
+    panel.check13 = false;
+    panel.intervalText = "5";
+    EXPECT_TRUE(drawContourMap(ctx));
+    EXPECT_TRUE(prompter.messages().empty());
+    // The network drawn again in its colour, then contours in both colours.
+    EXPECT_GT(linesOf(panel.wangxian), 100u);
+    EXPECT_GT(linesOf(panel.quxian), 500u);
+    EXPECT_GT(linesOf(panel.jiange), 100u);
+    // Each of the 120 points is circled twice at the end.
+    EXPECT_GE(view.picture1.count(RecordingCanvas::Kind::Circle), 240u);
+    EXPECT_EQ(view.picture1.ops.back().kind, RecordingCanvas::Kind::Circle);
+}
+
+} // namespace
+} // namespace tervane

@@ -1,0 +1,509 @@
+#include "engine/survey/RecordEditor.h"
+
+#include "support/ScratchDir.h"
+#include "engine/base/FileOpenAsk.h"
+#include "engine/base/Gbk.h"
+#include "engine/base/RecordingCanvas.h"
+#include "engine/base/ScriptedPrompter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tervane {
+namespace {
+
+using test::readBytes;
+using test::ScratchDir;
+using test::writeBytes;
+using Op = RecordingCanvas::Op;
+using OpKind = RecordingCanvas::Kind;
+
+std::string recordBytes(const SurveyRecord& r)
+{
+    const RecordBytes b = encodeRecord(r);
+    return {b.begin(), b.end()};
+}
+
+// Record i (from 1) of a file's bytes.
+std::string recordAt(const std::string& bytes, long i)
+{
+    return bytes.substr(static_cast<std::size_t>(i - 1) * kRecordLength, kRecordLength);
+}
+
+bool exists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// An editor on a file in a scratch folder, which is also the current
+// folder so the temporary file of the compaction lands there.
+class RecordEditorTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char cwd[4096];
+        ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+        oldCwd_ = cwd;
+        ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+        state.dataFileName = path;
+        state.editorUsesMainFile = 1.0f;
+    }
+    void TearDown() override { ASSERT_EQ(::chdir(oldCwd_.c_str()), 0); }
+
+    // Writes a file of n records "x_i, y_i, z_i, Pi" with x = 100 i.
+    void writeRecords(long n)
+    {
+        std::string bytes;
+        for (long i = 1; i <= n; ++i)
+            bytes += recordBytes({std::to_string(100 * i), std::to_string(50 * i),
+                                  std::to_string(i) + ".5", "P" + std::to_string(i)});
+        writeBytes(path, bytes);
+    }
+
+    RecordEditor& openEditor()
+    {
+        editor = std::make_unique<RecordEditor>(state, prompter, canvas, random);
+        editor->open();
+        return *editor;
+    }
+
+    std::vector<std::string> boxes() const
+    {
+        return {editor->fieldText(0), editor->fieldText(1), editor->fieldText(2), editor->fieldText(3)};
+    }
+
+    ScratchDir dir;
+    std::string path = dir.file("site.D3D");
+    SharedState state;
+    ScriptedPrompter prompter;
+    RecordingCanvas canvas{9480, 7470};
+    Random random{7};
+    std::unique_ptr<RecordEditor> editor;
+
+private:
+    std::string oldCwd_;
+};
+
+TEST_F(RecordEditorTest, MissingFileIsCreatedWithOneBlankRecord)
+{
+    RecordEditor& e = openEditor();
+    ASSERT_EQ(prompter.questions.size(), 1u);
+    EXPECT_EQ(prompter.last().title, "Create File?");
+    EXPECT_EQ(readBytes(path), std::string(65, ' '));
+    EXPECT_EQ(e.recordTotal(), 1);
+    EXPECT_EQ(e.currentRecord(), 1);
+    EXPECT_EQ(e.recordNumberText(), "1");
+    EXPECT_EQ(e.title(), "  Tervane V2.0    " + path + " : Record   1 to  1");
+    EXPECT_EQ(state.dataEdited, 1);
+    EXPECT_EQ(e.outcome(), EditorOutcome::Stay);
+    EXPECT_EQ(canvas.count(OpKind::Circle), 0u) << "a blank record has no point";
+}
+
+TEST_F(RecordEditorTest, OpeningStartsFromTheDrawingFrameAndColours)
+{
+    writeRecords(2);
+    openEditor();
+    EXPECT_EQ(canvas.scaleLeft(), 0);
+    EXPECT_EQ(canvas.scaleTop(), 7410);
+    EXPECT_EQ(canvas.scaleWidth(), 9464);
+    EXPECT_EQ(canvas.scaleHeight(), -7410);
+    EXPECT_EQ(canvas.backColour(), rgb(0, 0, 0));
+    EXPECT_EQ(canvas.foreColour(), rgb(0, 255, 0));
+    EXPECT_TRUE(prompter.questions.empty());
+    EXPECT_EQ(boxes(), (std::vector<std::string>{"100", "50", "1.5", "P1"}));
+}
+
+TEST_F(RecordEditorTest, ShownRecordIsMarkedByARingADiscOfAPaletteColourAndItsNumber)
+{
+    writeRecords(3);
+    RecordEditor& e = openEditor();
+    canvas.forget();
+    e.lastRecord();
+    ASSERT_EQ(canvas.count(OpKind::Disc), 1u);
+    const Op disc = canvas.last(OpKind::Disc);
+    EXPECT_EQ(disc.x1, 300);
+    EXPECT_EQ(disc.y1, 150);
+    EXPECT_EQ(disc.radius, 8);
+    const auto at = std::find(kMarkerPalette.begin(), kMarkerPalette.end() - 1, disc.colour);
+    EXPECT_NE(at, kMarkerPalette.end() - 1) << "fill comes from palette entries 0 to 14";
+    for (const Op& c : canvas.opsOf(OpKind::Circle)) {
+        EXPECT_EQ(c.radius, 8);
+        EXPECT_EQ(c.colour, rgb(0, 255, 0));
+    }
+    EXPECT_EQ(canvas.texts(), std::vector<std::string>{" 3"});
+    EXPECT_EQ(canvas.last(OpKind::Text).x1, 300);
+}
+
+TEST_F(RecordEditorTest, RecordWithoutXAndYIsNotDrawn)
+{
+    writeBytes(path, recordBytes({"10", "20", "1", ""}) + recordBytes({"", "", "7", "no place"}));
+    RecordEditor& e = openEditor();
+    canvas.forget();
+    e.nextRecord();
+    EXPECT_EQ(boxes(), (std::vector<std::string>{"", "", "7", "no place"}));
+    EXPECT_EQ(canvas.count(OpKind::Circle) + canvas.count(OpKind::Disc) + canvas.count(OpKind::Text), 0u);
+}
+
+TEST_F(RecordEditorTest, UnchangedRecordIsNotWrittenAndOneChangedCharacterRewritesItsRecord)
+{
+    writeRecords(3);
+    const std::string before = readBytes(path);
+    RecordEditor& e = openEditor();
+    // An old time stamp shows any write at all.
+    const struct timespec old[2] = {{1000000, 0}, {1000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
+    e.nextRecord();
+    e.nextRecord();
+    e.previousRecord();
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1000000);
+    EXPECT_EQ(readBytes(path), before);
+
+    e.editField(RecordEditor::kFieldNote, "P2x");
+    e.nextRecord();
+    const std::string after = readBytes(path);
+    EXPECT_EQ(recordAt(after, 2), recordBytes({"200", "100", "2.5", "P2x"}));
+    EXPECT_EQ(recordAt(after, 1), recordAt(before, 1));
+    EXPECT_EQ(recordAt(after, 3), recordAt(before, 3));
+    EXPECT_EQ(after.size(), before.size());
+}
+
+TEST_F(RecordEditorTest, FieldsAreCutToTheirWidthAndNotesNeverMidCharacter)
+{
+    RecordEditor& e = openEditor();
+    e.editField(0, "1234567890.1234567");
+    e.editField(3, "a测量点甲乙丙丁戊己庚");  // 1 + 10 x 2 bytes in GBK
+    e.addRecord();
+    const std::string rec = recordAt(readBytes(path), 1);
+    EXPECT_EQ(rec.substr(0, 15), "1234567890.1234");
+    EXPECT_EQ(rec.substr(45), utf8ToGbk("a测量点甲乙丙丁戊己") + " ");
+    EXPECT_EQ(e.recordTotal(), 2);
+    EXPECT_EQ(recordAt(readBytes(path), 2), std::string(65, ' '));
+}
+
+TEST_F(RecordEditorTest, DeletingRecordTwoOfFiveShiftsTheRestAndShowsTheLast)
+{
+    writeRecords(5);
+    const std::string before = readBytes(path);
+    RecordEditor& e = openEditor();
+    e.nextRecord();
+    canvas.forget();
+    e.deleteRecord();
+    const std::string after = readBytes(path);
+    EXPECT_EQ(after, recordAt(before, 1) + recordAt(before, 3) + recordAt(before, 4) + recordAt(before, 5));
+    EXPECT_EQ(e.recordTotal(), 4);
+    EXPECT_EQ(e.currentRecord(), 4);
+    EXPECT_EQ(boxes(), (std::vector<std::string>{"500", "250", "5.5", "P5"}));
+    EXPECT_TRUE(e.undoAvailable());
+    EXPECT_EQ(e.title(), "  Tervane V2.0    " + path + " : Record   1 to  4");
+    EXPECT_FALSE(exists(dir.file("~~Tmp~~.Tmp")));
+    // The deleted point is painted over in the background colour.
+    const Op erase = canvas.opsOf(OpKind::Disc).front();
+    EXPECT_EQ(erase.x1, 200);
+    EXPECT_EQ(erase.y1, 100);
+    EXPECT_EQ(erase.radius, 88);
+    EXPECT_EQ(erase.colour, rgb(0, 0, 0));
+    EXPECT_EQ(canvas.opsOf(OpKind::Text).front().colour, rgb(0, 0, 0));
+    EXPECT_EQ(canvas.foreColour(), rgb(0, 255, 0));
+}
+
+TEST_F(RecordEditorTest, UndoAppendsTheDeletedRecordAtTheEndOnce)
+{
+    writeRecords(3);
+    RecordEditor& e = openEditor();
+    e.editField(3, "edited");  // the record goes as it stands in the boxes
+    e.deleteRecord();
+    e.undoDelete();
+    const std::string bytes = readBytes(path);
+    EXPECT_EQ(bytes.size(), 195u);
+    EXPECT_EQ(recordAt(bytes, 1), recordBytes({"200", "100", "2.5", "P2"}));
+    EXPECT_EQ(recordAt(bytes, 3), recordBytes({"100", "50", "1.5", "edited"}));
+    EXPECT_EQ(e.currentRecord(), 3);
+    EXPECT_FALSE(e.undoAvailable());
+    e.undoDelete();
+    EXPECT_EQ(readBytes(path).size(), 195u);
+}
+
+TEST_F(RecordEditorTest, DeletingTheOnlyRecordAsksAndCancelKeepsEverything)
+{
+    writeRecords(1);
+    RecordEditor& e = openEditor();
+    prompter.answers = {Answer::Cancel};
+    e.deleteRecord();
+    ASSERT_EQ(prompter.questions.size(), 1u);
+    EXPECT_EQ(prompter.last().title, "About to delete file!");
+    EXPECT_EQ(prompter.last().text,
+              "  这是最前面的记录,若删除它,将删除整个文件,记录编辑器也被关闭.         若选择{确定}就删除文件.");
+    EXPECT_EQ(prompter.last().icon, MessageIcon::Information);
+    EXPECT_EQ(prompter.last().buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(readBytes(path).size(), 65u);
+    EXPECT_TRUE(e.fileOpen());
+    EXPECT_EQ(e.outcome(), EditorOutcome::Stay);
+}
+
+TEST_F(RecordEditorTest, DeletingTheOnlyRecordWithOkDeletesTheFileAndLeaves)
+{
+    writeRecords(1);
+    RecordEditor& e = openEditor();
+    const int open = FileHandle::openCount();
+    prompter.answers = {Answer::Ok};
+    e.deleteRecord();
+    EXPECT_FALSE(exists(path));
+    EXPECT_FALSE(e.fileOpen());
+    EXPECT_EQ(FileHandle::openCount(), open - 1);
+    EXPECT_EQ(e.outcome(), EditorOutcome::ToMainWindow);
+}
+
+TEST_F(RecordEditorTest, NavigationMessagesAtBothEnds)
+{
+    writeRecords(3);
+    RecordEditor& e = openEditor();
+    e.previousRecord();
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"没有记录号小于 1."});
+    EXPECT_EQ(e.currentRecord(), 1);
+    e.lastRecord();
+    e.nextRecord();
+    EXPECT_EQ(prompter.messages().back(), "没有记录大于 3.");
+    EXPECT_EQ(e.currentRecord(), 3);
+    EXPECT_EQ(prompter.last().buttons, MessageButtons::Ok);
+    EXPECT_EQ(prompter.last().title, "");
+    e.firstRecord();
+    EXPECT_EQ(e.currentRecord(), 1);
+    e.browse(2);
+    EXPECT_EQ(boxes()[3], "P2");
+}
+
+TEST_F(RecordEditorTest, BrowsingSavesTheRecordItLeaves)
+{
+    writeRecords(3);
+    RecordEditor& e = openEditor();
+    e.editField(2, "42");
+    e.browse(3);
+    EXPECT_EQ(recordAt(readBytes(path), 1), recordBytes({"100", "50", "42", "P1"}));
+    EXPECT_EQ(e.currentRecord(), 3);
+}
+
+TEST_F(RecordEditorTest, TypedRecordNumberNeverReceivesTheShownRecordsEdits)
+{
+    writeRecords(4);
+    const std::string before = readBytes(path);
+    RecordEditor& e = openEditor();
+    e.editField(3, "typed into 1");
+    e.takeFocusRequest();
+    e.editRecordNumber("3");
+    const std::string after = readBytes(path);
+    EXPECT_EQ(recordAt(after, 1), recordBytes({"100", "50", "1.5", "typed into 1"}));
+    EXPECT_EQ(recordAt(after, 3), recordAt(before, 3));
+    EXPECT_EQ(e.currentRecord(), 3);
+    EXPECT_EQ(boxes()[3], "P3");
+    EXPECT_EQ(e.takeFocusRequest(), std::nullopt) << "the user is still typing the number";
+    e.nextRecord();
+    EXPECT_EQ(e.currentRecord(), 4);
+
+    e.editRecordNumber("9");
+    e.editRecordNumber("0");
+    EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"没有这个记录！ ", "没有这个记录！ "}));
+    EXPECT_EQ(e.currentRecord(), 4);
+    e.editRecordNumber("2.5");
+    EXPECT_EQ(e.currentRecord(), 2) << "halves go to the even neighbour";
+}
+
+TEST_F(RecordEditorTest, FindOnScreenRingsARecordOrSaysThereIsNone)
+{
+    writeRecords(3);
+    RecordEditor& e = openEditor();
+    e.nextRecord();
+    canvas.forget();
+    e.findOnScreen();  // empty box: the current record
+    ASSERT_EQ(canvas.count(OpKind::Disc), 1u);
+    EXPECT_EQ(canvas.last(OpKind::Disc).radius, 88);
+    EXPECT_EQ(canvas.last(OpKind::Disc).x1, 200);
+    EXPECT_EQ(e.findText(), "");
+
+    e.editFindText("3");
+    e.findOnScreen();
+    EXPECT_EQ(e.currentRecord(), 3);
+    EXPECT_EQ(canvas.last(OpKind::Disc).x1, 300);
+    EXPECT_EQ(canvas.last(OpKind::Disc).radius, 88);
+
+    for (const std::string typed : {"0", "4"}) {
+        canvas.forget();
+        e.editFindText(typed);
+        e.findOnScreen();
+        EXPECT_EQ(prompter.messages().back(), "没有 " + typed + " 这个记录!");
+        EXPECT_EQ(e.currentRecord(), 3);
+        EXPECT_EQ(e.findText(), "");
+        EXPECT_EQ(canvas.count(OpKind::Disc), 0u);
+    }
+    // The next plain show is back to the small disc.
+    e.previousRecord();
+    EXPECT_EQ(canvas.last(OpKind::Disc).radius, 8);
+}
+
+TEST_F(RecordEditorTest, RefreshMarksEveryPointAndEndsOnRecordOne)
+{
+    writeRecords(4);
+    RecordEditor& e = openEditor();
+    e.lastRecord();
+    canvas.forget();
+    e.refresh();
+    EXPECT_EQ(canvas.ops.front().kind, OpKind::Clear);
+    std::vector<std::string> numbers = canvas.texts();
+    for (const std::string n : {" 1", " 2", " 3", " 4"})
+        EXPECT_NE(std::find(numbers.begin(), numbers.end(), n), numbers.end()) << n;
+    EXPECT_EQ(numbers.back(), " 1");
+    EXPECT_EQ(e.currentRecord(), 1);
+    EXPECT_EQ(readBytes(path).size(), 260u);
+}
+
+TEST_F(RecordEditorTest, SaveAndExitShowsTheLastRecordAsksAndClosesOnYes)
+{
+    writeRecords(3);
+    RecordEditor& e = openEditor();
+    e.editField(0, "111");
+    prompter.answers = {Answer::No};
+    e.saveAndExit();
+    EXPECT_EQ(prompter.last().text,
+              "请检查最后一个记录。必须保证全部记录的完整性。若按［是］则保存并退出，若按［否］就不退出。现在就退出吗？");
+    EXPECT_EQ(prompter.last().title, " ") << "a blank title bar, not the program's title";
+    EXPECT_EQ(prompter.last().icon, MessageIcon::Question);
+    EXPECT_EQ(prompter.last().buttons, MessageButtons::YesNo);
+    EXPECT_EQ(e.currentRecord(), 3);
+    EXPECT_EQ(e.outcome(), EditorOutcome::Stay);
+    EXPECT_EQ(recordAt(readBytes(path), 1), recordBytes({"111", "50", "1.5", "P1"}));
+
+    const int open = FileHandle::openCount();
+    prompter.answers = {Answer::Yes};
+    e.saveAndExit();
+    EXPECT_EQ(e.outcome(), EditorOutcome::ToMainWindow);
+    EXPECT_FALSE(e.fileOpen());
+    EXPECT_EQ(FileHandle::openCount(), open - 1);
+    EXPECT_EQ(readBytes(path).size(), 195u);
+}
+
+TEST_F(RecordEditorTest, CompactionThatFailsBeforeTheRenameLeavesTheFileWhole)
+{
+    writeRecords(5);
+    const std::string before = readBytes(path);
+    RecordEditor& e = openEditor();
+    e.setReplaceOps(FileReplaceOps{[](const char*, const char*) {
+        errno = EIO;
+        return -1;
+    }});
+    e.nextRecord();
+    e.deleteRecord();
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(e.recordTotal(), 5);
+    EXPECT_FALSE(e.undoAvailable());
+    EXPECT_EQ(prompter.messages().back(), editortext::kDeleteFailed);
+    EXPECT_FALSE(exists(dir.file("~~Tmp~~.Tmp")));
+    // The editor goes on with the file as it was.
+    ASSERT_TRUE(e.fileOpen());
+    e.editField(3, "still works");
+    e.previousRecord();
+    EXPECT_EQ(recordAt(readBytes(path), 2), recordBytes({"200", "100", "2.5", "still works"}));
+    EXPECT_EQ(readBytes(path).size(), before.size());
+}
+
+// A delete whose reopen fails without a message leaves the editor with no
+// file; save and exit must still open it again and let the user leave.
+TEST_F(RecordEditorTest, DeleteWhoseReopenFailsCountsAndSaveAndExitOpensTheFileAgain)
+{
+    writeRecords(3);
+    const std::string before = readBytes(path);
+    RecordEditor& e = openEditor();
+    const std::string target = path;
+    e.setReplaceOps(FileReplaceOps{[target](const char* from, const char* to) {
+        // The data file turns into a link to a folder that does not exist,
+        // which the reopen finds missing (a failure without a message).
+        const int rc = ::rename(from, to);
+        ::unlink(target.c_str());
+        EXPECT_EQ(::symlink("no-such-folder/site.D3D", target.c_str()), 0);
+        return rc;
+    }});
+    e.deleteRecord();
+    ASSERT_FALSE(e.fileOpen());
+    ASSERT_EQ(e.outcome(), EditorOutcome::Stay);
+    // The file was replaced before the reopen failed: the record is deleted
+    // and the editor must not claim otherwise.
+    EXPECT_TRUE(prompter.messages().empty()) << prompter.last().text;
+    EXPECT_EQ(e.recordTotal(), 2);
+    EXPECT_TRUE(e.undoAvailable());
+
+    ::unlink(path.c_str());
+    writeBytes(path, before);
+    e.setReplaceOps(systemFileReplaceOps());
+    prompter.answers = {Answer::Yes};
+    e.saveAndExit();
+    EXPECT_EQ(prompter.last().text, editortext::kExitQuestion);
+    EXPECT_EQ(e.outcome(), EditorOutcome::ToMainWindow);
+    EXPECT_EQ(readBytes(path), before);
+}
+
+TEST_F(RecordEditorTest, StaleTemporaryFileIsNotCarriedIntoTheDataFile)
+{
+    writeRecords(2);
+    writeBytes(dir.file("~~Tmp~~.Tmp"), std::string(65 * 6, 'Z'));
+    RecordEditor& e = openEditor();
+    e.refresh();
+    EXPECT_EQ(readBytes(path).size(), 130u);
+    EXPECT_EQ(readBytes(path).find('Z'), std::string::npos);
+}
+
+TEST_F(RecordEditorTest, RecordNumbersStopAt32767)
+{
+    writeBytes(path, std::string(65L * 32767, ' '));
+    RecordEditor& e = openEditor();
+    EXPECT_EQ(e.recordTotal(), 32767);
+    e.addRecord();
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{editortext::kRecordLimit});
+    EXPECT_EQ(e.recordTotal(), 32767);
+    EXPECT_EQ(readBytes(path).size(), 65u * 32767);
+}
+
+TEST_F(RecordEditorTest, FileBeyond32767RecordsIsNotOpened)
+{
+    writeBytes(path, std::string(65L * 32768, ' '));
+    RecordEditor& e = openEditor();
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{editortext::kFileTooLarge});
+    EXPECT_FALSE(e.fileOpen());
+    EXPECT_EQ(e.outcome(), EditorOutcome::ToMainWindow);
+    EXPECT_EQ(readBytes(path).size(), 65u * 32768);
+}
+
+TEST_F(RecordEditorTest, NameWithABlankEndsTheProgramAfterTheMessage)
+{
+    state.dataFileName = dir.file("my site.D3D");
+    RecordEditor& e = openEditor();
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"这个目录或文件是不合规定的！ "});
+    EXPECT_EQ(prompter.last().title, "File Error");
+    EXPECT_EQ(e.outcome(), EditorOutcome::EndProgram);
+    EXPECT_FALSE(exists(dir.file("my site.D3D")));
+}
+
+TEST_F(RecordEditorTest, WithoutTheMainFileTheOpenDialogIsShown)
+{
+    state.editorUsesMainFile = 0.0f;
+    RecordEditor& e = openEditor();  // the dialog is cancelled
+    ASSERT_EQ(prompter.count(ScriptedPrompter::Kind::OpenFile), 1u);
+    EXPECT_EQ(prompter.last().filter, "All Files (*.*)|*.*|等值线(*.D3D)|*.D3D");
+    EXPECT_EQ(prompter.last().filterIndex, 2);
+    EXPECT_EQ(e.outcome(), EditorOutcome::ToMainWindow);
+
+    writeRecords(2);
+    prompter.openPaths = {"  " + path + " "};
+    RecordEditor& again = openEditor();
+    EXPECT_EQ(again.outcome(), EditorOutcome::Stay);
+    EXPECT_EQ(state.dataFileName, path);
+    EXPECT_EQ(again.recordTotal(), 2);
+}
+
+} // namespace
+} // namespace tervane
