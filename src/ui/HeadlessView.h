@@ -2,6 +2,9 @@
 #include "engine/commands/MainView.h"
 #include "ui/QtCanvas.h"
 
+#include <string>
+#include <vector>
+
 namespace tervane {
 
 // The main window without a window: its four picture boxes as images at
@@ -20,6 +23,8 @@ public:
     std::string caption() const override { return caption_; }
     void setStatus(const std::string& text, Colour back, Colour fore) override;
     std::string status() const override { return status_; }
+    void showNotice(const std::string& text) override { notices_.push_back(text); }
+    const std::vector<std::string>& notices() const { return notices_; }
     // There is no record editor without a window; the request is noted.
     void openRecordEditor() override { editorRequested_ = true; }
 
@@ -35,6 +40,7 @@ private:
     QtCanvas levelValue_;
     std::string caption_;
     std::string status_;
+    std::vector<std::string> notices_;
     Colour statusBack_ = rgb(255, 255, 255);
     Colour statusFore_ = rgb(0, 0, 0);
     bool editorRequested_ = false;

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPalette>
+#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -44,6 +45,9 @@ MainWindow::MainWindow(SharedState& state, Random& random, Prompter& prompter, Q
     createStrips();
     createStatusBoxes();
     createPanel();
+    // The program's own notices go along the bottom; the fixed-size layout
+    // grows the window by the bar's height and moves nothing else.
+    statusBar()->setSizeGripEnabled(false);
     connectMouse();
     runCommand([this] { commands_.startUp(); });
 }
@@ -213,6 +217,11 @@ void MainWindow::setStatus(const std::string& text, Colour back, Colour fore)
 }
 
 std::string MainWindow::status() const { return text1_->text().toStdString(); }
+
+void MainWindow::showNotice(const std::string& text)
+{
+    statusBar()->showMessage(QString::fromStdString(text));
+}
 
 void MainWindow::openRecordEditor() { requestChange(WindowChange::OpenRecordEditor); }
 

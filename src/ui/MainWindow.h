@@ -36,6 +36,7 @@ public:
     std::string caption() const override;
     void setStatus(const std::string& text, Colour back, Colour fore) override;
     std::string status() const override;
+    void showNotice(const std::string& text) override;
     void openRecordEditor() override;
 
     // The panel's snapshot the commands read.

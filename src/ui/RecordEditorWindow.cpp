@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -155,9 +156,15 @@ RecordEditorWindow::RecordEditorWindow(SharedState& state, Random& random, Promp
     createCoordinateGroup();
     createHelpPages();
     setTabOrder();
+    statusBar()->setSizeGripEnabled(false);
 }
 
 RecordEditorWindow::~RecordEditorWindow() = default;
+
+void RecordEditorWindow::showNotice(const std::string& text)
+{
+    statusBar()->showMessage(QString::fromStdString(text));
+}
 
 void RecordEditorWindow::createMenus()
 {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <string>
 
 class QAction;
 class QFrame;
@@ -39,6 +40,10 @@ public:
 
     // The opening sequence: the editor opens its file and shows record 1.
     void start();
+
+    // A notice of the editor's own (why a record was refused, a picture that
+    // no longer loads) in the status bar along the bottom.
+    void showNotice(const std::string& text);
 
     // Everything the application needs in one call: makes the window,
     // shows it and starts it. When the user leaves, the window is deleted

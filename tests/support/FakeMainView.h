@@ -4,6 +4,7 @@
 #include "engine/base/RecordingCanvas.h"
 
 #include <string>
+#include <vector>
 
 namespace tervane::test {
 
@@ -20,6 +21,7 @@ public:
     Colour statusBack = 0;
     Colour statusFore = 0;
     int editorOpened = 0;
+    std::vector<std::string> notices;
 
     Canvas& drawingArea() override { return picture1; }
     Canvas& progressStrip() override { return picture2; }
@@ -34,6 +36,7 @@ public:
         statusFore = fore;
     }
     std::string status() const override { return statusText; }
+    void showNotice(const std::string& text) override { notices.push_back(text); }
     void openRecordEditor() override { ++editorOpened; }
 };
 

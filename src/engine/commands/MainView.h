@@ -22,6 +22,9 @@ public:
     // The status box Text1.
     virtual void setStatus(const std::string& text, Colour back, Colour fore) = 0;
     virtual std::string status() const = 0;
+    // A notice of the program's own that needs no answer (what was written
+    // where, why something was refused): the window's status bar, not a box.
+    virtual void showNotice(const std::string& text) = 0;
 
     // Unload the main window and show the record editor in its place.
     virtual void openRecordEditor() = 0;

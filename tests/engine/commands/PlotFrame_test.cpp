@@ -151,6 +151,7 @@ public:
     std::string caption() const override { return {}; }
     void setStatus(const std::string&, Colour, Colour) override {}
     std::string status() const override { return {}; }
+    void showNotice(const std::string&) override {}
     void openRecordEditor() override {}
 };
 
