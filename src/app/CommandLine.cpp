@@ -243,6 +243,12 @@ std::string setHpgl(Reading& r, const std::string&)
     return {};
 }
 
+std::string setPicture(Reading& r, const std::string& value)
+{
+    r.line.picturePath = value;
+    return {};
+}
+
 std::string setPng(Reading& r, const std::string& value)
 {
     r.line.pngPath = value;
@@ -255,7 +261,7 @@ std::string setBmp(Reading& r, const std::string& value)
     return {};
 }
 
-const std::array<Option, 17> kOptions = {{
+const std::array<Option, 18> kOptions = {{
     {"--network", true, true, setNetwork},
     {"--seed", true, true, setSeed},
     {"--interval", true, true, setInterval},
@@ -271,6 +277,7 @@ const std::array<Option, 17> kOptions = {{
     {"--ramp", true, true, setRamp},
     {"--colour", true, true, setColour},
     {"--hpgl", false, true, setHpgl},
+    {"--picture", true, true, setPicture},
     {"--png", true, false, setPng},
     {"--bmp", true, false, setBmp},
 }};
@@ -418,6 +425,8 @@ std::string usageText()
            "                                 ruler\n"
            "    --hpgl                       record the map as an HPGL plot file beside the\n"
            "                                 data file: its name up to the first \".\" + .PLT\n"
+           "    --picture IMAGE              draw over a background picture (BMP, JPEG, GIF,\n"
+           "                                 PNG, TIFF) in its frame, as 插图 does\n"
            "  tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp]\n"
            "                          play an HPGL plot file fitted into the drawing area\n"
            "                          and save the area to the images named (one at least)\n"

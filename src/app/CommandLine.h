@@ -20,6 +20,7 @@ struct CommandLine {
     PanelSettings panel;                 // render: the panel as its options set it
     std::string pngPath;                 // render, play: drawing area as PNG
     std::string bmpPath;                 // render, play: drawing area as BMP
+    std::string picturePath;             // render: background picture, empty for none
     std::string error;                   // Usage: what was wrong
 };
 
@@ -27,7 +28,8 @@ struct CommandLine {
 //   tervane [FILE.D3D]
 //   tervane --help | --version
 //   tervane render FILE.D3D [--network raw|optimized|3d] [--seed N]
-//                           [panel options] [--png OUT.png] [--bmp OUT.bmp]
+//                           [panel options] [--picture IMAGE]
+//                           [--png OUT.png] [--bmp OUT.bmp]
 //   tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp]   (at least one image)
 // The panel options (listed in usageText()) tick the boxes and fill the
 // texts exactly as a click on the panel would, so `panel` is the snapshot

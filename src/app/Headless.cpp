@@ -15,6 +15,7 @@ HeadlessJob jobOf(const CommandLine& line)
     job.panel = line.panel;
     job.pngPath = line.pngPath;
     job.bmpPath = line.bmpPath;
+    job.picturePath = line.picturePath;
     return job;
 }
 

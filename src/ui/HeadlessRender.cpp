@@ -60,6 +60,14 @@ int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err
     MainCommands commands(ctx);
 
     commands.startUp();
+    if (!line.picturePath.empty()) {
+        if (!view.drawingArea().loadPicture(line.picturePath)) {
+            err << "tervane: cannot load the picture " << line.picturePath << '\n';
+            return 1;
+        }
+        state.pictureInserted = 1;
+        state.pictureFileName = line.picturePath;
+    }
     // After start-up, which turns every kind but 3D into raw.
     state.networkKind = line.networkKind;
     if (line.file)

@@ -18,13 +18,16 @@ struct HeadlessJob {
     PanelSettings panel;                 // the panel as the options set it
     std::string pngPath;                 // drawing area as PNG
     std::string bmpPath;                 // drawing area as BMP
+    std::string picturePath;             // render: background picture, empty for none
 };
 
 // Runs `tervane render` without a window: start-up, the panel as the
 // options set it, the open step with the network build of the asked kind
 // (the working files, and the plot file of --hpgl, go where the program
 // puts them: the current folder and beside the data file), the Draw run,
-// then the drawing area saved as the images asked for. Messages go to
+// then the drawing area saved as the images asked for. With a background
+// picture the network and map are drawn over it in the picture's frame, as
+// after Insert picture (photofiles1.txt is neither read nor written). Messages go to
 // `err`, the names of the files written to `out`. Returns the exit status:
 // 0 when the file was opened and everything written, 1 otherwise.
 // A QGuiApplication must exist.

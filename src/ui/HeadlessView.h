@@ -8,7 +8,7 @@
 namespace tervane {
 
 // The main window without a window: its four picture boxes as images at
-// their natural sizes (the drawing area 631 x 494 pixels), the caption and
+// their natural sizes (the drawing area 631 x 497 pixels), the caption and
 // the status box as text. The command line runs the commands on it.
 class HeadlessView final : public MainView {
 public:

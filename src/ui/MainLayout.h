@@ -17,7 +17,7 @@ struct TwipsRect {
 // display under the drawing area, the status and cursor boxes at the bottom,
 // and the parameter panel down the right-hand side.
 namespace layout {
-inline constexpr TwipsRect kDrawingArea{kDrawingLeft, kDrawingTop, kDrawingWidth, kDrawingHeight};
+inline constexpr TwipsRect kDrawingArea{kDrawingLeft, kDrawingTop, kDrawingWidth, kDrawingAreaHeight};
 inline constexpr TwipsRect kProgressStrip{150, 7590, 9464, 180};   // Picture2
 inline constexpr TwipsRect kLevelStrip{150, 7860, 7200, 240};      // Picture4
 inline constexpr TwipsRect kLevelDisplay{7500, 7830, 2114, 300};   // Picture5

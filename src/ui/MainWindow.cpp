@@ -3,14 +3,18 @@
 #include "ui/ParameterPanel.h"
 #include "engine/commands/PlotFrame.h"
 #include "engine/hpgl/PlayCommand.h"
+#include "engine/pictures/PictureCommands.h"
 #include "ui/CanvasWidget.h"
 #include "ui/MainLayout.h"
+#include "ui/PrintFitted.h"
 #include "ui/QtCanvas.h"
 #include "ui/QtEscapeKey.h"
 
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPalette>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -49,6 +53,10 @@ MainWindow::MainWindow(SharedState& state, Random& random, Prompter& prompter, Q
     // grows the window by the bar's height and moves nothing else.
     statusBar()->setSizeGripEnabled(false);
     connectMouse();
+    printerDialog_ = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        return dialog.exec() == QDialog::Accepted;
+    };
     runCommand([this] { commands_.startUp(); });
 }
 
@@ -84,6 +92,11 @@ void MainWindow::createMenus()
     });
 
     addCommand(menuBar(), "ht", "绘图", &MainWindow::onDraw);
+    addCommand(menuBar(), "CR", "插图(&I)", &MainWindow::onInsertPicture);
+    addCommand(menuBar(), "qt", "清图(&C)", &MainWindow::onClearPicture);
+    addCommand(menuBar(), "ct", "存图(&S)", &MainWindow::onSavePicture);
+    addCommand(menuBar(), "qp", "清屏(&D)", &MainWindow::onClearScreen);
+    addCommand(menuBar(), "dyt", "打印(&P)", &MainWindow::onPrint);
     addCommand(menuBar(), "bf", "播放", &MainWindow::onPlay);
 }
 
@@ -284,6 +297,38 @@ void MainWindow::onNetwork3d()
 void MainWindow::onDraw()
 {
     runCommand([this] { commands_.draw(); });
+}
+
+void MainWindow::onInsertPicture()
+{
+    runCommand([this] { insertPicture(ctx_); });
+}
+
+void MainWindow::onClearPicture()
+{
+    runCommand([this] { clearPicture(ctx_); });
+}
+
+void MainWindow::onSavePicture()
+{
+    runCommand([this] { savePicture(ctx_); });
+}
+
+void MainWindow::onClearScreen()
+{
+    runCommand([this] { clearScreen(ctx_); });
+}
+
+// Prints the drawing area's picture (the inserted one, or the drawing last
+// saved), one job per copy; with no picture nothing is printed.
+void MainWindow::onPrint()
+{
+    if (escape_.running())
+        return;
+    QPrinter printer;
+    if (!printerDialog_ || !printerDialog_(printer))
+        return;
+    printCopies(printer, picture1_->canvas().picture());
 }
 
 void MainWindow::onPlay()

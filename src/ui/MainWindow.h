@@ -6,8 +6,11 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 class QLineEdit;
 class QMenu;
+class QPrinter;
 class QVBoxLayout;
 
 namespace tervane {
@@ -46,6 +49,10 @@ public:
     ParameterPanel* parameterPanel() const { return parameterPanel_; }
     CanvasWidget* drawingWidget() const { return picture1_; }
 
+    // The printer dialog of Print: true when the user chose to print on
+    // the printer it set up. Tests put a PDF printer in its place.
+    void setPrinterDialog(std::function<bool(QPrinter&)> dialog) { printerDialog_ = std::move(dialog); }
+
     // Opens a data file as Open file does, without the dialog.
     void openFile(const std::string& path);
 
@@ -59,6 +66,11 @@ public slots:
     void onOptimizedNetwork();  // youhuawangluo
     void onNetwork3d();     // sanweiwangluo
     void onDraw();          // ht
+    void onInsertPicture(); // CR
+    void onClearPicture();  // qt
+    void onSavePicture();   // ct
+    void onClearScreen();   // qp
+    void onPrint();         // dyt
     void onPlay();          // bf
 
 signals:
@@ -102,6 +114,7 @@ private:
     QVBoxLayout* panelLayout_ = nullptr;
     ParameterPanel* parameterPanel_ = nullptr;
     QMenu* networkMenu_ = nullptr;
+    std::function<bool(QPrinter&)> printerDialog_;
 };
 
 } // namespace tervane

@@ -1,8 +1,11 @@
 #include "ui/QtCanvas.h"
 
 #include <QFontMetricsF>
+#include <QImageReader>
+#include <QImageWriter>
 #include <QPainter>
 #include <QPen>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -83,10 +86,20 @@ bool QtCanvas::save(const QString& path, const char* format) const
 
 bool QtCanvas::loadPicture(const std::string& path)
 {
-    QImage loaded;
-    if (!loaded.load(QString::fromStdString(path)))
+    // Only the part that shows is kept, and where the format allows it only
+    // that part is decoded: a scan far larger than the area then loads in
+    // little memory instead of failing at the reader's allocation limit.
+    QImageReader reader(QString::fromStdString(path));
+    const QSize full = reader.size();
+    if (full.isValid() && reader.supportsOption(QImageIOHandler::ClipRect))
+        reader.setClipRect(QRect(QPoint(0, 0), full.boundedTo(QSize(pixelWidth(), pixelHeight()))));
+    QImage loaded = reader.read();
+    if (loaded.isNull())
         return false;
+    if (loaded.width() > pixelWidth() || loaded.height() > pixelHeight())
+        loaded = loaded.copy(0, 0, std::min(loaded.width(), pixelWidth()), std::min(loaded.height(), pixelHeight()));
     picture_ = loaded.convertToFormat(QImage::Format_RGB32);
+    picture_.setDevicePixelRatio(1.0);
     QPainter painter(&image_);
     painter.drawImage(QPointF(0, 0), picture_);
     painter.end();
@@ -97,6 +110,34 @@ bool QtCanvas::loadPicture(const std::string& path)
 void QtCanvas::clearPicture()
 {
     picture_ = QImage();
+}
+
+bool QtCanvas::pictureFromDrawing(int pixelWidth, int pixelHeight)
+{
+    const double ratio = image_.devicePixelRatio();
+    const QRect logical = QRect(0, 0, pixelWidth, pixelHeight) & QRect(0, 0, this->pixelWidth(), this->pixelHeight());
+    if (logical.isEmpty())
+        return false;
+    QImage cut = image_.copy(QRect(0, 0, static_cast<int>(std::ceil(logical.width() * ratio)),
+                                   static_cast<int>(std::ceil(logical.height() * ratio))));
+    // The picture is kept at one image pixel to a screen pixel, as a
+    // capture of the screen would give it.
+    if (ratio != 1.0)
+        cut = cut.scaled(logical.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    cut.setDevicePixelRatio(1.0);
+    picture_ = cut;
+    return true;
+}
+
+bool QtCanvas::savePictureBmp(const std::string& path) const
+{
+    if (picture_.isNull())
+        return false;
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QImageWriter writer(&file, "BMP");
+    return writer.write(picture_) && file.commit();
 }
 
 int QtCanvas::pixelColumn(double x) const

@@ -25,6 +25,10 @@ public:
     bool loadPicture(const std::string& path) override;
     void clearPicture() override;
     bool hasPicture() const override { return !picture_.isNull(); }
+    bool pictureFromDrawing(int pixelWidth, int pixelHeight) override;
+    bool savePictureBmp(const std::string& path) const override;
+    // The background picture as it is kept: no more than the area shows.
+    const QImage& picture() const { return picture_; }
 
     // Called after every change of the image, so a widget can repaint.
     void setChangedCallback(std::function<void()> callback) { changed_ = std::move(callback); }

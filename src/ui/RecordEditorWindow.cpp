@@ -14,7 +14,10 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMetaMethod>
+#include <QPainter>
+#include <QPixmap>
 #include <QPlainTextEdit>
+#include <QPolygon>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -44,11 +47,12 @@ void place(QWidget* w, const Place& p) { w->setGeometry(px(p.left), px(p.top), p
 // the input boxes run under it, the record commands down the right.
 namespace layout {
 constexpr double kClientWidth = 12000;
-constexpr double kClientHeight = 8880;
+// 8880 twips, and two lines under the input boxes for the pick hint.
+constexpr double kClientHeight = 9360;
 // The drawing area has the main window's drawing area's place and size, so
 // the shared frame puts a picked point on the same pixel of the background
 // picture in both windows.
-constexpr Place kPicture1{kDrawingLeft, kDrawingTop, kDrawingWidth, kDrawingHeight};
+constexpr Place kPicture1{kDrawingLeft, kDrawingTop, kDrawingWidth, kDrawingAreaHeight};
 constexpr Place kInputGroup{150, 7650, 9480, 1110};
 constexpr double kFieldLabelTop = 7920;
 constexpr double kFieldBoxTop = 8190;
@@ -87,6 +91,10 @@ constexpr Place kZuobiaox{kColumn + 120, 6420, kColumnWidth - 240, 330};
 constexpr Place kZuobiaoy{kColumn + 120, 6790, kColumnWidth - 240, 330};
 constexpr Place kExitButton{kColumn, 7350, kColumnWidth, 480};
 constexpr Place kHelpPage{900, 700, 8000, 6200};
+constexpr Place kText2{150, 8820, 11700, 240};
+constexpr Place kText3{150, 9060, 11700, 240};
+// The drag indicator inside the drawing area, in pixels.
+constexpr int kIndicatorSize = 12;
 } // namespace layout
 
 const QString kKeyboardHelp = QStringLiteral(
@@ -109,6 +117,20 @@ const QString kDragHelp = QStringLiteral(
     "5. 拾取的坐标与主窗口中同一背景图片上的位置一一对应.");
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+// A small red triangle pointing up and left, towards the pointer.
+QPixmap indicatorPixmap()
+{
+    QPixmap pixmap(layout::kIndicatorSize, layout::kIndicatorSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::red);
+    const int n = layout::kIndicatorSize;
+    painter.drawPolygon(QPolygon({QPoint(2, 2), QPoint(n, n / 2), QPoint(n / 2, n)}));
+    return pixmap;
+}
 
 QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* tip, const Place& p)
 {
@@ -183,8 +205,21 @@ void RecordEditorWindow::createDrawingArea()
     picture1_->setParent(centralWidget());
     picture1_->setObjectName(QStringLiteral("Picture1"));
     place(picture1_, layout::kPicture1);
-    connect(picture1_, &CanvasWidget::mouseMoved, this,
-            [this](double x, double y, Qt::MouseButtons) { showCursor(x, y); });
+    connect(picture1_, &CanvasWidget::mouseMoved, this, &RecordEditorWindow::onPictureMove);
+    connect(picture1_, &CanvasWidget::mousePressed, this, &RecordEditorWindow::onPicturePress);
+    connect(picture1_, &CanvasWidget::mouseReleased, this, &RecordEditorWindow::onPictureRelease);
+
+    picture2_ = new QLabel(picture1_);
+    picture2_->setObjectName(QStringLiteral("Picture2"));
+    picture2_->setToolTip(QStringLiteral("鼠标拖放操作指示灯"));
+    picture2_->setPixmap(indicatorPixmap());
+    picture2_->setFixedSize(layout::kIndicatorSize, layout::kIndicatorSize);
+    picture2_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    picture2_->hide();
+
+    QWidget* c = centralWidget();
+    label(c, "Text2", "  坐标自动拾取：按下鼠标左键不放,鼠标箭头旁有红色三角,拖到目标处后放开鼠", layout::kText2);
+    label(c, "Text3", "  标左键,箭头所指处的坐标被记录,非拖放的坐标无效.各输入项支持手工输入操作.", layout::kText3);
 }
 
 void RecordEditorWindow::createInputGroup()
@@ -392,6 +427,41 @@ void RecordEditorWindow::showEditorState()
     paintColourBlock(label8_, editor_.background());
     if (const auto focus = editor_.takeFocusRequest())
         fieldBoxes_[static_cast<std::size_t>(*focus)]->setFocus();
+    if (const auto notice = editor_.takeNotice())
+        showNotice(*notice);
+    showIndicator();
+}
+
+void RecordEditorWindow::showIndicator()
+{
+    if (!editor_.indicatorVisible())
+        return;
+    const QtCanvas& canvas = picture1_->canvas();
+    picture2_->move(static_cast<int>(std::floor(canvas.toPixelX(editor_.indicatorX()))),
+                    static_cast<int>(std::floor(canvas.toPixelY(editor_.indicatorY()))));
+    picture2_->show();
+}
+
+void RecordEditorWindow::onPicturePress(double x, double y, Qt::MouseButton button)
+{
+    if (button == Qt::LeftButton)
+        run([this, x, y] { editor_.pressPicture(x, y); });
+}
+
+void RecordEditorWindow::onPictureMove(double x, double y, Qt::MouseButtons)
+{
+    showCursor(x, y);
+    // Without a drag only the cursor boxes change.
+    if (editor_.dragging())
+        run([this, x, y] { editor_.movePicture(x, y); });
+    else
+        editor_.movePicture(x, y);
+}
+
+void RecordEditorWindow::onPictureRelease(double x, double y, Qt::MouseButton button)
+{
+    if (button == Qt::LeftButton)
+        run([this, x, y] { editor_.releasePicture(x, y); });
 }
 
 // Leaving is announced after the handler has returned, so the application

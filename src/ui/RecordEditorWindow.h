@@ -79,6 +79,10 @@ public:
     void onKeyboardHelp();       // jianpan
     void onDragHelp();           // tuofang
     void onCloseHelp();          // quit
+    // Picture1's mouse: digitizing on the background picture.
+    void onPicturePress(double x, double y, Qt::MouseButton button);
+    void onPictureMove(double x, double y, Qt::MouseButtons buttons);
+    void onPictureRelease(double x, double y, Qt::MouseButton button);
 
 signals:
     void closed();
@@ -102,6 +106,7 @@ private:
     template <typename Command>
     void run(Command&& command);
     void showEditorState();
+    void showIndicator();
     void finishIfLeaving();
     bool handleFieldKey(int field, int key);
     void showCursor(double x, double y);
@@ -119,6 +124,7 @@ private:
     QFrame* fileIOFrame_ = nullptr;
     QPushButton* quxiao_ = nullptr;
     QScrollBar* tiao_ = nullptr;
+    QLabel* picture2_ = nullptr;
     QLabel* label7_ = nullptr;
     QLabel* label8_ = nullptr;
     QPlainTextEdit* text5_ = nullptr;

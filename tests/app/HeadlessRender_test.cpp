@@ -102,8 +102,8 @@ TEST(HeadlessRender, ExampleOpensBuildsAndSavesTheDrawingArea)
     for (const char* name : {"dzx.NDX", "dzx.XYZ", "dzx.OXY", "dzx.DH"})
         EXPECT_TRUE(QFileInfo::exists(folder.file(QString::fromLatin1(name)))) << name;
     const QImage png(QString::fromStdString(line.pngPath));
-    EXPECT_EQ(png.size(), QSize(631, 494));
-    EXPECT_EQ(QImage(QString::fromStdString(line.bmpPath)).size(), QSize(631, 494));
+    EXPECT_EQ(png.size(), QSize(631, 497));
+    EXPECT_EQ(QImage(QString::fromStdString(line.bmpPath)).size(), QSize(631, 497));
 }
 
 TEST(HeadlessRender, MissingFileFailsWithTheMessageOnStandardError)
@@ -194,7 +194,7 @@ TEST(HeadlessRender, HpglRecordsThePlotFileAndPlayShowsIt)
     EXPECT_EQ(runPlay(play, playOut, playErr), 0) << playErr.str();
     EXPECT_EQ(playOut.str(), "wrote " + png.toStdString() + "\n");
     const QImage played(png);
-    EXPECT_EQ(played.size(), QSize(631, 494));
+    EXPECT_EQ(played.size(), QSize(631, 497));
     // Everything is drawn in the curve colour.
     EXPECT_GT(pixelsNear(played, QColor(0, 192, 0)), 1000);
 }

@@ -12,7 +12,7 @@ namespace tervane::test {
 // the caption and status kept as text.
 class FakeMainView final : public MainView {
 public:
-    RecordingCanvas picture1{kDrawingWidth, kDrawingHeight};
+    RecordingCanvas picture1{kDrawingWidth, kDrawingAreaHeight};
     RecordingCanvas picture2{kDrawingWidth, 240};
     RecordingCanvas picture4{kDrawingWidth, 240};
     RecordingCanvas picture5{1500, 300};

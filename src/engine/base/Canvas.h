@@ -83,6 +83,15 @@ public:
     virtual bool loadPicture(const std::string& path) = 0;
     virtual void clearPicture() = 0;
     virtual bool hasPicture() const = 0;
+    // What a screen capture of the area gives: the drawing as it stands,
+    // cut from the top-left corner to the size given in pixels (or less
+    // where the area is smaller), becomes the background picture. False
+    // where the surface keeps no pixels.
+    virtual bool pictureFromDrawing(int /*pixelWidth*/, int /*pixelHeight*/) { return false; }
+    // Saves the background picture as a BMP file, replacing the file only
+    // once the new one is whole. False when there is no picture or the file
+    // cannot be written.
+    virtual bool savePictureBmp(const std::string& /*path*/) const { return false; }
 
     // User units to pixels (floating point, pixel centres at .5).
     double toPixelX(double x) const;

@@ -50,6 +50,23 @@ bool RecordingCanvas::loadPicture(const std::string& path)
     return true;
 }
 
+bool RecordingCanvas::pictureFromDrawing(int pixelWidth, int pixelHeight)
+{
+    picture_ = "drawing " + std::to_string(pixelWidth) + "x" + std::to_string(pixelHeight);
+    Op op = make(Kind::Picture, 0, 0, backColour());
+    op.text = picture_;
+    ops.push_back(op);
+    return true;
+}
+
+bool RecordingCanvas::savePictureBmp(const std::string& path) const
+{
+    if (picture_.empty())
+        return false;
+    saved_.push_back(path);
+    return saveSucceeds;
+}
+
 RecordingCanvas::Op RecordingCanvas::make(Kind kind, double x1, double y1, Colour c) const
 {
     Op op;

@@ -24,7 +24,7 @@ public:
         Colour colour = 0;  // the resolved colour; the back colour for Clear
         int drawWidth = 1;
         int drawStyle = kSolid;
-        std::string text;  // printed text, or the path of a loaded picture
+        std::string text;  // printed text, the path of a loaded or saved picture
     };
 
     RecordingCanvas(double widthTwips, double heightTwips) : Canvas(widthTwips, heightTwips) {}
@@ -44,6 +44,13 @@ public:
     void clearPicture() override { picture_.clear(); }
     bool hasPicture() const override { return !picture_.empty(); }
     const std::string& picturePath() const { return picture_; }
+    // The drawing "becomes" the picture: picturePath() then reads
+    // "drawing WxH" and a Picture op with that text is kept.
+    bool pictureFromDrawing(int pixelWidth, int pixelHeight) override;
+    // Notes the path in savedPictures(); writes nothing. Answers
+    // saveSucceeds, and false when there is no picture.
+    bool savePictureBmp(const std::string& path) const override;
+    bool saveSucceeds = true;
 
 protected:
     void paintLine(double x1, double y1, double x2, double y2, Colour c) override;
@@ -57,6 +64,11 @@ private:
     Op make(Kind kind, double x1, double y1, Colour c) const;
 
     std::string picture_;
+    // What savePictureBmp was asked to write, in order.
+    mutable std::vector<std::string> saved_;
+
+public:
+    const std::vector<std::string>& savedPictures() const { return saved_; }
 };
 
 } // namespace tervane

@@ -4,6 +4,7 @@
 #include "engine/contour/ContourRun.h"
 #include "engine/survey/SurveyFile.h"
 #include "engine/network/NetworkBuilder.h"
+#include "engine/pictures/PictureMemo.h"
 #include "engine/base/NumberText.h"
 
 #include <cerrno>
@@ -15,7 +16,6 @@ namespace {
 
 const Colour kDarkGreen = rgb(0, 128, 0);
 const Colour kGreen = rgb(0, 255, 0);
-const std::string kPictureMemoFile = "photofiles1.txt";
 
 std::string trimBlanks(const std::string& s)
 {
@@ -24,18 +24,6 @@ std::string trimBlanks(const std::string& s)
         return {};
     const auto last = s.find_last_not_of(' ');
     return s.substr(first, last - first + 1);
-}
-
-// The remembered background picture counts only when record 1 of the memo
-// file starts with something other than a zero byte.
-bool pictureMemoIsEmpty()
-{
-    std::FILE* f = std::fopen(kPictureMemoFile.c_str(), "rb");
-    if (!f)
-        return true;
-    const int first = std::fgetc(f);
-    std::fclose(f);
-    return first == EOF || first == 0;
 }
 
 void fillBackground(RunContext& ctx)
@@ -57,7 +45,7 @@ void MainCommands::startUp()
     s.plotScale = 1;
     Canvas& area = ctx_.view.drawingArea();
     setDrawingFrame(area, false);
-    if (pictureMemoIsEmpty())
+    if (!readPictureMemo())
         area.clearPicture();
     area.setDrawStyle(kSolid);
     if (s.networkKind == 3) {
@@ -66,8 +54,14 @@ void MainCommands::startUp()
         s.networkKind = 1;
         ctx_.view.setStatus(text::kRawNetwork, kDarkGreen, kGreen);
     }
-    if (s.pictureInserted == 1)
-        area.loadPicture(s.pictureFileName);
+    // A picture moved or deleted since it was inserted is let go: the area
+    // opens without it, in the plain frame, and says so.
+    if (s.pictureInserted == 1 && !area.loadPicture(s.pictureFileName)) {
+        ctx_.view.showNotice(text::kPictureGone + s.pictureFileName);
+        area.clearPicture();
+        s.pictureInserted = 0;
+        s.pictureFileName.clear();
+    }
     // The ruler margins take the background colour too, so the whole area
     // reads as one surface before anything is drawn.
     area.setBackColour(ctx_.panel.beijing);

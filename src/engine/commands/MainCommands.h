@@ -20,6 +20,8 @@ inline const std::string kOptimizedNetwork = "优化网络";
 inline const std::string k3dNetwork = "三维网络";
 inline const std::string kCaptionTitle = "  Tervane V2.0    ";
 inline const std::string kOpenFilter = "All Files (*.*)|*.*|Contour(*.D3D)|*.D3D";
+// A notice of the program's own: the background picture no longer loads.
+inline const std::string kPictureGone = "背景图片无法再载入,已不再使用: ";
 } // namespace text
 
 // What a command asks the application to do with the windows next.

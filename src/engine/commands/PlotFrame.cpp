@@ -119,10 +119,13 @@ double cutToThousandths(double value)
 
 void setDrawingFrame(Canvas& drawing, bool pictureInserted)
 {
+    // Rows below the frame's height are margin under it: the frame keeps its
+    // top-left corner and one scale for X and Y.
+    const double margin = drawing.height() - kDrawingHeight;
     if (pictureInserted)
-        drawing.setScale(0, kDrawingHeight, kDrawingWidth, 0);
+        drawing.setScale(0, kDrawingHeight, kDrawingWidth, -margin);
     else
-        drawing.setScale(-400, kDrawingHeight - 400, kDrawingWidth - 400, -400);
+        drawing.setScale(-400, kDrawingHeight - 400, kDrawingWidth - 400, -400 - margin);
 }
 
 std::optional<double> computePlotScale(double xMin, double xMax, double yMin, double yMax,

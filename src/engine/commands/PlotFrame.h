@@ -13,6 +13,11 @@ inline constexpr double kDrawingLeft = 150;
 inline constexpr double kDrawingTop = 100;
 inline constexpr double kDrawingWidth = 9464;
 inline constexpr double kDrawingHeight = 7410;
+// The drawing area's outer height: three pixel rows (45 twips) more than the
+// frame, so that the area shows a 626 x 497 pixel picture whole. The frame
+// keeps its top-left corner and its 15 units to a pixel; the extra rows are
+// margin below it.
+inline constexpr double kDrawingAreaHeight = 7455;
 
 // Sets the drawing area's coordinate system: the data origin 400 units in
 // from the left and bottom edges, or (with a background picture) the

@@ -134,7 +134,7 @@ void preparePlotArea(RunContext& ctx)
     area.setDrawWidth(1);
     area.setForeColour(ctx.panel.quxian);
     ctx.state.fileOpen = 0;
-    area.setScale(-200, kDrawingHeight - 200, kDrawingWidth - 200, -200);
+    area.setScale(-200, kDrawingHeight - 200, kDrawingWidth - 200, -200 - (area.height() - kDrawingHeight));
 }
 
 PlaybackEnd stopOnEscape(RunContext& ctx)
@@ -194,7 +194,9 @@ std::optional<double> fittingScale(const Canvas& area, const Extent& e)
     const double height = e.maxY - e.minY;
     if (e.penDownLines == 0 || !(width > 0) || !(height > 0))
         return std::nullopt;
-    const double scale = std::min((area.width() - kSpareWidth) / width, (area.height() - kSpareHeight) / height);
+    // The rows below the frame's height are margin, not room to fit into.
+    const double frameHeight = std::min(area.height(), kDrawingHeight);
+    const double scale = std::min((area.width() - kSpareWidth) / width, (frameHeight - kSpareHeight) / height);
     if (!std::isfinite(scale) || !(scale > 0))
         return std::nullopt;
     return scale;

@@ -3,6 +3,7 @@
 #include "engine/base/FileOpenAsk.h"
 #include "engine/base/Limits.h"
 #include "engine/base/NumberText.h"
+#include "engine/pictures/PictureMemo.h"
 
 #include <cmath>
 #include <unistd.h>
@@ -51,12 +52,83 @@ void RecordEditor::open()
 
 void RecordEditor::prepareDrawingArea()
 {
-    picture_.setScale(0, kFrameHeight, kFrameWidth, 0);
+    // Rows below the frame's height are margin under it, as in the main
+    // window, so a picked point sits on the same picture pixel in both.
+    picture_.setScale(0, kFrameHeight, kFrameWidth, kFrameHeight - picture_.height());
     picture_.setBackColour(rgb(0, 0, 0));
     picture_.setForeColour(foreground_);
     picture_.setDrawWidth(1);
     picture_.setDrawStyle(kSolid);
+    loadRememberedPicture();
 }
+
+// The picture named in photofiles1.txt lies under the record marks. One
+// that no longer loads (moved, deleted, not a picture) is left out.
+void RecordEditor::loadRememberedPicture()
+{
+    const std::optional<std::string> name = readPictureMemo();
+    if (name && picture_.loadPicture(*name)) {
+        state_.picturePersisted = 1;
+        return;
+    }
+    if (name)
+        notice_ = editortext::kPictureGone + *name;
+    if (picture_.hasPicture()) {
+        picture_.clearPicture();
+        picture_.clear();
+    }
+}
+
+std::optional<std::string> RecordEditor::takeNotice()
+{
+    std::optional<std::string> notice;
+    notice.swap(notice_);
+    return notice;
+}
+
+void RecordEditor::pressPicture(double x, double y)
+{
+    dragging_ = true;
+    picture_.setCurrent(x, y);
+}
+
+void RecordEditor::movePicture(double x, double y)
+{
+    if (!dragging_) {
+        pickPending_ = false;
+        return;
+    }
+    indicatorVisible_ = true;
+    indicatorX_ = x;
+    indicatorY_ = y;
+    pickPending_ = true;
+    editField(kFieldX, plainNumberTextSingle(static_cast<float>(x)));
+    editField(kFieldY, plainNumberTextSingle(static_cast<float>(y)));
+    requestFocus(kFieldValue);
+}
+
+void RecordEditor::releasePicture(double x, double y)
+{
+    requestFocus(kFieldValue);
+    dragging_ = false;
+    if (pickPending_ && !indicatorParked()) {
+        parkIndicator();
+        picture_.setDrawWidth(1);
+        picture_.circle(x, y, kMarkerRadius);
+        picture_.setForeColour(foreground_);
+        picture_.setCurrent(x, y);
+        picture_.print(" " + recordNumberText_);
+    }
+    parkIndicator();
+}
+
+void RecordEditor::parkIndicator()
+{
+    indicatorX_ = 1;
+    indicatorY_ = kFrameHeight;
+}
+
+bool RecordEditor::indicatorParked() const { return indicatorX_ == 1 || indicatorY_ == kFrameHeight; }
 
 void RecordEditor::pressOpenFile()
 {

@@ -36,6 +36,9 @@ inline const std::string kFileTooLarge = kTooManyRecordsMessage;
 // A record or a delete that could not be written: the user must know.
 inline const std::string kWriteFailed = "数据写入文件失败,记录没有保存!";
 inline const std::string kDeleteFailed = "文件写入失败,记录没有删除,数据文件保持原样!";
+// A remembered background picture that no longer loads: the editor opens
+// without it.
+inline const std::string kPictureGone = "背景图片无法载入,编辑器不显示图片: ";
 } // namespace editortext
 
 // The 16-colour palette the record markers take their random fill from.
@@ -127,11 +130,31 @@ public:
     // The box that should get the focus after the last command, once.
     std::optional<int> takeFocusRequest();
 
+    // Digitizing on the background picture, in frame units: press, drag and
+    // release put the pointer's position into the X and Y boxes and mark
+    // the spot with the record number. A plain click picks nothing.
+    void pressPicture(double x, double y);
+    void movePicture(double x, double y);
+    void releasePicture(double x, double y);
+    bool dragging() const { return dragging_; }
+    // The drag indicator: shown from the first drag on, its top-left corner
+    // at the pointer while dragging and parked at the area's top-left corner
+    // otherwise.
+    bool indicatorVisible() const { return indicatorVisible_; }
+    double indicatorX() const { return indicatorX_; }
+    double indicatorY() const { return indicatorY_; }
+    // A notice for the status bar (a remembered picture that no longer
+    // loads), once.
+    std::optional<std::string> takeNotice();
+
     // How the compaction replaces the data file (tests make steps fail).
     void setReplaceOps(FileReplaceOps ops) { replaceOps_ = std::move(ops); }
 
 private:
     void prepareDrawingArea();
+    void loadRememberedPicture();
+    void parkIndicator();
+    bool indicatorParked() const;
     void pressOpenFile();
     void openEditFile();
     void loadRecordCount();
@@ -171,6 +194,12 @@ private:
     Colour foreground_ = rgb(0, 255, 0);
     EditorOutcome outcome_ = EditorOutcome::Stay;
     std::optional<int> focus_;
+    std::optional<std::string> notice_;
+    bool dragging_ = false;
+    bool pickPending_ = false;
+    bool indicatorVisible_ = false;
+    double indicatorX_ = 1;
+    double indicatorY_ = kFrameHeight;
 };
 
 } // namespace tervane

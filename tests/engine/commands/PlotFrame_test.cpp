@@ -64,18 +64,24 @@ TEST(PlotScaleTest, FitsTheDataWithTheFixedMarginsAndRefusesDegenerateExtents)
 
 TEST(DrawingFrameTest, PutsTheOriginInsideTheRulerMarginsOrAtThePictureCorner)
 {
-    RecordingCanvas canvas(kDrawingWidth, kDrawingHeight);
+    // The area is 497 pixels high, three rows more than the frame's 7410
+    // units: the rows are margin below, and the frame keeps 15 units a row.
+    RecordingCanvas canvas(kDrawingWidth, kDrawingAreaHeight);
+    EXPECT_EQ(canvas.pixelHeight(), 497);
     setDrawingFrame(canvas, false);
     EXPECT_EQ(canvas.scaleLeft(), -400);
     EXPECT_EQ(canvas.scaleTop(), 7010);
     EXPECT_EQ(canvas.scaleLeft() + canvas.scaleWidth(), 9064);
-    EXPECT_EQ(canvas.scaleTop() + canvas.scaleHeight(), -400);
+    EXPECT_EQ(canvas.scaleTop() + canvas.scaleHeight(), -445);
+    EXPECT_DOUBLE_EQ(canvas.toPixelY(-400), 494.0);
 
     setDrawingFrame(canvas, true);
     EXPECT_EQ(canvas.scaleLeft(), 0);
     EXPECT_EQ(canvas.scaleTop(), 7410);
     EXPECT_EQ(canvas.scaleLeft() + canvas.scaleWidth(), 9464);
-    EXPECT_EQ(canvas.scaleTop() + canvas.scaleHeight(), 0);
+    EXPECT_EQ(canvas.scaleTop() + canvas.scaleHeight(), -45);
+    EXPECT_DOUBLE_EQ(canvas.toPixelY(0), 494.0);
+    EXPECT_DOUBLE_EQ(canvas.toPixelY(7410), 0.0);
 }
 
 TEST_F(PlotFrameTest, ClearsBothStripsInTheBackgroundColourBeforeDrawing)

@@ -83,7 +83,7 @@ TEST_F(Playback, FitsThePenDownExtentWithTheLowestLeftAtTheOrigin)
     EXPECT_DOUBLE_EQ(s.view.picture1.scaleLeft(), -200);
     EXPECT_DOUBLE_EQ(s.view.picture1.scaleTop(), 7410 - 200);
     EXPECT_DOUBLE_EQ(s.view.picture1.scaleWidth(), 9464);
-    EXPECT_DOUBLE_EQ(s.view.picture1.scaleHeight(), -7410);
+    EXPECT_DOUBLE_EQ(s.view.picture1.scaleHeight(), -7455);  // 3 rows of margin below
     EXPECT_EQ(s.state.fileOpen, 0);
     EXPECT_EQ(s.state.dataFileName, path);
     EXPECT_EQ(s.view.picture4.ops.back().kind, Kind::Clear);

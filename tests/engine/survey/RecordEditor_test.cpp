@@ -112,7 +112,8 @@ TEST_F(RecordEditorTest, OpeningStartsFromTheDrawingFrameAndColours)
     EXPECT_EQ(canvas.scaleLeft(), 0);
     EXPECT_EQ(canvas.scaleTop(), 7410);
     EXPECT_EQ(canvas.scaleWidth(), 9464);
-    EXPECT_EQ(canvas.scaleHeight(), -7410);
+    // Rows below the frame are margin: one twip a unit, top-left fixed.
+    EXPECT_EQ(canvas.scaleHeight(), -canvas.height());
     EXPECT_EQ(canvas.backColour(), rgb(0, 0, 0));
     EXPECT_EQ(canvas.foreColour(), rgb(0, 255, 0));
     EXPECT_TRUE(prompter.questions.empty());
