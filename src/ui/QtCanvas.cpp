@@ -1,7 +1,8 @@
 #include "ui/QtCanvas.h"
 
+#include "ui/PictureLoader.h"
+
 #include <QFontMetricsF>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
 #include <QPen>
@@ -86,18 +87,11 @@ bool QtCanvas::save(const QString& path, const char* format) const
 
 bool QtCanvas::loadPicture(const std::string& path)
 {
-    // Only the part that shows is kept, and where the format allows it only
-    // that part is decoded: a scan far larger than the area then loads in
-    // little memory instead of failing at the reader's allocation limit.
-    QImageReader reader(QString::fromStdString(path));
-    const QSize full = reader.size();
-    if (full.isValid() && reader.supportsOption(QImageIOHandler::ClipRect))
-        reader.setClipRect(QRect(QPoint(0, 0), full.boundedTo(QSize(pixelWidth(), pixelHeight()))));
-    QImage loaded = reader.read();
+    // Only the part that shows is kept: a scan far larger than the area
+    // loads in little memory instead of failing at the reader's limit.
+    const QImage loaded = loadPictureTopLeft(QString::fromStdString(path), QSize(pixelWidth(), pixelHeight()));
     if (loaded.isNull())
         return false;
-    if (loaded.width() > pixelWidth() || loaded.height() > pixelHeight())
-        loaded = loaded.copy(0, 0, std::min(loaded.width(), pixelWidth()), std::min(loaded.height(), pixelHeight()));
     picture_ = loaded.convertToFormat(QImage::Format_RGB32);
     picture_.setDevicePixelRatio(1.0);
     QPainter painter(&image_);

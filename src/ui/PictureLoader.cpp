@@ -1,0 +1,99 @@
+#include "ui/PictureLoader.h"
+
+#include <QFile>
+#include <QImageReader>
+
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace tervane {
+
+namespace {
+
+void ignorePngWarning(png_structp, png_const_charp) {}
+
+void stopOnPngError(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+// The first rows of a non-interlaced PNG, read one at a time, so memory
+// holds one row of the file and the part kept. Interlaced files need every
+// pass of every row and give a null image here.
+bool readPngRows(png_structp png, png_infop info, std::FILE* file, QSize shown, QImage& out,
+                 std::vector<png_byte>& row)
+{
+    if (setjmp(png_jmpbuf(png)) != 0)
+        return false;
+    png_init_io(png, file);
+    png_read_info(png, info);
+    if (png_get_interlace_type(png, info) != PNG_INTERLACE_NONE)
+        return false;
+    // Every colour type and depth as 8-bit B, G, R, X: a QImage RGB32 pixel.
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_strip_alpha(png);
+    png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+    png_read_update_info(png, info);
+    const int width = std::min(static_cast<int>(png_get_image_width(png, info)), shown.width());
+    const int height = std::min(static_cast<int>(png_get_image_height(png, info)), shown.height());
+    if (width <= 0 || height <= 0)
+        return false;
+    row.resize(png_get_rowbytes(png, info));
+    out = QImage(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        png_read_row(png, row.data(), nullptr);
+        std::memcpy(out.scanLine(y), row.data(), static_cast<std::size_t>(width) * 4);
+    }
+    return true;
+}
+
+QImage readPngTopLeft(const QString& path, QSize shown)
+{
+    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
+    if (!file)
+        return {};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, stopOnPngError, ignorePngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    // Declared here, before libpng may jump back, so no object is skipped.
+    QImage out;
+    std::vector<png_byte> row;
+    const bool ok = png && info && readPngRows(png, info, file, shown, out, row);
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    return ok ? out : QImage();
+}
+
+// Whether decoding the whole picture would pass the reader's limit.
+bool overAllocationLimit(QSize full)
+{
+    const double limitBytes = QImageReader::allocationLimit() * 1024.0 * 1024.0;
+    return limitBytes > 0 && 4.0 * full.width() * full.height() > limitBytes;
+}
+
+} // namespace
+
+QImage loadPictureTopLeft(const QString& path, QSize shown)
+{
+    QImageReader reader(path);
+    const QSize full = reader.size();
+    const QRect part(QPoint(0, 0), full.boundedTo(shown));
+    if (full.isValid() && reader.supportsOption(QImageIOHandler::ClipRect)) {
+        reader.setClipRect(part);
+    } else if (full.isValid() && overAllocationLimit(full) && reader.format() == "png") {
+        return readPngTopLeft(path, shown);
+    }
+    QImage loaded = reader.read();
+    if (loaded.isNull())
+        return {};
+    if (loaded.width() > shown.width() || loaded.height() > shown.height())
+        loaded = loaded.copy(QRect(QPoint(0, 0), loaded.size().boundedTo(shown)));
+    return loaded;
+}
+
+} // namespace tervane

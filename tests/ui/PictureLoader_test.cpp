@@ -1,0 +1,77 @@
+#include "ui/PictureLoader.h"
+
+#include "QtTestApp.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace tervane {
+namespace {
+
+std::uint32_t crc32(const QByteArray& bytes)
+{
+    std::uint32_t crc = 0xffffffffu;
+    for (const char c : bytes) {
+        crc ^= static_cast<std::uint8_t>(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void putBigEndian(QByteArray& bytes, qsizetype at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<char>((value >> (24 - 8 * i)) & 0xff);
+}
+
+QRgb patternAt(int x, int y) { return qRgb(x % 256, y % 256, (x / 256) * 40 % 256); }
+
+// A PNG whose header says 9000 x 20000 pixels (about 720 MB decoded, over the
+// reader's limit) but whose data holds only the first 500 rows: the test
+// file stays small, and the loader must never need the rows it lacks.
+TEST(PictureLoader, AHugePngIsReadFromTheTopRowsOnly)
+{
+    test::ensureQtApp();
+    QTemporaryDir dir;
+    QImage top(9000, 500, QImage::Format_RGB32);
+    for (int y = 0; y < top.height(); ++y)
+        for (int x = 0; x < top.width(); ++x)
+            top.setPixel(x, y, patternAt(x, y));
+    const QString path = dir.filePath(QStringLiteral("huge.png"));
+    ASSERT_TRUE(top.save(path, "PNG"));
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    // Signature (8), IHDR length (4), "IHDR" at 12, width at 16, height at 20,
+    // the rest of the header to 29, its CRC over type and data at 29.
+    ASSERT_EQ(bytes.mid(12, 4), QByteArray("IHDR"));
+    putBigEndian(bytes, 20, 20000);
+    putBigEndian(bytes, 29, crc32(bytes.mid(12, 17)));
+    file.seek(0);
+    file.write(bytes);
+    file.close();
+    ASSERT_EQ(QImageReader(path).size(), QSize(9000, 20000));
+    EXPECT_TRUE(QImageReader(path).read().isNull()) << "the whole picture is over the reader's limit";
+
+    const QImage shown = loadPictureTopLeft(path, QSize(631, 497));
+    ASSERT_EQ(shown.size(), QSize(631, 497));
+    int wrong = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            wrong += shown.pixel(x, y) != patternAt(x, y) ? 1 : 0;
+    EXPECT_EQ(wrong, 0);
+
+    // Asking for rows the file lacks is a failure, not a crash.
+    EXPECT_TRUE(loadPictureTopLeft(path, QSize(631, 900)).isNull());
+    EXPECT_TRUE(loadPictureTopLeft(dir.filePath(QStringLiteral("absent.png")), QSize(631, 497)).isNull());
+}
+
+} // namespace
+} // namespace tervane
