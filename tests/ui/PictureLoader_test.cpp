@@ -32,10 +32,10 @@ void putBigEndian(QByteArray& bytes, qsizetype at, std::uint32_t value)
 
 QRgb patternAt(int x, int y) { return qRgb(x % 256, y % 256, (x / 256) * 40 % 256); }
 
-// A PNG whose header says 9000 x 20000 pixels (about 720 MB decoded, over the
-// reader's limit) but whose data holds only the first 500 rows: the test
-// file stays small, and the loader must never need the rows it lacks.
-TEST(PictureLoader, AHugePngIsReadFromTheTopRowsOnly)
+// Pictures whose headers say 9000 x 20000 pixels (about 720 MB decoded, over
+// the reader's limit) but whose data holds only the first rows: the test
+// files stay small, and the loader must never need the rows they lack.
+TEST(PictureLoader, AHugePictureIsDecodedOnlyWhereItShows)
 {
     test::ensureQtApp();
     QTemporaryDir dir;
@@ -67,6 +67,22 @@ TEST(PictureLoader, AHugePngIsReadFromTheTopRowsOnly)
         for (int x = 0; x < shown.width(); ++x)
             wrong += shown.pixel(x, y) != patternAt(x, y) ? 1 : 0;
     EXPECT_EQ(wrong, 0);
+
+    // A JPEG decodes only the clip rectangle: 20000 rows said, 16 held.
+    const QString jpeg = dir.filePath(QStringLiteral("huge.jpg"));
+    ASSERT_TRUE(top.copy(0, 0, 9000, 16).save(jpeg, "JPEG"));
+    QFile jpegFile(jpeg);
+    ASSERT_TRUE(jpegFile.open(QIODevice::ReadWrite));
+    bytes = jpegFile.readAll();
+    const qsizetype sof = bytes.indexOf(QByteArray("\xff\xc0", 2));  // height at +5
+    ASSERT_GT(sof, 0);
+    bytes[sof + 5] = static_cast<char>(20000 >> 8);
+    bytes[sof + 6] = static_cast<char>(20000 & 0xff);
+    jpegFile.seek(0);
+    jpegFile.write(bytes);
+    jpegFile.close();
+    ASSERT_EQ(QImageReader(jpeg).size(), QSize(9000, 20000));
+    EXPECT_EQ(loadPictureTopLeft(jpeg, QSize(631, 497)).size(), QSize(631, 497));
 
     // Asking for rows the file lacks is a failure, not a crash.
     EXPECT_TRUE(loadPictureTopLeft(path, QSize(631, 900)).isNull());

@@ -118,6 +118,11 @@ TEST_F(RecordEditorDigitizingTest, PressDragReleasePicksOnThePicture)
     mouse(QEvent::MouseButtonRelease, 6000, 5000, Qt::LeftButton, Qt::NoButton);
     EXPECT_EQ(box(0), QStringLiteral("1000"));
     EXPECT_EQ(w.drawingArea()->canvas().image(), before);
+
+    // Picks are single-precision text of up to seven significant digits.
+    mouse(QEvent::MouseButtonPress, 500, 500, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseMove, 4726.15384615, 3000, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(box(0), QStringLiteral("4726.154"));
 }
 
 TEST_F(RecordEditorDigitizingTest, APictureThatNoLongerLoadsIsLeftOutAndSaid)
