@@ -52,21 +52,30 @@ void collectCaptions(const QList<QAction*>& actions, std::set<QString>& out)
     }
 }
 
-// "render", "play", "--help" ...: the word after "tervane" on each usage
-// line that starts with it, unless it is a file name.
+// "render", "play", "--help" ...: the word right after "tervane" on each
+// usage line that starts with it (a description stands further off, after
+// a run of blanks), unless it is a file name; "a | b" names two forms.
 std::set<std::string> commandLineForms()
 {
     std::set<std::string> forms;
     std::istringstream lines(usageText());
     std::string line;
     while (std::getline(lines, line)) {
-        std::istringstream words(line);
-        std::string program;
-        std::string word;
-        if (!(words >> program >> word) || program != "tervane")
+        const std::size_t start = line.find_first_not_of(' ');
+        if (start == std::string::npos || line.compare(start, 8, "tervane ") != 0)
             continue;
-        if (word.rfind("--", 0) == 0 || (std::islower(static_cast<unsigned char>(word[0])) && word.find('.') == std::string::npos))
-            forms.insert(word);
+        std::istringstream words(line.substr(start + 8));
+        if (line.size() <= start + 8 || line[start + 8] == ' ')
+            continue;
+        std::string word;
+        bool alternative = true;
+        while (alternative && words >> word) {
+            const bool isFile = word.find('.') != std::string::npos || std::isupper(static_cast<unsigned char>(word[0]));
+            if (!isFile)
+                forms.insert(word);
+            std::string bar;
+            alternative = (words >> bar) && bar == "|";
+        }
     }
     return forms;
 }
