@@ -3,14 +3,19 @@
 #include "engine/base/ScriptedPrompter.h"
 #include "ui/QtEscapeKey.h"
 #include "ui/QtTestApp.h"
+#include "ui/TeachingWindow.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QPointer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace tervane {
 namespace {
@@ -67,6 +72,34 @@ TEST(HelpPanels, EachEntryShowsOnePanelAndTheRampControlsOnlyWithoutOne)
         }
     }
     EXPECT_EQ(window.findChild<QAction*>(QStringLiteral("czbz"))->shortcut(), QKeySequence(Qt::Key_F1));
+}
+
+TEST(HelpPanels, TeachingOpensOneWindowThatOutlivesTheMainWindow)
+{
+    test::ensureQtApp();
+    SharedState state;
+    Random random{7};
+    ScriptedPrompter prompter;
+    QtEscapeKey escape;
+    auto window = std::make_unique<MainWindow>(state, random, prompter, escape);
+    QAction* jx = window->findChild<QAction*>(QStringLiteral("jx"));
+    ASSERT_TRUE(jx);
+    EXPECT_EQ(jx->text(), QStringLiteral("教学(&X)"));
+    jx->trigger();
+    jx->trigger();
+    std::vector<TeachingWindow*> open;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* t = qobject_cast<TeachingWindow*>(w); t && t->isVisible())
+            open.push_back(t);
+    ASSERT_EQ(open.size(), 1u);
+    QPointer<TeachingWindow> teaching = open.front();
+    // The editor or the 3D view unloads the main window; the lesson goes on.
+    window.reset();
+    ASSERT_TRUE(teaching);
+    EXPECT_TRUE(teaching->isVisible());
+    teaching->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(teaching);
 }
 
 } // namespace
