@@ -171,8 +171,8 @@ void MainWindow::createHelpPanels()
         panel->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         panel->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         const std::optional<std::string> text = readHelpText(topic);
-        panel->setPlainText(text ? QString::fromStdString(*text)
-                                 : QStringLiteral("找不到帮助文件 %1").arg(QString::fromStdString(helpFileName(topic))));
+        const QString missing = QString::fromStdString(helpFileName(topic));
+        panel->setPlainText(text ? QString::fromStdString(*text) : QStringLiteral("找不到帮助文件 %1").arg(missing));
         panel->hide();
         return panel;
     };

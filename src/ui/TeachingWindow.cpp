@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 

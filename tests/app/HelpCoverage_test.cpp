@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <set>
 #include <sstream>
 
@@ -70,7 +71,8 @@ std::set<std::string> commandLineForms()
         std::string word;
         bool alternative = true;
         while (alternative && words >> word) {
-            const bool isFile = word.find('.') != std::string::npos || std::isupper(static_cast<unsigned char>(word[0]));
+            const bool isFile =
+                word.find('.') != std::string::npos || std::isupper(static_cast<unsigned char>(word[0]));
             if (!isFile)
                 forms.insert(word);
             std::string bar;
@@ -96,8 +98,9 @@ TEST(HelpCoverage, OperatingHelpNamesEveryMenuCommandAndCommandLineForm)
     std::set<QString> captions;
     collectCaptions(window.menuBar()->actions(), captions);
     // The menus as they stand today at least; more may come.
-    for (const char* known : {"新建文件", "打开文件", "退出", "编辑", "网络", "原始网络", "优化网络", "三维网络",
-                              "绘图", "播放", "教学", "操作方法", "参数设置", "关于等值线", "退出帮助"})
+    for (const char* known : {"新建文件", "打开文件", "退出", "编辑", "网络", "原始网络", "优化网络",
+                              "三维网络", "绘图", "播放", "教学", "操作方法", "参数设置", "关于等值线",
+                              "退出帮助"})
         EXPECT_TRUE(captions.count(QString::fromUtf8(known))) << known;
     for (const QString& caption : captions)
         EXPECT_TRUE(text.contains(caption)) << "no help for the menu command " << caption.toStdString();
