@@ -10,6 +10,7 @@
 
 class QLineEdit;
 class QMenu;
+class QPlainTextEdit;
 class QPrinter;
 class QVBoxLayout;
 
@@ -72,6 +73,11 @@ public slots:
     void onClearScreen();   // qp
     void onPrint();         // dyt
     void onPlay();          // bf
+    void onTeaching();      // jx
+    void onOperatingHelp(); // czbz
+    void onParameterHelp(); // csbz
+    void onAboutHelp();     // jjbz
+    void onCloseHelp();     // tcbz
 
 signals:
     // Another window is to replace this one, or the program is to end.
@@ -84,6 +90,9 @@ private:
     void createStrips();
     void createStatusBoxes();
     void createPanel();
+    void createHelpMenu();
+    void createHelpPanels();
+    void showHelp(QPlainTextEdit* panel);
     void connectMouse();
 
     CanvasWidget* createCanvas(const char* name, const TwipsRect& place);
@@ -115,6 +124,10 @@ private:
     ParameterPanel* parameterPanel_ = nullptr;
     QMenu* networkMenu_ = nullptr;
     std::function<bool(QPrinter&)> printerDialog_;
+    // Help panels bz0 (about), bz1 (operating), bz3 (parameters).
+    QPlainTextEdit* bz0_ = nullptr;
+    QPlainTextEdit* bz1_ = nullptr;
+    QPlainTextEdit* bz3_ = nullptr;
 };
 
 } // namespace tervane
