@@ -151,8 +151,8 @@ void View3dWindow::createColourFrame()
         if (!gridLine)
             label(box, std::to_string(slot).c_str(), 360, top - 45, 200, 225);
     }
-    label(box, "(击色条选颜色)", 240, 2850, 1500, 225);
-    label(box, " 网格线条颜色", 240, 3000, 1500, 225);
+    label(box, "(击色条选颜色)", 240, 2700, 1500, 225);
+    label(box, " 网格线条颜色", 240, 2970, 1500, 225);
 }
 
 void View3dWindow::createGridFrame()
@@ -189,6 +189,11 @@ void View3dWindow::createGridFrame()
     helpBox_->setObjectName(QStringLiteral("HelpBox"));
     helpBox_->setGeometry(pixelRect(180, 2160, 1455, 1245));
     helpBox_->setReadOnly(true);
+    // The text breaks its own lines to fit the narrow box.
+    helpBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont helpFont = helpBox_->font();
+    helpFont.setPixelSize(11);
+    helpBox_->setFont(helpFont);
     helpBox_->hide();
 
     showGridHelp_ = button(box, "ShowGridHelp", text::kHelpOpen, 180, 3480, 1455, 330);
