@@ -17,6 +17,7 @@ inline constexpr const char* kCannotSave =
     "  不能存储!捕获的图形总是用已经打开的数据文件名存\n储为(.bmp)文件,您捕获之前没有打开任何数据文件.";
 inline constexpr const char* kSaveQuestionStart = "按[是]键，将屏幕图形用已打开的等值线文件名存储为 \n";
 inline constexpr const char* kSaveQuestionEnd = "  若按［否］则不保存。";
+inline constexpr const char* kCannotWrite = "不能写入图形文件 ";
 
 // The height and angle help over the cell thumbnail: a line break every
 // few characters, as the narrow box needs.

@@ -17,6 +17,7 @@ class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QPrinter;
 class QPushButton;
 class QScrollBar;
 
@@ -51,6 +52,8 @@ public:
     QLineEdit* gridBox(int k) const { return gridBoxes_.at(static_cast<std::size_t>(k)); }
     bool editing() const;
     bool finished() const { return finished_; }
+    // The printer dialog; tests put their own in place of Qt's.
+    void setPrinterDialog(std::function<bool(QPrinter&)> dialog) { printerDialog_ = std::move(dialog); }
 
     // The handlers, one per control and event; each control carries its
     // own name as its object name.
@@ -98,6 +101,7 @@ private:
     void keepFocus(QLineEdit* box, bool selectAll);
     void paintBlock(QPushButton* block, Colour c);
     void watchColourFiles();
+    bool runPrinterDialog(QPrinter& printer);
 
     SharedState& state_;
     Prompter& prompter_;
@@ -133,6 +137,7 @@ private:
     QPushButton* dayin_ = nullptr;
     std::array<QLineEdit*, kSurfaceNodes> gridBoxes_{};
     QFileSystemWatcher* watcher_ = nullptr;
+    std::function<bool(QPrinter&)> printerDialog_;
     bool finished_ = false;
 };
 

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QTimer>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -184,6 +185,52 @@ TEST_F(View3dWindowTest, ABlockChangeGoesToTheUsersTableAndAnotherTableShowsItsO
     // A cancelled dialog changes nothing.
     w->onColourSample(4);
     EXPECT_EQ(test::readBytes(folder.file("color0.DAT").toStdString()), bytes);
+}
+
+TEST_F(View3dWindowTest, SaveAsksThenStoresTheCutOutBesideTheDataFile)
+{
+    auto w = open();
+    w->onEditMap();
+    state.dataFileName = " " + folder.file("site.D3D").toStdString() + " ";
+    const std::string saved = folder.file("site_D3D.BMP").toStdString();
+
+    prompter.answers.push_back(Answer::No);
+    w->onSave();
+    EXPECT_EQ(prompter.last().text, "按[是]键，将屏幕图形用已打开的等值线文件名存储为 \n" + saved + "  若按［否］则不保存。");
+    EXPECT_EQ(prompter.last().icon, MessageIcon::Question);
+    EXPECT_EQ(prompter.last().buttons, MessageButtons::YesNo);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(saved)));
+    EXPECT_EQ(w->drawingArea()->picture().size(), QSize(511, 487)) << "the cut-out stays in the area";
+
+    prompter.answers.push_back(Answer::Yes);
+    w->onSave();
+    QImage stored(QString::fromStdString(saved));
+    EXPECT_EQ(stored.size(), QSize(511, 487));
+
+    state.dataFileName = "   ";
+    w->onSave();
+    EXPECT_EQ(prompter.last().text,
+              "  不能存储!捕获的图形总是用已经打开的数据文件名存\n储为(.bmp)文件,您捕获之前没有打开任何数据文件.");
+}
+
+TEST_F(View3dWindowTest, PrintMakesOneJobPerCopyAndACancelPrintsNothing)
+{
+    auto w = open();
+    w->onEditMap();
+    const QString pdf = folder.file("view.pdf");
+    int dialogs = 0;
+    w->setPrinterDialog([&](QPrinter& printer) {
+        ++dialogs;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setCopyCount(2);
+        return dialogs == 1;
+    });
+    w->onPrint();
+    EXPECT_TRUE(QFile::exists(pdf));
+    QFile::remove(pdf);
+    w->onPrint();
+    EXPECT_FALSE(QFile::exists(pdf)) << "cancelled";
 }
 
 TEST_F(View3dWindowTest, TheReturnButtonAndTheCloseBoxLeaveOnce)
