@@ -151,8 +151,8 @@ void View3dWindow::createColourFrame()
         if (!gridLine)
             label(box, std::to_string(slot).c_str(), 360, top - 45, 200, 225);
     }
-    label(box, "(击色条选颜色)", 240, 2700, 1500, 225);
-    label(box, " 网格线条颜色", 240, 2970, 1500, 225);
+    label(box, "(击色条选颜色)", 240, 2790, 1500, 225);
+    label(box, " 网格线条颜色", 240, 3015, 1500, 225);
 }
 
 void View3dWindow::createGridFrame()
@@ -191,6 +191,7 @@ void View3dWindow::createGridFrame()
     helpBox_->setReadOnly(true);
     // The text breaks its own lines to fit the narrow box.
     helpBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    helpBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QFont helpFont = helpBox_->font();
     helpFont.setPixelSize(11);
     helpBox_->setFont(helpFont);
