@@ -96,6 +96,7 @@ void MainWindow::createMenus()
     });
 
     addCommand(menuBar(), "ht", "绘图", &MainWindow::onDraw);
+    addCommand(menuBar(), "sw", "三维", &MainWindow::onView3d);
     addCommand(menuBar(), "CR", "插图(&I)", &MainWindow::onInsertPicture);
     addCommand(menuBar(), "qt", "清图(&C)", &MainWindow::onClearPicture);
     addCommand(menuBar(), "ct", "存图(&S)", &MainWindow::onSavePicture);
@@ -355,6 +356,13 @@ void MainWindow::onNetwork3d()
 void MainWindow::onDraw()
 {
     runCommand([this] { commands_.draw(); });
+}
+
+void MainWindow::onView3d()
+{
+    WindowChange change = WindowChange::None;
+    runCommand([&] { change = commands_.view3d(); });
+    requestChange(change);
 }
 
 void MainWindow::onInsertPicture()

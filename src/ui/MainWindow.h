@@ -67,6 +67,7 @@ public slots:
     void onOptimizedNetwork();  // youhuawangluo
     void onNetwork3d();     // sanweiwangluo
     void onDraw();          // ht
+    void onView3d();        // sw
     void onInsertPicture(); // CR
     void onClearPicture();  // qt
     void onSavePicture();   // ct
