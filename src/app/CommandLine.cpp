@@ -387,8 +387,28 @@ std::string dialogPath(const std::string& path)
     return ec ? path : absolute.lexically_normal().string();
 }
 
+std::optional<std::string> missingDisplay(const char* platform, const char* display, const char* wayland)
+{
+    const auto set = [](const char* v) { return v != nullptr && *v != '\0'; };
+    const std::string chosen = set(platform) ? platform : "";
+    bool found = false;
+    if (chosen.empty())
+        found = set(display) || set(wayland);
+    else if (chosen.rfind("xcb", 0) == 0)
+        found = set(display);
+    else if (chosen.rfind("wayland", 0) == 0)
+        found = set(wayland);
+    else
+        found = true;  // offscreen, vnc and the like need no display
+    if (found)
+        return std::nullopt;
+    return std::string("tervane: no display was found to show the window on (DISPLAY is not set).\n")
+           + "To draw a map without a window: tervane render FILE.D3D --png OUT.png\n";
+}
+
 std::string usageText()
 {
+    // Every option's description starts in the same column.
     return "Usage:\n"
            "  tervane                 start the program\n"
            "  tervane FILE.D3D        start it with the data file open\n"
@@ -396,28 +416,33 @@ std::string usageText()
            "                          open the file, build its network and draw its contour\n"
            "                          map without a window, writing the working files to the\n"
            "                          current folder and the drawing area to the images named\n"
-           "    --network raw|optimized|3d   network kind (raw; 3d builds and draws no map)\n"
-           "    --seed N                     fixed random seed (default: the clock)\n"
-           "    --interval X                 contour interval, above 0 (1)\n"
-           "    --error X                    allowed fitting error, above 0; used with\n"
-           "                                 --error-control (0.1)\n"
-           "    --error-control              fitting-error control on\n"
-           "    --width N                    line width 1..99; above 4 draws a colour-rendered\n"
-           "                                 map (1)\n"
-           "    --line-type N                  line type 0..6: 0 solid, 1 dash, 2 dot, 3 dash-dot,\n"
-           "                                 4 dash-dot-dot, 5 no line, 6 inside solid (0)\n"
-           "    --smooth N                   curve smoothness 0..7 as the panel shows it (2)\n"
-           "    --labels all|half|third|notes  which points get their value, or notes only (all)\n"
-           "    --decimals 3|2|1|0           decimals of the values (3); not with notes\n"
-           "    --no-network                 leave the network lines out\n"
-           "    --observe                    show how each curve fits its polygon\n"
-           "    --ramp A,B                   transition colour scroll bars, 16..255 each\n"
-           "                                 (255,255: grey)\n"
-           "    --colour BLOCK=R,G,B         a palette colour, 0..255 each; BLOCK is background,\n"
-           "                                 network, curve, index, values, points, error or\n"
-           "                                 ruler\n"
-           "    --hpgl                       record the map as an HPGL plot file: the data\n"
-           "                                 file name up to its first \".\" plus PLT\n"
+           "    --network raw|optimized|3d     network kind (raw; 3d builds and draws\n"
+           "                                   no map)\n"
+           "    --seed N                       fixed random seed (default: the clock)\n"
+           "    --interval X                   contour interval, above 0 (1)\n"
+           "    --error X                      allowed fitting error, above 0; used with\n"
+           "                                   --error-control (0.1)\n"
+           "    --error-control                fitting-error control on\n"
+           "    --width N                      line width 1..99; above 4 draws a\n"
+           "                                   colour-rendered map (1)\n"
+           "    --line-type N                  line type 0..6: 0 solid, 1 dash, 2 dot,\n"
+           "                                   3 dash-dot, 4 dash-dot-dot, 5 no line,\n"
+           "                                   6 inside solid (0)\n"
+           "    --smooth N                     curve smoothness 0..7 as the panel shows\n"
+           "                                   it (2)\n"
+           "    --labels all|half|third|notes  which points get their value, or notes\n"
+           "                                   only (all)\n"
+           "    --decimals 3|2|1|0             decimals of the values (3); not with notes\n"
+           "    --no-network                   leave the network lines out\n"
+           "    --observe                      show how each curve fits its polygon\n"
+           "    --ramp A,B                     transition colour scroll bars, 16..255\n"
+           "                                   each (255,255: grey)\n"
+           "    --colour BLOCK=R,G,B           a palette colour, 0..255 each; BLOCK is\n"
+           "                                   background, network, curve, index,\n"
+           "                                   values, points, error or ruler\n"
+           "    --hpgl                         record the map as an HPGL plot file: the\n"
+           "                                   data file name up to its first \".\" plus\n"
+           "                                   PLT\n"
            "  tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp]\n"
            "                          play an HPGL plot file fitted into the drawing area\n"
            "                          and save the area to the images named (one at least)\n"

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -63,6 +64,11 @@ int main(int argc, char** argv)
         return runHeadless(argc, argv, line);
     case CommandLine::Mode::Gui:
         break;
+    }
+    if (const auto problem = missingDisplay(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
+                                            std::getenv("WAYLAND_DISPLAY"))) {
+        std::cerr << *problem;
+        return 2;
     }
     return runGui(argc, argv, line);
 }

@@ -1,6 +1,7 @@
 #include "ui/Application.h"
 
 #include "ui/MainWindow.h"
+#include "ui/ParameterPanel.h"
 #include "ui/RecordEditorWindow.h"
 
 #include <QApplication>
@@ -57,8 +58,11 @@ void TervaneApplication::start(const std::optional<std::string>& path)
 
 void TervaneApplication::showMainWindow()
 {
-    main_ = new MainWindow(state_, random_, prompter_, escape_);
+    main_ = new MainWindow(state_, random_, prompter_, escape_, nullptr,
+                           keptPanel_ ? &*keptPanel_ : nullptr);
     main_->setAttribute(Qt::WA_DeleteOnClose);
+    if (keptPosition_)
+        main_->move(*keptPosition_);
     // Queued: the window asking is still inside its own handler.
     connect(main_, &MainWindow::windowChangeRequested, this, &TervaneApplication::changeWindows,
             Qt::QueuedConnection);
@@ -69,6 +73,8 @@ void TervaneApplication::unloadMainWindow()
 {
     if (!main_)
         return;
+    keptPanel_ = main_->parameterPanel()->snapshot();
+    keptPosition_ = main_->pos();
     main_->hide();
     delete main_.data();
 }

@@ -6,6 +6,7 @@
 #include "engine/base/Random.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 
 #include <optional>
@@ -62,6 +63,10 @@ private:
     QPointer<RecordEditorWindow> editor_;
     // A change asked for while a run was active waits for its end.
     WindowChange pending_ = WindowChange::None;
+    // What the main window had when another window replaced it: the panel's
+    // settings and its place on the screen come back with it.
+    std::optional<PanelSettings> keptPanel_;
+    std::optional<QPoint> keptPosition_;
 };
 
 } // namespace tervane

@@ -182,13 +182,14 @@ TEST_F(NetworkBuilderTest, CollinearPointsAreRefusedByTheRawNetwork)
     EXPECT_FALSE(anyWorkingFile());
 }
 
-TEST_F(NetworkBuilderTest, FiveOrFewerPointsAreDrawnButNotExported)
+TEST_F(NetworkBuilderTest, FiveOrFewerPointsAreRefusedBeforeAnythingIsDrawn)
 {
     writeSurvey({{0, 0, 1}, {10, 0, 2}, {0, 10, 3}, {10, 10, 4}, {5, 6, 5}});
     EXPECT_FALSE(buildNetwork(ctx));
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"数据少于6 个,请进入[编辑]添加数据! "});
     EXPECT_FALSE(anyWorkingFile());
-    EXPECT_EQ(state.triangleCount, 4);
+    EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
+    EXPECT_EQ(state.triangleCount, 0);
 
     // Two points make no network at all; the user is sent to add data.
     prompter.questions.clear();
