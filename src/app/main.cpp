@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QTranslator>
 
 #include <cstdlib>
 #include <iostream>
@@ -18,6 +19,10 @@ namespace {
 int runGui(int argc, char** argv, const CommandLine& line)
 {
     QApplication app(argc, argv);
+    // The program speaks Chinese, so Qt's own dialogs and buttons do too.
+    const auto translator = chineseQtTranslator();
+    if (translator)
+        QApplication::installTranslator(translator.get());
     TervaneApplication program;
     program.start(line.file ? std::optional<std::string>(dialogPath(*line.file)) : std::nullopt);
     return QApplication::exec();

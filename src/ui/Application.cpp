@@ -5,6 +5,9 @@
 #include "ui/RecordEditorWindow.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace tervane {
 
@@ -27,6 +30,19 @@ private:
 };
 
 } // namespace
+
+std::unique_ptr<QTranslator> chineseQtTranslator()
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    auto translator = std::make_unique<QTranslator>();
+    // qtbase holds the dialogs and buttons; older installations ship only
+    // the combined qt catalogue.
+    for (const char* catalogue : {"qtbase", "qt"})
+        if (translator->load(chinese, QString::fromLatin1(catalogue), QStringLiteral("_"), folder))
+            return translator;
+    return nullptr;
+}
 
 TervaneApplication::TervaneApplication(Prompter* prompter)
     : prompter_(prompter ? *prompter : static_cast<Prompter&>(qtPrompter_))

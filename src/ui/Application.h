@@ -9,10 +9,19 @@
 #include <QPoint>
 #include <QPointer>
 
+#include <memory>
 #include <optional>
 #include <string>
 
+class QTranslator;
+
 namespace tervane {
+
+// Qt's own Chinese translation (from the system's Qt translations folder),
+// so that the standard dialogs and buttons (Open, Yes, No, the colour
+// dialog) read in the program's language; null when it is not installed.
+// The caller installs it on the application and keeps it.
+std::unique_ptr<QTranslator> chineseQtTranslator();
 
 class MainWindow;
 class RecordEditorWindow;

@@ -233,7 +233,7 @@ TEST_F(QtEscapeKeyTest, AFileDialogWithItsPopupsStaysUsableDuringARun)
         safetyUsed = true;
         if (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
-        dialog.done(QDialog::Accepted);
+        static_cast<QDialog&>(dialog).accept();
     });
     script.start();
     const int result = dialog.exec();

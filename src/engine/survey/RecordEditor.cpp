@@ -1,9 +1,11 @@
 #include "engine/survey/RecordEditor.h"
 
 #include "engine/base/FileOpenAsk.h"
+#include "engine/base/Gbk.h"
 #include "engine/base/Limits.h"
 #include "engine/base/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unistd.h>
 
@@ -32,7 +34,31 @@ long roundedRecordNumber(double value)
     return static_cast<long>(std::nearbyint(value));
 }
 
+bool blank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+
 } // namespace
+
+std::string editortext::noteBytesLeftText(std::size_t left) { return "余 " + std::to_string(left) + " 字节"; }
+
+std::size_t gbkByteCount(const std::string& utf8) { return utf8ToGbk(utf8).size(); }
+
+std::string cutToGbkBytes(const std::string& utf8, std::size_t bytes)
+{
+    // Whole UTF-8 characters are added while the GBK form still fits.
+    std::string kept;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        std::size_t next = i + 1;
+        while (next < utf8.size() && (static_cast<unsigned char>(utf8[next]) & 0xC0) == 0x80)
+            ++next;
+        const std::string longer = utf8.substr(0, next);
+        if (gbkByteCount(longer) > bytes)
+            break;
+        kept = longer;
+        i = next;
+    }
+    return kept;
+}
 
 RecordEditor::RecordEditor(SharedState& state, Prompter& prompter, Canvas& picture, Random& random)
     : state_(state), prompter_(prompter), picture_(picture), random_(random)
@@ -119,14 +145,11 @@ void RecordEditor::loadRecordCount()
     }
     recordTotal_ = static_cast<long>(count);
     currentRecord_ = 1;
-    if (recordTotal_ > 0) {
+    pendingNew_ = false;
+    if (recordTotal_ > 0)
         showCurrentRecord();
-    } else {
-        shownRecord_ = 0;
-        copyBoxesToBuffer();
-        loadedRecord_ = recordBuffer_;
-        addRecord();
-    }
+    else
+        beginNewRecord();
     fieldsChanged_ = false;
 }
 
@@ -134,6 +157,36 @@ void RecordEditor::editField(int field, const std::string& text)
 {
     boxes_.at(static_cast<std::size_t>(field)) = text;
     fieldsChanged_ = true;
+    if (refusedField_ == field)
+        refusedField_.reset();
+}
+
+std::optional<std::string> RecordEditor::takeNotice()
+{
+    auto n = notice_;
+    notice_.reset();
+    return n;
+}
+
+// A record goes to disk only with a finite number in X, Y and value, as it
+// will be stored (cut to its field). Otherwise the first box at fault is
+// named, marked and given the focus, and nothing is written.
+bool RecordEditor::storableBuffer()
+{
+    const SurveyRecord stored = decodeRecord(recordBuffer_.data());
+    const std::array<const std::string*, 3> numbers = {&stored.xText, &stored.yText, &stored.zText};
+    for (int f = 0; f < 3; ++f) {
+        const std::string& text = *numbers[static_cast<std::size_t>(f)];
+        if (isWholeNumber(text))
+            continue;
+        refusedField_ = f;
+        notice_ = editortext::kNotStored + editortext::kNumberFieldNames[static_cast<std::size_t>(f)]
+                  + (blank(text) ? editortext::kMustNotBeEmpty : editortext::kMustBeNumber);
+        requestFocus(f);
+        return false;
+    }
+    refusedField_.reset();
+    return true;
 }
 
 void RecordEditor::editRecordNumber(const std::string& text)
@@ -162,11 +215,34 @@ void RecordEditor::copyBoxesToBuffer()
 // the record, so the typing is still in the boxes.
 bool RecordEditor::saveCurrentRecord()
 {
-    if (!file_ || shownRecord_ == 0)
+    if (!file_)
+        return true;
+    if (pendingNew_) {
+        // A new record goes to the end of the file once anything is typed
+        // in it; left blank it is simply dropped.
+        copyBoxesToBuffer();
+        const bool typed = std::any_of(boxes_.begin(), boxes_.end(), [](const std::string& b) { return !blank(b); });
+        if (!typed)
+            return true;
+        if (!storableBuffer())
+            return false;
+        if (!file_.writeRecord(recordTotal_ + 1, recordBuffer_.data())) {
+            prompter_.message(editortext::kWriteFailed);
+            return false;
+        }
+        recordTotal_ += 1;
+        pendingNew_ = false;
+        shownRecord_ = recordTotal_;
+        loadedRecord_ = recordBuffer_;
+        return true;
+    }
+    if (shownRecord_ == 0)
         return true;
     copyBoxesToBuffer();
     if (recordBuffer_ == loadedRecord_)
         return true;
+    if (!storableBuffer())
+        return false;
     if (!file_.writeRecord(shownRecord_, recordBuffer_.data())) {
         prompter_.message(editortext::kWriteFailed);
         return false;
@@ -179,6 +255,9 @@ void RecordEditor::showCurrentRecord(bool keepRecordNumberText)
 {
     if (!file_)
         return;
+    // The new record is not in the file: it stays in the boxes as typed.
+    if (pendingNew_ && currentRecord_ == recordTotal_ + 1)
+        return;
     RecordBytes bytes{};
     if (!file_.readRecord(currentRecord_, bytes.data())) {
         // The boxes keep the record they hold, and so does currentRecord.
@@ -187,6 +266,8 @@ void RecordEditor::showCurrentRecord(bool keepRecordNumberText)
         return;
     }
     const SurveyRecord record = decodeRecord(bytes.data());
+    pendingNew_ = false;
+    refusedField_.reset();
     boxes_ = {trimBlanks(record.xText), trimBlanks(record.yText), trimBlanks(record.zText),
               trimBlanks(record.note)};
     if (!keepRecordNumberText)
@@ -252,20 +333,43 @@ bool RecordEditor::appendBuffer()
     return true;
 }
 
+// Shows a blank record after the last one, for typing. Nothing is written
+// yet: a record nobody typed into never reaches the file.
+void RecordEditor::beginNewRecord()
+{
+    pendingNew_ = true;
+    boxes_ = {};
+    refusedField_.reset();
+    shownRecord_ = 0;
+    currentRecord_ = recordTotal_ + 1;
+    recordNumberText_ = std::to_string(currentRecord_);
+    copyBoxesToBuffer();
+    loadedRecord_ = recordBuffer_;
+    requestFocus(kFieldX);
+}
+
 void RecordEditor::addRecord()
 {
     if (!file_ || !saveCurrentRecord() || recordLimitReached())
         return;
-    boxes_ = {};
-    copyBoxesToBuffer();
-    appendBuffer();
-    requestFocus(kFieldX);
+    beginNewRecord();
 }
 
 void RecordEditor::deleteRecord()
 {
     if (!file_)
         return;
+    if (pendingNew_) {
+        // The new record was never written: deleting it only drops it.
+        pendingNew_ = false;
+        if (recordTotal_ == 0) {
+            beginNewRecord();
+            return;
+        }
+        currentRecord_ = recordTotal_;
+        showCurrentRecord();
+        return;
+    }
     const double x = leadingNumber(boxes_[kFieldX]);
     const double y = leadingNumber(boxes_[kFieldY]);
     const auto texts = boxes_;
@@ -425,8 +529,10 @@ void RecordEditor::saveAndExit()
     if (!file_ || outcome_ != EditorOutcome::Stay)
         return;
     ringExtra_ = 0;
-    currentRecord_ = recordTotal_;
-    showCurrentRecord();
+    if (recordTotal_ > 0) {
+        currentRecord_ = recordTotal_;
+        showCurrentRecord();
+    }
     const Answer a = prompter_.message(editortext::kExitQuestion, editortext::kBlankTitle,
                                        MessageIcon::Question, MessageButtons::YesNo);
     if (a != Answer::Yes)
@@ -438,11 +544,13 @@ void RecordEditor::saveAndExit()
     outcome_ = EditorOutcome::ToMainWindow;
 }
 
-void RecordEditor::closeWithoutQuestion()
+bool RecordEditor::closeWithoutQuestion()
 {
-    saveCurrentRecord();
+    if (file_ && !saveCurrentRecord() && refusedField_)
+        return false;
     file_.close();
     outcome_ = EditorOutcome::ToMainWindow;
+    return true;
 }
 
 void RecordEditor::setForeground(Colour c)

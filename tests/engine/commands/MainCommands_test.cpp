@@ -245,6 +245,7 @@ TEST_F(MainCommandsTest, AFileMostlyWithoutNumbersIsNotBuiltAndTrailingBlanksAre
 // of blaming the data.
 TEST_F(MainCommandsTest, DrawRefusesAnIntervalThatIsNotANumberAboveZero)
 {
+    state.networkKind = 1;
     prompter.openPaths = {writeSurvey("survey.D3D", 12)};
     commands.open();
     ASSERT_EQ(state.fileOpen, 1);

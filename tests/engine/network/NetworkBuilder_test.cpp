@@ -125,7 +125,7 @@ TEST_F(NetworkBuilderTest, DrawsTrianglesThenMarksInOrder)
     EXPECT_EQ(ops[marks + 1].kind, Kind::Circle);
     EXPECT_EQ(ops[marks + 1].radius, 0);
     EXPECT_EQ(ops[marks + 2].kind, Kind::Text);
-    EXPECT_EQ(ops[marks + 2].text, " 12.345 ");
+    EXPECT_EQ(ops[marks + 2].text, " 12.345  ");
     EXPECT_EQ(ops[marks + 2].colour, panel.zhuji);
     EXPECT_EQ(ops[marks + 3].text.rfind("注", 0), 0u);
     EXPECT_TRUE(allFinite(view.picture1));
