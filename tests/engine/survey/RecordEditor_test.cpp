@@ -90,16 +90,19 @@ private:
     std::string oldCwd_;
 };
 
-TEST_F(RecordEditorTest, MissingFileIsCreatedWithOneBlankRecord)
+// A new file shows blank record 1 for typing but holds nothing until
+// something is typed into it.
+TEST_F(RecordEditorTest, MissingFileIsCreatedEmptyWithABlankRecordShown)
 {
     RecordEditor& e = openEditor();
     ASSERT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(prompter.last().title, "Create File?");
-    EXPECT_EQ(readBytes(path), std::string(65, ' '));
-    EXPECT_EQ(e.recordTotal(), 1);
+    EXPECT_EQ(readBytes(path), "");
+    EXPECT_TRUE(e.newRecordPending());
+    EXPECT_EQ(e.recordTotal(), 0);
     EXPECT_EQ(e.currentRecord(), 1);
     EXPECT_EQ(e.recordNumberText(), "1");
-    EXPECT_EQ(e.title(), "  Tervane V2.0    " + path + " : Record   1 to  1");
+    EXPECT_EQ(e.title(), "  Tervane V2.0    " + path + " : Record   1 to  0");
     EXPECT_EQ(state.dataEdited, 1);
     EXPECT_EQ(e.outcome(), EditorOutcome::Stay);
     EXPECT_EQ(canvas.count(OpKind::Circle), 0u) << "a blank record has no point";
@@ -179,13 +182,100 @@ TEST_F(RecordEditorTest, FieldsAreCutToTheirWidthAndNotesNeverMidCharacter)
 {
     RecordEditor& e = openEditor();
     e.editField(0, "1234567890.1234567");
+    e.editField(1, "2");
+    e.editField(2, "3");
     e.editField(3, "a测量点甲乙丙丁戊己庚");  // 1 + 10 x 2 bytes in GBK
     e.addRecord();
     const std::string rec = recordAt(readBytes(path), 1);
     EXPECT_EQ(rec.substr(0, 15), "1234567890.1234");
     EXPECT_EQ(rec.substr(45), utf8ToGbk("a测量点甲乙丙丁戊己") + " ");
-    EXPECT_EQ(e.recordTotal(), 2);
-    EXPECT_EQ(recordAt(readBytes(path), 2), std::string(65, ' '));
+    EXPECT_EQ(e.recordTotal(), 1) << "the next record is not written before it is typed";
+    EXPECT_EQ(readBytes(path).size(), 65u);
+    EXPECT_EQ(cutToGbkBytes("a测量点甲乙丙丁戊己庚", 20), "a测量点甲乙丙丁戊己");
+    EXPECT_EQ(cutToGbkBytes("ab测", 3), "ab");
+    EXPECT_EQ(gbkByteCount("a测"), 3u);
+}
+
+// Enter in the note box stores the record and shows a blank one; leaving
+// that blank one (or saving and exiting) writes nothing, and the next
+// record typed goes in its place.
+TEST_F(RecordEditorTest, ABlankNewRecordIsNeverWritten)
+{
+    writeRecords(2);
+    RecordEditor& e = openEditor();
+    const std::string before = readBytes(path);
+    e.addRecord();
+    EXPECT_TRUE(e.newRecordPending());
+    EXPECT_EQ(e.currentRecord(), 3);
+    EXPECT_EQ(boxes(), (std::vector<std::string>{"", "", "", ""}));
+    e.previousRecord();
+    EXPECT_FALSE(e.newRecordPending());
+    EXPECT_EQ(e.currentRecord(), 2);
+    EXPECT_EQ(readBytes(path), before);
+
+    e.addRecord();
+    e.deleteRecord();  // only drops the unwritten record
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(e.currentRecord(), 2);
+
+    e.addRecord();
+    e.editField(0, "7");
+    e.editField(1, "8");
+    e.editField(2, "9.5");
+    e.addRecord();
+    EXPECT_EQ(readBytes(path), before + recordBytes({"7", "8", "9.5", ""}));
+    prompter.answers = {Answer::Yes};
+    e.saveAndExit();
+    EXPECT_EQ(e.outcome(), EditorOutcome::ToMainWindow);
+    EXPECT_EQ(readBytes(path).size(), 3 * 65u) << "the blank record left at the end is not stored";
+}
+
+// X, Y and value must be finite numbers before a record is stored; the
+// first box at fault is named and gets the focus, and the disk is untouched.
+TEST_F(RecordEditorTest, ARecordWithoutNumbersIsRefusedAndNothingIsWritten)
+{
+    writeRecords(2);
+    RecordEditor& e = openEditor();
+    const std::string before = readBytes(path);
+    struct Case {
+        std::array<const char*, 3> fields;
+        int refused;
+        const char* notice;
+    };
+    const Case cases[] = {
+        {{"abc", "1", "2"}, 0, "记录没有保存: [坐标X] 必须是一个数值!"},
+        {{"1", "1e400", "2"}, 1, "记录没有保存: [坐标Y] 必须是一个数值!"},
+        {{"1", "2", ""}, 2, "记录没有保存: [观测值] 不能为空!"},
+        {{"1", "2", "3m"}, 2, "记录没有保存: [观测值] 必须是一个数值!"},
+    };
+    for (const Case& c : cases) {
+        for (int f = 0; f < 3; ++f)
+            e.editField(f, c.fields[static_cast<std::size_t>(f)]);
+        e.takeFocusRequest();
+        e.nextRecord();
+        EXPECT_EQ(e.currentRecord(), 1) << c.notice;
+        EXPECT_EQ(e.refusedField(), std::optional<int>(c.refused)) << c.notice;
+        EXPECT_EQ(e.takeNotice(), std::optional<std::string>(c.notice));
+        EXPECT_EQ(e.takeFocusRequest(), std::optional<int>(c.refused));
+        EXPECT_EQ(readBytes(path), before);
+    }
+    // The note alone in a new record is refused the same way.
+    e.editField(2, "3");
+    e.editField(0, "1");
+    e.editField(1, "2");
+    e.lastRecord();
+    e.addRecord();
+    e.editField(3, "only a note");
+    e.addRecord();
+    EXPECT_EQ(e.refusedField(), std::optional<int>(0));
+    EXPECT_FALSE(e.closeWithoutQuestion()) << "the close box does not drop the typing either";
+    e.editField(0, " -1.5E3 ");
+    EXPECT_FALSE(e.refusedField()) << "typing into the red box clears it";
+    e.editField(1, "+2");
+    e.editField(2, ".5");
+    EXPECT_TRUE(e.closeWithoutQuestion());
+    EXPECT_EQ(recordAt(readBytes(path), 1), recordBytes({"1", "2", "3", "P1"}));
+    EXPECT_EQ(recordAt(readBytes(path), 3), recordBytes({" -1.5E3 ", "+2", ".5", "only a note"}));
 }
 
 TEST_F(RecordEditorTest, DeletingRecordTwoOfFiveShiftsTheRestAndShowsTheLast)
