@@ -535,7 +535,8 @@ bool RecordEditorWindow::handleFieldKey(int field, int key)
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         if (field == RecordEditor::kFieldNote) {
             onAddRecord();
-            if (!finished_)
+            // A refused record keeps the focus in the box at fault.
+            if (!finished_ && !editor_.refusedField())
                 fieldBoxes_[0]->setFocus();
         } else {
             fieldBoxes_[static_cast<std::size_t>(field + 1)]->setFocus();
