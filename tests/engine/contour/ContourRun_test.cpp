@@ -377,15 +377,15 @@ TEST_F(ExampleRunTest, DrawsTheExampleSurveyAfterRebuildingItsNetwork)
     ASSERT_EQ(state.fileOpen, 1);
     view.picture1.forget();
     panel.check13 = false;
-    panel.intervalText = "5";
+    panel.intervalText = "1";
     EXPECT_TRUE(drawContourMap(ctx));
     EXPECT_TRUE(prompter.messages().empty());
     // The network drawn again in its colour, then contours in both colours.
     EXPECT_GT(linesOf(panel.wangxian), 100u);
     EXPECT_GT(linesOf(panel.quxian), 500u);
     EXPECT_GT(linesOf(panel.jiange), 100u);
-    // Each of the 120 points is circled twice at the end.
-    EXPECT_GE(view.picture1.count(RecordingCanvas::Kind::Circle), 240u);
+    // Each of the 60 points is circled twice at the end.
+    EXPECT_GE(view.picture1.count(RecordingCanvas::Kind::Circle), 120u);
     EXPECT_EQ(view.picture1.ops.back().kind, RecordingCanvas::Kind::Circle);
 }
 
