@@ -84,6 +84,51 @@ void RecordEditor::prepareDrawingArea()
     picture_.setDrawStyle(kSolid);
 }
 
+// Without a background picture the points are shown as the main window
+// shows them: the frame fitted around them with a margin, X and Y at one
+// scale. With a picture, or with nothing to fit, the fixed frame stays.
+void RecordEditor::fitFrameToPoints()
+{
+    picture_.setScale(0, kFrameHeight, kFrameWidth, 0);
+    unitsPerTwip_ = 1;
+    if (state_.pictureInserted == 1 || !file_)
+        return;
+    double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+    bool any = false;
+    RecordBytes bytes{};
+    for (long i = 1; i <= recordTotal_; ++i) {
+        if (!file_.readRecord(i, bytes.data()))
+            return;
+        const SurveyRecord r = decodeRecord(bytes.data());
+        if (blank(r.xText) && blank(r.yText))
+            continue;
+        const double x = r.x();
+        const double y = r.y();
+        xMin = any ? std::min(xMin, x) : x;
+        xMax = any ? std::max(xMax, x) : x;
+        yMin = any ? std::min(yMin, y) : y;
+        yMax = any ? std::max(yMax, y) : y;
+        any = true;
+    }
+    constexpr double kMargin = 600;  // twips around the points
+    const double xRange = xMax - xMin;
+    const double yRange = yMax - yMin;
+    if (!any || !(xRange > 0 || yRange > 0))
+        return;
+    const double kx = xRange > 0 ? (kFrameWidth - 2 * kMargin) / xRange : HUGE_VAL;
+    const double ky = yRange > 0 ? (kFrameHeight - 2 * kMargin) / yRange : HUGE_VAL;
+    const double twipsPerUnit = std::min(kx, ky);
+    if (!std::isfinite(twipsPerUnit) || twipsPerUnit <= 0)
+        return;
+    unitsPerTwip_ = 1 / twipsPerUnit;
+    // Centred in the frame.
+    const double width = kFrameWidth * unitsPerTwip_;
+    const double height = kFrameHeight * unitsPerTwip_;
+    const double left = (xMin + xMax) / 2 - width / 2;
+    const double bottom = (yMin + yMax) / 2 - height / 2;
+    picture_.setScale(left, bottom + height, left + width, bottom);
+}
+
 void RecordEditor::pressOpenFile()
 {
     if (state_.editorUsesMainFile == 0.0f) {
@@ -146,6 +191,7 @@ void RecordEditor::loadRecordCount()
     recordTotal_ = static_cast<long>(count);
     currentRecord_ = 1;
     pendingNew_ = false;
+    fitFrameToPoints();
     if (recordTotal_ > 0)
         showCurrentRecord();
     else
@@ -288,13 +334,15 @@ void RecordEditor::showCurrentRecord(bool keepRecordNumberText)
 // a find asks for it) and the record number beside it.
 void RecordEditor::markPoint(double x, double y, long recordNumber)
 {
-    picture_.circle(x, y, kMarkerRadius);
+    const double marker = kMarkerRadius * unitsPerTwip_;
+    const double ring = (ringExtra_ + kMarkerRadius) * unitsPerTwip_;
+    picture_.circle(x, y, marker);
     const auto index = static_cast<std::size_t>(random_.next() * 15);
     const Colour fill = kMarkerPalette[index];
     picture_.setFillColour(fill);
-    picture_.disc(x, y, ringExtra_ + kMarkerRadius, fill);
-    picture_.circle(x, y, ringExtra_ + kMarkerRadius);
-    picture_.circle(x, y, kMarkerRadius);
+    picture_.disc(x, y, ring, fill);
+    picture_.circle(x, y, ring);
+    picture_.circle(x, y, marker);
     picture_.setCurrent(x, y);
     picture_.print(" " + std::to_string(recordNumber));
 }
@@ -303,7 +351,7 @@ void RecordEditor::eraseMarker(double x, double y)
 {
     const Colour back = picture_.backColour();
     picture_.setFillColour(back);
-    picture_.disc(x, y, kEraseRadius, back);
+    picture_.disc(x, y, kEraseRadius * unitsPerTwip_, back);
     picture_.setForeColour(back);
     picture_.setCurrent(x, y);
     picture_.print(" " + std::to_string(currentRecord_));

@@ -84,7 +84,8 @@ public:
     static constexpr int kFieldNote = 3;
 
     // Drawing frame of the drawing area, shared with the main window's
-    // frame when a background picture is in use.
+    // frame when a background picture is in use (picking depends on it).
+    // Without a picture the frame is fitted to the file's points instead.
     static constexpr double kFrameWidth = 9464;
     static constexpr double kFrameHeight = 7410;
 
@@ -156,6 +157,7 @@ public:
 
 private:
     void prepareDrawingArea();
+    void fitFrameToPoints();
     void pressOpenFile();
     void openEditFile();
     void loadRecordCount();
@@ -188,6 +190,9 @@ private:
     bool fieldsChanged_ = false;
     bool undoAvailable_ = false;
     double ringExtra_ = 0;
+    // Drawing units per twip of the frame: markers keep their size on screen
+    // whatever units the points are drawn in.
+    double unitsPerTwip_ = 1;
     std::array<std::string, kFieldCount> boxes_;
     std::array<std::string, kFieldCount> deletedRecord_;
     RecordBytes recordBuffer_{};

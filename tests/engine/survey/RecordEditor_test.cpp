@@ -73,6 +73,10 @@ protected:
         return *editor;
     }
 
+    // A marker size in twips of the frame as drawing units: the frame may be
+    // fitted to the points, and markers keep their size on screen.
+    double frameUnits(double twips) const { return twips * canvas.scaleWidth() / RecordEditor::kFrameWidth; }
+
     std::vector<std::string> boxes() const
     {
         return {editor->fieldText(0), editor->fieldText(1), editor->fieldText(2), editor->fieldText(3)};
@@ -111,6 +115,7 @@ TEST_F(RecordEditorTest, MissingFileIsCreatedEmptyWithABlankRecordShown)
 TEST_F(RecordEditorTest, OpeningStartsFromTheDrawingFrameAndColours)
 {
     writeRecords(2);
+    state.pictureInserted = 1;  // picking on the picture needs the fixed frame
     openEditor();
     EXPECT_EQ(canvas.scaleLeft(), 0);
     EXPECT_EQ(canvas.scaleTop(), 7410);
@@ -120,6 +125,26 @@ TEST_F(RecordEditorTest, OpeningStartsFromTheDrawingFrameAndColours)
     EXPECT_EQ(canvas.foreColour(), rgb(0, 255, 0));
     EXPECT_TRUE(prompter.questions.empty());
     EXPECT_EQ(boxes(), (std::vector<std::string>{"100", "50", "1.5", "P1"}));
+}
+
+// Without a picture the points fill the area as in the main window, at one
+// scale for X and Y, instead of a blob in a corner of the fixed frame.
+TEST_F(RecordEditorTest, WithoutAPictureTheFrameIsFittedToThePoints)
+{
+    writeRecords(12);  // X 100 to 1200, Y 50 to 600
+    openEditor();
+    const double left = canvas.toPixelX(100), right = canvas.toPixelX(1200);
+    const double top = canvas.toPixelY(600), bottom = canvas.toPixelY(50);
+    EXPECT_GT(left, 0);
+    EXPECT_LT(right, canvas.pixelWidth());
+    EXPECT_GT(top, 0);
+    EXPECT_LT(bottom, canvas.pixelHeight());
+    EXPECT_GT(right - left, 0.8 * canvas.pixelWidth()) << "the points spread across the area";
+    EXPECT_NEAR((right - left) / 1100, (bottom - top) / 550, 0.01) << "one scale for X and Y";
+    // The marker keeps its size on screen.
+    canvas.forget();
+    editor->firstRecord();
+    EXPECT_NEAR(canvas.toPixelLength(canvas.opsOf(OpKind::Circle).front().radius), 8 / kTwipsPerPixel, 0.01);
 }
 
 TEST_F(RecordEditorTest, ShownRecordIsMarkedByARingADiscOfAPaletteColourAndItsNumber)
@@ -132,11 +157,11 @@ TEST_F(RecordEditorTest, ShownRecordIsMarkedByARingADiscOfAPaletteColourAndItsNu
     const Op disc = canvas.last(OpKind::Disc);
     EXPECT_EQ(disc.x1, 300);
     EXPECT_EQ(disc.y1, 150);
-    EXPECT_EQ(disc.radius, 8);
+    EXPECT_DOUBLE_EQ(disc.radius, frameUnits(8));
     const auto at = std::find(kMarkerPalette.begin(), kMarkerPalette.end() - 1, disc.colour);
     EXPECT_NE(at, kMarkerPalette.end() - 1) << "fill comes from palette entries 0 to 14";
     for (const Op& c : canvas.opsOf(OpKind::Circle)) {
-        EXPECT_EQ(c.radius, 8);
+        EXPECT_DOUBLE_EQ(c.radius, frameUnits(8));
         EXPECT_EQ(c.colour, rgb(0, 255, 0));
     }
     EXPECT_EQ(canvas.texts(), std::vector<std::string>{" 3"});
@@ -298,7 +323,7 @@ TEST_F(RecordEditorTest, DeletingRecordTwoOfFiveShiftsTheRestAndShowsTheLast)
     const Op erase = canvas.opsOf(OpKind::Disc).front();
     EXPECT_EQ(erase.x1, 200);
     EXPECT_EQ(erase.y1, 100);
-    EXPECT_EQ(erase.radius, 88);
+    EXPECT_DOUBLE_EQ(erase.radius, frameUnits(88));
     EXPECT_EQ(erase.colour, rgb(0, 0, 0));
     EXPECT_EQ(canvas.opsOf(OpKind::Text).front().colour, rgb(0, 0, 0));
     EXPECT_EQ(canvas.foreColour(), rgb(0, 255, 0));
@@ -413,7 +438,7 @@ TEST_F(RecordEditorTest, FindOnScreenRingsARecordOrSaysThereIsNone)
     canvas.forget();
     e.findOnScreen();  // empty box: the current record
     ASSERT_EQ(canvas.count(OpKind::Disc), 1u);
-    EXPECT_EQ(canvas.last(OpKind::Disc).radius, 88);
+    EXPECT_DOUBLE_EQ(canvas.last(OpKind::Disc).radius, frameUnits(88));
     EXPECT_EQ(canvas.last(OpKind::Disc).x1, 200);
     EXPECT_EQ(e.findText(), "");
 
@@ -421,7 +446,7 @@ TEST_F(RecordEditorTest, FindOnScreenRingsARecordOrSaysThereIsNone)
     e.findOnScreen();
     EXPECT_EQ(e.currentRecord(), 3);
     EXPECT_EQ(canvas.last(OpKind::Disc).x1, 300);
-    EXPECT_EQ(canvas.last(OpKind::Disc).radius, 88);
+    EXPECT_DOUBLE_EQ(canvas.last(OpKind::Disc).radius, frameUnits(88));
 
     for (const std::string typed : {"0", "4"}) {
         canvas.forget();
@@ -434,7 +459,7 @@ TEST_F(RecordEditorTest, FindOnScreenRingsARecordOrSaysThereIsNone)
     }
     // The next plain show is back to the small disc.
     e.previousRecord();
-    EXPECT_EQ(canvas.last(OpKind::Disc).radius, 8);
+    EXPECT_DOUBLE_EQ(canvas.last(OpKind::Disc).radius, frameUnits(8));
 }
 
 TEST_F(RecordEditorTest, RefreshMarksEveryPointAndEndsOnRecordOne)
