@@ -9,6 +9,7 @@
 
 class QLineEdit;
 class QMenu;
+class QPlainTextEdit;
 class QVBoxLayout;
 
 namespace tervane {
@@ -64,6 +65,11 @@ public slots:
     void onNetwork3d();     // sanweiwangluo
     void onDraw();          // ht
     void onPlay();          // bf
+    void onTeaching();      // jx
+    void onOperatingHelp(); // czbz
+    void onParameterHelp(); // csbz
+    void onAboutHelp();     // jjbz
+    void onCloseHelp();     // tcbz
 
 protected:
     // The close box asks Exit's question, as the menu's Exit does.
@@ -82,6 +88,9 @@ private:
     void createStrips();
     void createStatusBoxes();
     void createPanel();
+    void createHelpMenu();
+    void createHelpPanels();
+    void showHelp(QPlainTextEdit* panel);
     void connectMouse();
 
     CanvasWidget* createCanvas(const char* name, const TwipsRect& place);
@@ -114,6 +123,10 @@ private:
     QMenu* networkMenu_ = nullptr;
     // Exit was answered Yes: the closing that follows asks nothing more.
     bool exitConfirmed_ = false;
+    // Help panels bz0 (about), bz1 (operating), bz3 (parameters).
+    QPlainTextEdit* bz0_ = nullptr;
+    QPlainTextEdit* bz1_ = nullptr;
+    QPlainTextEdit* bz3_ = nullptr;
 };
 
 } // namespace tervane
