@@ -257,14 +257,5 @@ TEST_F(QtEscapeKeyTest, AFileDialogWithItsPopupsStaysUsableDuringARun)
     EXPECT_FALSE(key.isDown()) << "an Esc meant for the dialog does not stop the run";
 }
 
-TEST_F(QtEscapeKeyTest, ACommandThatHasNotLookedAtTheKeyFiltersNothing)
-{
-    key.beginRun();
-    postKey(widget, Qt::Key_A);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(widget.keys, 1);
-    key.endRun();
-}
-
 } // namespace
 } // namespace tervane
