@@ -107,6 +107,9 @@ private:
     void run(Command&& command);
     void showEditorState();
     void showIndicator();
+    void onFieldEdited(int field, const QString& text);
+    // The note's free bytes and the red of a refused box.
+    void showFieldState();
     void finishIfLeaving();
     bool handleFieldKey(int field, int key);
     void showCursor(double x, double y);
@@ -127,9 +130,11 @@ private:
     QLabel* picture2_ = nullptr;
     QLabel* label7_ = nullptr;
     QLabel* label8_ = nullptr;
+    QLabel* noteBytes_ = nullptr;
     QPlainTextEdit* text5_ = nullptr;
     QPlainTextEdit* text6_ = nullptr;
     bool finished_ = false;
+    bool refusalShown_ = false;
 };
 
 } // namespace tervane
