@@ -1,30 +1,15 @@
 #include "engine/network/Triangulator.h"
 
-#include "engine/network/PointBuckets.h"
+#include "engine/network/Delaunay.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <limits>
 #include <stdexcept>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tervane {
-
-int sideOfLine(double xA, double yA, double xB, double yB, double x, double y)
-{
-    double v;
-    if (xB - xA == 0) {
-        v = xB - x;
-    } else if (yB - yA == 0) {
-        v = yB - y;
-    } else {
-        const double m = (yB - yA) / (xB - xA);
-        const double b = (xB * yA - xA * yB) / (xB - xA);
-        v = y - m * x - b;
-    }
-    return (v > 0) - (v < 0);
-}
 
 std::array<double, 2> incentre(double x1, double y1, double x2, double y2, double x3, double y3)
 {
@@ -46,59 +31,37 @@ double angleMeasure(double pa2, double pb2, double ab2)
     return 1 - (pa2 + pb2 - ab2) / (2 * std::sqrt(pa2) * std::sqrt(pb2));
 }
 
+std::size_t at(int i) { return static_cast<std::size_t>(i); }
+
+// Walks a Delaunay mesh in the order the network has always been grown in,
+// giving each face its row number the first time an edge reaches it.
 class Builder {
 public:
     Builder(const std::vector<double>& x, const std::vector<double>& y,
-            const std::vector<double>& z, long n, const TriangulationCallbacks& callbacks,
-            EdgeSearch search)
-        : x_(x), y_(y), z_(z), n_(n), cb_(callbacks), cap_(triangleCap(n)),
-          buckets_(x, y, search == EdgeSearch::Indexed ? n : 0)
+            const std::vector<double>& z, long n, const TriangulationCallbacks& callbacks)
+        : x_(x), y_(y), z_(z), n_(n), cb_(callbacks), cap_(triangleCap(n))
     {
-        const auto reserve = static_cast<std::size_t>(2 * n + 8);
-        Triangulation& t = tables_;
-        for (auto* v : {&t.vertexA, &t.vertexB, &t.vertexC})
-            v->reserve(reserve);
-        for (auto* v : {&t.centreX, &t.centreY, &t.centreZ})
-            v->reserve(reserve);
-        t.neighbour.reserve(reserve);
-        byVertices_.reserve(reserve);
     }
 
     TriangulationEnd run();
     Triangulation& tables() { return tables_; }
 
 private:
-    // What an edge search ended with.
     enum class Step { Done, Stop, Cap };
 
-    // The point beyond an edge with the largest measure, and the tie list.
-    struct FarPoint {
-        int index = 0;
-        std::vector<int> ties;
-    };
-
-    double dist2(long i, long j) const
+    double dist2(int i, int j) const
     {
-        const double dx = x_[i] - x_[j];
-        const double dy = y_[i] - y_[j];
+        const double dx = x_[at(i)] - x_[at(j)];
+        const double dy = y_[at(i)] - y_[at(j)];
         return dx * dx + dy * dy;
     }
-    bool makeSeed();
-    Step searchEdge(int t, int e, int a, int b, int c);
-    FarPoint pickFarPoint(int a, int b, int c, const std::vector<int>* subset) const;
-    void gatherNearby(int a, int b, int c, std::vector<int>& out) const;
-    double reachOf(int a, int b, int p, double measure, double mx, double my) const;
-    Step resolveTies(int t, int e, int a, int b, const std::vector<int>& ties);
-    Step createTriangle(int a, int b, int p, int& created);
-    int findSame(int a, int b, int p) const;
-    void reconcileNeighbours();
-
-    static std::uint64_t key(int a, int b, int c)
-    {
-        std::array<std::uint64_t, 3> v{std::uint64_t(a), std::uint64_t(b), std::uint64_t(c)};
-        std::sort(v.begin(), v.end());
-        return (v[0] << 42) | (v[1] << 21) | v[2];
-    }
+    int cornerIndex(int face, int point) const;
+    int apexOf(int face, int a, int b) const;
+    Step makeSeed();
+    Step growEdge(int t, int e, int a, int b, int c);
+    int settleCocircular(int face, int a, int b);
+    void retriangulate(const std::vector<int>& region, int a, int b, int chosen);
+    Step createTriangle(int a, int b, int p, int face);
 
     const std::vector<double>& x_;
     const std::vector<double>& y_;
@@ -106,71 +69,99 @@ private:
     long n_;
     const TriangulationCallbacks& cb_;
     long cap_;
+    DelaunayMesh mesh_;
+    std::vector<int> rowOfFace_;  // 0 while a face has no row yet
+    std::vector<int> faceOfRow_{-1};
     Triangulation tables_;
-    std::unordered_map<std::uint64_t, int> byVertices_;
-    PointBuckets buckets_;
-    std::vector<int> nearby_;
 };
 
-// Seed: point 1, its nearest point (lowest index on a tie), and the point
-// that sees that edge under the largest angle (last index on a tie).
-bool Builder::makeSeed()
+int Builder::cornerIndex(int face, int point) const
 {
-    // An exact copy of point 1 cannot span an edge, so it is passed over.
+    const auto& c = mesh_.corner[at(face)];
+    return c[0] == point ? 0 : c[1] == point ? 1 : c[2] == point ? 2 : -1;
+}
+
+int Builder::apexOf(int face, int a, int b) const
+{
+    for (int v : mesh_.corner[at(face)])
+        if (v != a && v != b)
+            return v;
+    return 0;
+}
+
+// Seed: point 1, its nearest point (lowest index on a tie) and, of the
+// points beyond that edge on either side, the one that sees it under the
+// larger angle (the later index on a tie). The nearest pair is an edge of
+// every Delaunay triangulation, so its one or two faces hold the choice;
+// points on one circle with the chosen apex tie with it, as on any edge.
+Builder::Step Builder::makeSeed()
+{
     const int a = 1;
     int b = 0;
     double best = 0;
-    for (long i = 2; i <= n_; ++i) {
+    for (int i = 2; i <= n_; ++i) {
         const double d = dist2(a, i);
         if (d > 0 && (b == 0 || d < best)) {
             best = d;
-            b = static_cast<int>(i);
+            b = i;
         }
     }
-    if (b == 0)
-        return false;
-    int c = 0;
-    double bestMeasure = 0;
-    const double ab2 = dist2(a, b);
-    for (long i = 1; i <= n_; ++i) {
-        if (cb_.seedScanned)
+    if (cb_.seedScanned)
+        for (long i = 1; i <= n_; ++i)
             cb_.seedScanned(i, n_);
-        if (i == a || i == b || i == c)
-            continue;
-        const double m = angleMeasure(dist2(i, a), dist2(i, b), ab2);
+    std::vector<std::pair<int, int>> choices;  // (apex, face)
+    for (int f = 0; f < mesh_.faceCount(); ++f)
+        if (cornerIndex(f, a) >= 0 && cornerIndex(f, b) >= 0)
+            choices.emplace_back(apexOf(f, a, b), f);
+    if (choices.empty())
+        return Step::Stop;
+    std::sort(choices.begin(), choices.end());
+    const double ab2 = dist2(a, b);
+    double bestMeasure = -std::numeric_limits<double>::infinity();
+    std::pair<int, int> seed = choices.front();
+    for (const auto& choice : choices) {
+        const double m = angleMeasure(dist2(choice.first, a), dist2(choice.first, b), ab2);
         if (m >= bestMeasure) {
             bestMeasure = m;
-            c = static_cast<int>(i);
+            seed = choice;
         }
     }
-    // Collinear points have no area; rounding can leave them a measure a
-    // little above zero, so the area is judged relative to the sides.
-    if (c == 0 || !(bestMeasure > 0))
-        return false;
-    const double cross = (x_[b] - x_[a]) * (y_[c] - y_[a]) - (y_[b] - y_[a]) * (x_[c] - x_[a]);
-    if (std::fabs(cross) <= 1e-12 * std::sqrt(ab2 * dist2(a, c)))
-        return false;
-    int created = 0;
-    return createTriangle(a, b, c, created) == Step::Done;
+    const int face = settleCocircular(seed.second, a, b);
+    return createTriangle(a, b, apexOf(face, a, b), face);
 }
 
 TriangulationEnd Builder::run()
 {
     if (n_ < 3)
         return TriangulationEnd::NoTriangle;
-    if (tables_.count == 0 && !makeSeed())
-        return tables_.count == 0 ? TriangulationEnd::NoTriangle : TriangulationEnd::Stopped;
+    mesh_ = delaunayMesh(x_, y_, n_);
+    if (mesh_.faceCount() == 0)
+        return TriangulationEnd::NoTriangle;
+    rowOfFace_.assign(at(mesh_.faceCount()), 0);
+    const auto reserve = at(mesh_.faceCount() + 1);
+    Triangulation& t = tables_;
+    for (auto* v : {&t.vertexA, &t.vertexB, &t.vertexC})
+        v->reserve(reserve);
+    for (auto* v : {&t.centreX, &t.centreY, &t.centreZ})
+        v->reserve(reserve);
+    t.neighbour.reserve(reserve);
+    faceOfRow_.reserve(reserve);
+
+    const Step seeded = makeSeed();
+    if (tables_.count == 0)
+        return TriangulationEnd::NoTriangle;
+    if (seeded == Step::Stop)
+        return TriangulationEnd::Stopped;
     tables_.cursor = 1;
     for (;;) {
-        const int t = tables_.cursor;
-        int v[3] = {tables_.vertexA[t], tables_.vertexB[t], tables_.vertexC[t]};
+        const int row = tables_.cursor;
+        int v[3] = {t.vertexA[at(row)], t.vertexB[at(row)], t.vertexC[at(row)]};
         for (int e = 1; e <= 3; ++e) {
-            const Step s = searchEdge(t, e, v[0], v[1], v[2]);
+            const Step s = growEdge(row, e, v[0], v[1], v[2]);
             if (s == Step::Stop)
                 return TriangulationEnd::Stopped;
             if (s == Step::Cap) {
                 tables_.cursor = tables_.count;
-                reconcileNeighbours();
                 return TriangulationEnd::CapReached;
             }
             std::rotate(v, v + 1, v + 3);
@@ -180,159 +171,139 @@ TriangulationEnd Builder::run()
         else
             break;
     }
-    reconcileNeighbours();
     return TriangulationEnd::Complete;
 }
 
-// The largest angle measure among the points strictly on the far side of
-// edge a-b from c, in index order: points 1..n, or the sorted subset given.
-// Exact ties go to the tie list as (current best, point) pairs.
-Builder::FarPoint Builder::pickFarPoint(int a, int b, int c, const std::vector<int>* subset) const
+// Edge e (a-b, reference vertex c) of row t: the face beyond it is the
+// neighbour, made a new row when it has none yet.
+Builder::Step Builder::growEdge(int t, int e, int a, int b, int c)
 {
-    const double xA = x_[a], yA = y_[a], xB = x_[b], yB = y_[b];
-    const int sC = sideOfLine(xA, yA, xB, yB, x_[c], y_[c]);
-    const double ab2 = dist2(a, b);
-    double bestMeasure = 0;
-    FarPoint best;
-    const std::size_t count = subset ? subset->size() : static_cast<std::size_t>(n_);
-    for (std::size_t k = 0; k < count; ++k) {
-        const long p = subset ? (*subset)[k] : static_cast<long>(k + 1);
-        if (p == a || p == b)
-            continue;
-        const int sP = sideOfLine(xA, yA, xB, yB, x_[p], y_[p]);
-        if (sP == 0 || sC == 0 || sP == sC)
-            continue;
-        const double m = angleMeasure(dist2(p, a), dist2(p, b), ab2);
-        if (best.index != 0 && m == bestMeasure) {
-            best.ties.push_back(best.index);
-            best.ties.push_back(static_cast<int>(p));
-        } else if (m > bestMeasure) {
-            bestMeasure = m;
-            best.index = static_cast<int>(p);
-            best.ties.clear();
+    const int face = faceOfRow_[at(t)];
+    const int beyond = mesh_.across[at(face)][at(cornerIndex(face, c))];
+    int k = 0;
+    Step s = Step::Done;
+    if (beyond >= 0) {
+        k = rowOfFace_[at(beyond)];
+        if (k == 0) {
+            const int chosen = settleCocircular(beyond, a, b);
+            s = createTriangle(a, b, apexOf(chosen, a, b), chosen);
+            k = tables_.count;
         }
     }
-    return best;
-}
-
-// How far from the edge's midpoint (mx, my) a point can lie and still see
-// edge a-b at least as well as p does: it must lie in the circle through a,
-// b and p. The margin grows as the measure shrinks, so rounding in the
-// measure can never favour a point left out.
-double Builder::reachOf(int a, int b, int p, double measure, double mx, double my) const
-{
-    const double bx = x_[b] - x_[a], by = y_[b] - y_[a];
-    const double px = x_[p] - x_[a], py = y_[p] - y_[a];
-    const double d = 2 * (bx * py - by * px);
-    const double b2 = bx * bx + by * by, p2 = px * px + py * py;
-    const double ux = (py * b2 - by * p2) / d, uy = (bx * p2 - px * b2) / d;
-    const double radius = std::hypot(ux, uy);
-    const double margin = std::max(1e-3, 1e-12 / measure);
-    const double reach = std::hypot(x_[a] + ux - mx, y_[a] + uy - my) + radius * (1 + margin);
-    return std::isfinite(reach) ? reach : std::numeric_limits<double>::infinity();
-}
-
-// Collects, in index order, every point that could be the far point of
-// edge a-b: rings of cells around the midpoint until the best point found
-// so far bounds the search.
-void Builder::gatherNearby(int a, int b, int c, std::vector<int>& out) const
-{
-    out.clear();
-    const double xA = x_[a], yA = y_[a], xB = x_[b], yB = y_[b];
-    const int sC = sideOfLine(xA, yA, xB, yB, x_[c], y_[c]);
-    if (sC == 0)
-        return;  // no point is beyond an edge whose own triangle is flat
-    const double ab2 = dist2(a, b);
-    const double mx = (xA + xB) / 2, my = (yA + yB) / 2;
-    const int mc = buckets_.column(mx), mr = buckets_.row(my);
-    double bestMeasure = 0, reach = std::numeric_limits<double>::infinity();
-    int best = 0;
-    const int last = buckets_.lastRing(mc, mr);
-    for (int ring = 0; ring <= last; ++ring) {
-        // One ring more than the bare bound, against rounding at cell edges.
-        if (best != 0 && (ring - 1) * buckets_.cellSize() > reach)
-            break;
-        bool improved = false;
-        buckets_.visitRing(mc, mr, ring, [&](int p) {
-            out.push_back(p);
-            if (p == a || p == b)
-                return;
-            const int sP = sideOfLine(xA, yA, xB, yB, x_[p], y_[p]);
-            if (sP == 0 || sP == sC)
-                return;
-            const double m = angleMeasure(dist2(p, a), dist2(p, b), ab2);
-            if (m > bestMeasure) {
-                bestMeasure = m;
-                best = p;
-                improved = true;
-            }
-        });
-        if (improved)
-            reach = reachOf(a, b, best, bestMeasure, mx, my);
-    }
-    std::sort(out.begin(), out.end());
-}
-
-// Finds the triangle across edge a-b of triangle t (reference vertex c):
-// the far point makes it, or names the triangle already made with it.
-Builder::Step Builder::searchEdge(int t, int e, int a, int b, int c)
-{
-    const std::vector<int>* subset = nullptr;
-    if (buckets_.usable()) {
-        gatherNearby(a, b, c, nearby_);
-        subset = &nearby_;
-    }
-    const FarPoint far = pickFarPoint(a, b, c, subset);
-    const auto row = static_cast<std::size_t>(t);
-    const auto col = static_cast<std::size_t>(e);
-    if (far.index == 0) {
-        tables_.neighbour[row][col] = 0;
-        return Step::Done;
-    }
-    if (!far.ties.empty())
-        return resolveTies(t, e, a, b, far.ties);
-    int k = findSame(a, b, far.index);
-    const Step s = k != 0 ? Step::Done : createTriangle(a, b, far.index, k);
-    tables_.neighbour[row][col] = k;
+    tables_.neighbour[at(t)][at(e)] = k;
     return s;
 }
 
-// With ties, the first listed point whose triangle exists already is the
-// neighbour; when none exists, the last listed point makes a new triangle.
-Builder::Step Builder::resolveTies(int t, int e, int a, int b, const std::vector<int>& ties)
+// The face beyond edge a-b has no row yet. When other points lie exactly on
+// its circumcircle, the free faces on that circle form one convex polygon
+// that any fan of diagonals triangulates equally well; the growth's tie
+// rule gives the edge the highest-numbered of those points, so the polygon
+// is re-cut to make that triangle. Returns the face beyond a-b.
+int Builder::settleCocircular(int face, int a, int b)
 {
-    int k = 0;
-    for (int p : ties) {
-        k = findSame(a, b, p);
-        if (k != 0)
-            break;
+    const auto& fc = mesh_.corner[at(face)];
+    const double px[3] = {x_[at(fc[0])], x_[at(fc[1])], x_[at(fc[2])]};
+    const double py[3] = {y_[at(fc[0])], y_[at(fc[1])], y_[at(fc[2])]};
+    std::vector<int> region{face};
+    int chosen = apexOf(face, a, b);
+    for (std::size_t i = 0; i < region.size(); ++i) {
+        const int f = region[i];
+        for (int j = 0; j < 3; ++j) {
+            const int g = mesh_.across[at(f)][at(j)];
+            if (g < 0 || rowOfFace_[at(g)] != 0
+                || std::find(region.begin(), region.end(), g) != region.end())
+                continue;
+            const auto& c = mesh_.corner[at(f)];
+            const int u = c[at((j + 1) % 3)], v = c[at((j + 2) % 3)];
+            if ((u == a && v == b) || (u == b && v == a))
+                continue;  // the polygon lies beyond a-b only
+            const int far = apexOf(g, u, v);
+            if (inCircle(px[0], py[0], px[1], py[1], px[2], py[2], x_[at(far)], y_[at(far)]) != 0)
+                continue;
+            region.push_back(g);
+            if (far != a && far != b)
+                chosen = std::max(chosen, far);
+        }
     }
-    const Step s = k != 0 ? Step::Done : createTriangle(a, b, ties.back(), k);
-    tables_.neighbour[static_cast<std::size_t>(t)][static_cast<std::size_t>(e)] = k;
-    return s;
+    if (chosen == apexOf(face, a, b))
+        return face;
+    retriangulate(region, a, b, chosen);
+    for (int f : region)
+        if (cornerIndex(f, a) >= 0 && cornerIndex(f, b) >= 0)
+            return f;
+    throw std::logic_error("Re-cut cocircular polygon lost its edge; probably a bug");
 }
 
-int Builder::findSame(int a, int b, int p) const
+// Re-cuts the convex polygon covered by the faces of `region` into triangle
+// (a, b, chosen) and two fans, reusing the same face numbers, and mends the
+// references of the faces around it.
+void Builder::retriangulate(const std::vector<int>& region, int a, int b, int chosen)
 {
-    const auto it = byVertices_.find(key(a, b, p));
-    return it == byVertices_.end() ? 0 : it->second;
+    // Boundary, counter-clockwise: next[u] = v for each edge u-v, with the
+    // face outside it.
+    std::unordered_map<int, std::pair<int, int>> next;
+    for (int f : region)
+        for (int j = 0; j < 3; ++j) {
+            const int g = mesh_.across[at(f)][at(j)];
+            if (std::find(region.begin(), region.end(), g) != region.end())
+                continue;
+            const auto& c = mesh_.corner[at(f)];
+            next[c[at((j + 1) % 3)]] = {c[at((j + 2) % 3)], g};
+        }
+    const int s = next.count(a) && next[a].first == b ? a : b;
+    std::vector<int> ring{s};
+    for (int v = next[s].first; v != s; v = next[v].first)
+        ring.push_back(v);
+    const auto split = std::find(ring.begin(), ring.end(), chosen) - ring.begin();
+
+    std::vector<std::array<int, 3>> faces{{ring[0], ring[1], chosen}};
+    auto fan = [&](std::size_t from, std::size_t to) {  // ring[from..to], to may be ring.size()
+        for (std::size_t i = from + 1; i + 1 <= to; ++i)
+            faces.push_back({ring[from], ring[i], ring[(i + 1) % ring.size()]});
+    };
+    fan(1, static_cast<std::size_t>(split));
+    fan(static_cast<std::size_t>(split), ring.size());
+    if (faces.size() != region.size())
+        throw std::logic_error("Cocircular polygon re-cut into the wrong number of faces; probably a bug");
+
+    std::unordered_map<long long, std::pair<int, int>> edges;  // directed edge -> (face, corner)
+    auto edgeKey = [](int u, int v) { return (static_cast<long long>(u) << 32) | static_cast<unsigned>(v); };
+    for (std::size_t k = 0; k < faces.size(); ++k) {
+        mesh_.corner[at(region[k])] = faces[k];
+        for (int j = 0; j < 3; ++j)
+            edges[edgeKey(faces[k][at((j + 1) % 3)], faces[k][at((j + 2) % 3)])] = {region[k], j};
+    }
+    for (const auto& [key, where] : edges) {
+        const int u = static_cast<int>(key >> 32), v = static_cast<int>(key & 0xffffffff);
+        const auto twin = edges.find(edgeKey(v, u));
+        int outside = -1;
+        if (twin != edges.end()) {
+            outside = twin->second.first;
+        } else {
+            outside = next[u].second;
+            if (outside >= 0)
+                mesh_.across[at(outside)][at(cornerIndex(outside, apexOf(outside, u, v)))] = where.first;
+        }
+        mesh_.across[at(where.first)][at(where.second)] = outside;
+    }
 }
 
-// Adds triangle (a, b, p) with its incentre and the inverse-distance value
-// there, then lets the caller draw it and poll Esc.
-Builder::Step Builder::createTriangle(int a, int b, int p, int& created)
+// Adds triangle (a, b, p), the mesh's face `face`, with its incentre and
+// the inverse-distance value there, then lets the caller draw it and poll
+// Esc.
+Builder::Step Builder::createTriangle(int a, int b, int p, int face)
 {
     if (tables_.count >= cap_)
         return Step::Cap;
-    const auto o = incentre(x_[a], y_[a], x_[b], y_[b], x_[p], y_[p]);
+    const auto o = incentre(x_[at(a)], y_[at(a)], x_[at(b)], y_[at(b)], x_[at(p)], y_[at(p)]);
     double sumW = 0, sumWZ = 0;
     for (int v : {a, b, p}) {
-        const double w = 1 / (std::hypot(x_[v] - o[0], y_[v] - o[1]) + 1e-7);
+        const double w = 1 / (std::hypot(x_[at(v)] - o[0], y_[at(v)] - o[1]) + 1e-7);
         sumW += w;
-        sumWZ += w * z_[v];
+        sumWZ += w * z_[at(v)];
     }
     Triangulation& t = tables_;
-    created = ++t.count;
+    const int created = ++t.count;
     t.vertexA.push_back(a);
     t.vertexB.push_back(b);
     t.vertexC.push_back(p);
@@ -340,55 +311,25 @@ Builder::Step Builder::createTriangle(int a, int b, int p, int& created)
     t.centreX.push_back(o[0]);
     t.centreY.push_back(o[1]);
     t.centreZ.push_back(sumWZ / sumW);
-    byVertices_.emplace(key(a, b, p), created);
+    rowOfFace_[at(face)] = created;
+    faceOfRow_.push_back(face);
     if (cb_.triangleCreated && !cb_.triangleCreated(t, created))
         return Step::Stop;
     return Step::Done;
-}
-
-// A reference across an edge stands only when the triangle named has the
-// same edge and names this triangle back across it; anything else (possible
-// only where exactly cocircular points made crossing triangles) becomes a
-// hull edge, so later stages never walk into a triangle that does not join.
-void Builder::reconcileNeighbours()
-{
-    Triangulation& t = tables_;
-    auto edgeEnds = [&t](int tri, int e) {
-        const auto i = static_cast<std::size_t>(tri);
-        const int v[3] = {t.vertexA[i], t.vertexB[i], t.vertexC[i]};
-        const int p = v[e - 1], q = v[e % 3];
-        return std::array<int, 2>{std::min(p, q), std::max(p, q)};
-    };
-    std::vector<std::array<int, 2>> dropped;
-    for (int i = 1; i <= t.cursor; ++i) {
-        for (int e = 1; e <= 3; ++e) {
-            const int k = t.neighbour[static_cast<std::size_t>(i)][static_cast<std::size_t>(e)];
-            if (k == 0)
-                continue;
-            bool back = false;
-            for (int f = 1; f <= 3 && !back; ++f)
-                back = t.neighbour[static_cast<std::size_t>(k)][static_cast<std::size_t>(f)] == i
-                       && edgeEnds(k, f) == edgeEnds(i, e);
-            if (!back)
-                dropped.push_back({i, e});
-        }
-    }
-    for (const auto& d : dropped)
-        t.neighbour[static_cast<std::size_t>(d[0])][static_cast<std::size_t>(d[1])] = 0;
 }
 
 } // namespace
 
 TriangulationResult triangulate(const std::vector<double>& x, const std::vector<double>& y,
                                 const std::vector<double>& z, long n,
-                                const TriangulationCallbacks& callbacks, EdgeSearch search)
+                                const TriangulationCallbacks& callbacks)
 {
     const auto need = static_cast<std::size_t>(n) + 1;
     if (n < 0 || (n > 0 && (x.size() < need || y.size() < need || z.size() < need)))
         throw std::invalid_argument("Point tables must hold slots 0..n for x, y and z");
-    if (n >= (1L << 21))
-        throw std::invalid_argument("A network takes at most 2097151 points");
-    Builder builder(x, y, z, n, callbacks, search);
+    if (n >= (1L << 30))
+        throw std::invalid_argument("A network takes fewer than 2^30 points");
+    Builder builder(x, y, z, n, callbacks);
     TriangulationResult result;
     result.end = builder.run();
     result.tables = std::move(builder.tables());

@@ -1,0 +1,100 @@
+// The only file that includes the geometry library: its headers are large
+// and slow to compile, so the rest of the program sees plain tables only.
+#include "engine/network/Delaunay.h"
+
+#include <CGAL/Delaunay_triangulation_2.h>
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/Triangulation_face_base_with_info_2.h>
+#include <CGAL/Triangulation_vertex_base_with_info_2.h>
+
+#include <algorithm>
+#include <numeric>
+#include <utility>
+
+namespace tervane {
+
+namespace {
+
+using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
+using VertexBase = CGAL::Triangulation_vertex_base_with_info_2<int, Kernel>;
+using FaceBase = CGAL::Triangulation_face_base_with_info_2<int, Kernel>;
+using Structure = CGAL::Triangulation_data_structure_2<VertexBase, FaceBase>;
+using Triangulation2 = CGAL::Delaunay_triangulation_2<Kernel, Structure>;
+using Point = Kernel::Point_2;
+
+// Points 1..n, each exact copy pointed at the lowest-numbered point at its
+// place; returns the distinct points.
+std::vector<std::pair<Point, int>> distinctPoints(const std::vector<double>& x,
+                                                  const std::vector<double>& y, long n,
+                                                  std::vector<int>& representative)
+{
+    std::vector<int> order(static_cast<std::size_t>(n));
+    std::iota(order.begin(), order.end(), 1);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
+        if (x[ia] != x[ib])
+            return x[ia] < x[ib];
+        if (y[ia] != y[ib])
+            return y[ia] < y[ib];
+        return a < b;
+    });
+    representative.assign(static_cast<std::size_t>(n) + 1, 0);
+    std::vector<std::pair<Point, int>> points;
+    points.reserve(order.size());
+    int first = 0;
+    for (int p : order) {
+        const auto ip = static_cast<std::size_t>(p), iff = static_cast<std::size_t>(first);
+        if (first == 0 || x[ip] != x[iff] || y[ip] != y[iff]) {
+            first = p;
+            points.emplace_back(Point(x[ip], y[ip]), p);
+        }
+        representative[ip] = first;
+    }
+    return points;
+}
+
+} // namespace
+
+DelaunayMesh delaunayMesh(const std::vector<double>& x, const std::vector<double>& y, long n)
+{
+    DelaunayMesh mesh;
+    if (n < 1) {
+        mesh.representative.assign(1, 0);
+        return mesh;
+    }
+    const auto points = distinctPoints(x, y, n, mesh.representative);
+    Triangulation2 dt;
+    dt.insert(points.begin(), points.end());
+    if (dt.dimension() < 2)
+        return mesh;
+
+    int count = 0;
+    for (auto f = dt.finite_faces_begin(); f != dt.finite_faces_end(); ++f)
+        f->info() = count++;
+    for (auto f = dt.all_faces_begin(); f != dt.all_faces_end(); ++f)
+        if (dt.is_infinite(f))
+            f->info() = -1;
+    mesh.corner.resize(static_cast<std::size_t>(count));
+    mesh.across.resize(static_cast<std::size_t>(count));
+    for (auto f = dt.finite_faces_begin(); f != dt.finite_faces_end(); ++f) {
+        const auto k = static_cast<std::size_t>(f->info());
+        for (int i = 0; i < 3; ++i) {
+            mesh.corner[k][static_cast<std::size_t>(i)] = f->vertex(i)->info();
+            mesh.across[k][static_cast<std::size_t>(i)] = f->neighbor(i)->info();
+        }
+    }
+    return mesh;
+}
+
+int orientation(double ax, double ay, double bx, double by, double cx, double cy)
+{
+    return static_cast<int>(CGAL::orientation(Point(ax, ay), Point(bx, by), Point(cx, cy)));
+}
+
+int inCircle(double ax, double ay, double bx, double by, double cx, double cy, double dx, double dy)
+{
+    return static_cast<int>(
+        CGAL::side_of_oriented_circle(Point(ax, ay), Point(bx, by), Point(cx, cy), Point(dx, dy)));
+}
+
+} // namespace tervane
