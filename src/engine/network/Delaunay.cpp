@@ -8,6 +8,7 @@
 #include <CGAL/Triangulation_vertex_base_with_info_2.h>
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <utility>
 
@@ -53,6 +54,25 @@ std::vector<std::pair<Point, int>> distinctPoints(const std::vector<double>& x,
     return points;
 }
 
+// Whether d may lie on the circle through a, b, c: the in-circle
+// determinant in floating point against a bound on its rounding error, so
+// that only near-zero cases pay for the exact test.
+bool maybeCocircular(const Point& a, const Point& b, const Point& c, const Point& d)
+{
+    const double adx = a.x() - d.x(), ady = a.y() - d.y();
+    const double bdx = b.x() - d.x(), bdy = b.y() - d.y();
+    const double cdx = c.x() - d.x(), cdy = c.y() - d.y();
+    const double alift = adx * adx + ady * ady;
+    const double blift = bdx * bdx + bdy * bdy;
+    const double clift = cdx * cdx + cdy * cdy;
+    const double det = alift * (bdx * cdy - cdx * bdy) + blift * (cdx * ady - adx * cdy)
+                       + clift * (adx * bdy - bdx * ady);
+    const double permanent = alift * (std::fabs(bdx * cdy) + std::fabs(cdx * bdy))
+                             + blift * (std::fabs(cdx * ady) + std::fabs(adx * cdy))
+                             + clift * (std::fabs(adx * bdy) + std::fabs(bdx * ady));
+    return std::fabs(det) <= 1e-12 * permanent;
+}
+
 } // namespace
 
 DelaunayMesh delaunayMesh(const std::vector<double>& x, const std::vector<double>& y, long n)
@@ -62,9 +82,22 @@ DelaunayMesh delaunayMesh(const std::vector<double>& x, const std::vector<double
         mesh.representative.assign(1, 0);
         return mesh;
     }
-    const auto points = distinctPoints(x, y, n, mesh.representative);
+    // Exact copies are rare: insert everything first, and only when the
+    // triangulation merged some points sort out which copy stands for them.
+    std::vector<std::pair<Point, int>> points;
+    points.reserve(static_cast<std::size_t>(n));
+    for (std::size_t i = 1; i <= static_cast<std::size_t>(n); ++i)
+        points.emplace_back(Point(x[i], y[i]), static_cast<int>(i));
     Triangulation2 dt;
     dt.insert(points.begin(), points.end());
+    if (dt.number_of_vertices() == points.size()) {
+        mesh.representative.resize(static_cast<std::size_t>(n) + 1);
+        std::iota(mesh.representative.begin(), mesh.representative.end(), 0);
+    } else {
+        dt.clear();
+        points = distinctPoints(x, y, n, mesh.representative);
+        dt.insert(points.begin(), points.end());
+    }
     if (dt.dimension() < 2)
         return mesh;
 
@@ -76,11 +109,23 @@ DelaunayMesh delaunayMesh(const std::vector<double>& x, const std::vector<double
             f->info() = -1;
     mesh.corner.resize(static_cast<std::size_t>(count));
     mesh.across.resize(static_cast<std::size_t>(count));
+    mesh.cocircular.assign(static_cast<std::size_t>(count), 0);
     for (auto f = dt.finite_faces_begin(); f != dt.finite_faces_end(); ++f) {
         const auto k = static_cast<std::size_t>(f->info());
         for (int i = 0; i < 3; ++i) {
+            const auto g = f->neighbor(i);
             mesh.corner[k][static_cast<std::size_t>(i)] = f->vertex(i)->info();
-            mesh.across[k][static_cast<std::size_t>(i)] = f->neighbor(i)->info();
+            mesh.across[k][static_cast<std::size_t>(i)] = g->info();
+            if (g->info() < f->info())
+                continue;  // each edge once, from its lower face; hull edges never
+            const int j = g->index(f);
+            const Point& far = g->vertex(j)->point();
+            const Point &p = f->vertex(0)->point(), &q = f->vertex(1)->point(), &r = f->vertex(2)->point();
+            if (maybeCocircular(p, q, r, far)
+                && CGAL::side_of_oriented_circle(p, q, r, far) == CGAL::ON_ORIENTED_BOUNDARY) {
+                mesh.cocircular[k] |= static_cast<unsigned char>(1 << i);
+                mesh.cocircular[static_cast<std::size_t>(g->info())] |= static_cast<unsigned char>(1 << j);
+            }
         }
     }
     return mesh;

@@ -16,6 +16,9 @@ namespace tervane {
 struct DelaunayMesh {
     std::vector<std::array<int, 3>> corner;
     std::vector<std::array<int, 3>> across;
+    // Bit i of cocircular[f]: the face across the edge opposite corner i
+    // has the same circumcircle (its far corner lies exactly on f's circle).
+    std::vector<unsigned char> cocircular;
     std::vector<int> representative;  // indexed by point, slot 0 unused
 
     int faceCount() const { return static_cast<int>(corner.size()); }

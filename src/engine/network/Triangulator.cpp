@@ -39,8 +39,13 @@ class Builder {
 public:
     Builder(const std::vector<double>& x, const std::vector<double>& y,
             const std::vector<double>& z, long n, const TriangulationCallbacks& callbacks)
-        : x_(x), y_(y), z_(z), n_(n), cb_(callbacks), cap_(triangleCap(n))
+        : x_(x), y_(y), n_(n), cb_(callbacks), cap_(triangleCap(n))
     {
+        // One cache line per point instead of three: rows visit points in
+        // no particular order of their numbers.
+        xyz_.resize(at(static_cast<int>(n)) + 1);
+        for (std::size_t i = 1; i <= static_cast<std::size_t>(n); ++i)
+            xyz_[i] = {x[i], y[i], z[i]};
     }
 
     TriangulationEnd run();
@@ -51,8 +56,8 @@ private:
 
     double dist2(int i, int j) const
     {
-        const double dx = x_[at(i)] - x_[at(j)];
-        const double dy = y_[at(i)] - y_[at(j)];
+        const double dx = xyz_[at(i)][0] - xyz_[at(j)][0];
+        const double dy = xyz_[at(i)][1] - xyz_[at(j)][1];
         return dx * dx + dy * dy;
     }
     int cornerIndex(int face, int point) const;
@@ -65,13 +70,14 @@ private:
 
     const std::vector<double>& x_;
     const std::vector<double>& y_;
-    const std::vector<double>& z_;
+    std::vector<std::array<double, 3>> xyz_;
     long n_;
     const TriangulationCallbacks& cb_;
     long cap_;
     DelaunayMesh mesh_;
     std::vector<int> rowOfFace_;  // 0 while a face has no row yet
     std::vector<int> faceOfRow_{-1};
+    std::vector<int> region_;     // working list of settleCocircular
     Triangulation tables_;
 };
 
@@ -201,26 +207,24 @@ Builder::Step Builder::growEdge(int t, int e, int a, int b, int c)
 // is re-cut to make that triangle. Returns the face beyond a-b.
 int Builder::settleCocircular(int face, int a, int b)
 {
-    const auto& fc = mesh_.corner[at(face)];
-    const double px[3] = {x_[at(fc[0])], x_[at(fc[1])], x_[at(fc[2])]};
-    const double py[3] = {y_[at(fc[0])], y_[at(fc[1])], y_[at(fc[2])]};
-    std::vector<int> region{face};
+    if (mesh_.cocircular[at(face)] == 0)
+        return face;
+    std::vector<int>& region = region_;
+    region.assign(1, face);
     int chosen = apexOf(face, a, b);
     for (std::size_t i = 0; i < region.size(); ++i) {
         const int f = region[i];
         for (int j = 0; j < 3; ++j) {
             const int g = mesh_.across[at(f)][at(j)];
-            if (g < 0 || rowOfFace_[at(g)] != 0
+            if ((mesh_.cocircular[at(f)] & (1 << j)) == 0 || rowOfFace_[at(g)] != 0
                 || std::find(region.begin(), region.end(), g) != region.end())
                 continue;
             const auto& c = mesh_.corner[at(f)];
             const int u = c[at((j + 1) % 3)], v = c[at((j + 2) % 3)];
             if ((u == a && v == b) || (u == b && v == a))
                 continue;  // the polygon lies beyond a-b only
-            const int far = apexOf(g, u, v);
-            if (inCircle(px[0], py[0], px[1], py[1], px[2], py[2], x_[at(far)], y_[at(far)]) != 0)
-                continue;
             region.push_back(g);
+            const int far = apexOf(g, u, v);
             if (far != a && far != b)
                 chosen = std::max(chosen, far);
         }
@@ -270,6 +274,7 @@ void Builder::retriangulate(const std::vector<int>& region, int a, int b, int ch
     auto edgeKey = [](int u, int v) { return (static_cast<long long>(u) << 32) | static_cast<unsigned>(v); };
     for (std::size_t k = 0; k < faces.size(); ++k) {
         mesh_.corner[at(region[k])] = faces[k];
+        mesh_.cocircular[at(region[k])] = 0;
         for (int j = 0; j < 3; ++j)
             edges[edgeKey(faces[k][at((j + 1) % 3)], faces[k][at((j + 2) % 3)])] = {region[k], j};
     }
@@ -278,7 +283,10 @@ void Builder::retriangulate(const std::vector<int>& region, int a, int b, int ch
         const auto twin = edges.find(edgeKey(v, u));
         int outside = -1;
         if (twin != edges.end()) {
+            // Both sides lie on the polygon's circle; the boundary needs no
+            // mark, as any free face beyond it is off that circle.
             outside = twin->second.first;
+            mesh_.cocircular[at(where.first)] |= static_cast<unsigned char>(1 << where.second);
         } else {
             outside = next[u].second;
             if (outside >= 0)
@@ -295,12 +303,13 @@ Builder::Step Builder::createTriangle(int a, int b, int p, int face)
 {
     if (tables_.count >= cap_)
         return Step::Cap;
-    const auto o = incentre(x_[at(a)], y_[at(a)], x_[at(b)], y_[at(b)], x_[at(p)], y_[at(p)]);
+    const auto &pa = xyz_[at(a)], &pb = xyz_[at(b)], &pp = xyz_[at(p)];
+    const auto o = incentre(pa[0], pa[1], pb[0], pb[1], pp[0], pp[1]);
     double sumW = 0, sumWZ = 0;
-    for (int v : {a, b, p}) {
-        const double w = 1 / (std::hypot(x_[at(v)] - o[0], y_[at(v)] - o[1]) + 1e-7);
+    for (const auto* v : {&pa, &pb, &pp}) {
+        const double w = 1 / (std::hypot((*v)[0] - o[0], (*v)[1] - o[1]) + 1e-7);
         sumW += w;
-        sumWZ += w * z_[at(v)];
+        sumWZ += w * (*v)[2];
     }
     Triangulation& t = tables_;
     const int created = ++t.count;
