@@ -104,27 +104,30 @@ DelaunayMesh delaunayMesh(const std::vector<double>& x, const std::vector<double
     int count = 0;
     for (auto f = dt.finite_faces_begin(); f != dt.finite_faces_end(); ++f)
         f->info() = count++;
-    for (auto f = dt.all_faces_begin(); f != dt.all_faces_end(); ++f)
-        if (dt.is_infinite(f))
-            f->info() = -1;
-    mesh.corner.resize(static_cast<std::size_t>(count));
-    mesh.across.resize(static_cast<std::size_t>(count));
-    mesh.cocircular.assign(static_cast<std::size_t>(count), 0);
+    mesh.faces.resize(static_cast<std::size_t>(count));
     for (auto f = dt.finite_faces_begin(); f != dt.finite_faces_end(); ++f) {
-        const auto k = static_cast<std::size_t>(f->info());
+        DelaunayFace& face = mesh.faces[static_cast<std::size_t>(f->info())];
+        face.cocircular = 0;
         for (int i = 0; i < 3; ++i) {
             const auto g = f->neighbor(i);
-            mesh.corner[k][static_cast<std::size_t>(i)] = f->vertex(i)->info();
-            mesh.across[k][static_cast<std::size_t>(i)] = g->info();
-            if (g->info() < f->info())
-                continue;  // each edge once, from its lower face; hull edges never
+            const bool hull = dt.is_infinite(g);
+            face.corner[static_cast<std::size_t>(i)] = f->vertex(i)->info();
+            face.across[static_cast<std::size_t>(i)] = hull ? -1 : g->info();
+        }
+    }
+    // Each inner edge once, from its lower-numbered face.
+    for (auto f = dt.finite_faces_begin(); f != dt.finite_faces_end(); ++f) {
+        for (int i = 0; i < 3; ++i) {
+            const auto g = f->neighbor(i);
+            if (dt.is_infinite(g) || g->info() < f->info())
+                continue;
             const int j = g->index(f);
             const Point& far = g->vertex(j)->point();
             const Point &p = f->vertex(0)->point(), &q = f->vertex(1)->point(), &r = f->vertex(2)->point();
             if (maybeCocircular(p, q, r, far)
                 && CGAL::side_of_oriented_circle(p, q, r, far) == CGAL::ON_ORIENTED_BOUNDARY) {
-                mesh.cocircular[k] |= static_cast<unsigned char>(1 << i);
-                mesh.cocircular[static_cast<std::size_t>(g->info())] |= static_cast<unsigned char>(1 << j);
+                mesh.faces[static_cast<std::size_t>(f->info())].cocircular |= static_cast<unsigned char>(1 << i);
+                mesh.faces[static_cast<std::size_t>(g->info())].cocircular |= static_cast<unsigned char>(1 << j);
             }
         }
     }

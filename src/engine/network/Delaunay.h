@@ -4,24 +4,27 @@
 
 namespace tervane {
 
+// One triangle of a Delaunay mesh: its corners (point numbers,
+// counter-clockwise) and across[i], the face on the other side of the edge
+// opposite corner i, or -1 on the hull. Bit i of `cocircular` says that
+// face has the same circumcircle (its far corner lies exactly on this
+// face's circle).
+struct DelaunayFace {
+    std::array<int, 3> corner;
+    std::array<int, 3> across;
+    unsigned char cocircular;
+};
+
 // A Delaunay triangulation of the distinct points among 1..n, as plain
-// tables: face f has corners corner[f] (point numbers, counter-clockwise)
-// and across[f][i] is the face on the other side of the edge opposite
-// corner i, or -1 on the hull.
-//
-// Exact copies of a point are left out: each stands for itself only if it
-// is the lowest-numbered point at its place, and representative[p] names
-// the point that stands for p. Collinear points (or fewer than three)
-// give no face at all.
+// tables. Exact copies of a point are left out: each stands for itself
+// only if it is the lowest-numbered point at its place, and
+// representative[p] names the point that stands for p. Collinear points
+// (or fewer than three) give no face at all.
 struct DelaunayMesh {
-    std::vector<std::array<int, 3>> corner;
-    std::vector<std::array<int, 3>> across;
-    // Bit i of cocircular[f]: the face across the edge opposite corner i
-    // has the same circumcircle (its far corner lies exactly on f's circle).
-    std::vector<unsigned char> cocircular;
+    std::vector<DelaunayFace> faces;
     std::vector<int> representative;  // indexed by point, slot 0 unused
 
-    int faceCount() const { return static_cast<int>(corner.size()); }
+    int faceCount() const { return static_cast<int>(faces.size()); }
 };
 
 // Built with exact orientation and in-circle predicates, so the faces never

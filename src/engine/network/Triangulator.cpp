@@ -63,6 +63,7 @@ private:
     int cornerIndex(int face, int point) const;
     int apexOf(int face, int a, int b) const;
     Step makeSeed();
+    void prefetchAhead(int row) const;
     Step growEdge(int t, int e, int a, int b, int c);
     int settleCocircular(int face, int a, int b);
     void retriangulate(const std::vector<int>& region, int a, int b, int chosen);
@@ -83,13 +84,13 @@ private:
 
 int Builder::cornerIndex(int face, int point) const
 {
-    const auto& c = mesh_.corner[at(face)];
+    const auto& c = mesh_.faces[at(face)].corner;
     return c[0] == point ? 0 : c[1] == point ? 1 : c[2] == point ? 2 : -1;
 }
 
 int Builder::apexOf(int face, int a, int b) const
 {
-    for (int v : mesh_.corner[at(face)])
+    for (int v : mesh_.faces[at(face)].corner)
         if (v != a && v != b)
             return v;
     return 0;
@@ -161,6 +162,7 @@ TriangulationEnd Builder::run()
     tables_.cursor = 1;
     for (;;) {
         const int row = tables_.cursor;
+        prefetchAhead(row);
         int v[3] = {t.vertexA[at(row)], t.vertexB[at(row)], t.vertexC[at(row)]};
         for (int e = 1; e <= 3; ++e) {
             const Step s = growEdge(row, e, v[0], v[1], v[2]);
@@ -180,12 +182,31 @@ TriangulationEnd Builder::run()
     return TriangulationEnd::Complete;
 }
 
+// Points are numbered in no spatial order, so the corners of the faces the
+// next rows will reach are fetched from memory a little before they are
+// read: faces two rows ahead, their corners' coordinates one row ahead.
+void Builder::prefetchAhead(int row) const
+{
+    auto aheadFaces = [&](int r, auto&& fetch) {
+        if (r > tables_.count)
+            return;
+        for (int g : mesh_.faces[at(faceOfRow_[at(r)])].across)
+            if (g >= 0)
+                fetch(mesh_.faces[at(g)]);
+    };
+    aheadFaces(row + 2, [](const DelaunayFace& f) { __builtin_prefetch(&f); });
+    aheadFaces(row + 1, [&](const DelaunayFace& f) {
+        for (int p : f.corner)
+            __builtin_prefetch(&xyz_[at(p)]);
+    });
+}
+
 // Edge e (a-b, reference vertex c) of row t: the face beyond it is the
 // neighbour, made a new row when it has none yet.
 Builder::Step Builder::growEdge(int t, int e, int a, int b, int c)
 {
     const int face = faceOfRow_[at(t)];
-    const int beyond = mesh_.across[at(face)][at(cornerIndex(face, c))];
+    const int beyond = mesh_.faces[at(face)].across[at(cornerIndex(face, c))];
     int k = 0;
     Step s = Step::Done;
     if (beyond >= 0) {
@@ -207,7 +228,7 @@ Builder::Step Builder::growEdge(int t, int e, int a, int b, int c)
 // is re-cut to make that triangle. Returns the face beyond a-b.
 int Builder::settleCocircular(int face, int a, int b)
 {
-    if (mesh_.cocircular[at(face)] == 0)
+    if (mesh_.faces[at(face)].cocircular == 0)
         return face;
     std::vector<int>& region = region_;
     region.assign(1, face);
@@ -215,11 +236,11 @@ int Builder::settleCocircular(int face, int a, int b)
     for (std::size_t i = 0; i < region.size(); ++i) {
         const int f = region[i];
         for (int j = 0; j < 3; ++j) {
-            const int g = mesh_.across[at(f)][at(j)];
-            if ((mesh_.cocircular[at(f)] & (1 << j)) == 0 || rowOfFace_[at(g)] != 0
+            const int g = mesh_.faces[at(f)].across[at(j)];
+            if ((mesh_.faces[at(f)].cocircular & (1 << j)) == 0 || rowOfFace_[at(g)] != 0
                 || std::find(region.begin(), region.end(), g) != region.end())
                 continue;
-            const auto& c = mesh_.corner[at(f)];
+            const auto& c = mesh_.faces[at(f)].corner;
             const int u = c[at((j + 1) % 3)], v = c[at((j + 2) % 3)];
             if ((u == a && v == b) || (u == b && v == a))
                 continue;  // the polygon lies beyond a-b only
@@ -248,10 +269,10 @@ void Builder::retriangulate(const std::vector<int>& region, int a, int b, int ch
     std::unordered_map<int, std::pair<int, int>> next;
     for (int f : region)
         for (int j = 0; j < 3; ++j) {
-            const int g = mesh_.across[at(f)][at(j)];
+            const int g = mesh_.faces[at(f)].across[at(j)];
             if (std::find(region.begin(), region.end(), g) != region.end())
                 continue;
-            const auto& c = mesh_.corner[at(f)];
+            const auto& c = mesh_.faces[at(f)].corner;
             next[c[at((j + 1) % 3)]] = {c[at((j + 2) % 3)], g};
         }
     const int s = next.count(a) && next[a].first == b ? a : b;
@@ -273,8 +294,8 @@ void Builder::retriangulate(const std::vector<int>& region, int a, int b, int ch
     std::unordered_map<long long, std::pair<int, int>> edges;  // directed edge -> (face, corner)
     auto edgeKey = [](int u, int v) { return (static_cast<long long>(u) << 32) | static_cast<unsigned>(v); };
     for (std::size_t k = 0; k < faces.size(); ++k) {
-        mesh_.corner[at(region[k])] = faces[k];
-        mesh_.cocircular[at(region[k])] = 0;
+        mesh_.faces[at(region[k])].corner = faces[k];
+        mesh_.faces[at(region[k])].cocircular = 0;
         for (int j = 0; j < 3; ++j)
             edges[edgeKey(faces[k][at((j + 1) % 3)], faces[k][at((j + 2) % 3)])] = {region[k], j};
     }
@@ -286,13 +307,13 @@ void Builder::retriangulate(const std::vector<int>& region, int a, int b, int ch
             // Both sides lie on the polygon's circle; the boundary needs no
             // mark, as any free face beyond it is off that circle.
             outside = twin->second.first;
-            mesh_.cocircular[at(where.first)] |= static_cast<unsigned char>(1 << where.second);
+            mesh_.faces[at(where.first)].cocircular |= static_cast<unsigned char>(1 << where.second);
         } else {
             outside = next[u].second;
             if (outside >= 0)
-                mesh_.across[at(outside)][at(cornerIndex(outside, apexOf(outside, u, v)))] = where.first;
+                mesh_.faces[at(outside)].across[at(cornerIndex(outside, apexOf(outside, u, v)))] = where.first;
         }
-        mesh_.across[at(where.first)][at(where.second)] = outside;
+        mesh_.faces[at(where.first)].across[at(where.second)] = outside;
     }
 }
 
