@@ -4,7 +4,7 @@
 
 namespace tervane {
 
-// One triangle of a Delaunay mesh: its corners (point numbers,
+// One triangle of a Delaunay mesh: its corners (vertex numbers,
 // counter-clockwise) and across[i], the face on the other side of the edge
 // opposite corner i, or -1 on the hull. Bit i of `cocircular` says that
 // face has the same circumcircle (its far corner lies exactly on this
@@ -16,12 +16,14 @@ struct DelaunayFace {
 };
 
 // A Delaunay triangulation of the distinct points among 1..n, as plain
-// tables. Exact copies of a point are left out: each stands for itself
+// tables. Vertices are numbered from 0 in an order that keeps neighbours
+// near each other in memory; pointOfVertex gives each one's point. Exact copies of a point are left out: each stands for itself
 // only if it is the lowest-numbered point at its place, and
 // representative[p] names the point that stands for p. Collinear points
 // (or fewer than three) give no face at all.
 struct DelaunayMesh {
     std::vector<DelaunayFace> faces;
+    std::vector<int> pointOfVertex;
     std::vector<int> representative;  // indexed by point, slot 0 unused
 
     int faceCount() const { return static_cast<int>(faces.size()); }

@@ -39,13 +39,8 @@ class Builder {
 public:
     Builder(const std::vector<double>& x, const std::vector<double>& y,
             const std::vector<double>& z, long n, const TriangulationCallbacks& callbacks)
-        : x_(x), y_(y), n_(n), cb_(callbacks), cap_(triangleCap(n))
+        : x_(x), y_(y), z_(z), n_(n), cb_(callbacks), cap_(triangleCap(n))
     {
-        // One cache line per point instead of three: rows visit points in
-        // no particular order of their numbers.
-        xyz_.resize(at(static_cast<int>(n)) + 1);
-        for (std::size_t i = 1; i <= static_cast<std::size_t>(n); ++i)
-            xyz_[i] = {x[i], y[i], z[i]};
     }
 
     TriangulationEnd run();
@@ -54,12 +49,15 @@ public:
 private:
     enum class Step { Done, Stop, Cap };
 
+    // Squared distance between two vertices of the mesh.
     double dist2(int i, int j) const
     {
         const double dx = xyz_[at(i)][0] - xyz_[at(j)][0];
         const double dy = xyz_[at(i)][1] - xyz_[at(j)][1];
         return dx * dx + dy * dy;
     }
+    int pointOf(int vertex) const { return mesh_.pointOfVertex[at(vertex)]; }
+    int vertexOf(int point) const;
     int cornerIndex(int face, int point) const;
     int apexOf(int face, int a, int b) const;
     Step makeSeed();
@@ -71,7 +69,9 @@ private:
 
     const std::vector<double>& x_;
     const std::vector<double>& y_;
-    std::vector<std::array<double, 3>> xyz_;
+    const std::vector<double>& z_;
+    std::vector<std::array<double, 3>> xyz_;  // by vertex: one cache line, not three
+    std::vector<std::array<int, 3>> rowCorner_{{0, 0, 0}};  // by row: its vertices
     long n_;
     const TriangulationCallbacks& cb_;
     long cap_;
@@ -86,6 +86,12 @@ int Builder::cornerIndex(int face, int point) const
 {
     const auto& c = mesh_.faces[at(face)].corner;
     return c[0] == point ? 0 : c[1] == point ? 1 : c[2] == point ? 2 : -1;
+}
+
+int Builder::vertexOf(int point) const
+{
+    const auto& v = mesh_.pointOfVertex;
+    return static_cast<int>(std::find(v.begin(), v.end(), point) - v.begin());
 }
 
 int Builder::apexOf(int face, int a, int b) const
@@ -103,37 +109,43 @@ int Builder::apexOf(int face, int a, int b) const
 // points on one circle with the chosen apex tie with it, as on any edge.
 Builder::Step Builder::makeSeed()
 {
-    const int a = 1;
-    int b = 0;
+    auto pointDist2 = [&](long i, long j) {
+        const double dx = x_[static_cast<std::size_t>(i)] - x_[static_cast<std::size_t>(j)];
+        const double dy = y_[static_cast<std::size_t>(i)] - y_[static_cast<std::size_t>(j)];
+        return dx * dx + dy * dy;
+    };
+    long nearest = 0;
     double best = 0;
-    for (int i = 2; i <= n_; ++i) {
-        const double d = dist2(a, i);
-        if (d > 0 && (b == 0 || d < best)) {
+    for (long i = 2; i <= n_; ++i) {
+        const double d = pointDist2(1, i);
+        if (d > 0 && (nearest == 0 || d < best)) {
             best = d;
-            b = i;
+            nearest = i;
         }
     }
     if (cb_.seedScanned)
         for (long i = 1; i <= n_; ++i)
             cb_.seedScanned(i, n_);
-    std::vector<std::pair<int, int>> choices;  // (apex, face)
+    const int a = vertexOf(1), b = vertexOf(static_cast<int>(nearest));
+    std::vector<std::pair<int, int>> choices;  // (apex's point, face)
     for (int f = 0; f < mesh_.faceCount(); ++f)
         if (cornerIndex(f, a) >= 0 && cornerIndex(f, b) >= 0)
-            choices.emplace_back(apexOf(f, a, b), f);
+            choices.emplace_back(pointOf(apexOf(f, a, b)), f);
     if (choices.empty())
         return Step::Stop;
     std::sort(choices.begin(), choices.end());
     const double ab2 = dist2(a, b);
     double bestMeasure = -std::numeric_limits<double>::infinity();
-    std::pair<int, int> seed = choices.front();
-    for (const auto& choice : choices) {
-        const double m = angleMeasure(dist2(choice.first, a), dist2(choice.first, b), ab2);
+    int seedFace = choices.front().second;
+    for (const auto& [apex, f] : choices) {
+        const int c = apexOf(f, a, b);
+        const double m = angleMeasure(dist2(c, a), dist2(c, b), ab2);
         if (m >= bestMeasure) {
             bestMeasure = m;
-            seed = choice;
+            seedFace = f;
         }
     }
-    const int face = settleCocircular(seed.second, a, b);
+    const int face = settleCocircular(seedFace, a, b);
     return createTriangle(a, b, apexOf(face, a, b), face);
 }
 
@@ -145,6 +157,12 @@ TriangulationEnd Builder::run()
     if (mesh_.faceCount() == 0)
         return TriangulationEnd::NoTriangle;
     rowOfFace_.assign(at(mesh_.faceCount()), 0);
+    xyz_.resize(mesh_.pointOfVertex.size());
+    for (std::size_t k = 0; k < xyz_.size(); ++k) {
+        const auto p = at(mesh_.pointOfVertex[k]);
+        xyz_[k] = {x_[p], y_[p], z_[p]};
+    }
+    rowCorner_.reserve(at(mesh_.faceCount() + 1));
     const auto reserve = at(mesh_.faceCount() + 1);
     Triangulation& t = tables_;
     for (auto* v : {&t.vertexA, &t.vertexB, &t.vertexC})
@@ -163,7 +181,7 @@ TriangulationEnd Builder::run()
     for (;;) {
         const int row = tables_.cursor;
         prefetchAhead(row);
-        int v[3] = {t.vertexA[at(row)], t.vertexB[at(row)], t.vertexC[at(row)]};
+        int v[3] = {rowCorner_[at(row)][0], rowCorner_[at(row)][1], rowCorner_[at(row)][2]};
         for (int e = 1; e <= 3; ++e) {
             const Step s = growEdge(row, e, v[0], v[1], v[2]);
             if (s == Step::Stop)
@@ -246,8 +264,8 @@ int Builder::settleCocircular(int face, int a, int b)
                 continue;  // the polygon lies beyond a-b only
             region.push_back(g);
             const int far = apexOf(g, u, v);
-            if (far != a && far != b)
-                chosen = std::max(chosen, far);
+            if (far != a && far != b && pointOf(far) > pointOf(chosen))
+                chosen = far;
         }
     }
     if (chosen == apexOf(face, a, b))
@@ -334,9 +352,10 @@ Builder::Step Builder::createTriangle(int a, int b, int p, int face)
     }
     Triangulation& t = tables_;
     const int created = ++t.count;
-    t.vertexA.push_back(a);
-    t.vertexB.push_back(b);
-    t.vertexC.push_back(p);
+    t.vertexA.push_back(pointOf(a));
+    t.vertexB.push_back(pointOf(b));
+    t.vertexC.push_back(pointOf(p));
+    rowCorner_.push_back({a, b, p});
     t.neighbour.push_back({0, 0, 0, 0});
     t.centreX.push_back(o[0]);
     t.centreY.push_back(o[1]);
