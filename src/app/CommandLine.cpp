@@ -255,7 +255,19 @@ std::string setBmp(Reading& r, const std::string& value)
     return {};
 }
 
-const std::array<Option, 17> kOptions = {{
+std::string setSvg(Reading& r, const std::string& value)
+{
+    r.line.svgPath = value;
+    return {};
+}
+
+std::string setPdf(Reading& r, const std::string& value)
+{
+    r.line.pdfPath = value;
+    return {};
+}
+
+const std::array<Option, 19> kOptions = {{
     {"--network", true, true, setNetwork},
     {"--seed", true, true, setSeed},
     {"--interval", true, true, setInterval},
@@ -273,6 +285,8 @@ const std::array<Option, 17> kOptions = {{
     {"--hpgl", false, true, setHpgl},
     {"--png", true, false, setPng},
     {"--bmp", true, false, setBmp},
+    {"--svg", true, false, setSvg},
+    {"--pdf", true, false, setPdf},
 }};
 
 const Option* findOption(const std::string& name)
@@ -344,14 +358,28 @@ CommandLine parseCommand(const std::vector<std::string>& args, CommandLine::Mode
     }
     if (!r.line.file)
         return usage(command == "play" ? "play needs a plot file" : "render needs a data file");
-    if (mode == CommandLine::Mode::Play && r.line.pngPath.empty() && r.line.bmpPath.empty())
-        return usage("play needs --png or --bmp to show its drawing");
+    if (mode == CommandLine::Mode::Play && r.line.pngPath.empty() && r.line.bmpPath.empty() &&
+        r.line.svgPath.empty() && r.line.pdfPath.empty())
+        return usage("play needs --png, --bmp, --svg or --pdf to show its drawing");
     // The 3D network draws no plan map, so there would be nothing to record.
     if (r.line.panel.check15 && r.line.networkKind == 3)
         return usage("--hpgl records a contour map, which --network 3d does not draw");
     if (auto error = applyLabelChoices(r); !error.empty())
         return usage(error);
     return r.line;
+}
+
+// "check FILE.D3D": one data file and nothing else.
+CommandLine parseCheck(const std::vector<std::string>& args)
+{
+    if (args.size() != 2)
+        return usage(args.size() < 2 ? "check needs a data file" : "check takes one data file and no options");
+    if (args[1].size() > 1 && args[1][0] == '-')
+        return usage("unknown option " + args[1] + " for check");
+    CommandLine line;
+    line.mode = CommandLine::Mode::Check;
+    line.file = args[1];
+    return line;
 }
 
 } // namespace
@@ -365,6 +393,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         return parseCommand(args, CommandLine::Mode::Render);
     if (first == "play")
         return parseCommand(args, CommandLine::Mode::Play);
+    if (first == "check")
+        return parseCheck(args);
     if (args.size() == 1) {
         CommandLine line;
         if (first == "--help" || first == "-h")
@@ -393,6 +423,7 @@ std::string usageText()
            "  tervane                 start the program\n"
            "  tervane FILE.D3D        start it with the data file open\n"
            "  tervane render FILE.D3D [options] [--png OUT.png] [--bmp OUT.bmp]\n"
+           "                          [--svg OUT.svg] [--pdf OUT.pdf]\n"
            "                          open the file, build its network and draw its contour\n"
            "                          map without a window, writing the working files to the\n"
            "                          current folder and the drawing area to the images named\n"
@@ -418,9 +449,14 @@ std::string usageText()
            "                                 ruler\n"
            "    --hpgl                       record the map as an HPGL plot file: the data\n"
            "                                 file name up to its first \".\" plus PLT\n"
-           "  tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp]\n"
+           "  tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp] [--svg OUT.svg]\n"
+           "                        [--pdf OUT.pdf]\n"
            "                          play an HPGL plot file fitted into the drawing area\n"
-           "                          and save the area to the images named (one at least)\n"
+           "                          and save the area to the images named (one at least);\n"
+           "                          SVG and PDF keep lines and text as vectors\n"
+           "  tervane check FILE.D3D  list what is wrong with a data file; exit status 0\n"
+           "                          when it draws, 1 when it would be refused, 3 when it\n"
+           "                          cannot be read\n"
            "  tervane --help          show this text\n"
            "  tervane --version       show the version\n";
 }

@@ -12,7 +12,7 @@ inline const std::string kVersionText = "Tervane 2.0";
 
 // What the program was asked to do on its command line.
 struct CommandLine {
-    enum class Mode { Gui, Help, Version, Render, Play, Usage };
+    enum class Mode { Gui, Help, Version, Render, Play, Check, Usage };
     Mode mode = Mode::Gui;
     std::optional<std::string> file;     // the data file to open (play: the plot file)
     int networkKind = 1;                 // render: 1 raw, 2 optimized, 3 3D
@@ -20,6 +20,8 @@ struct CommandLine {
     PanelSettings panel;                 // render: the panel as its options set it
     std::string pngPath;                 // render, play: drawing area as PNG
     std::string bmpPath;                 // render, play: drawing area as BMP
+    std::string svgPath;                 // render, play: drawing area as SVG
+    std::string pdfPath;                 // render, play: drawing area as PDF
     std::string error;                   // Usage: what was wrong
 };
 
@@ -28,7 +30,9 @@ struct CommandLine {
 //   tervane --help | --version
 //   tervane render FILE.D3D [--network raw|optimized|3d] [--seed N]
 //                           [panel options] [--png OUT.png] [--bmp OUT.bmp]
-//   tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp]   (at least one image)
+//                           [--svg OUT.svg] [--pdf OUT.pdf]
+//   tervane play FILE.PLT [--png|--bmp|--svg|--pdf OUT]...   (at least one image)
+//   tervane check FILE.D3D
 // The panel options (listed in usageText()) tick the boxes and fill the
 // texts exactly as a click on the panel would, so `panel` is the snapshot
 // the window would hand to the run. A value the panel could not hold

@@ -1,6 +1,9 @@
 #include "app/Headless.h"
 
+#include "engine/survey/DataCheck.h"
 #include "ui/HeadlessRender.h"
+
+#include <ostream>
 
 namespace tervane {
 
@@ -15,6 +18,8 @@ HeadlessJob jobOf(const CommandLine& line)
     job.panel = line.panel;
     job.pngPath = line.pngPath;
     job.bmpPath = line.bmpPath;
+    job.svgPath = line.svgPath;
+    job.pdfPath = line.pdfPath;
     return job;
 }
 
@@ -31,6 +36,17 @@ int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
 int runPlay(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
     return playHeadless(jobOf(line), out, err);
+}
+
+int runCheck(const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    const DataCheckReport report = checkSurveyFile(line.file.value_or(std::string()));
+    if (report.outcome == DataCheckOutcome::Unreadable) {
+        err << report.text();
+        return static_cast<int>(report.outcome);
+    }
+    out << report.text();
+    return static_cast<int>(report.outcome);
 }
 
 } // namespace tervane

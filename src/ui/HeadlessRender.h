@@ -18,6 +18,8 @@ struct HeadlessJob {
     PanelSettings panel;                 // the panel as the options set it
     std::string pngPath;                 // drawing area as PNG
     std::string bmpPath;                 // drawing area as BMP
+    std::string svgPath;                 // drawing area as SVG
+    std::string pdfPath;                 // drawing area as PDF
 };
 
 // Runs `tervane render` without a window: start-up, the panel as the

@@ -9,8 +9,10 @@ HeadlessView::HeadlessView()
       progress_(layout::kProgressStrip.width, layout::kProgressStrip.height),
       levels_(layout::kLevelStrip.width, layout::kLevelStrip.height),
       levelValue_(layout::kLevelDisplay.width, layout::kLevelDisplay.height),
+      record_(drawing_.pixelWidth(), drawing_.pixelHeight()),
       caption_(kProgramTitle)
 {
+    drawing_.setRecord(&record_);
     for (QtCanvas* strip : {&progress_, &levels_, &levelValue_}) {
         strip->setForeColour(layout::kStripBar);
         strip->setBackColour(layout::kStripBack);

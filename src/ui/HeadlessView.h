@@ -29,6 +29,8 @@ public:
     void openRecordEditor() override { editorRequested_ = true; }
 
     const QtCanvas& drawingImage() const { return drawing_; }
+    // What the drawing area shows, for vector export.
+    const DrawingRecord& drawingRecord() const { return record_; }
     bool editorRequested() const { return editorRequested_; }
     Colour statusBack() const { return statusBack_; }
     Colour statusFore() const { return statusFore_; }
@@ -38,6 +40,7 @@ private:
     QtCanvas progress_;
     QtCanvas levels_;
     QtCanvas levelValue_;
+    DrawingRecord record_;
     std::string caption_;
     std::string status_;
     std::vector<std::string> notices_;

@@ -6,6 +6,9 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
+class QDialog;
 class QLineEdit;
 class QMenu;
 class QVBoxLayout;
@@ -48,6 +51,12 @@ public:
 
     // Opens a data file as Open file does, without the dialog.
     void openFile(const std::string& path);
+    // Writes what the drawing area shows as SVG or PDF (by the suffix);
+    // false, after telling the user, when it cannot.
+    bool exportVector(const QString& path);
+    // Shows the data check's report for the open file; null when no file
+    // is open (the user is told).
+    QDialog* showDataCheck();
 
 public slots:
     void onNewFile();       // xinjian
@@ -60,6 +69,8 @@ public slots:
     void onNetwork3d();     // sanweiwangluo
     void onDraw();          // ht
     void onPlay();          // bf
+    void onExportVector();  // 导出矢量图…
+    void onDataCheck();     // 数据检查…
 
 signals:
     // Another window is to replace this one, or the program is to end.
@@ -102,6 +113,7 @@ private:
     QVBoxLayout* panelLayout_ = nullptr;
     ParameterPanel* parameterPanel_ = nullptr;
     QMenu* networkMenu_ = nullptr;
+    std::unique_ptr<DrawingRecord> drawingRecord_;
 };
 
 } // namespace tervane

@@ -35,11 +35,14 @@ void Canvas::setBackColour(Colour c)
 {
     back_ = c;
     paintClear(back_);
+    if (record_)
+        record_->cleared(back_, hasPicture());
 }
 
 void Canvas::line(double x1, double y1, double x2, double y2, long long colour)
 {
     paintLine(x1, y1, x2, y2, resolve(colour));
+    tee(DrawingRecord::Kind::Line, x1, y1, x2, y2, 0, resolve(colour));
     curX_ = x2;
     curY_ = y2;
 }
@@ -52,6 +55,8 @@ void Canvas::lineTo(double x, double y, long long colour)
 void Canvas::box(double x1, double y1, double x2, double y2, long long colour, bool filled)
 {
     paintBox(x1, y1, x2, y2, resolve(colour), filled);
+    const auto kind = filled ? DrawingRecord::Kind::FilledBox : DrawingRecord::Kind::Box;
+    tee(kind, x1, y1, x2, y2, 0, resolve(colour));
     curX_ = x2;
     curY_ = y2;
 }
@@ -59,6 +64,7 @@ void Canvas::box(double x1, double y1, double x2, double y2, long long colour, b
 void Canvas::circle(double x, double y, double radius, long long colour)
 {
     paintCircle(x, y, radius, resolve(colour), false);
+    tee(DrawingRecord::Kind::Circle, x, y, x, y, radius, resolve(colour));
     curX_ = x;
     curY_ = y;
 }
@@ -66,6 +72,7 @@ void Canvas::circle(double x, double y, double radius, long long colour)
 void Canvas::disc(double x, double y, double radius, long long colour)
 {
     paintCircle(x, y, radius, resolve(colour), true);
+    tee(DrawingRecord::Kind::Disc, x, y, x, y, radius, resolve(colour));
     curX_ = x;
     curY_ = y;
 }
@@ -73,6 +80,7 @@ void Canvas::disc(double x, double y, double radius, long long colour)
 void Canvas::dot(double x, double y, long long colour)
 {
     paintDot(x, y, resolve(colour));
+    tee(DrawingRecord::Kind::Dot, x, y, x, y, 0, resolve(colour));
     curX_ = x;
     curY_ = y;
 }
@@ -80,6 +88,7 @@ void Canvas::dot(double x, double y, long long colour)
 void Canvas::print(const std::string& utf8, bool newLine)
 {
     paintText(curX_, curY_, utf8, fore_);
+    tee(DrawingRecord::Kind::Text, curX_, curY_, curX_, curY_, 0, fore_, utf8);
     if (newLine) {
         curX_ = scaleLeft_;
         curY_ += textHeight();
@@ -115,8 +124,29 @@ double Canvas::textPixelWidth(const std::string& utf8) const
 void Canvas::clear()
 {
     paintClear(back_);
+    if (record_)
+        record_->cleared(back_, hasPicture());
     curX_ = 0;
     curY_ = 0;
+}
+
+void Canvas::tee(DrawingRecord::Kind kind, double x1, double y1, double x2, double y2, double radius, Colour c,
+                 const std::string& text)
+{
+    if (!record_)
+        return;
+    DrawingRecord::Item item;
+    item.kind = kind;
+    item.x1 = toPixelX(x1);
+    item.y1 = toPixelY(y1);
+    item.x2 = toPixelX(x2);
+    item.y2 = toPixelY(y2);
+    item.radius = toPixelLength(std::fabs(radius));
+    item.colour = c;
+    item.drawWidth = drawWidth_;
+    item.drawStyle = drawStyle_;
+    item.text = text;
+    record_->add(item);
 }
 
 double Canvas::toPixelX(double x) const { return (x - scaleLeft_) / scaleWidth_ * pixelWidth(); }

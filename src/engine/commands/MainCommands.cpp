@@ -4,6 +4,7 @@
 #include "engine/contour/ContourRun.h"
 #include "engine/survey/SurveyFile.h"
 #include "engine/network/NetworkBuilder.h"
+#include "engine/network/NetworkTexts.h"
 #include "engine/base/NumberText.h"
 
 #include <cerrno>
@@ -226,6 +227,7 @@ void MainCommands::draw()
     }
     if (s.zMax - s.zMin == 0) {
         ctx_.prompter.message(text::kFlatValues);
+        ctx_.view.showNotice(text::kDataCheckHint);
         return;
     }
     drawContourMap(ctx_);
@@ -242,6 +244,7 @@ WindowChange MainCommands::view3d()
     }
     if (s.zMax == s.zMin) {
         ctx_.prompter.message(text::kFlatValues);
+        ctx_.view.showNotice(text::kDataCheckHint);
         return WindowChange::None;
     }
     return WindowChange::Open3dView;

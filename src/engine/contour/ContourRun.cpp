@@ -12,6 +12,7 @@
 #include "engine/contour/RenderMask.h"
 #include "engine/hpgl/PlotRecording.h"
 #include "engine/network/NetworkBuilder.h"
+#include "engine/network/NetworkTexts.h"
 #include "engine/base/NumberText.h"
 
 #include <cmath>
@@ -218,6 +219,7 @@ bool drawContourMap(RunContext& ctx)
         // leaving what was drawn.
         recording.end();
         ctx.prompter.message(kContourFaultMessage);
+        ctx.view.showNotice(text::kDataCheckHint);
         return false;
     }
 }

@@ -76,13 +76,13 @@ bool triangulatePoints(RunContext& ctx)
     case TriangulationEnd::Stopped:
         return false;
     case TriangulationEnd::CapReached:
-        ctx.prompter.message(text::kNetworkIncomplete);
+        reportDataProblem(ctx, text::kNetworkIncomplete);
         return true;
     case TriangulationEnd::NoTriangle:
         break;
     }
     strip.clear();
-    ctx.prompter.message(text::kCollinearPoints);
+    reportDataProblem(ctx, text::kCollinearPoints);
     s.fileOpen = 0;
     return false;
 }
@@ -136,13 +136,13 @@ bool prepareNetwork(RunContext& ctx)
     if (!loadSurveyPoints(ctx))
         return false;
     if (s.recordCount < 3) {
-        ctx.prompter.message(text::kTooFewPoints);
+        reportDataProblem(ctx, text::kTooFewPoints);
         return false;
     }
     if (!findExtents(ctx) || !setPlotScale(ctx))
         return false;
     if (s.networkKind != 2 && s.networkKind != 3 && pointsCollinear(s)) {
-        ctx.prompter.message(text::kCollinearPoints);
+        reportDataProblem(ctx, text::kCollinearPoints);
         s.fileOpen = 0;
         return false;
     }

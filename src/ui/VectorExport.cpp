@@ -1,0 +1,219 @@
+#include "ui/VectorExport.h"
+
+#include "ui/QtCanvas.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tervane {
+
+namespace {
+
+using Item = DrawingRecord::Item;
+using Kind = DrawingRecord::Kind;
+
+// Margin around the drawing on a PDF page, in points.
+constexpr double kPdfMarginPoints = 18;
+constexpr double kDrawingDpi = 96;
+
+// The dash patterns the Qt canvas draws with, in pen widths.
+QList<qreal> dashPattern(int style)
+{
+    switch (style) {
+    case kDash: return {18, 6};
+    case kDot: return {3, 3};
+    case kDashDot: return {9, 6, 3, 6};
+    case kDashDotDot: return {9, 3, 3, 3, 3, 3};
+    default: return {};
+    }
+}
+
+// Coordinates far off the area are pulled in, as the canvas does, so that
+// no output format meets an absurd number.
+QPointF at(double x, double y) { return {std::clamp(x, -1.0e6, 1.0e6), std::clamp(y, -1.0e6, 1.0e6)}; }
+
+bool finite(const Item& item) { return std::isfinite(item.x1 + item.y1 + item.x2 + item.y2 + item.radius); }
+
+// Replays the items on one painter, keeping the dash pattern running along
+// connected lines as the canvas does, so a dashed curve stays dashed.
+class Replay {
+public:
+    explicit Replay(QPainter& painter) : painter_(painter) {}
+
+    void draw(const Item& item)
+    {
+        if (!finite(item))
+            return;
+        switch (item.kind) {
+        case Kind::Line: line(item); break;
+        case Kind::Box: box(item); break;
+        case Kind::FilledBox: painter_.fillRect(QRectF(at(item.x1, item.y1), at(item.x2, item.y2)).normalized(), toQColor(item.colour)); break;
+        case Kind::Circle:
+        case Kind::Disc: circle(item); break;
+        case Kind::Dot: dot(item); break;
+        case Kind::Text: text(item); break;
+        case Kind::Picture: picture(item.text); break;
+        }
+    }
+
+    void picture(const std::string& path)
+    {
+        QImage image;
+        if (!path.empty() && image.load(QString::fromStdString(path)))
+            painter_.drawImage(QPointF(0, 0), image);
+    }
+
+private:
+    QPen outlinePen(const Item& item, bool keepDash)
+    {
+        QPen pen(toQColor(item.colour));
+        pen.setWidthF(item.drawWidth);
+        pen.setJoinStyle(Qt::RoundJoin);
+        const QList<qreal> dashes = item.drawWidth == 1 ? dashPattern(item.drawStyle) : QList<qreal>{};
+        if (dashes.isEmpty()) {
+            pen.setCapStyle(item.drawWidth == 1 ? Qt::SquareCap : Qt::RoundCap);
+            return pen;
+        }
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setDashPattern(dashes);
+        const QPointF from = at(item.x1, item.y1), to = at(item.x2, item.y2);
+        if (!keepDash || from != dashEnd_)
+            dashOffset_ = 0;
+        pen.setDashOffset(dashOffset_);
+        dashOffset_ += std::hypot(to.x() - from.x(), to.y() - from.y());
+        dashEnd_ = to;
+        return pen;
+    }
+
+    void line(const Item& item)
+    {
+        if (item.drawStyle == kInvisible)
+            return;
+        painter_.setPen(outlinePen(item, true));
+        painter_.drawLine(at(item.x1, item.y1), at(item.x2, item.y2));
+    }
+
+    void box(const Item& item)
+    {
+        if (item.drawStyle == kInvisible)
+            return;
+        painter_.setPen(outlinePen(item, false));
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawRect(QRectF(at(item.x1, item.y1), at(item.x2, item.y2)).normalized());
+    }
+
+    void circle(const Item& item)
+    {
+        const bool filled = item.kind == Kind::Disc;
+        if (!filled && item.drawStyle == kInvisible)
+            return;
+        const double r = std::clamp(item.radius, 1.0, 1.0e6);
+        painter_.setPen(filled ? QPen(toQColor(item.colour), item.drawWidth) : outlinePen(item, false));
+        painter_.setBrush(filled ? QBrush(toQColor(item.colour)) : QBrush(Qt::NoBrush));
+        painter_.drawEllipse(at(item.x1, item.y1), r, r);
+    }
+
+    void dot(const Item& item)
+    {
+        const QPointF centre = at(item.x1, item.y1);
+        const double r = std::max(0.5, item.drawWidth / 2.0);
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(toQColor(item.colour));
+        if (item.drawWidth <= 1)
+            painter_.drawRect(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r));
+        else
+            painter_.drawEllipse(centre, r, r);
+    }
+
+    void text(const Item& item)
+    {
+        if (item.text.empty())
+            return;
+        QFont font = QtCanvas::textFont();
+        // Print quality: the screen's unsmoothed glyphs are no use on paper.
+        font.setStyleStrategy(QFont::PreferDefault);
+        painter_.setFont(font);
+        painter_.setPen(toQColor(item.colour));
+        const QPointF topLeft = at(item.x1, item.y1);
+        painter_.drawText(QPointF(topLeft.x(), topLeft.y() + QFontMetricsF(font).ascent()),
+                          QString::fromStdString(item.text));
+    }
+
+    QPainter& painter_;
+    QPointF dashEnd_{-1.0e9, -1.0e9};
+    qreal dashOffset_ = 0;
+};
+
+void replay(const DrawingRecord& record, QPainter& painter)
+{
+    const QRectF area(0, 0, record.pixelWidth(), record.pixelHeight());
+    painter.setClipRect(area);
+    painter.fillRect(area, toQColor(record.background()));
+    Replay replay(painter);
+    replay.picture(record.backgroundPicture());
+    for (const Item& item : record.items())
+        replay.draw(item);
+}
+
+bool writeSvg(const DrawingRecord& record, const QString& path)
+{
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(QSize(record.pixelWidth(), record.pixelHeight()));
+    svg.setViewBox(QRectF(0, 0, record.pixelWidth(), record.pixelHeight()));
+    svg.setResolution(static_cast<int>(kDrawingDpi));
+    svg.setTitle(QStringLiteral("Tervane"));
+    QPainter painter;
+    if (!painter.begin(&svg))
+        return false;
+    replay(record, painter);
+    return painter.end();
+}
+
+bool writePdf(const DrawingRecord& record, const QString& path)
+{
+    QPdfWriter pdf(path);
+    pdf.setResolution(static_cast<int>(kDrawingDpi));
+    const double pointsPerPixel = 72.0 / kDrawingDpi;
+    const QSizeF page(record.pixelWidth() * pointsPerPixel + 2 * kPdfMarginPoints,
+                      record.pixelHeight() * pointsPerPixel + 2 * kPdfMarginPoints);
+    pdf.setPageSize(QPageSize(page, QPageSize::Point));
+    pdf.setPageMargins(QMarginsF(kPdfMarginPoints, kPdfMarginPoints, kPdfMarginPoints, kPdfMarginPoints),
+                       QPageLayout::Point);
+    pdf.setCreator(QStringLiteral("Tervane"));
+    QPainter painter;
+    if (!painter.begin(&pdf))
+        return false;
+    replay(record, painter);
+    return painter.end();
+}
+
+} // namespace
+
+std::optional<VectorFormat> vectorFormatOf(const QString& path)
+{
+    if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive))
+        return VectorFormat::Svg;
+    if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        return VectorFormat::Pdf;
+    return std::nullopt;
+}
+
+bool exportVectorDrawing(const DrawingRecord& record, const QString& path, VectorFormat format)
+{
+    // Neither writer reports a file it could not open, so try it first.
+    QFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly))
+        return false;
+    probe.close();
+    return format == VectorFormat::Svg ? writeSvg(record, path) : writePdf(record, path);
+}
+
+} // namespace tervane

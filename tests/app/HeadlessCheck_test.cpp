@@ -1,0 +1,70 @@
+#include "app/Headless.h"
+
+#include "ui/CurrentFolder.h"
+#include "ui/QtTestApp.h"
+
+#include <QFile>
+
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace tervane {
+namespace {
+
+const char* const kExample = TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D";
+
+int check(const std::string& path, std::string* report = nullptr)
+{
+    std::ostringstream out, err;
+    const int status = runCheck(parseCommandLine({"check", path}), out, err);
+    if (report)
+        *report = out.str() + err.str();
+    return status;
+}
+
+TEST(HeadlessCheck, ExitStatusSaysWhetherTheFileDraws)
+{
+    test::ensureQtApp();
+    test::InTemporaryFolder folder;
+    std::string report;
+    EXPECT_EQ(check(kExample, &report), 0);
+    EXPECT_NE(report.find("记录数：120\n"), std::string::npos) << report;
+
+    const QString two = folder.file(QStringLiteral("two.D3D"));
+    QFile f(two);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(130, ' '));
+    f.close();
+    EXPECT_EQ(check(two.toStdString(), &report), 1);
+    EXPECT_NE(report.find("只有 2 个记录，少于 6 个，无法建立网络\n"), std::string::npos) << report;
+
+    EXPECT_EQ(check(folder.file(QStringLiteral("none.D3D")).toStdString(), &report), 3);
+    EXPECT_NE(report.find("文件不存在！"), std::string::npos) << report;
+}
+
+TEST(HeadlessCheck, RenderAndPlayWriteVectorDrawings)
+{
+    test::ensureQtApp();
+    test::InTemporaryFolder folder;
+    const QString data = folder.file(QStringLiteral("hill.D3D"));
+    ASSERT_TRUE(QFile::copy(QString::fromUtf8(kExample), data));
+    const std::string svg = folder.file(QStringLiteral("map.svg")).toStdString();
+    const std::string pdf = folder.file(QStringLiteral("map.pdf")).toStdString();
+    std::ostringstream out, err;
+    const CommandLine render = parseCommandLine({"render", data.toStdString(), "--seed", "1", "--hpgl", "--svg", svg});
+    ASSERT_EQ(runRender(render, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), "wrote " + svg + "\n");
+
+    const std::string plot = folder.file(QStringLiteral("hill.PLT")).toStdString();
+    const CommandLine play = parseCommandLine({"play", plot, "--pdf", pdf});
+    std::ostringstream playOut;
+    ASSERT_EQ(runPlay(play, playOut, err), 0) << err.str();
+    EXPECT_EQ(playOut.str(), "wrote " + pdf + "\n");
+    QFile file(QString::fromStdString(pdf));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(5) == "%PDF-");
+}
+
+} // namespace
+} // namespace tervane
