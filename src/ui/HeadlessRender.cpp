@@ -67,6 +67,8 @@ int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err
     SharedState state;
     PanelSettings panel = line.panel;
     HeadlessView view;
+    if (!line.svgPath.empty() || !line.pdfPath.empty())
+        view.recordDrawing();
     StderrPrompter prompter(err);
     NoEscapeKey escape;
     Random random;
@@ -100,6 +102,8 @@ int playHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err)
     SharedState state;
     PanelSettings panel = line.panel;
     HeadlessView view;
+    if (!line.svgPath.empty() || !line.pdfPath.empty())
+        view.recordDrawing();
     StderrPrompter prompter(err);
     NoEscapeKey escape;
     Random random;

@@ -12,7 +12,6 @@ HeadlessView::HeadlessView()
       record_(drawing_.pixelWidth(), drawing_.pixelHeight()),
       caption_(kProgramTitle)
 {
-    drawing_.setRecord(&record_);
     for (QtCanvas* strip : {&progress_, &levels_, &levelValue_}) {
         strip->setForeColour(layout::kStripBar);
         strip->setBackColour(layout::kStripBack);

@@ -29,7 +29,10 @@ public:
     void openRecordEditor() override { editorRequested_ = true; }
 
     const QtCanvas& drawingImage() const { return drawing_; }
-    // What the drawing area shows, for vector export.
+    // From now on the drawing area keeps what it shows, for vector export.
+    // Off by default: a large map's record costs memory that an image
+    // alone does not need.
+    void recordDrawing() { drawing_.setRecord(&record_); }
     const DrawingRecord& drawingRecord() const { return record_; }
     bool editorRequested() const { return editorRequested_; }
     Colour statusBack() const { return statusBack_; }

@@ -96,8 +96,15 @@ private:
     {
         if (item.drawStyle == kInvisible)
             return;
+        const QPointF from = at(item.x1, item.y1), to = at(item.x2, item.y2);
+        if (from == to) {
+            // A line of no length still marks its point, as on screen.
+            const double half = item.drawWidth / 2.0;
+            painter_.fillRect(QRectF(from.x() - half, from.y() - half, 2 * half, 2 * half), toQColor(item.colour));
+            return;
+        }
         painter_.setPen(outlinePen(item, true));
-        painter_.drawLine(at(item.x1, item.y1), at(item.x2, item.y2));
+        painter_.drawLine(from, to);
     }
 
     void box(const Item& item)
