@@ -16,88 +16,72 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace tervane {
 namespace {
 
 const char* const kSmallSix = TERVANE_SOURCE_DIR "/examples/small-six.D3D";
 
-class MainWindowDataCheckTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        test::ensureQtApp();
-        window = std::make_unique<MainWindow>(state, random, prompter, escape);
-    }
-
+struct Window {
     SharedState state;
     Random random{7};
     ScriptedPrompter prompter;
     QtEscapeKey escape;
-    std::unique_ptr<MainWindow> window;
+    MainWindow window{state, random, prompter, escape};
 };
 
-TEST_F(MainWindowDataCheckTest, FileMenuOffersExportAndCheckAboveExit)
+TEST(MainWindowDataCheck, FileMenuShowsTheReportOfTheOpenFileReadOnly)
 {
-    const auto* file = window->findChild<QMenu*>(QStringLiteral("wenjian"));
-    ASSERT_NE(file, nullptr);
-    QStringList captions;
-    for (const QAction* action : file->actions())
-        if (!action->isSeparator())
-            captions << action->text();
-    const auto exportAt = captions.indexOf(QStringLiteral("导出矢量图…"));
-    const auto checkAt = captions.indexOf(QStringLiteral("数据检查…"));
-    ASSERT_GE(exportAt, 0);
-    ASSERT_GE(checkAt, 0);
-    EXPECT_LT(exportAt, captions.indexOf(QStringLiteral("退出")));
-    EXPECT_LT(checkAt, captions.indexOf(QStringLiteral("退出")));
-}
-
-TEST_F(MainWindowDataCheckTest, CheckShowsTheReportOfTheOpenFileReadOnly)
-{
-    EXPECT_EQ(window->showDataCheck(), nullptr);
-    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"文件没打开！"});
-
+    test::ensureQtApp();
     test::InTemporaryFolder folder;
-    window->openFile(kSmallSix);
-    QDialog* dialog = window->showDataCheck();
+    Window w;
+    QStringList captions;
+    for (const QAction* action : w.window.findChild<QMenu*>(QStringLiteral("wenjian"))->actions())
+        captions << action->text();
+    EXPECT_LT(captions.indexOf(QStringLiteral("导出矢量图…")), captions.indexOf(QStringLiteral("退出")));
+    EXPECT_LT(captions.indexOf(QStringLiteral("数据检查…")), captions.indexOf(QStringLiteral("退出")));
+    EXPECT_GE(captions.indexOf(QStringLiteral("导出矢量图…")), 0);
+
+    EXPECT_EQ(w.window.showDataCheck(), nullptr);
+    EXPECT_EQ(w.prompter.messages(), std::vector<std::string>{"文件没打开！"});
+    w.window.openFile(kSmallSix);
+    QDialog* dialog = w.window.showDataCheck();
     ASSERT_NE(dialog, nullptr);
     const auto* box = dialog->findChild<QPlainTextEdit*>(QStringLiteral("dataCheckReport"));
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isReadOnly());
-    EXPECT_EQ(box->toPlainText().toStdString(), checkSurveyFile(state.dataFileName).text());
+    EXPECT_EQ(box->toPlainText().toStdString(), checkSurveyFile(w.state.dataFileName).text());
     dialog->close();
 }
 
-TEST_F(MainWindowDataCheckTest, ARefusedBuildSuggestsTheCheck)
+TEST(MainWindowDataCheck, ARefusedBuildSuggestsTheCheck)
 {
+    test::ensureQtApp();
     test::InTemporaryFolder folder;
-    const QString five = folder.file(QStringLiteral("five.D3D"));
-    {
-        QFile f(five);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        for (int i = 0; i < 5; ++i)
-            f.write(QByteArray::number(i).leftJustified(15) + QByteArray::number(i * i).leftJustified(15) +
-                    QByteArray::number(i + 1).leftJustified(15) + QByteArray(20, ' '));
-    }
-    window->openFile(five.toStdString());
-    EXPECT_EQ(window->statusBar()->currentMessage().toStdString(), text::kDataCheckHint);
+    Window w;
+    const QString two = folder.file(QStringLiteral("two.D3D"));
+    QFile f(two);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(130, ' '));
+    f.close();
+    w.window.openFile(two.toStdString());
+    EXPECT_EQ(w.prompter.messages().size(), 1u);
+    EXPECT_EQ(w.window.statusBar()->currentMessage().toStdString(), text::kDataCheckHint);
 }
 
-TEST_F(MainWindowDataCheckTest, ExportWritesWhatTheDrawingAreaShows)
+TEST(MainWindowDataCheck, ExportWritesWhatTheDrawingAreaShows)
 {
+    test::ensureQtApp();
     test::InTemporaryFolder folder;
-    window->openFile(kSmallSix);
+    Window w;
+    w.window.openFile(kSmallSix);
     const QString svg = folder.file(QStringLiteral("six.svg"));
-    ASSERT_TRUE(window->exportVector(svg));
+    ASSERT_TRUE(w.window.exportVector(svg));
     QFile file(svg);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().contains("<polyline"));
-    EXPECT_TRUE(prompter.messages().empty());
-
-    EXPECT_FALSE(window->exportVector(folder.file(QStringLiteral("six.png"))));
-    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"无法写入文件！"});
+    EXPECT_TRUE(w.prompter.messages().empty());
+    EXPECT_FALSE(w.window.exportVector(folder.file(QStringLiteral("six.png"))));
+    EXPECT_EQ(w.prompter.messages(), std::vector<std::string>{"无法写入文件！"});
 }
 
 } // namespace

@@ -253,11 +253,16 @@ void checkNearDuplicates(Checker& c, const std::vector<std::size_t>& order, doub
 }
 
 // The refusals of the network build and of Draw that depend on the points.
+std::string tooManyRecords(long n)
+{
+    return "有 " + std::to_string(n) + " 个记录，超过 " + std::to_string(limits::kMaxRecords) + " 个，无法打开";
+}
+
 void checkShape(Checker& c, double xMin, double xMax, double yMin, double yMax, double zMin, double zMax)
 {
     const long n = static_cast<long>(c.points.size());
     if (n > limits::kMaxRecords)
-        c.refuse("有 " + std::to_string(n) + " 个记录，超过 " + std::to_string(limits::kMaxRecords) + " 个，无法打开");
+        c.refuse(tooManyRecords(n));
     if (n < limits::kMinPoints)
         c.refuse("只有 " + std::to_string(n) + " 个记录，少于 6 个，无法建立网络");
     if (n == 0)
@@ -296,8 +301,10 @@ std::string verdict(DataCheckOutcome outcome)
     return outcome == DataCheckOutcome::Draws ? "结论：可以建立网络并绘图" : "结论：无法建立网络或无法绘图";
 }
 
-// Reads a whole regular file; empty optional with the program's message.
-bool readWhole(const std::string& path, std::string& bytes, std::string& message)
+// Reads a whole regular file; false with the program's message. A file
+// far beyond the largest the program opens is not read: `tooLarge` is set
+// and `size` says how long it is.
+bool readWhole(const std::string& path, std::string& bytes, off_t& size, bool& tooLarge, std::string& message)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -307,6 +314,13 @@ bool readWhole(const std::string& path, std::string& bytes, std::string& message
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     message = ok ? std::string() : kNotDataFileMessage;
+    size = st.st_size;
+    const auto largest = static_cast<off_t>(2 * limits::kMaxRecords * static_cast<long>(kRecordLength));
+    tooLarge = ok && size > largest;
+    if (tooLarge) {
+        ::close(fd);
+        return true;
+    }
     char buffer[65536];
     while (ok) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -382,11 +396,22 @@ DataCheckReport checkSurveyBytes(const std::string& bytes, const std::string& na
 DataCheckReport checkSurveyFile(const std::string& path)
 {
     std::string bytes, message;
-    if (!readWhole(path, bytes, message)) {
+    off_t size = 0;
+    bool tooLarge = false;
+    if (!readWhole(path, bytes, size, tooLarge, message)) {
         DataCheckReport r;
         r.outcome = DataCheckOutcome::Unreadable;
         r.findings.push_back(message);
         r.lines = {"数据检查：" + path, message, "结论：文件无法读取"};
+        return r;
+    }
+    if (tooLarge) {
+        DataCheckReport r;
+        r.outcome = DataCheckOutcome::Refused;
+        r.recordCount = static_cast<long>(size / static_cast<off_t>(kRecordLength));
+        r.findings.push_back(tooManyRecords(r.recordCount));
+        r.lines = {"数据检查：" + path, "记录数：" + std::to_string(r.recordCount), r.findings.back(),
+                   verdict(r.outcome)};
         return r;
     }
     return checkSurveyBytes(bytes, path);

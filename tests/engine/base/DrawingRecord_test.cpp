@@ -54,41 +54,29 @@ TEST(DrawingRecord, ClearingOrCoveringTheAreaEmptiesIt)
     EXPECT_TRUE(a.record.items().empty());
     EXPECT_EQ(a.record.background(), rgb(1, 2, 3));
 
+    // A loaded picture shows through a clear, and only through a clear.
+    a.record.pictureLoaded("map.png");
     a.canvas.line(0, 0, 100, 100);
     a.canvas.clear();
     EXPECT_TRUE(a.record.items().empty());
+    EXPECT_EQ(a.record.backgroundPicture(), "");  // the canvas has no picture
+    a.record.cleared(0, true);
+    EXPECT_EQ(a.record.backgroundPicture(), "map.png");
 
     // The fill of a build leaves the ruler strips at the left and bottom.
     a.canvas.line(0, 0, 100, 100);
     a.canvas.filledBox(1, 1, 9464, 7410, rgb(9, 9, 9));
     EXPECT_EQ(a.record.items().size(), 2u);
-    EXPECT_EQ(a.record.count(Kind::FilledBox), 1u);
 
     // A box over every pixel becomes the background itself.
     a.canvas.filledBox(-400, 7010, 9064, -400, rgb(7, 7, 7));
     EXPECT_TRUE(a.record.items().empty());
     EXPECT_EQ(a.record.background(), rgb(7, 7, 7));
+    EXPECT_EQ(a.record.backgroundPicture(), "");
 
     a.canvas.setRecord(nullptr);
     a.canvas.line(0, 0, 100, 100);
     EXPECT_TRUE(a.record.items().empty());
-}
-
-TEST(DrawingRecord, ABackgroundPictureSurvivesAClearOnly)
-{
-    DrawingRecord record(10, 10);
-    record.pictureLoaded("map.png");
-    EXPECT_EQ(record.count(Kind::Picture), 1u);
-    record.cleared(rgb(255, 255, 255), true);
-    EXPECT_TRUE(record.items().empty());
-    EXPECT_EQ(record.backgroundPicture(), "map.png");
-    DrawingRecord::Item cover;
-    cover.kind = Kind::FilledBox;
-    cover.x2 = cover.y2 = 9.5;
-    record.add(cover);
-    EXPECT_EQ(record.backgroundPicture(), "");
-    record.cleared(0, false);
-    EXPECT_EQ(record.backgroundPicture(), "");
 }
 
 } // namespace

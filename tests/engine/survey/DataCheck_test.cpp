@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,13 @@ TEST(DataCheck, ReportGivesCountExtentsFindingsAndVerdict)
 
     test::writeBytes(dir.file("hill.D3D"), fileOf(goodRows()));
     EXPECT_EQ(checkSurveyFile(dir.file("hill.D3D")).findings, std::vector<std::string>{});
+
+    // A file far beyond the largest the program opens is refused unread.
+    test::writeBytes(dir.file("big.D3D"), "");
+    std::filesystem::resize_file(dir.file("big.D3D"), 65 * 100000);
+    const DataCheckReport big = checkSurveyFile(dir.file("big.D3D"));
+    EXPECT_EQ(big.outcome, Outcome::Refused);
+    EXPECT_EQ(big.findings, std::vector<std::string>{"有 100000 个记录，超过 32767 个，无法打开"});
 }
 
 } // namespace
