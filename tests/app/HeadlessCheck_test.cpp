@@ -41,27 +41,16 @@ TEST(HeadlessCheck, ExitStatusSaysWhetherTheFileDraws)
     EXPECT_NE(report.find("文件不存在！"), std::string::npos) << report;
 }
 
-TEST(HeadlessCheck, RenderAndPlayWriteVectorDrawings)
+TEST(HeadlessCheck, RenderWritesAVectorDrawing)
 {
     test::ensureQtApp();
     test::InTemporaryFolder folder;
-    const QString data = folder.file(QStringLiteral("hill.D3D"));
-    ASSERT_TRUE(QFile::copy(QString::fromUtf8(kExample), data));
     const std::string svg = folder.file(QStringLiteral("map.svg")).toStdString();
-    const std::string pdf = folder.file(QStringLiteral("map.pdf")).toStdString();
     std::ostringstream out, err;
-    const CommandLine render = parseCommandLine({"render", data.toStdString(), "--seed", "1", "--hpgl", "--svg", svg});
+    const CommandLine render = parseCommandLine({"render", kExample, "--seed", "1", "--svg", svg});
     ASSERT_EQ(runRender(render, out, err), 0) << err.str();
     EXPECT_EQ(out.str(), "wrote " + svg + "\n");
-
-    const std::string plot = folder.file(QStringLiteral("hill.PLT")).toStdString();
-    const CommandLine play = parseCommandLine({"play", plot, "--pdf", pdf});
-    std::ostringstream playOut;
-    ASSERT_EQ(runPlay(play, playOut, err), 0) << err.str();
-    EXPECT_EQ(playOut.str(), "wrote " + pdf + "\n");
-    QFile file(QString::fromStdString(pdf));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.read(5) == "%PDF-");
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(svg)));
 }
 
 } // namespace

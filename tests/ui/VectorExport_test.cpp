@@ -127,12 +127,5 @@ TEST(VectorExport, TheExampleMapAsPdfIsOnePageWithTheFontEmbedded)
                                      VectorFormat::Pdf));
 }
 
-TEST(VectorExport, FormatFollowsTheSuffix)
-{
-    EXPECT_EQ(vectorFormatOf(QStringLiteral("a.SVG")), VectorFormat::Svg);
-    EXPECT_EQ(vectorFormatOf(QStringLiteral("b/c.pdf")), VectorFormat::Pdf);
-    EXPECT_EQ(vectorFormatOf(QStringLiteral("c.png")), std::nullopt);
-}
-
 } // namespace
 } // namespace tervane
