@@ -17,9 +17,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QMenuBar>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
