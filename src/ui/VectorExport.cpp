@@ -45,7 +45,7 @@ bool finite(const Item& item) { return std::isfinite(item.x1 + item.y1 + item.x2
 // connected lines as the canvas does, so a dashed curve stays dashed.
 class Replay {
 public:
-    explicit Replay(QPainter& painter) : painter_(painter) {}
+    Replay(QPainter& painter, const DrawingRecord& record) : painter_(painter), record_(record) {}
 
     void draw(const Item& item)
     {
@@ -59,7 +59,7 @@ public:
         case Kind::Disc: circle(item); break;
         case Kind::Dot: dot(item); break;
         case Kind::Text: text(item); break;
-        case Kind::Picture: picture(item.text); break;
+        case Kind::Picture: picture(record_.text(item)); break;
         }
     }
 
@@ -121,7 +121,7 @@ private:
         const bool filled = item.kind == Kind::Disc;
         if (!filled && item.drawStyle == kInvisible)
             return;
-        const double r = std::clamp(item.radius, 1.0, 1.0e6);
+        const double r = std::clamp(static_cast<double>(item.radius), 1.0, 1.0e6);
         painter_.setPen(filled ? QPen(toQColor(item.colour), item.drawWidth) : outlinePen(item, false));
         painter_.setBrush(filled ? QBrush(toQColor(item.colour)) : QBrush(Qt::NoBrush));
         painter_.drawEllipse(at(item.x1, item.y1), r, r);
@@ -141,7 +141,8 @@ private:
 
     void text(const Item& item)
     {
-        if (item.text.empty())
+        const std::string& printed = record_.text(item);
+        if (printed.empty())
             return;
         QFont font = QtCanvas::textFont();
         // Print quality: the screen's unsmoothed glyphs are no use on paper.
@@ -150,10 +151,11 @@ private:
         painter_.setPen(toQColor(item.colour));
         const QPointF topLeft = at(item.x1, item.y1);
         painter_.drawText(QPointF(topLeft.x(), topLeft.y() + QFontMetricsF(font).ascent()),
-                          QString::fromStdString(item.text));
+                          QString::fromStdString(printed));
     }
 
     QPainter& painter_;
+    const DrawingRecord& record_;
     QPointF dashEnd_{-1.0e9, -1.0e9};
     qreal dashOffset_ = 0;
 };
@@ -163,7 +165,7 @@ void replay(const DrawingRecord& record, QPainter& painter)
     const QRectF area(0, 0, record.pixelWidth(), record.pixelHeight());
     painter.setClipRect(area);
     painter.fillRect(area, toQColor(record.background()));
-    Replay replay(painter);
+    Replay replay(painter, record);
     replay.picture(record.backgroundPicture());
     for (const Item& item : record.items())
         replay.draw(item);

@@ -94,7 +94,7 @@ TEST(VectorExport, TheExampleMapAsSvgKeepsEveryLineAndLabel)
     for (const DrawingRecord::Item& item : record.items()) {
         lines += item.kind == DrawingRecord::Kind::Line && (item.x1 != item.x2 || item.y1 != item.y2);
         if (item.kind == DrawingRecord::Kind::Text)
-            printed += QString::fromStdString(item.text);
+            printed += QString::fromStdString(record.text(item));
     }
     EXPECT_EQ(counts.count(QStringLiteral("polyline")) ? counts.at(QStringLiteral("polyline")) : 0, lines);
     // Labels are text (split where the font changes), in the order printed.

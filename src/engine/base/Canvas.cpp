@@ -1,5 +1,6 @@
 #include "engine/base/Canvas.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tervane {
@@ -137,16 +138,15 @@ void Canvas::tee(DrawingRecord::Kind kind, double x1, double y1, double x2, doub
         return;
     DrawingRecord::Item item;
     item.kind = kind;
-    item.x1 = toPixelX(x1);
-    item.y1 = toPixelY(y1);
-    item.x2 = toPixelX(x2);
-    item.y2 = toPixelY(y2);
-    item.radius = toPixelLength(std::fabs(radius));
+    item.x1 = DrawingRecord::pixel(toPixelX(x1));
+    item.y1 = DrawingRecord::pixel(toPixelY(y1));
+    item.x2 = DrawingRecord::pixel(toPixelX(x2));
+    item.y2 = DrawingRecord::pixel(toPixelY(y2));
+    item.radius = DrawingRecord::pixel(toPixelLength(std::fabs(radius)));
     item.colour = c;
-    item.drawWidth = drawWidth_;
-    item.drawStyle = drawStyle_;
-    item.text = text;
-    record_->add(item);
+    item.drawWidth = static_cast<std::uint16_t>(std::min(drawWidth_, 0xFFFF));
+    item.drawStyle = static_cast<std::uint8_t>(drawStyle_);
+    record_->add(item, text);
 }
 
 double Canvas::toPixelX(double x) const { return (x - scaleLeft_) / scaleWidth_ * pixelWidth(); }

@@ -5,15 +5,23 @@
 
 namespace tervane {
 
+static_assert(sizeof(DrawingRecord::Item) == 32, "a record item is meant to stay small: a map has millions");
+
 std::size_t DrawingRecord::count(Kind kind) const
 {
     return static_cast<std::size_t>(
         std::count_if(items_.begin(), items_.end(), [kind](const Item& item) { return item.kind == kind; }));
 }
 
+float DrawingRecord::pixel(double value)
+{
+    return std::isnan(value) ? static_cast<float>(value) : static_cast<float>(std::clamp(value, -1.0e6, 1.0e6));
+}
+
 void DrawingRecord::cleared(Colour back, bool pictureKept)
 {
     items_.clear();
+    texts_.clear();
     background_ = back;
     backgroundPicture_ = pictureKept ? lastPicture_ : std::string();
 }
@@ -23,17 +31,21 @@ void DrawingRecord::pictureLoaded(const std::string& path)
     lastPicture_ = path;
     Item item;
     item.kind = Kind::Picture;
-    item.text = path;
-    items_.push_back(item);
+    add(item, path);
 }
 
-void DrawingRecord::add(const Item& item)
+void DrawingRecord::add(Item item, const std::string& text)
 {
     if (coversArea(item)) {
         items_.clear();
+        texts_.clear();
         background_ = item.colour;
         backgroundPicture_.clear();
         return;
+    }
+    if (item.kind == Kind::Text || item.kind == Kind::Picture) {
+        item.text = static_cast<std::uint32_t>(texts_.size());
+        texts_.push_back(text);
     }
     items_.push_back(item);
 }

@@ -2,6 +2,7 @@
 #include "engine/base/Colour.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,23 +14,29 @@ namespace tervane {
 //
 // Positions and lengths are in the canvas's pixels (15 twips each, origin
 // at the top left, Y down), so a change of the user scale between two
-// primitives needs no bookkeeping here.
+// primitives needs no bookkeeping here. A large map is millions of
+// primitives, so an item is kept to 32 bytes: single-precision pixels
+// (far finer than any output needs) and its text in a side table.
 class DrawingRecord {
 public:
-    enum class Kind { Line, Box, FilledBox, Circle, Disc, Dot, Text, Picture };
+    enum class Kind : std::uint8_t { Line, Box, FilledBox, Circle, Disc, Dot, Text, Picture };
 
     struct Item {
         Kind kind = Kind::Line;
-        double x1 = 0;  // line start, box corner, centre, dot or text's top left
-        double y1 = 0;
-        double x2 = 0;  // line end, opposite box corner
-        double y2 = 0;
-        double radius = 0;
+        std::uint8_t drawStyle = 0;
+        std::uint16_t drawWidth = 1;
         Colour colour = 0;
-        int drawWidth = 1;
-        int drawStyle = 0;
-        std::string text;  // printed text, or the path of a loaded picture
+        float x1 = 0;  // line start, box corner, centre, dot or text's top left
+        float y1 = 0;
+        float x2 = 0;  // line end, opposite box corner
+        float y2 = 0;
+        float radius = 0;
+        std::uint32_t text = 0;  // Text and Picture: index into the text table
     };
+
+    // A pixel position as an item keeps it: far-off values are pulled in to
+    // a million pixels, as the canvas draws them; NaN stays NaN.
+    static float pixel(double value);
 
     DrawingRecord(int pixelWidth, int pixelHeight) : width_(pixelWidth), height_(pixelHeight) {}
 
@@ -40,6 +47,8 @@ public:
     Colour background() const { return background_; }
     const std::string& backgroundPicture() const { return backgroundPicture_; }
     const std::vector<Item>& items() const { return items_; }
+    // The printed text of a Text item, the picture path of a Picture item.
+    const std::string& text(const Item& item) const { return texts_.at(item.text); }
     std::size_t count(Kind kind) const;
 
     // The area was cleared to `back`; `pictureKept` when a background
@@ -47,9 +56,10 @@ public:
     void cleared(Colour back, bool pictureKept);
     // A picture was loaded and painted over what was there.
     void pictureLoaded(const std::string& path);
-    // Adds an item. A filled box that covers the whole area hides everything
-    // before it, so it becomes the new background instead.
-    void add(const Item& item);
+    // Adds an item, with its text for a Text item. A filled box that covers
+    // the whole area hides everything before it, so it becomes the new
+    // background instead.
+    void add(Item item, const std::string& text = {});
 
 private:
     bool coversArea(const Item& box) const;
@@ -60,6 +70,7 @@ private:
     std::string backgroundPicture_;
     std::string lastPicture_;
     std::vector<Item> items_;
+    std::vector<std::string> texts_;
 };
 
 } // namespace tervane
