@@ -11,6 +11,7 @@
 class QDialog;
 class QLineEdit;
 class QMenu;
+class QPlainTextEdit;
 class QVBoxLayout;
 
 namespace tervane {
@@ -71,6 +72,11 @@ public slots:
     void onPlay();          // bf
     void onExportVector();  // 导出矢量图…
     void onDataCheck();     // 数据检查…
+    void onTeaching();      // jx
+    void onOperatingHelp(); // czbz
+    void onParameterHelp(); // csbz
+    void onAboutHelp();     // jjbz
+    void onCloseHelp();     // tcbz
 
 signals:
     // Another window is to replace this one, or the program is to end.
@@ -83,6 +89,9 @@ private:
     void createStrips();
     void createStatusBoxes();
     void createPanel();
+    void createHelpMenu();
+    void createHelpPanels();
+    void showHelp(QPlainTextEdit* panel);
     void connectMouse();
 
     CanvasWidget* createCanvas(const char* name, const TwipsRect& place);
@@ -114,6 +123,10 @@ private:
     ParameterPanel* parameterPanel_ = nullptr;
     QMenu* networkMenu_ = nullptr;
     std::unique_ptr<DrawingRecord> drawingRecord_;
+    // Help panels bz0 (about), bz1 (operating), bz3 (parameters).
+    QPlainTextEdit* bz0_ = nullptr;
+    QPlainTextEdit* bz1_ = nullptr;
+    QPlainTextEdit* bz3_ = nullptr;
 };
 
 } // namespace tervane
