@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/commands/PanelSettings.h"
+#include "ui/HeadlessView3d.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,7 +13,7 @@ inline const std::string kVersionText = "Tervane 2.0";
 
 // What the program was asked to do on its command line.
 struct CommandLine {
-    enum class Mode { Gui, Help, Version, Render, Play, Check, Usage };
+    enum class Mode { Gui, Help, Version, Render, Play, View3d, Check, Usage };
     Mode mode = Mode::Gui;
     std::optional<std::string> file;     // the data file to open (play: the plot file)
     int networkKind = 1;                 // render: 1 raw, 2 optimized, 3 3D
@@ -23,6 +24,7 @@ struct CommandLine {
     std::string svgPath;                 // render, play: drawing area as SVG
     std::string pdfPath;                 // render, play: drawing area as PDF
     std::string error;                   // Usage: what was wrong
+    View3dJob view3d;                    // view3d: the whole job (its file too)
 };
 
 // Reads the arguments after the program name:
@@ -32,6 +34,7 @@ struct CommandLine {
 //                           [panel options] [--png OUT.png] [--bmp OUT.bmp]
 //                           [--svg OUT.svg] [--pdf OUT.pdf]
 //   tervane play FILE.PLT [--png|--bmp|--svg|--pdf OUT]...   (at least one image)
+//   tervane view3d FILE.D3D [3D view options] (--png|--bmp|--svg|--pdf OUT)...
 //   tervane check FILE.D3D
 // The panel options (listed in usageText()) tick the boxes and fill the
 // texts exactly as a click on the panel would, so `panel` is the snapshot

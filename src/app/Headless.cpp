@@ -2,6 +2,7 @@
 
 #include "engine/survey/DataCheck.h"
 #include "ui/HeadlessRender.h"
+#include "ui/HeadlessView3d.h"
 
 #include <ostream>
 
@@ -47,6 +48,13 @@ int runCheck(const CommandLine& line, std::ostream& out, std::ostream& err)
     }
     out << report.text();
     return static_cast<int>(report.outcome);
+}
+
+int runView3d(const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    View3dJob job = line.view3d;
+    job.file = dialogPath(job.file);
+    return view3dHeadless(job, out, err);
 }
 
 } // namespace tervane

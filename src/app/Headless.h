@@ -11,6 +11,7 @@ namespace tervane {
 // A QGuiApplication must exist.
 int runRender(const CommandLine& line, std::ostream& out, std::ostream& err);
 int runPlay(const CommandLine& line, std::ostream& out, std::ostream& err);
+int runView3d(const CommandLine& line, std::ostream& out, std::ostream& err);
 
 // `tervane check FILE.D3D`: the data check's report to `out`; the exit
 // status is 0 when the file draws, 1 when the build or Draw would refuse

@@ -69,6 +69,7 @@ public slots:
     void onOptimizedNetwork();  // youhuawangluo
     void onNetwork3d();     // sanweiwangluo
     void onDraw();          // ht
+    void onView3d();        // sw
     void onPlay();          // bf
     void onExportVector();  // 导出矢量图…
     void onDataCheck();     // 数据检查…

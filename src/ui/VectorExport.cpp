@@ -171,28 +171,32 @@ void replay(const DrawingRecord& record, QPainter& painter)
         replay.draw(item);
 }
 
-bool writeSvg(const DrawingRecord& record, const QString& path)
+// Paints with `draw` onto an SVG of `size` pixels, its viewBox in pixels.
+template <typename Draw>
+bool writeSvg(QSize size, const QString& path, Draw draw)
 {
     QSvgGenerator svg;
     svg.setFileName(path);
-    svg.setSize(QSize(record.pixelWidth(), record.pixelHeight()));
-    svg.setViewBox(QRectF(0, 0, record.pixelWidth(), record.pixelHeight()));
+    svg.setSize(size);
+    svg.setViewBox(QRectF(QPointF(0, 0), QSizeF(size)));
     svg.setResolution(static_cast<int>(kDrawingDpi));
     svg.setTitle(QStringLiteral("Tervane"));
     QPainter painter;
     if (!painter.begin(&svg))
         return false;
-    replay(record, painter);
+    draw(painter);
     return painter.end();
 }
 
-bool writePdf(const DrawingRecord& record, const QString& path)
+// Paints with `draw` onto a PDF page of `size` pixels at 96 dpi plus the margin.
+template <typename Draw>
+bool writePdf(QSize size, const QString& path, Draw draw)
 {
     QPdfWriter pdf(path);
     pdf.setResolution(static_cast<int>(kDrawingDpi));
     const double pointsPerPixel = 72.0 / kDrawingDpi;
-    const QSizeF page(record.pixelWidth() * pointsPerPixel + 2 * kPdfMarginPoints,
-                      record.pixelHeight() * pointsPerPixel + 2 * kPdfMarginPoints);
+    const QSizeF page(size.width() * pointsPerPixel + 2 * kPdfMarginPoints,
+                      size.height() * pointsPerPixel + 2 * kPdfMarginPoints);
     pdf.setPageSize(QPageSize(page, QPageSize::Point));
     pdf.setPageMargins(QMarginsF(kPdfMarginPoints, kPdfMarginPoints, kPdfMarginPoints, kPdfMarginPoints),
                        QPageLayout::Point);
@@ -200,8 +204,18 @@ bool writePdf(const DrawingRecord& record, const QString& path)
     QPainter painter;
     if (!painter.begin(&pdf))
         return false;
-    replay(record, painter);
+    draw(painter);
     return painter.end();
+}
+
+// Neither writer reports a file it could not open, so try it first.
+bool writable(const QString& path)
+{
+    QFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly))
+        return false;
+    probe.close();
+    return true;
 }
 
 } // namespace
@@ -217,12 +231,21 @@ std::optional<VectorFormat> vectorFormatOf(const QString& path)
 
 bool exportVectorDrawing(const DrawingRecord& record, const QString& path, VectorFormat format)
 {
-    // Neither writer reports a file it could not open, so try it first.
-    QFile probe(path);
-    if (!probe.open(QIODevice::WriteOnly))
+    if (!writable(path))
         return false;
-    probe.close();
-    return format == VectorFormat::Svg ? writeSvg(record, path) : writePdf(record, path);
+    const QSize size(record.pixelWidth(), record.pixelHeight());
+    const auto draw = [&record](QPainter& painter) { replay(record, painter); };
+    return format == VectorFormat::Svg ? writeSvg(size, path, draw) : writePdf(size, path, draw);
+}
+
+bool exportPicture(const QImage& picture, const QString& path, VectorFormat format)
+{
+    if (picture.isNull() || !writable(path))
+        return false;
+    // At its own pixel size whatever the device pixel ratio it was made at.
+    const QSize size = picture.size();
+    const auto draw = [&picture, size](QPainter& painter) { painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size)), picture); };
+    return format == VectorFormat::Svg ? writeSvg(size, path, draw) : writePdf(size, path, draw);
 }
 
 } // namespace tervane

@@ -1,6 +1,7 @@
 #pragma once
 #include "engine/base/DrawingRecord.h"
 
+#include <QImage>
 #include <QString>
 
 #include <optional>
@@ -19,5 +20,10 @@ std::optional<VectorFormat> vectorFormatOf(const QString& path);
 // units, so it scales; the PDF page is the area at 96 dpi with a margin,
 // its fonts embedded. False when the file cannot be written.
 bool exportVectorDrawing(const DrawingRecord& record, const QString& path, VectorFormat format);
+
+// Puts a picture (the 3D view's surface: tens of thousands of filled cells
+// are no use as vectors) into an SVG or a PDF as one image at its own pixel
+// size, framed as exportVectorDrawing frames a drawing.
+bool exportPicture(const QImage& picture, const QString& path, VectorFormat format);
 
 } // namespace tervane

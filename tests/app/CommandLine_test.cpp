@@ -155,6 +155,9 @@ TEST(CommandLine, VectorImagesAndTheDataCheck)
     const CommandLine play = parseCommandLine({"play", "x.PLT", "--pdf", "o.pdf"});
     EXPECT_EQ(play.mode, Mode::Play);
     EXPECT_EQ(play.pdfPath, "o.pdf");
+    const CommandLine view3d = parseCommandLine({"view3d", "a.D3D", "--svg", "s.svg"});
+    EXPECT_EQ(view3d.mode, Mode::View3d) << view3d.error;
+    EXPECT_EQ(view3d.view3d.svgPath, "s.svg");
     const CommandLine check = parseCommandLine({"check", "a.D3D"});
     EXPECT_EQ(check.mode, Mode::Check);
     EXPECT_EQ(check.file, "a.D3D");

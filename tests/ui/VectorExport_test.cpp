@@ -100,6 +100,14 @@ TEST(VectorExport, TheExampleMapAsSvgKeepsEveryLineAndLabel)
     // Labels are text (split where the font changes), in the order printed.
     EXPECT_EQ(texts, printed);
     EXPECT_FALSE(counts.count(QStringLiteral("image")));
+
+    // A picture (the 3D view's) goes in whole, at its own size.
+    QImage picture(511, 487, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(exportPicture(picture, path, VectorFormat::Svg));
+    const auto pictureCounts = elementCounts(path, &viewBox, &texts);
+    EXPECT_EQ(viewBox, QStringLiteral("0 0 511 487"));
+    EXPECT_EQ(pictureCounts.count(QStringLiteral("image")) ? pictureCounts.at(QStringLiteral("image")) : 0, 1);
 }
 
 TEST(VectorExport, TheExampleMapAsPdfIsOnePageWithTheFontEmbedded)
