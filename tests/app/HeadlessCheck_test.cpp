@@ -34,7 +34,7 @@ TEST(HeadlessCheck, ExitStatusSaysWhetherTheFileDraws)
     f.close();
     std::string report;
     EXPECT_EQ(check(kExample, &report), 0);
-    EXPECT_NE(report.find("记录数：120\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("未发现问题\n"), std::string::npos) << report;
     EXPECT_EQ(check(two.toStdString(), &report), 1);
     EXPECT_NE(report.find("只有 2 个记录，少于 6 个，无法建立网络\n"), std::string::npos) << report;
     EXPECT_EQ(check(folder.file(QStringLiteral("none.D3D")).toStdString(), &report), 3);
@@ -49,7 +49,7 @@ TEST(HeadlessCheck, RenderWritesAVectorDrawing)
     std::ostringstream out, err;
     const CommandLine render = parseCommandLine({"render", kExample, "--seed", "1", "--svg", svg});
     ASSERT_EQ(runRender(render, out, err), 0) << err.str();
-    EXPECT_EQ(out.str(), "wrote " + svg + "\n");
+    EXPECT_NE(out.str().find("wrote " + svg + "\n"), std::string::npos) << out.str();
     EXPECT_TRUE(QFile::exists(QString::fromStdString(svg)));
 }
 

@@ -58,12 +58,15 @@ TEST(MainWindowDataCheck, ARefusedBuildSuggestsTheCheck)
     test::ensureQtApp();
     test::InTemporaryFolder folder;
     Window w;
-    const QString two = folder.file(QStringLiteral("two.D3D"));
-    QFile f(two);
+    // Six points on one line: the raw network refuses them.
+    const QString line = folder.file(QStringLiteral("line.D3D"));
+    QFile f(line);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(130, ' '));
+    for (int i = 0; i < 6; ++i)
+        f.write(QByteArray::number(i).leftJustified(15) + QByteArray::number(i).leftJustified(15) +
+                QByteArray::number(i + 1).leftJustified(15) + QByteArray(20, ' '));
     f.close();
-    w.window.openFile(two.toStdString());
+    w.window.openFile(line.toStdString());
     EXPECT_EQ(w.prompter.messages().size(), 1u);
     EXPECT_EQ(w.window.statusBar()->currentMessage().toStdString(), text::kDataCheckHint);
 }
