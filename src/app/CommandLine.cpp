@@ -265,7 +265,19 @@ std::string setBmp(Reading& r, const std::string& value)
     return {};
 }
 
-const std::array<Option, 18> kOptions = {{
+std::string setSvg(Reading& r, const std::string& value)
+{
+    r.line.svgPath = value;
+    return {};
+}
+
+std::string setPdf(Reading& r, const std::string& value)
+{
+    r.line.pdfPath = value;
+    return {};
+}
+
+const std::array<Option, 20> kOptions = {{
     {"--network", true, true, setNetwork},
     {"--seed", true, true, setSeed},
     {"--interval", true, true, setInterval},
@@ -284,6 +296,8 @@ const std::array<Option, 18> kOptions = {{
     {"--picture", true, true, setPicture},
     {"--png", true, false, setPng},
     {"--bmp", true, false, setBmp},
+    {"--svg", true, false, setSvg},
+    {"--pdf", true, false, setPdf},
 }};
 
 const Option* findOption(const std::string& name)
@@ -355,14 +369,28 @@ CommandLine parseCommand(const std::vector<std::string>& args, CommandLine::Mode
     }
     if (!r.line.file)
         return usage(command == "play" ? "play needs a plot file" : "render needs a data file");
-    if (mode == CommandLine::Mode::Play && r.line.pngPath.empty() && r.line.bmpPath.empty())
-        return usage("play needs --png or --bmp to show its drawing");
+    if (mode == CommandLine::Mode::Play && r.line.pngPath.empty() && r.line.bmpPath.empty() &&
+        r.line.svgPath.empty() && r.line.pdfPath.empty())
+        return usage("play needs --png, --bmp, --svg or --pdf to show its drawing");
     // The 3D network draws no plan map, so there would be nothing to record.
     if (r.line.panel.check15 && r.line.networkKind == 3)
         return usage("--hpgl records a contour map, which --network 3d does not draw");
     if (auto error = applyLabelChoices(r); !error.empty())
         return usage(error);
     return r.line;
+}
+
+// "check FILE.D3D": one data file and nothing else.
+CommandLine parseCheck(const std::vector<std::string>& args)
+{
+    if (args.size() != 2)
+        return usage(args.size() < 2 ? "check needs a data file" : "check takes one data file and no options");
+    if (args[1].size() > 1 && args[1][0] == '-')
+        return usage("unknown option " + args[1] + " for check");
+    CommandLine line;
+    line.mode = CommandLine::Mode::Check;
+    line.file = args[1];
+    return line;
 }
 
 // "R,G,B" with each part 0..255 (or -99..99 for brightness).
@@ -435,14 +463,16 @@ CommandLine parseView3d(const std::vector<std::string>& args)
             job.seed = seedOf(value);
         } else if (arg == "--png" || arg == "--bmp") {
             (arg == "--png" ? job.pngPath : job.bmpPath) = value;
+        } else if (arg == "--svg" || arg == "--pdf") {
+            (arg == "--svg" ? job.svgPath : job.pdfPath) = value;
         } else {
             return usage("option " + arg + " of view3d does not take " + value);
         }
     }
     if (!haveFile)
         return usage("view3d needs a data file");
-    if (job.pngPath.empty() && job.bmpPath.empty())
-        return usage("view3d needs --png or --bmp to show its drawing");
+    if (job.pngPath.empty() && job.bmpPath.empty() && job.svgPath.empty() && job.pdfPath.empty())
+        return usage("view3d needs --png, --bmp, --svg or --pdf to show its drawing");
     line.file = job.file;
     return line;
 }
@@ -460,6 +490,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         return parseCommand(args, CommandLine::Mode::Play);
     if (first == "view3d")
         return parseView3d(args);
+    if (first == "check")
+        return parseCheck(args);
     if (args.size() == 1) {
         CommandLine line;
         if (first == "--help" || first == "-h")
@@ -508,6 +540,7 @@ std::string usageText()
            "  tervane                 start the program\n"
            "  tervane FILE.D3D        start it with the data file open\n"
            "  tervane render FILE.D3D [options] [--png OUT.png] [--bmp OUT.bmp]\n"
+           "                          [--svg OUT.svg] [--pdf OUT.pdf]\n"
            "                          open the file, build its network and draw its\n"
            "                          contour map without a window, writing the working\n"
            "                          files to the current folder and the drawing area to\n"
@@ -541,10 +574,12 @@ std::string usageText()
            "                                   \".\" + .PLT\n"
            "    --picture IMAGE                draw over a background picture (BMP, JPEG,\n"
            "                                   GIF, PNG, TIFF) in its frame, as 插图 does\n"
-           "  tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp]\n"
+           "           "  tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp] [--svg OUT.svg]\n"
+           "                        [--pdf OUT.pdf]\n"
            "                          play an HPGL plot file fitted into the drawing area\n"
-           "                          and save the area to the images named (one at least)\n"
-           "  tervane view3d FILE.D3D [options] (--png OUT.png | --bmp OUT.bmp)\n"
+           "                          and save the area to the images named (one at least);\n"
+           "                          SVG and PDF keep lines and text as vectors\n"
+           "  tervane view3d FILE.D3D [options] (--png|--bmp|--svg|--pdf OUT)...\n"
            "                          build the file's 3D network in the current folder\n"
            "                          and draw its shaded surface as the 3D view draws it;\n"
            "                          the images hold the view's saved picture (511 x 487)\n"
@@ -564,6 +599,9 @@ std::string usageText()
            "                                   each (0,0,0)\n"
            "    --background R,G,B             background colour, 0..255 each (0,0,0)\n"
            "    --seed N                       fixed random seed of the network build\n"
+           "  tervane check FILE.D3D  list what is wrong with a data file; exit status 0\n"
+           "                          when it draws, 1 when it would be refused, 3 when it\n"
+           "                          cannot be read\n"
            "  tervane --help          show this text\n"
            "  tervane --version       show the version\n";
 }

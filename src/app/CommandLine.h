@@ -13,7 +13,7 @@ inline const std::string kVersionText = "Tervane 2.0";
 
 // What the program was asked to do on its command line.
 struct CommandLine {
-    enum class Mode { Gui, Help, Version, Render, Play, View3d, Usage };
+    enum class Mode { Gui, Help, Version, Render, Play, View3d, Check, Usage };
     Mode mode = Mode::Gui;
     std::optional<std::string> file;     // the data file to open (play: the plot file)
     int networkKind = 1;                 // render: 1 raw, 2 optimized, 3 3D
@@ -22,6 +22,8 @@ struct CommandLine {
     std::string pngPath;                 // render, play: drawing area as PNG
     std::string bmpPath;                 // render, play: drawing area as BMP
     std::string picturePath;             // render: background picture, empty for none
+    std::string svgPath;                 // render, play: drawing area as SVG
+    std::string pdfPath;                 // render, play: drawing area as PDF
     std::string error;                   // Usage: what was wrong
     View3dJob view3d;                    // view3d: the whole job (its file too)
 };
@@ -32,8 +34,10 @@ struct CommandLine {
 //   tervane render FILE.D3D [--network raw|optimized|3d] [--seed N]
 //                           [panel options] [--picture IMAGE]
 //                           [--png OUT.png] [--bmp OUT.bmp]
-//   tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp]   (at least one image)
-//   tervane view3d FILE.D3D [3D view options] (--png OUT | --bmp OUT)
+//                           [--svg OUT.svg] [--pdf OUT.pdf]
+//   tervane play FILE.PLT [--png|--bmp|--svg|--pdf OUT]...   (at least one image)
+//   tervane view3d FILE.D3D [3D view options] (--png|--bmp|--svg|--pdf OUT)...
+//   tervane check FILE.D3D
 // The panel options (listed in usageText()) tick the boxes and fill the
 // texts exactly as a click on the panel would, so `panel` is the snapshot
 // the window would hand to the run. A value the panel could not hold

@@ -1,7 +1,10 @@
 #include "app/Headless.h"
 
+#include "engine/survey/DataCheck.h"
 #include "ui/HeadlessRender.h"
 #include "ui/HeadlessView3d.h"
+
+#include <ostream>
 
 namespace tervane {
 
@@ -17,6 +20,8 @@ HeadlessJob jobOf(const CommandLine& line)
     job.pngPath = line.pngPath;
     job.bmpPath = line.bmpPath;
     job.picturePath = line.picturePath;
+    job.svgPath = line.svgPath;
+    job.pdfPath = line.pdfPath;
     return job;
 }
 
@@ -33,6 +38,17 @@ int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
 int runPlay(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
     return playHeadless(jobOf(line), out, err);
+}
+
+int runCheck(const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    const DataCheckReport report = checkSurveyFile(line.file.value_or(std::string()));
+    if (report.outcome == DataCheckOutcome::Unreadable) {
+        err << report.text();
+        return static_cast<int>(report.outcome);
+    }
+    out << report.text();
+    return static_cast<int>(report.outcome);
 }
 
 int runView3d(const CommandLine& line, std::ostream& out, std::ostream& err)

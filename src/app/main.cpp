@@ -66,6 +66,8 @@ int main(int argc, char** argv)
     case CommandLine::Mode::Usage:
         std::cerr << "tervane: " << line.error << '\n' << usageText();
         return 2;
+    case CommandLine::Mode::Check:
+        return runCheck(line, std::cout, std::cerr);
     case CommandLine::Mode::Render:
     case CommandLine::Mode::Play:
     case CommandLine::Mode::View3d:

@@ -6,6 +6,7 @@
 #include "engine/network/WorkingFiles.h"
 #include "ui/HeadlessView.h"
 #include "ui/StderrPrompter.h"
+#include "ui/VectorExport.h"
 
 #include <filesystem>
 #include <ostream>
@@ -27,11 +28,26 @@ bool saveImage(const QtCanvas& canvas, const std::string& path, const char* form
     return true;
 }
 
+bool saveVector(const DrawingRecord& record, const std::string& path, VectorFormat format, std::ostream& out,
+                std::ostream& err)
+{
+    if (path.empty())
+        return true;
+    if (!exportVectorDrawing(record, QString::fromStdString(path), format)) {
+        err << "tervane: cannot write " << path << '\n';
+        return false;
+    }
+    out << "wrote " << path << '\n';
+    return true;
+}
+
 bool saveImages(const HeadlessView& view, const HeadlessJob& line, std::ostream& out, std::ostream& err)
 {
     const bool png = saveImage(view.drawingImage(), line.pngPath, "PNG", out, err);
     const bool bmp = saveImage(view.drawingImage(), line.bmpPath, "BMP", out, err);
-    return png && bmp;
+    const bool svg = saveVector(view.drawingRecord(), line.svgPath, VectorFormat::Svg, out, err);
+    const bool pdf = saveVector(view.drawingRecord(), line.pdfPath, VectorFormat::Pdf, out, err);
+    return png && bmp && svg && pdf;
 }
 
 // Why a plot file cannot be played, or empty when it may be tried.
@@ -53,6 +69,8 @@ int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err
     SharedState state;
     PanelSettings panel = line.panel;
     HeadlessView view;
+    if (!line.svgPath.empty() || !line.pdfPath.empty())
+        view.recordDrawing();
     StderrPrompter prompter(err);
     NoEscapeKey escape;
     Random random;
@@ -103,6 +121,8 @@ int playHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err)
     SharedState state;
     PanelSettings panel = line.panel;
     HeadlessView view;
+    if (!line.svgPath.empty() || !line.pdfPath.empty())
+        view.recordDrawing();
     StderrPrompter prompter(err);
     NoEscapeKey escape;
     Random random;

@@ -19,6 +19,8 @@ struct HeadlessJob {
     std::string pngPath;                 // drawing area as PNG
     std::string bmpPath;                 // drawing area as BMP
     std::string picturePath;             // render: background picture, empty for none
+    std::string svgPath;                 // drawing area as SVG
+    std::string pdfPath;                 // drawing area as PDF
 };
 
 // Runs `tervane render` without a window: start-up, the panel as the

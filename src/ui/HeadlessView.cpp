@@ -9,6 +9,7 @@ HeadlessView::HeadlessView()
       progress_(layout::kProgressStrip.width, layout::kProgressStrip.height),
       levels_(layout::kLevelStrip.width, layout::kLevelStrip.height),
       levelValue_(layout::kLevelDisplay.width, layout::kLevelDisplay.height),
+      record_(drawing_.pixelWidth(), drawing_.pixelHeight()),
       caption_(kProgramTitle)
 {
     for (QtCanvas* strip : {&progress_, &levels_, &levelValue_}) {

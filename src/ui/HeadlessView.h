@@ -29,6 +29,11 @@ public:
     void openRecordEditor() override { editorRequested_ = true; }
 
     const QtCanvas& drawingImage() const { return drawing_; }
+    // From now on the drawing area keeps what it shows, for vector export.
+    // Off by default: a large map's record costs memory that an image
+    // alone does not need.
+    void recordDrawing() { drawing_.setRecord(&record_); }
+    const DrawingRecord& drawingRecord() const { return record_; }
     bool editorRequested() const { return editorRequested_; }
     Colour statusBack() const { return statusBack_; }
     Colour statusFore() const { return statusFore_; }
@@ -38,6 +43,7 @@ private:
     QtCanvas progress_;
     QtCanvas levels_;
     QtCanvas levelValue_;
+    DrawingRecord record_;
     std::string caption_;
     std::string status_;
     std::vector<std::string> notices_;

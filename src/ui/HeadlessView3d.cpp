@@ -6,6 +6,7 @@
 #include "ui/HeadlessView.h"
 #include "ui/StderrPrompter.h"
 #include "ui/SurfaceArea.h"
+#include "ui/VectorExport.h"
 
 #include <ostream>
 
@@ -51,6 +52,19 @@ bool saveImage(const QImage& image, const std::string& path, const char* format,
     return true;
 }
 
+bool savePicture(const QImage& image, const std::string& path, VectorFormat format, std::ostream& out,
+                 std::ostream& err)
+{
+    if (path.empty())
+        return true;
+    if (!exportPicture(image, QString::fromStdString(path), format)) {
+        err << "tervane: cannot write " << path << '\n';
+        return false;
+    }
+    out << "wrote " << path << '\n';
+    return true;
+}
+
 } // namespace
 
 int view3dHeadless(const View3dJob& job, std::ostream& out, std::ostream& err)
@@ -89,7 +103,9 @@ int view3dHeadless(const View3dJob& job, std::ostream& out, std::ostream& err)
     const QImage picture = surfaceCutOut(area.image());
     const bool png = saveImage(picture, job.pngPath, "PNG", out, err);
     const bool bmp = saveImage(picture, job.bmpPath, "BMP", out, err);
-    return png && bmp ? 0 : 1;
+    const bool svg = savePicture(picture, job.svgPath, VectorFormat::Svg, out, err);
+    const bool pdf = savePicture(picture, job.pdfPath, VectorFormat::Pdf, out, err);
+    return png && bmp && svg && pdf ? 0 : 1;
 }
 
 } // namespace tervane

@@ -27,6 +27,8 @@ struct View3dJob {
     Colour background = 0;                // beijing
     std::string pngPath;                  // the saved picture as PNG
     std::string bmpPath;                  // the saved picture as BMP
+    std::string svgPath;                  // the saved picture inside an SVG
+    std::string pdfPath;                  // the saved picture on a PDF page
 };
 
 // Runs `tervane view3d` without a window: the open step builds the 3D

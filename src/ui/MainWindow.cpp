@@ -10,9 +10,17 @@
 #include "ui/PrintFitted.h"
 #include "ui/QtCanvas.h"
 #include "ui/QtEscapeKey.h"
+#include "ui/VectorExport.h"
+#include "engine/survey/DataCheck.h"
+#include "engine/survey/SurveyFile.h"
 #include "ui/TeachingWindow.h"
 
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPalette>
@@ -83,6 +91,8 @@ void MainWindow::createMenus()
     connect(altF, &QShortcut::activated, this, [this, file] { menuBar()->setActiveAction(file->menuAction()); });
     addCommand(file, "xinjian", "新建文件", &MainWindow::onNewFile, QKeySequence::New);
     addCommand(file, "daikai", "打开文件", &MainWindow::onOpen, QKeySequence::Open);
+    addCommand(file, "daochu", "导出矢量图…", &MainWindow::onExportVector);
+    addCommand(file, "jiancha", "数据检查…", &MainWindow::onDataCheck);
     file->addSeparator();
     addCommand(file, "tuichu", "退出", &MainWindow::onExit, QKeySequence(Qt::CTRL | Qt::Key_Q));
 
@@ -163,6 +173,9 @@ void MainWindow::createDrawingArea()
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     picture1_ = createCanvas("Picture1", layout::kDrawingArea);
     picture1_->setCursor(Qt::CrossCursor);
+    QtCanvas& area = picture1_->canvas();
+    drawingRecord_ = std::make_unique<DrawingRecord>(area.pixelWidth(), area.pixelHeight());
+    area.setRecord(drawingRecord_.get());
 }
 
 void MainWindow::createStrips()
@@ -440,6 +453,65 @@ void MainWindow::onPrint()
 void MainWindow::onPlay()
 {
     runCommand([this] { playCommand(ctx_); });
+}
+
+bool MainWindow::exportVector(const QString& path)
+{
+    const auto format = vectorFormatOf(path);
+    if (!format || !exportVectorDrawing(*drawingRecord_, path, *format)) {
+        ctx_.prompter.message(kFileUnwritableMessage);
+        return false;
+    }
+    showNotice("已导出 " + QDir::toNativeSeparators(path).toStdString());
+    return true;
+}
+
+void MainWindow::onExportVector()
+{
+    // The data file's name with the new suffix is the likely choice.
+    const QString dataFile = QString::fromStdString(state_.dataFileName);
+    const QString suggested =
+        dataFile.isEmpty() ? QString() : QFileInfo(dataFile).completeBaseName() + QStringLiteral(".svg");
+    const QString svgFilter = QStringLiteral("SVG (*.svg)");
+    const QString pdfFilter = QStringLiteral("PDF (*.pdf)");
+    QString chosenFilter = svgFilter;
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出矢量图"), suggested,
+                                                svgFilter + QStringLiteral(";;") + pdfFilter, &chosenFilter);
+    if (path.isEmpty())
+        return;
+    if (!vectorFormatOf(path))
+        path += chosenFilter == pdfFilter ? QStringLiteral(".pdf") : QStringLiteral(".svg");
+    exportVector(path);
+}
+
+QDialog* MainWindow::showDataCheck()
+{
+    if (!commands_.requireFile())
+        return nullptr;
+    const DataCheckReport report = checkSurveyFile(state_.dataFileName);
+    auto* dialog = new QDialog(this);
+    dialog->setObjectName(QStringLiteral("dataCheckDialog"));
+    dialog->setWindowTitle(QStringLiteral("数据检查"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    auto* box = new QPlainTextEdit(dialog);
+    box->setObjectName(QStringLiteral("dataCheckReport"));
+    box->setReadOnly(true);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setPlainText(QString::fromStdString(report.text()));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, dialog);
+    connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(box);
+    layout->addWidget(buttons);
+    dialog->resize(560, 400);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->show();
+    return dialog;
+}
+
+void MainWindow::onDataCheck()
+{
+    runCommand([this] { showDataCheck(); });
 }
 
 void MainWindow::onTeaching() { TeachingWindow::showBeside(this); }

@@ -9,6 +9,9 @@
 
 #include <functional>
 
+#include <memory>
+
+class QDialog;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -60,6 +63,12 @@ public:
 
     // Opens a data file as Open file does, without the dialog.
     void openFile(const std::string& path);
+    // Writes what the drawing area shows as SVG or PDF (by the suffix);
+    // false, after telling the user, when it cannot.
+    bool exportVector(const QString& path);
+    // Shows the data check's report for the open file; null when no file
+    // is open (the user is told).
+    QDialog* showDataCheck();
 
 public slots:
     void onNewFile();       // xinjian
@@ -78,6 +87,8 @@ public slots:
     void onClearScreen();   // qp
     void onPrint();         // dyt
     void onPlay();          // bf
+    void onExportVector();  // 导出矢量图…
+    void onDataCheck();     // 数据检查…
     void onTeaching();      // jx
     void onOperatingHelp(); // czbz
     void onParameterHelp(); // csbz
@@ -135,6 +146,7 @@ private:
     ParameterPanel* parameterPanel_ = nullptr;
     QMenu* networkMenu_ = nullptr;
     std::function<bool(QPrinter&)> printerDialog_;
+    std::unique_ptr<DrawingRecord> drawingRecord_;
     // Exit was answered Yes: the closing that follows asks nothing more.
     bool exitConfirmed_ = false;
     // Help panels bz0 (about), bz1 (operating), bz3 (parameters).

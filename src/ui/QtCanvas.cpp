@@ -97,6 +97,8 @@ bool QtCanvas::loadPicture(const std::string& path)
     QPainter painter(&image_);
     painter.drawImage(QPointF(0, 0), picture_);
     painter.end();
+    if (record())
+        record()->pictureLoaded(path);
     changed();
     return true;
 }

@@ -149,6 +149,23 @@ TEST(CommandLine, PlayTakesAPlotFileAndItsImages)
     EXPECT_EQ(parseCommandLine({"play", "--bmp", "o.bmp", "x.PLT"}).mode, Mode::Play);
 }
 
+TEST(CommandLine, VectorImagesAndTheDataCheck)
+{
+    const CommandLine render = parseCommandLine({"render", "a.D3D", "--svg", "o.svg", "--pdf=o.pdf"});
+    EXPECT_EQ(render.mode, Mode::Render);
+    EXPECT_EQ(render.svgPath, "o.svg");
+    EXPECT_EQ(render.pdfPath, "o.pdf");
+    const CommandLine play = parseCommandLine({"play", "x.PLT", "--pdf", "o.pdf"});
+    EXPECT_EQ(play.mode, Mode::Play);
+    EXPECT_EQ(play.pdfPath, "o.pdf");
+    const CommandLine view3d = parseCommandLine({"view3d", "a.D3D", "--svg", "s.svg"});
+    EXPECT_EQ(view3d.mode, Mode::View3d) << view3d.error;
+    EXPECT_EQ(view3d.view3d.svgPath, "s.svg");
+    const CommandLine check = parseCommandLine({"check", "a.D3D"});
+    EXPECT_EQ(check.mode, Mode::Check);
+    EXPECT_EQ(check.file, "a.D3D");
+}
+
 TEST(CommandLine, MistakesGiveUsageWithTheReason)
 {
     const std::vector<std::vector<std::string>> wrong = {
@@ -161,7 +178,7 @@ TEST(CommandLine, MistakesGiveUsageWithTheReason)
         {"render", "a.D3D", "--seed", "12x"},
         {"render", "a.D3D", "--seed", "99999999999999999999999"},
         {"render", "a.D3D", "--png"},
-        {"render", "a.D3D", "--svg", "o.svg"},
+        {"render", "a.D3D", "--svg"},
         {"render", "a.D3D", "--interval", "0"},
         {"render", "a.D3D", "--interval", "-1"},
         {"render", "a.D3D", "--interval", "1x"},
@@ -203,6 +220,10 @@ TEST(CommandLine, MistakesGiveUsageWithTheReason)
         {"play", "x.PLT", "y.PLT", "--png", "o.png"},
         {"play", "x.PLT", "--png", "o.png", "--width", "10"},
         {"play", "x.PLT", "--png", "o.png", "--hpgl"},
+        {"check"},
+        {"check", "a.D3D", "b.D3D"},
+        {"check", "a.D3D", "--png", "o.png"},
+        {"check", "--seed"},
     };
     for (const auto& args : wrong) {
         const CommandLine line = parseCommandLine(args);
@@ -214,7 +235,7 @@ TEST(CommandLine, MistakesGiveUsageWithTheReason)
     }
     EXPECT_EQ(parseCommandLine({"render", "a.D3D", "--width", "abc"}).error,
               "the line width must be a whole number from 1 to 99, not 'abc'");
-    EXPECT_EQ(parseCommandLine({"play", "x.PLT"}).error, "play needs --png or --bmp to show its drawing");
+    EXPECT_EQ(parseCommandLine({"play", "x.PLT"}).error, "play needs --png, --bmp, --svg or --pdf to show its drawing");
     EXPECT_EQ(parseCommandLine({"render", "a.D3D", "--hpgl=yes"}).error, "option --hpgl takes no value");
 }
 
@@ -237,7 +258,7 @@ TEST(CommandLine, UsageNamesEveryOption)
     const std::string text = usageText();
     for (const char* name : {"--network", "--seed", "--interval", "--error", "--error-control", "--width", "--line-type",
                              "--smooth", "--labels", "--decimals", "--no-network", "--observe", "--ramp", "--colour", "--hpgl",
-                             "--png", "--bmp", "tervane play"})
+                             "--png", "--bmp", "--svg", "--pdf", "tervane play", "tervane check"})
         EXPECT_NE(text.find(name), std::string::npos) << name;
 }
 

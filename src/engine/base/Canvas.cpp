@@ -1,5 +1,6 @@
 #include "engine/base/Canvas.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tervane {
@@ -35,11 +36,14 @@ void Canvas::setBackColour(Colour c)
 {
     back_ = c;
     paintClear(back_);
+    if (record_)
+        record_->cleared(back_, hasPicture());
 }
 
 void Canvas::line(double x1, double y1, double x2, double y2, long long colour)
 {
     paintLine(x1, y1, x2, y2, resolve(colour));
+    tee(DrawingRecord::Kind::Line, x1, y1, x2, y2, 0, resolve(colour));
     curX_ = x2;
     curY_ = y2;
 }
@@ -52,6 +56,8 @@ void Canvas::lineTo(double x, double y, long long colour)
 void Canvas::box(double x1, double y1, double x2, double y2, long long colour, bool filled)
 {
     paintBox(x1, y1, x2, y2, resolve(colour), filled);
+    const auto kind = filled ? DrawingRecord::Kind::FilledBox : DrawingRecord::Kind::Box;
+    tee(kind, x1, y1, x2, y2, 0, resolve(colour));
     curX_ = x2;
     curY_ = y2;
 }
@@ -74,6 +80,7 @@ void Canvas::paintFilledBoxes(std::span<const FilledBox> boxes)
 void Canvas::circle(double x, double y, double radius, long long colour)
 {
     paintCircle(x, y, radius, resolve(colour), false);
+    tee(DrawingRecord::Kind::Circle, x, y, x, y, radius, resolve(colour));
     curX_ = x;
     curY_ = y;
 }
@@ -81,6 +88,7 @@ void Canvas::circle(double x, double y, double radius, long long colour)
 void Canvas::disc(double x, double y, double radius, long long colour)
 {
     paintCircle(x, y, radius, resolve(colour), true);
+    tee(DrawingRecord::Kind::Disc, x, y, x, y, radius, resolve(colour));
     curX_ = x;
     curY_ = y;
 }
@@ -88,6 +96,7 @@ void Canvas::disc(double x, double y, double radius, long long colour)
 void Canvas::dot(double x, double y, long long colour)
 {
     paintDot(x, y, resolve(colour));
+    tee(DrawingRecord::Kind::Dot, x, y, x, y, 0, resolve(colour));
     curX_ = x;
     curY_ = y;
 }
@@ -95,6 +104,7 @@ void Canvas::dot(double x, double y, long long colour)
 void Canvas::print(const std::string& utf8, bool newLine)
 {
     paintText(curX_, curY_, utf8, fore_);
+    tee(DrawingRecord::Kind::Text, curX_, curY_, curX_, curY_, 0, fore_, utf8);
     if (newLine) {
         curX_ = scaleLeft_;
         curY_ += textHeight();
@@ -130,8 +140,28 @@ double Canvas::textPixelWidth(const std::string& utf8) const
 void Canvas::clear()
 {
     paintClear(back_);
+    if (record_)
+        record_->cleared(back_, hasPicture());
     curX_ = 0;
     curY_ = 0;
+}
+
+void Canvas::tee(DrawingRecord::Kind kind, double x1, double y1, double x2, double y2, double radius, Colour c,
+                 const std::string& text)
+{
+    if (!record_)
+        return;
+    DrawingRecord::Item item;
+    item.kind = kind;
+    item.x1 = DrawingRecord::pixel(toPixelX(x1));
+    item.y1 = DrawingRecord::pixel(toPixelY(y1));
+    item.x2 = DrawingRecord::pixel(toPixelX(x2));
+    item.y2 = DrawingRecord::pixel(toPixelY(y2));
+    item.radius = DrawingRecord::pixel(toPixelLength(std::fabs(radius)));
+    item.colour = c;
+    item.drawWidth = static_cast<std::uint16_t>(std::min(drawWidth_, 0xFFFF));
+    item.drawStyle = static_cast<std::uint8_t>(drawStyle_);
+    record_->add(item, text);
 }
 
 double Canvas::toPixelX(double x) const { return (x - scaleLeft_) / scaleWidth_ * pixelWidth(); }

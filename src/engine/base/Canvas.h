@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/base/Colour.h"
+#include "engine/base/DrawingRecord.h"
 
 #include <span>
 #include <string>
@@ -116,6 +117,12 @@ public:
     double fromPixelX(double px) const;
     double fromPixelY(double py) const;
 
+    // A record that keeps what the area shows (for vector export); every
+    // primitive drawn from now on is also added to it. Null detaches it.
+    // The record must outlive the canvas or be detached first.
+    void setRecord(DrawingRecord* record) { record_ = record; }
+    DrawingRecord* record() const { return record_; }
+
 protected:
     // Resolved primitives in user coordinates with the pen state above.
     virtual void paintLine(double x1, double y1, double x2, double y2, Colour c) = 0;
@@ -135,6 +142,9 @@ private:
     {
         return colour < 0 ? fore_ : static_cast<Colour>(colour);
     }
+    // Adds one primitive, given in user units, to the attached record.
+    void tee(DrawingRecord::Kind kind, double x1, double y1, double x2, double y2, double radius, Colour c,
+             const std::string& text = {});
 
     double width_;
     double height_;
@@ -149,6 +159,7 @@ private:
     int drawStyle_ = kSolid;
     double curX_ = 0;
     double curY_ = 0;
+    DrawingRecord* record_ = nullptr;
 };
 
 } // namespace tervane

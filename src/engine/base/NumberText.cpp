@@ -154,6 +154,17 @@ double leadingNumber(std::string_view text)
     return negative ? -value : value;
 }
 
+std::size_t leadingNumberLength(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    const std::size_t length = numberLength(text.substr(i));
+    return length == 0 ? 0 : i + length;
+}
+
 std::string numberText(double value) { return formatNumber(value, 15); }
 
 std::string numberTextSingle(float value) { return formatNumber(static_cast<double>(value), 7); }

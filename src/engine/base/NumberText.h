@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,9 @@ namespace tervane {
 // no number at all reads as 0. A number too large for a double also reads
 // as 0: an infinite coordinate would poison every extent and scale.
 double leadingNumber(std::string_view text);
+// How many characters of `text` that rule takes (the blanks, the sign and
+// the number); 0 when there is no number at all.
+std::size_t leadingNumberLength(std::string_view text);
 
 // True when the text, blanks around it aside, is one finite decimal number
 // and nothing else ("12.5", "-3", "+1e3", ".5"); false for "", "abc",

@@ -6,6 +6,7 @@
 #include "engine/network/NetworkBuilder.h"
 #include "engine/pictures/PictureMemo.h"
 #include "engine/base/Limits.h"
+#include "engine/network/NetworkTexts.h"
 #include "engine/base/NumberText.h"
 
 #include <cerrno>
@@ -269,6 +270,7 @@ void MainCommands::draw()
     }
     if (s.zMax - s.zMin == 0) {
         ctx_.prompter.message(text::kFlatValues);
+        ctx_.view.showNotice(text::kDataCheckHint);
         return;
     }
     drawContourMap(ctx_);
@@ -285,6 +287,7 @@ WindowChange MainCommands::view3d()
     }
     if (s.zMax == s.zMin) {
         ctx_.prompter.message(text::kFlatValues);
+        ctx_.view.showNotice(text::kDataCheckHint);
         return WindowChange::None;
     }
     return WindowChange::Open3dView;

@@ -13,6 +13,7 @@
 #include "engine/contour/RenderMask.h"
 #include "engine/hpgl/PlotRecording.h"
 #include "engine/network/NetworkBuilder.h"
+#include "engine/network/NetworkTexts.h"
 #include "engine/base/NumberText.h"
 
 #include <cmath>
@@ -222,6 +223,7 @@ bool drawContourMap(RunContext& ctx)
         // leaving what was drawn.
         recording.end();
         ctx.prompter.message(kContourFaultMessage);
+        ctx.view.showNotice(text::kDataCheckHint);
         return false;
     }
 }

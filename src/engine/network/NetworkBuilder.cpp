@@ -77,13 +77,13 @@ bool triangulatePoints(RunContext& ctx)
     case TriangulationEnd::Stopped:
         return false;
     case TriangulationEnd::CapReached:
-        ctx.prompter.message(text::kNetworkIncomplete);
+        reportDataProblem(ctx, text::kNetworkIncomplete);
         return true;
     case TriangulationEnd::NoTriangle:
         break;
     }
     strip.clear();
-    ctx.prompter.message(text::kCollinearPoints);
+    reportDataProblem(ctx, text::kCollinearPoints);
     s.fileOpen = 0;
     return false;
 }
@@ -139,13 +139,13 @@ bool prepareNetwork(RunContext& ctx)
     // Too few points to export are refused before anything is drawn, so a
     // refusal never leaves a network on screen that Draw could not use.
     if (s.recordCount < limits::kMinPoints) {
-        ctx.prompter.message(text::kTooFewPoints);
+        reportDataProblem(ctx, text::kTooFewPoints);
         return false;
     }
     if (!findExtents(ctx) || !setPlotScale(ctx))
         return false;
     if (s.networkKind != 2 && s.networkKind != 3 && pointsCollinear(s)) {
-        ctx.prompter.message(text::kCollinearPoints);
+        reportDataProblem(ctx, text::kCollinearPoints);
         s.fileOpen = 0;
         return false;
     }

@@ -40,6 +40,12 @@ void clearTriangles(SharedState& s)
 
 } // namespace
 
+void reportDataProblem(RunContext& ctx, const std::string& message)
+{
+    ctx.prompter.message(message);
+    ctx.view.showNotice(text::kDataCheckHint);
+}
+
 void showProgress(Canvas& strip, double fraction)
 {
     strip.filledBox(1, 1, strip.scaleWidth() * fraction, strip.scaleHeight());
@@ -117,7 +123,7 @@ bool findExtents(RunContext& ctx)
     for (long i = 1; i <= s.recordCount; ++i) {
         const auto k = static_cast<std::size_t>(i);
         if (!fitsWorkingFiles(s.pointX[k]) || !fitsWorkingFiles(s.pointY[k]) || !fitsWorkingFiles(s.pointZ[k])) {
-            ctx.prompter.message(text::badNumberInRecord(i));
+            reportDataProblem(ctx, text::badNumberInRecord(i));
             s.fileOpen = 0;
             return false;
         }
@@ -145,7 +151,7 @@ bool setPlotScale(RunContext& ctx)
     SharedState& s = ctx.state;
     const std::optional<double> scale = computePlotScale(s.xMin, s.xMax, s.yMin, s.yMax);
     if (!scale) {
-        ctx.prompter.message(text::kFlatExtents);
+        reportDataProblem(ctx, text::kFlatExtents);
         s.fileOpen = 0;
         return false;
     }

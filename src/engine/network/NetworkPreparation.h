@@ -1,6 +1,8 @@
 #pragma once
 #include "engine/commands/RunContext.h"
 
+#include <string>
+
 namespace tervane {
 
 // The preparation every network kind shares, step by step. Each step that
@@ -9,6 +11,9 @@ namespace tervane {
 // Fills a progress strip from its left edge to `fraction` of its width in
 // the strip's fore colour.
 void showProgress(Canvas& strip, double fraction);
+
+// Shows a message about the data and points the user to the data check.
+void reportDataProblem(RunContext& ctx, const std::string& message);
 
 // An empty interval box becomes "1" and an empty fitting-error box "0.5".
 void fillEmptyPanelBoxes(PanelSettings& panel);

@@ -9,6 +9,9 @@ inline const std::string kCollinearPoints = "数据点全部在一条直线上�
 inline const std::string kNetworkIncomplete =
     "数据中可能有重复点或共圆点，网络不完整，请进入[编辑]检查数据！";
 
+// The status bar's hint after a build refused the data or warned about it.
+inline const std::string kDataCheckHint = "可用[文件]菜单中的[数据检查…]查看数据有什么问题";
+
 // A record whose X, Y or Z is not a finite number ("1e999").
 inline std::string badNumberInRecord(long record)
 {

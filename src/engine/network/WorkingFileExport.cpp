@@ -86,7 +86,7 @@ bool exportWorkingFiles(RunContext& ctx)
         return false;
     }
     if (s.recordCount < limits::kMinPoints) {
-        ctx.prompter.message(text::kTooFewPoints);
+        reportDataProblem(ctx, text::kTooFewPoints);
         return false;
     }
     fillEmptyPanelBoxes(ctx.panel);

@@ -1,0 +1,251 @@
+#include "ui/VectorExport.h"
+
+#include "ui/QtCanvas.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tervane {
+
+namespace {
+
+using Item = DrawingRecord::Item;
+using Kind = DrawingRecord::Kind;
+
+// Margin around the drawing on a PDF page, in points.
+constexpr double kPdfMarginPoints = 18;
+constexpr double kDrawingDpi = 96;
+
+// The dash patterns the Qt canvas draws with, in pen widths.
+QList<qreal> dashPattern(int style)
+{
+    switch (style) {
+    case kDash: return {18, 6};
+    case kDot: return {3, 3};
+    case kDashDot: return {9, 6, 3, 6};
+    case kDashDotDot: return {9, 3, 3, 3, 3, 3};
+    default: return {};
+    }
+}
+
+// Coordinates far off the area are pulled in, as the canvas does, so that
+// no output format meets an absurd number.
+QPointF at(double x, double y) { return {std::clamp(x, -1.0e6, 1.0e6), std::clamp(y, -1.0e6, 1.0e6)}; }
+
+bool finite(const Item& item) { return std::isfinite(item.x1 + item.y1 + item.x2 + item.y2 + item.radius); }
+
+// Replays the items on one painter, keeping the dash pattern running along
+// connected lines as the canvas does, so a dashed curve stays dashed.
+class Replay {
+public:
+    Replay(QPainter& painter, const DrawingRecord& record) : painter_(painter), record_(record) {}
+
+    void draw(const Item& item)
+    {
+        if (!finite(item))
+            return;
+        switch (item.kind) {
+        case Kind::Line: line(item); break;
+        case Kind::Box: box(item); break;
+        case Kind::FilledBox: painter_.fillRect(QRectF(at(item.x1, item.y1), at(item.x2, item.y2)).normalized(), toQColor(item.colour)); break;
+        case Kind::Circle:
+        case Kind::Disc: circle(item); break;
+        case Kind::Dot: dot(item); break;
+        case Kind::Text: text(item); break;
+        case Kind::Picture: picture(record_.text(item)); break;
+        }
+    }
+
+    void picture(const std::string& path)
+    {
+        QImage image;
+        if (!path.empty() && image.load(QString::fromStdString(path)))
+            painter_.drawImage(QPointF(0, 0), image);
+    }
+
+private:
+    QPen outlinePen(const Item& item, bool keepDash)
+    {
+        QPen pen(toQColor(item.colour));
+        pen.setWidthF(item.drawWidth);
+        pen.setJoinStyle(Qt::RoundJoin);
+        const QList<qreal> dashes = item.drawWidth == 1 ? dashPattern(item.drawStyle) : QList<qreal>{};
+        if (dashes.isEmpty()) {
+            pen.setCapStyle(item.drawWidth == 1 ? Qt::SquareCap : Qt::RoundCap);
+            return pen;
+        }
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setDashPattern(dashes);
+        const QPointF from = at(item.x1, item.y1), to = at(item.x2, item.y2);
+        if (!keepDash || from != dashEnd_)
+            dashOffset_ = 0;
+        pen.setDashOffset(dashOffset_);
+        dashOffset_ += std::hypot(to.x() - from.x(), to.y() - from.y());
+        dashEnd_ = to;
+        return pen;
+    }
+
+    void line(const Item& item)
+    {
+        if (item.drawStyle == kInvisible)
+            return;
+        const QPointF from = at(item.x1, item.y1), to = at(item.x2, item.y2);
+        if (from == to) {
+            // A line of no length still marks its point, as on screen.
+            const double half = item.drawWidth / 2.0;
+            painter_.fillRect(QRectF(from.x() - half, from.y() - half, 2 * half, 2 * half), toQColor(item.colour));
+            return;
+        }
+        painter_.setPen(outlinePen(item, true));
+        painter_.drawLine(from, to);
+    }
+
+    void box(const Item& item)
+    {
+        if (item.drawStyle == kInvisible)
+            return;
+        painter_.setPen(outlinePen(item, false));
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawRect(QRectF(at(item.x1, item.y1), at(item.x2, item.y2)).normalized());
+    }
+
+    void circle(const Item& item)
+    {
+        const bool filled = item.kind == Kind::Disc;
+        if (!filled && item.drawStyle == kInvisible)
+            return;
+        const double r = std::clamp(static_cast<double>(item.radius), 1.0, 1.0e6);
+        painter_.setPen(filled ? QPen(toQColor(item.colour), item.drawWidth) : outlinePen(item, false));
+        painter_.setBrush(filled ? QBrush(toQColor(item.colour)) : QBrush(Qt::NoBrush));
+        painter_.drawEllipse(at(item.x1, item.y1), r, r);
+    }
+
+    void dot(const Item& item)
+    {
+        const QPointF centre = at(item.x1, item.y1);
+        const double r = std::max(0.5, item.drawWidth / 2.0);
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(toQColor(item.colour));
+        if (item.drawWidth <= 1)
+            painter_.drawRect(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r));
+        else
+            painter_.drawEllipse(centre, r, r);
+    }
+
+    void text(const Item& item)
+    {
+        const std::string& printed = record_.text(item);
+        if (printed.empty())
+            return;
+        QFont font = QtCanvas::textFont();
+        // Print quality: the screen's unsmoothed glyphs are no use on paper.
+        font.setStyleStrategy(QFont::PreferDefault);
+        painter_.setFont(font);
+        painter_.setPen(toQColor(item.colour));
+        const QPointF topLeft = at(item.x1, item.y1);
+        painter_.drawText(QPointF(topLeft.x(), topLeft.y() + QFontMetricsF(font).ascent()),
+                          QString::fromStdString(printed));
+    }
+
+    QPainter& painter_;
+    const DrawingRecord& record_;
+    QPointF dashEnd_{-1.0e9, -1.0e9};
+    qreal dashOffset_ = 0;
+};
+
+void replay(const DrawingRecord& record, QPainter& painter)
+{
+    const QRectF area(0, 0, record.pixelWidth(), record.pixelHeight());
+    painter.setClipRect(area);
+    painter.fillRect(area, toQColor(record.background()));
+    Replay replay(painter, record);
+    replay.picture(record.backgroundPicture());
+    for (const Item& item : record.items())
+        replay.draw(item);
+}
+
+// Paints with `draw` onto an SVG of `size` pixels, its viewBox in pixels.
+template <typename Draw>
+bool writeSvg(QSize size, const QString& path, Draw draw)
+{
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(size);
+    svg.setViewBox(QRectF(QPointF(0, 0), QSizeF(size)));
+    svg.setResolution(static_cast<int>(kDrawingDpi));
+    svg.setTitle(QStringLiteral("Tervane"));
+    QPainter painter;
+    if (!painter.begin(&svg))
+        return false;
+    draw(painter);
+    return painter.end();
+}
+
+// Paints with `draw` onto a PDF page of `size` pixels at 96 dpi plus the margin.
+template <typename Draw>
+bool writePdf(QSize size, const QString& path, Draw draw)
+{
+    QPdfWriter pdf(path);
+    pdf.setResolution(static_cast<int>(kDrawingDpi));
+    const double pointsPerPixel = 72.0 / kDrawingDpi;
+    const QSizeF page(size.width() * pointsPerPixel + 2 * kPdfMarginPoints,
+                      size.height() * pointsPerPixel + 2 * kPdfMarginPoints);
+    pdf.setPageSize(QPageSize(page, QPageSize::Point));
+    pdf.setPageMargins(QMarginsF(kPdfMarginPoints, kPdfMarginPoints, kPdfMarginPoints, kPdfMarginPoints),
+                       QPageLayout::Point);
+    pdf.setCreator(QStringLiteral("Tervane"));
+    QPainter painter;
+    if (!painter.begin(&pdf))
+        return false;
+    draw(painter);
+    return painter.end();
+}
+
+// Neither writer reports a file it could not open, so try it first.
+bool writable(const QString& path)
+{
+    QFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly))
+        return false;
+    probe.close();
+    return true;
+}
+
+} // namespace
+
+std::optional<VectorFormat> vectorFormatOf(const QString& path)
+{
+    if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive))
+        return VectorFormat::Svg;
+    if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        return VectorFormat::Pdf;
+    return std::nullopt;
+}
+
+bool exportVectorDrawing(const DrawingRecord& record, const QString& path, VectorFormat format)
+{
+    if (!writable(path))
+        return false;
+    const QSize size(record.pixelWidth(), record.pixelHeight());
+    const auto draw = [&record](QPainter& painter) { replay(record, painter); };
+    return format == VectorFormat::Svg ? writeSvg(size, path, draw) : writePdf(size, path, draw);
+}
+
+bool exportPicture(const QImage& picture, const QString& path, VectorFormat format)
+{
+    if (picture.isNull() || !writable(path))
+        return false;
+    // At its own pixel size whatever the device pixel ratio it was made at.
+    const QSize size = picture.size();
+    const auto draw = [&picture, size](QPainter& painter) { painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size)), picture); };
+    return format == VectorFormat::Svg ? writeSvg(size, path, draw) : writePdf(size, path, draw);
+}
+
+} // namespace tervane

@@ -1,0 +1,29 @@
+#pragma once
+#include "engine/base/DrawingRecord.h"
+
+#include <QImage>
+#include <QString>
+
+#include <optional>
+
+namespace tervane {
+
+enum class VectorFormat { Svg, Pdf };
+
+// The vector format a file name asks for by its suffix (.svg, .pdf, any
+// case), if it is one of them.
+std::optional<VectorFormat> vectorFormatOf(const QString& path);
+
+// Draws what a drawing area shows again, from its record, as an SVG or a
+// PDF file: lines stay lines, boxes boxes and labels text, in the canvas's
+// pixel units (15 twips each). The SVG's viewBox is the area in those
+// units, so it scales; the PDF page is the area at 96 dpi with a margin,
+// its fonts embedded. False when the file cannot be written.
+bool exportVectorDrawing(const DrawingRecord& record, const QString& path, VectorFormat format);
+
+// Puts a picture (the 3D view's surface: tens of thousands of filled cells
+// are no use as vectors) into an SVG or a PDF as one image at its own pixel
+// size, framed as exportVectorDrawing frames a drawing.
+bool exportPicture(const QImage& picture, const QString& path, VectorFormat format);
+
+} // namespace tervane
