@@ -58,7 +58,7 @@ QColor toQColor(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
 Colour fromQColor(const QColor& c) { return rgb(c.red(), c.green(), c.blue()); }
 
 QtCanvas::QtCanvas(double widthTwips, double heightTwips, double devicePixelRatio)
-    : Canvas(widthTwips, heightTwips), font_(textFont())
+    : Canvas(widthTwips, heightTwips), font_(textFont()), metrics_(font_)
 {
     const double ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     const int w = std::max(1, static_cast<int>(std::ceil(pixelWidth() * ratio)));
@@ -78,9 +78,22 @@ QPainter& QtCanvas::painter()
     lastFill_ = QRect();
     if (!painter_) {
         painter_ = std::make_unique<QPainter>(&image_);
+        // Only text uses the font, and it is always this one.
+        painter_->setFont(font_);
         openCanvases().push_back(this);
     }
     return *painter_;
+}
+
+const QPen& QtCanvas::outline(Colour c)
+{
+    if (c != outlineColour_ || drawWidth() != outlineWidth_ || drawStyle() != outlineStyle_) {
+        outline_ = outlinePen(c, drawWidth(), drawStyle());
+        outlineColour_ = c;
+        outlineWidth_ = drawWidth();
+        outlineStyle_ = drawStyle();
+    }
+    return outline_;
 }
 
 void QtCanvas::finishPainting() const
@@ -165,7 +178,7 @@ void QtCanvas::paintLine(double x1, double y1, double x2, double y2, Colour c)
     const QPointF from = pixelCentre(pixelColumn(x1), pixelRow(y1));
     const QPointF to = pixelCentre(pixelColumn(x2), pixelRow(y2));
 
-    QPen pen = outlinePen(c, drawWidth(), drawStyle());
+    QPen pen = outline(c);
     if (pen.style() == Qt::CustomDashLine) {
         // A curve is drawn as many short connected lines: carry the pattern
         // on from one to the next, or a dashed curve would look solid.
@@ -225,11 +238,13 @@ void QtCanvas::paintCircle(double x, double y, double radius, Colour c, bool fil
     const QPointF centre = pixelCentre(pixelColumn(x), pixelRow(y));
 
     QPainter& p = painter();
-    p.setPen(filled ? QPen(toQColor(c), drawWidth()) : outlinePen(c, drawWidth(), drawStyle()));
-    if (filled)
+    if (filled) {
+        p.setPen(QPen(toQColor(c), drawWidth()));
         p.setBrush(toQColor(c));
-    else
+    } else {
+        p.setPen(outline(c));
         p.setBrush(Qt::NoBrush);
+    }
     p.drawEllipse(centre, r, r);
     changed();
 }
@@ -256,12 +271,10 @@ void QtCanvas::paintText(double x, double y, const std::string& utf8, Colour c)
 {
     if (!std::isfinite(x + y) || utf8.empty())
         return;
-    const QFontMetricsF metrics(font_);
     QPainter& p = painter();
-    p.setFont(font_);
     p.setPen(toQColor(c));
     // The position is the text's top-left corner; the background shows through.
-    p.drawText(QPointF(pixelColumn(x), pixelRow(y) + metrics.ascent()), QString::fromStdString(utf8));
+    p.drawText(QPointF(pixelColumn(x), pixelRow(y) + metrics_.ascent()), QString::fromStdString(utf8));
     changed();
 }
 
@@ -281,12 +294,12 @@ void QtCanvas::paintClear(Colour back)
 
 double QtCanvas::textPixelWidth(const std::string& utf8) const
 {
-    return QFontMetricsF(font_).horizontalAdvance(QString::fromStdString(utf8));
+    return metrics_.horizontalAdvance(QString::fromStdString(utf8));
 }
 
 double QtCanvas::textPixelHeight() const
 {
-    return QFontMetricsF(font_).height();
+    return metrics_.height();
 }
 
 } // namespace tervane

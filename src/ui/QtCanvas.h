@@ -2,7 +2,9 @@
 #include "engine/base/Canvas.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
+#include <QPen>
 #include <QPointF>
 #include <QString>
 
@@ -65,9 +67,16 @@ private:
     int pixelRow(double y) const;
     void changed() const;
     QPainter& painter();
+    const QPen& outline(Colour c);
 
     QImage image_;
     mutable std::unique_ptr<QPainter> painter_;
+    // The outline pen last made, kept while colour, width and style stay:
+    // the network's lines and circles come by the hundred thousand.
+    QPen outline_;
+    Colour outlineColour_ = 0;
+    int outlineWidth_ = -1;
+    int outlineStyle_ = -1;
     // The last filled box, in pixels, while nothing else has been painted
     // after it: a progress strip that grows by less than a pixel, or only
     // at its right end, needs no repaint of what is there.
@@ -75,6 +84,7 @@ private:
     Colour lastFillColour_ = 0;
     QImage picture_;
     QFont font_;
+    QFontMetricsF metrics_;
     // Where the last dashed line ended and how far into its pattern.
     QPointF dashEnd_{-1.0e9, -1.0e9};
     qreal dashOffset_ = 0;

@@ -1,6 +1,8 @@
 #include "engine/contour/Bspline.h"
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <stdexcept>
 
@@ -141,9 +143,17 @@ int Bspline::shiftedEntry(float v) const
     return static_cast<int>(shifted_.size()) - 1;
 }
 
-// The first basis of `order` at the entry's argument.
+// The first basis of `order` at the entry's argument. It is 0 from its
+// support [0, order) up to the end of the ring, and so is every value its
+// recursion asks for there (the argument one place round is then at least
+// order - 1), so none of those is worked out. Only the sign of such a zero
+// could differ, which no curve point shows. Rings of two points or fewer
+// have the end-of-range rule of order 1 and are always worked out.
 float Bspline::shiftedFirst(int entry, int order) const
 {
+    if (const float v = shifted_[static_cast<std::size_t>(entry)].arg;
+        n_ >= 2 && v >= static_cast<float>(order) && v < static_cast<float>(n_ + 1))
+        return 0.0f;
     const auto at = [this](int e, int o) {
         return static_cast<std::size_t>(e) * static_cast<std::size_t>(k_ + 1) + static_cast<std::size_t>(o);
     };
@@ -225,6 +235,83 @@ const std::vector<int>& Bspline::closedCandidates(float u) const
     return out;
 }
 
+// The point of a closed curve on a ring longer than the candidate window,
+// with all its bases from one table. Basis i at u is the first basis at
+// v(i) = u - i wrapped, and its recursion asks for the first basis at v(i)
+// and at the arguments one, two, ... places further round. On such a ring
+// those form one chain, c(0) the largest v(i) and each next one a place
+// further round, as long as every v(i) is exactly a member of it: then the
+// table of the first basis of each order along the chain gives every
+// basis with the very bits of its own recursion. Values from where the
+// first basis of the order is 0 to the end of the ring are 0 and are not
+// worked out. False, with nothing added, when the chain does not hold.
+bool Bspline::closedByChain(float u, const std::vector<PlanePoint>& control, SplinePoint& p) const
+{
+    const int ring = n_ + 1;
+    if (ring <= k_ + 3 || !(u >= 0) || u >= static_cast<float>(ring))
+        return false;
+    std::vector<int>& contributing = chainMembers_;
+    contributing.clear();
+    float top = -1;
+    for (const int i : closedCandidates(u)) {
+        if (!mayContribute(i, u))
+            continue;
+        contributing.push_back(i);
+        top = std::max(top, i == 0 ? u : wrapped(i, u));
+    }
+    if (contributing.empty())
+        return true;
+
+    // The chain down from the top argument until it wraps past 0.
+    std::vector<float>& chain = chain_;
+    chain.assign(1, top);
+    for (;;) {
+        const float next = wrapped(1, chain.back());
+        if (next >= chain.back())
+            break;
+        // From below k it reaches 0 within k + 1 places, or it is no chain.
+        if (chain.size() > static_cast<std::size_t>(k_) + 1)
+            return false;
+        chain.push_back(next);
+    }
+    const auto length = chain.size();
+    // table[(order) * (length + 1) + j]; the slot past the chain is the
+    // wrapped argument, where every order is 0.
+    std::vector<float>& table = scratch_;
+    table.assign(static_cast<std::size_t>(k_ + 1) * (length + 1), 0.0f);
+    const auto at = [length](int order, std::size_t j) { return static_cast<std::size_t>(order) * (length + 1) + j; };
+    for (std::size_t j = 0; j < length; ++j)
+        table[at(1, j)] = firstOrder(0, chain[j]);
+    for (int order = 2; order <= k_; ++order) {
+        for (std::size_t j = 0; j < length; ++j) {
+            if (chain[j] >= static_cast<float>(order))
+                continue;
+            table[at(order, j)] = coxDeBoorStep(
+                knots_, 0, order, chain[j], [&] { return table[at(order - 1, j)]; },
+                [&] { return table[at(order - 1, j + 1)]; });
+        }
+    }
+
+    // Every basis must sit exactly on the chain, or nothing is added.
+    std::vector<int>& slots = chainSlots_;
+    slots.clear();
+    for (const int i : contributing) {
+        const float v = i == 0 ? u : wrapped(i, u);
+        const long j = std::lround(top - v);
+        if (j < 0 || j >= static_cast<long>(length) ||
+            std::bit_cast<std::uint32_t>(chain[static_cast<std::size_t>(j)]) != std::bit_cast<std::uint32_t>(v))
+            return false;
+        slots.push_back(static_cast<int>(j));
+    }
+    for (std::size_t m = 0; m < contributing.size(); ++m) {
+        const float b = table[at(k_, static_cast<std::size_t>(slots[m]))];
+        const PlanePoint& c = control[static_cast<std::size_t>(contributing[m])];
+        p.x += b * static_cast<float>(c.x);
+        p.y += b * static_cast<float>(c.y);
+    }
+    return true;
+}
+
 SplinePoint Bspline::point(float u, const std::vector<PlanePoint>& control) const
 {
     if (control.size() < static_cast<std::size_t>(n_) + 1)
@@ -236,6 +323,9 @@ SplinePoint Bspline::point(float u, const std::vector<PlanePoint>& control) cons
         p.y += b * static_cast<float>(c.y);
     };
     if (closed_) {
+        if (closedByChain(u, control, p))
+            return p;
+        p = SplinePoint{};
         shifted_.clear();
         for (const int i : closedCandidates(u)) {
             if (mayContribute(i, u))

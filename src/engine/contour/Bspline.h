@@ -55,6 +55,7 @@ private:
     int shiftedEntry(float v) const;
     float shiftedFirst(int entry, int order) const;
     const std::vector<int>& closedCandidates(float u) const;
+    bool closedByChain(float u, const std::vector<PlanePoint>& control, SplinePoint& p) const;
     bool mayContribute(int i, float u) const;
 
     int k_;
@@ -75,6 +76,11 @@ private:
     };
     mutable std::vector<Shifted> shifted_;
     mutable std::vector<float> shiftedValues_;  // k + 1 per entry
+    // The chain of arguments of a closed curve's sample, and which
+    // candidates contribute at which place of it.
+    mutable std::vector<float> chain_;
+    mutable std::vector<int> chainMembers_;
+    mutable std::vector<int> chainSlots_;
 };
 
 } // namespace tervane
