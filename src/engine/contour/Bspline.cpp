@@ -250,14 +250,22 @@ bool Bspline::closedByChain(float u, const std::vector<PlanePoint>& control, Spl
     const int ring = n_ + 1;
     if (ring <= k_ + 3 || !(u >= 0) || u >= static_cast<float>(ring))
         return false;
+    // Here every argument lies on the ring, so a basis may contribute
+    // exactly when its argument is below k (as mayContribute says).
     std::vector<int>& contributing = chainMembers_;
+    std::vector<float>& args = chainArgs_;
     contributing.clear();
+    args.clear();
     float top = -1;
     for (const int i : closedCandidates(u)) {
-        if (!mayContribute(i, u))
+        const float v = i == 0 ? u : wrapped(i, u);
+        if (!(v >= 0) || v >= static_cast<float>(ring))
+            return false;
+        if (!(v < static_cast<float>(k_)))
             continue;
         contributing.push_back(i);
-        top = std::max(top, i == 0 ? u : wrapped(i, u));
+        args.push_back(v);
+        top = std::max(top, v);
     }
     if (contributing.empty())
         return true;
@@ -295,11 +303,10 @@ bool Bspline::closedByChain(float u, const std::vector<PlanePoint>& control, Spl
     // Every basis must sit exactly on the chain, or nothing is added.
     std::vector<int>& slots = chainSlots_;
     slots.clear();
-    for (const int i : contributing) {
-        const float v = i == 0 ? u : wrapped(i, u);
-        const long j = std::lround(top - v);
-        if (j < 0 || j >= static_cast<long>(length) ||
-            std::bit_cast<std::uint32_t>(chain[static_cast<std::size_t>(j)]) != std::bit_cast<std::uint32_t>(v))
+    for (const float v : args) {
+        // top - v is a whole number on a chain; rounding finds its place.
+        const auto j = static_cast<std::size_t>(top - v + 0.5f);
+        if (j >= length || std::bit_cast<std::uint32_t>(chain[j]) != std::bit_cast<std::uint32_t>(v))
             return false;
         slots.push_back(static_cast<int>(j));
     }

@@ -80,6 +80,7 @@ private:
     // candidates contribute at which place of it.
     mutable std::vector<float> chain_;
     mutable std::vector<int> chainMembers_;
+    mutable std::vector<float> chainArgs_;
     mutable std::vector<int> chainSlots_;
 };
 
