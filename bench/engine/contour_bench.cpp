@@ -1,12 +1,17 @@
 // Timing of the Draw run: whole runs without a window over the largest
 // example and over 2000 random points, and the run's two halves on their
 // own, tracing the levels through the triangles and smoothing and drawing
-// the traced curves. Build with -DTERVANE_BENCH=ON -DCMAKE_BUILD_TYPE=Release.
+// the traced curves. The tracer and the B-spline are also timed against
+// the former ones, kept in the test tree, in the same run. Build with
+// -DTERVANE_BENCH=ON -DCMAKE_BUILD_TYPE=Release.
 #include "engine/commands/MainCommands.h"
 #include "engine/commands/RunContext.h"
 #include "engine/contour/ContourRun.h"
 #include "engine/contour/ContourTracer.h"
+#include "engine/contour/ContourNetworkReader.h"
 #include "engine/contour/CurveDrawer.h"
+#include "engine/contour/ReferenceBspline.h"
+#include "engine/contour/ReferenceTracer.h"
 #include "engine/survey/SurveyFile.h"
 #include "engine/base/Canvas.h"
 #include "engine/base/NullCanvas.h"
@@ -37,6 +42,7 @@ public:
     std::string caption() const override { return {}; }
     void setStatus(const std::string&, Colour, Colour) override {}
     std::string status() const override { return {}; }
+    void showNotice(const std::string&) override {}
     void openRecordEditor() override {}
 };
 
@@ -196,6 +202,7 @@ public:
         panel_.intervalText = plainNumberText((state_.zMax - state_.zMin) / count);
     }
     void setSmoothness(int s) { panel_.smoothValue = s + 2; }
+    int triangleCount() const { return state_.triangleCount; }
     bool run() { return drawContourMap(ctx_); }
 
 private:
@@ -264,6 +271,111 @@ void BM_DrawRunRandom2000(benchmark::State& st)
     timeRuns(st, draw);
 }
 BENCHMARK(BM_DrawRunRandom2000)->Arg(0)->Arg(2)->Arg(7)->Unit(benchmark::kMillisecond);
+
+// Uniform random points over 1000 x 800 with a hill, a hollow and a slope,
+// as the peers' comparison sets have them.
+std::string writeUniformSurvey(const ScratchFolder& folder, int count)
+{
+    std::mt19937 gen(2187);
+    std::uniform_real_distribution<double> x(0, 1000), y(0, 800);
+    std::vector<SurveyRecord> records;
+    for (int i = 0; i < count; ++i) {
+        const double px = x(gen);
+        const double py = y(gen);
+        const double z = 100 + 40 * std::exp(-((px - 300) * (px - 300) + (py - 400) * (py - 400)) / 20000) -
+                         25 * std::exp(-((px - 700) * (px - 700) + (py - 300) * (py - 300)) / 40000) + 0.02 * px;
+        records.push_back({plainNumberText(px), plainNumberText(py), plainNumberText(z), ""});
+    }
+    const std::string path = folder.file("uniform" + std::to_string(count) + ".D3D");
+    writeSurveyFile(path, records);
+    return path;
+}
+
+// The network a build leaves for `count` uniform points, built once per
+// size for the whole program: a raw build of 32767 points takes seconds.
+const ContourNetwork& uniformNetwork(int count)
+{
+    static std::map<int, ContourNetwork> built;
+    if (const auto it = built.find(count); it != built.end())
+        return it->second;
+    ScratchFolder folder;
+    HeadlessDraw draw(writeUniformSurvey(folder, count));
+    Random random(3);
+    ContourNetwork net;
+    if (draw.ready())
+        net = readContourNetwork(random, draw.triangleCount());
+    return built.emplace(count, std::move(net)).first->second;
+}
+
+// The levels of a run over the network with an interval of a hundredth of
+// its value range.
+template <class Tracer>
+void traceUniform(benchmark::State& st)
+{
+    const ContourNetwork& net = uniformNetwork(static_cast<int>(st.range(0)));
+    if (net.rowCount() == 0) {
+        st.SkipWithError("the network could not be built");
+        return;
+    }
+    const auto levels = levelsOf(net, 100);
+    for (auto _ : st) {
+        // Set-up included: a Draw run makes one tracer per run.
+        Tracer tracer(net, {});
+        long controls = 0;
+        for (const double level : levels)
+            tracer.traceLevel(level, [&](const TracedCurve& c) { controls += c.controlLast; });
+        benchmark::DoNotOptimize(controls);
+    }
+    st.counters["triangles"] = net.traced;
+}
+void BM_TraceUniform(benchmark::State& st) { traceUniform<ContourTracer>(st); }
+void BM_TraceUniformFormer(benchmark::State& st) { traceUniform<reference::ReferenceTracer>(st); }
+BENCHMARK(BM_TraceUniform)->Arg(2000)->Arg(32767)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TraceUniformFormer)->Arg(2000)->Arg(32767)->Unit(benchmark::kMillisecond);
+
+// Whole Draw runs (no network lines, a canvas that paints nothing) over
+// 100 levels of the uniform sets, by smoothness.
+void BM_DrawRunUniform(benchmark::State& st)
+{
+    ScratchFolder folder;
+    HeadlessDraw draw(writeUniformSurvey(folder, static_cast<int>(st.range(0))));
+    draw.setLevels(100);
+    draw.setSmoothness(static_cast<int>(st.range(1)));
+    if (!draw.ready()) {
+        st.SkipWithError("the network could not be built");
+        return;
+    }
+    for (auto _ : st) {
+        if (!draw.run()) {
+            st.SkipWithError("the Draw run stopped");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_DrawRunUniform)
+    ->ArgsProduct({{2000, 32767}, {0, 2, 7}})
+    ->Unit(benchmark::kMillisecond);
+
+// The points of closed curves at smoothness 7, as a Draw run samples them.
+template <class Spline>
+void closedSplinePoints(benchmark::State& st)
+{
+    const int n = static_cast<int>(st.range(0));
+    std::vector<PlanePoint> control;
+    for (int i = 0; i <= n; ++i)
+        control.push_back({std::cos(i * 6.283 / (n + 1)) * 100, std::sin(i * 6.283 / (n + 1)) * 80});
+    for (auto _ : st) {
+        const Spline spline(9, n, true);
+        float sum = 0;
+        for (int j = 0; j <= 20 * spline.range() - 1; j += Bspline::sampleStep(9))
+            sum += spline.point(static_cast<float>(j / 20.0), control).x;
+        benchmark::DoNotOptimize(sum);
+    }
+}
+void BM_ClosedSpline(benchmark::State& st) { closedSplinePoints<Bspline>(st); }
+void BM_ClosedSplineFormer(benchmark::State& st) { closedSplinePoints<reference::ReferenceBspline>(st); }
+BENCHMARK(BM_ClosedSpline)->Arg(40);
+BENCHMARK(BM_ClosedSplineFormer)->Arg(40);
 
 } // namespace
 } // namespace tervane

@@ -574,7 +574,7 @@ std::string usageText()
            "                                   \".\" + .PLT\n"
            "    --picture IMAGE                draw over a background picture (BMP, JPEG,\n"
            "                                   GIF, PNG, TIFF) in its frame, as 插图 does\n"
-           "           "  tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp] [--svg OUT.svg]\n"
+           "  tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp] [--svg OUT.svg]\n"
            "                        [--pdf OUT.pdf]\n"
            "                          play an HPGL plot file fitted into the drawing area\n"
            "                          and save the area to the images named (one at least);\n"

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace tervane {
 
@@ -28,6 +29,14 @@ QList<qreal> dashPattern(int style)
 }
 
 QPointF pixelCentre(int column, int row) { return {column + 0.5, row + 0.5}; }
+
+// Canvases with a painter open; all of them live in the one user-interface
+// thread.
+std::vector<const QtCanvas*>& openCanvases()
+{
+    static std::vector<const QtCanvas*> open;
+    return open;
+}
 
 // The pen of lines and outlines. Only a one pixel wide pen can be dashed;
 // wider lines are solid, and so is the inside-solid style.
@@ -53,7 +62,7 @@ QColor toQColor(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
 Colour fromQColor(const QColor& c) { return rgb(c.red(), c.green(), c.blue()); }
 
 QtCanvas::QtCanvas(double widthTwips, double heightTwips, double devicePixelRatio)
-    : Canvas(widthTwips, heightTwips), font_(textFont())
+    : Canvas(widthTwips, heightTwips), font_(textFont()), metrics_(font_)
 {
     const double ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     const int w = std::max(1, static_cast<int>(std::ceil(pixelWidth() * ratio)));
@@ -61,6 +70,51 @@ QtCanvas::QtCanvas(double widthTwips, double heightTwips, double devicePixelRati
     image_ = QImage(w, h, QImage::Format_RGB32);
     image_.setDevicePixelRatio(ratio);
     image_.fill(toQColor(backColour()));
+}
+
+QtCanvas::~QtCanvas()
+{
+    finishPainting();
+}
+
+QPainter& QtCanvas::painter()
+{
+    lastFill_ = QRect();
+    if (!painter_) {
+        painter_ = std::make_unique<QPainter>(&image_);
+        // Only text uses the font, and it is always this one.
+        painter_->setFont(font_);
+        openCanvases().push_back(this);
+    }
+    return *painter_;
+}
+
+const QPen& QtCanvas::outline(Colour c)
+{
+    if (c != outlineColour_ || drawWidth() != outlineWidth_ || drawStyle() != outlineStyle_) {
+        outline_ = outlinePen(c, drawWidth(), drawStyle());
+        outlineColour_ = c;
+        outlineWidth_ = drawWidth();
+        outlineStyle_ = drawStyle();
+    }
+    return outline_;
+}
+
+void QtCanvas::finishPainting() const
+{
+    if (!painter_)
+        return;
+    painter_->end();
+    painter_.reset();
+    auto& open = openCanvases();
+    open.erase(std::remove(open.begin(), open.end(), this), open.end());
+}
+
+void QtCanvas::finishAllPainting()
+{
+    // Each call takes itself off the list.
+    while (!openCanvases().empty())
+        openCanvases().back()->finishPainting();
 }
 
 QFont QtCanvas::textFont()
@@ -82,7 +136,7 @@ QFont QtCanvas::textFont()
 
 bool QtCanvas::save(const QString& path, const char* format) const
 {
-    return image_.save(path, format);
+    return image().save(path, format);
 }
 
 bool QtCanvas::loadPicture(const std::string& path)
@@ -94,9 +148,7 @@ bool QtCanvas::loadPicture(const std::string& path)
         return false;
     picture_ = loaded.convertToFormat(QImage::Format_RGB32);
     picture_.setDevicePixelRatio(1.0);
-    QPainter painter(&image_);
-    painter.drawImage(QPointF(0, 0), picture_);
-    painter.end();
+    painter().drawImage(QPointF(0, 0), picture_);
     if (record())
         record()->pictureLoaded(path);
     changed();
@@ -110,6 +162,7 @@ void QtCanvas::clearPicture()
 
 bool QtCanvas::pictureFromDrawing(int pixelWidth, int pixelHeight)
 {
+    finishPainting();
     const double ratio = image_.devicePixelRatio();
     const QRect logical = QRect(0, 0, pixelWidth, pixelHeight) & QRect(0, 0, this->pixelWidth(), this->pixelHeight());
     if (logical.isEmpty())
@@ -163,7 +216,7 @@ void QtCanvas::paintLine(double x1, double y1, double x2, double y2, Colour c)
     const QPointF from = pixelCentre(pixelColumn(x1), pixelRow(y1));
     const QPointF to = pixelCentre(pixelColumn(x2), pixelRow(y2));
 
-    QPen pen = outlinePen(c, drawWidth(), drawStyle());
+    QPen pen = outline(c);
     if (pen.style() == Qt::CustomDashLine) {
         // A curve is drawn as many short connected lines: carry the pattern
         // on from one to the next, or a dashed curve would look solid.
@@ -174,13 +227,12 @@ void QtCanvas::paintLine(double x1, double y1, double x2, double y2, Colour c)
         dashEnd_ = to;
     }
 
-    QPainter painter(&image_);
-    painter.setPen(pen);
+    QPainter& p = painter();
+    p.setPen(pen);
     if (from == to)
-        painter.drawPoint(from);
+        p.drawPoint(from);
     else
-        painter.drawLine(from, to);
-    painter.end();
+        p.drawLine(from, to);
     changed();
 }
 
@@ -198,9 +250,18 @@ void QtCanvas::paintBox(double x1, double y1, double x2, double y2, Colour c, bo
     const int c1 = pixelColumn(x1), c2 = pixelColumn(x2);
     const int r1 = pixelRow(y1), r2 = pixelRow(y2);
     const QRect rect(QPoint(std::min(c1, c2), std::min(r1, r2)), QPoint(std::max(c1, c2), std::max(r1, r2)));
-    QPainter painter(&image_);
-    painter.fillRect(rect, toQColor(c));
-    painter.end();
+    // A box that only repeats the last one, or reaches further right on the
+    // same rows, paints just its new columns.
+    QRect fresh = rect;
+    if (!lastFill_.isNull() && c == lastFillColour_ && rect.top() == lastFill_.top() &&
+        rect.bottom() == lastFill_.bottom() && rect.left() == lastFill_.left() && rect.right() >= lastFill_.right()) {
+        if (rect.right() == lastFill_.right())
+            return;
+        fresh.setLeft(lastFill_.right() + 1);
+    }
+    painter().fillRect(fresh, toQColor(c));
+    lastFill_ = rect;
+    lastFillColour_ = c;
     changed();
 }
 
@@ -208,6 +269,9 @@ void QtCanvas::paintBox(double x1, double y1, double x2, double y2, Colour c, bo
 // a painter set-up per box would cost more than the box itself.
 void QtCanvas::paintFilledBoxes(std::span<const FilledBox> boxes)
 {
+    // No painter may be drawing on the image while its bits are written.
+    finishPainting();
+    lastFill_ = QRect();
     const double ratio = image_.devicePixelRatio();
     const int width = image_.width();
     const int height = image_.height();
@@ -242,12 +306,15 @@ void QtCanvas::paintCircle(double x, double y, double radius, Colour c, bool fil
     const double r = std::clamp(toPixelLength(std::fabs(radius)), 1.0, 1.0e6);
     const QPointF centre = pixelCentre(pixelColumn(x), pixelRow(y));
 
-    QPainter painter(&image_);
-    painter.setPen(filled ? QPen(toQColor(c), drawWidth()) : outlinePen(c, drawWidth(), drawStyle()));
-    if (filled)
-        painter.setBrush(toQColor(c));
-    painter.drawEllipse(centre, r, r);
-    painter.end();
+    QPainter& p = painter();
+    if (filled) {
+        p.setPen(QPen(toQColor(c), drawWidth()));
+        p.setBrush(toQColor(c));
+    } else {
+        p.setPen(outline(c));
+        p.setBrush(Qt::NoBrush);
+    }
+    p.drawEllipse(centre, r, r);
     changed();
 }
 
@@ -256,17 +323,16 @@ void QtCanvas::paintDot(double x, double y, Colour c)
     if (!std::isfinite(x + y))
         return;
     const QPointF centre = pixelCentre(pixelColumn(x), pixelRow(y));
-    QPainter painter(&image_);
+    QPainter& p = painter();
     if (drawWidth() <= 1) {
-        painter.fillRect(QRectF(centre.x() - 0.5, centre.y() - 0.5, 1, 1), toQColor(c));
+        p.fillRect(QRectF(centre.x() - 0.5, centre.y() - 0.5, 1, 1), toQColor(c));
     } else {
         // A dot as wide as the pen.
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(toQColor(c));
+        p.setPen(Qt::NoPen);
+        p.setBrush(toQColor(c));
         const double r = drawWidth() / 2.0;
-        painter.drawEllipse(centre, r, r);
+        p.drawEllipse(centre, r, r);
     }
-    painter.end();
     changed();
 }
 
@@ -274,24 +340,22 @@ void QtCanvas::paintText(double x, double y, const std::string& utf8, Colour c)
 {
     if (!std::isfinite(x + y) || utf8.empty())
         return;
-    const QFontMetricsF metrics(font_);
-    QPainter painter(&image_);
-    painter.setFont(font_);
-    painter.setPen(toQColor(c));
+    QPainter& p = painter();
+    p.setPen(toQColor(c));
     // The position is the text's top-left corner; the background shows through.
-    painter.drawText(QPointF(pixelColumn(x), pixelRow(y) + metrics.ascent()), QString::fromStdString(utf8));
-    painter.end();
+    p.drawText(QPointF(pixelColumn(x), pixelRow(y) + metrics_.ascent()), QString::fromStdString(utf8));
     changed();
 }
 
 void QtCanvas::paintClear(Colour back)
 {
+    finishPainting();
+    lastFill_ = QRect();
     image_.fill(toQColor(back));
     if (!picture_.isNull()) {
         // The picture sits at the top-left corner at its own size; a larger
         // one is cut off at the right and bottom.
-        QPainter painter(&image_);
-        painter.drawImage(QPointF(0, 0), picture_);
+        painter().drawImage(QPointF(0, 0), picture_);
     }
     dashOffset_ = 0;
     changed();
@@ -299,12 +363,12 @@ void QtCanvas::paintClear(Colour back)
 
 double QtCanvas::textPixelWidth(const std::string& utf8) const
 {
-    return QFontMetricsF(font_).horizontalAdvance(QString::fromStdString(utf8));
+    return metrics_.horizontalAdvance(QString::fromStdString(utf8));
 }
 
 double QtCanvas::textPixelHeight() const
 {
-    return QFontMetricsF(font_).height();
+    return metrics_.height();
 }
 
 } // namespace tervane

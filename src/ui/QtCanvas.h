@@ -2,23 +2,39 @@
 #include "engine/base/Canvas.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
+#include <QPen>
 #include <QPointF>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <string>
+
+class QPainter;
 
 namespace tervane {
 
 // A Canvas that paints into a QImage at 15 twips per pixel times a device
 // pixel ratio. Lines are drawn without antialiasing so that plot lines stay
 // crisp and one pixel wide lines are exactly one pixel wide.
+//
+// One painter stays open on the image from one primitive to the next, as
+// opening one per primitive costs more than most primitives. It is ended
+// whenever the image is looked at (image(), save()) and, through
+// finishAllPainting(), before the event loop runs during a long operation,
+// so a window always shows a finished image.
 class QtCanvas final : public Canvas {
 public:
     QtCanvas(double widthTwips, double heightTwips, double devicePixelRatio = 1.0);
+    ~QtCanvas() override;
 
-    const QImage& image() const { return image_; }
+    const QImage& image() const
+    {
+        finishPainting();
+        return image_;
+    }
     // Saves the image; the format is "PNG" or "BMP". False when it cannot be written.
     bool save(const QString& path, const char* format) const;
 
@@ -36,6 +52,10 @@ public:
     // The font of printed text.
     static QFont textFont();
 
+    // Ends the open painter of this canvas, or of every canvas.
+    void finishPainting() const;
+    static void finishAllPainting();
+
 protected:
     void paintLine(double x1, double y1, double x2, double y2, Colour c) override;
     void paintBox(double x1, double y1, double x2, double y2, Colour c, bool filled) override;
@@ -51,10 +71,25 @@ private:
     int pixelColumn(double x) const;
     int pixelRow(double y) const;
     void changed() const;
+    QPainter& painter();
+    const QPen& outline(Colour c);
 
     QImage image_;
+    mutable std::unique_ptr<QPainter> painter_;
+    // The outline pen last made, kept while colour, width and style stay:
+    // the network's lines and circles come by the hundred thousand.
+    QPen outline_;
+    Colour outlineColour_ = 0;
+    int outlineWidth_ = -1;
+    int outlineStyle_ = -1;
+    // The last filled box, in pixels, while nothing else has been painted
+    // after it: a progress strip that grows by less than a pixel, or only
+    // at its right end, needs no repaint of what is there.
+    QRect lastFill_;
+    Colour lastFillColour_ = 0;
     QImage picture_;
     QFont font_;
+    QFontMetricsF metrics_;
     // Where the last dashed line ended and how far into its pattern.
     QPointF dashEnd_{-1.0e9, -1.0e9};
     qreal dashOffset_ = 0;

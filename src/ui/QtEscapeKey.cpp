@@ -1,5 +1,7 @@
 #include "ui/QtEscapeKey.h"
 
+#include "ui/QtCanvas.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
@@ -98,6 +100,9 @@ bool QtEscapeKey::isDown()
         filtering_ = true;
     }
     if (depth_ > 0 && sinceEvents_.elapsed() >= kPollMilliseconds && QCoreApplication::instance() != nullptr) {
+        // The windows repaint from finished images, so the drawing shows
+        // as far as it has come.
+        QtCanvas::finishAllPainting();
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         sinceEvents_.restart();
     }

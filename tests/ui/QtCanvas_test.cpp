@@ -3,6 +3,8 @@
 
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 namespace tervane {
@@ -275,6 +277,59 @@ TEST_F(QtCanvasTest, ChangesAreAnnounced)
     area.line(0, 0, 100, 100);
     area.clear();
     EXPECT_EQ(changes, 2);
+}
+
+// Every kind of primitive, with pens and brushes that must not carry over
+// from one to the next: a filled circle before an outline, a wide dot
+// before a thin line, dashes, text, and a progress strip growing by parts
+// of a pixel with a line across it.
+void paintMixture(QtCanvas& c, const std::function<void()>& between)
+{
+    c.setScale(0, 0, 631, 494);
+    const auto step = [&](const std::function<void()>& paint) {
+        paint();
+        between();
+    };
+    step([&] { c.disc(100, 100, 30, kRed); });
+    step([&] { c.circle(100, 100, 40, kBlue); });
+    step([&] { c.setDrawWidth(5); });
+    step([&] { c.dot(200, 50, kBlue); });
+    step([&] { c.setDrawWidth(1); });
+    step([&] { c.setDrawStyle(kDashDot); });
+    step([&] { c.line(10, 300, 300, 320, kBlack); });
+    step([&] { c.lineTo(400, 200, kBlack); });
+    step([&] { c.setDrawStyle(kSolid); });
+    step([&] { c.setCurrent(300, 400); });
+    step([&] { c.print("12.5 注记"); });
+    for (int i = 0; i <= 40; ++i) {
+        step([&] { c.filledBox(1, 450, 1 + i * 0.7, 480, kRed); });
+        if (i == 20)
+            step([&] { c.line(10, 440, 10, 490, kBlue); });
+    }
+}
+
+TEST_F(QtCanvasTest, OneKeptPainterPaintsWhatAPainterPerPrimitivePaints)
+{
+    QtCanvas kept(9464, 7410);
+    paintMixture(kept, [] {});
+    QtCanvas ended(9464, 7410);
+    paintMixture(ended, [&] { ended.finishPainting(); });
+    EXPECT_EQ(kept.image(), ended.image());
+    // The line across the strip was painted over by the boxes after it.
+    EXPECT_EQ(pixelAt(kept, 10, 465), kRed);
+    EXPECT_EQ(pixelAt(kept, 10, 445), kBlue);
+    EXPECT_EQ(pixelAt(kept, 10, 485), kBlue);
+}
+
+TEST_F(QtCanvasTest, PaintingEndsBeforeTheImageIsShownOrTheEventsRun)
+{
+    const QImage& image = area.image();
+    area.line(0, 0, 100, 100, kRed);
+    EXPECT_TRUE(image.paintingActive());
+    QtCanvas::finishAllPainting();
+    EXPECT_FALSE(image.paintingActive());
+    area.line(0, 100, 100, 0, kRed);
+    EXPECT_FALSE(area.image().paintingActive());
 }
 
 } // namespace

@@ -5,6 +5,19 @@
 
 namespace tervane {
 
+// The network of the last complete raw or optimized build, as that build
+// drew it, so that Draw can show it again instead of building it anew
+// while it still fits the data: same file, unchanged on disk, same kind,
+// same picture state. `file` is empty when nothing is held.
+struct HeldNetwork {
+    std::string file;
+    long long fileSize = -1;
+    long long fileTime = 0;
+    int kind = 0;
+    int pictureInserted = 0;
+    std::vector<std::array<int, 3>> drawn;  // corners of each triangle, in drawing order
+};
+
 // The state all windows share. It lives outside the main window so that it
 // survives the window's unload and reload; everything starts at 0 or empty.
 //
@@ -38,6 +51,7 @@ struct SharedState {
     std::vector<double> triCentreX{0.0}, triCentreY{0.0}, triCentreZ{0.0};
     int triangleCount = 0;
     int triangleCursor = 0;  // number of triangle rows complete (dzx.NDX field 1)
+    HeldNetwork heldNetwork;
 
     // Regular grid of the optimized and 3D networks.
     int gridColumns = 0;

@@ -1,7 +1,9 @@
 #include "engine/contour/Bspline.h"
 
 #include <algorithm>
-
+#include <bit>
+#include <cmath>
+#include <cstdint>
 #include <stdexcept>
 
 namespace tervane {
@@ -53,8 +55,8 @@ float Bspline::wrapped(int i, float u) const
 
 float Bspline::firstOrder(int i, float u) const
 {
-    const float from = knots_.at(static_cast<std::size_t>(i));
-    const float to = knots_.at(static_cast<std::size_t>(i) + 1);
+    const float from = knots_[static_cast<std::size_t>(i)];
+    const float to = knots_[static_cast<std::size_t>(i) + 1];
     if (from <= u && u < to)
         return 1.0f;
     // The very end of the range belongs to the last interval.
@@ -68,11 +70,13 @@ namespace {
 // One step of the Cox-de Boor recursion: basis i of `order` at u from
 // bases i and i + 1 of order - 1, which are asked for only where their
 // factor is used. The recursive and the tabled evaluation both go through
-// here, so they give the same bits.
+// here, so they give the same bits. Every slot asked for lies within the
+// n + k + 2 knots.
 template <class Lower, class Next>
 float coxDeBoorStep(const std::vector<float>& knots, int i, int order, float u, Lower lower, Next next)
 {
-    const auto knot = [&knots](int slot) { return knots.at(static_cast<std::size_t>(slot)); };
+    const float* k = knots.data();
+    const auto knot = [k](int slot) { return k[slot]; };
     float left = 0.0f;
     const float leftSpan = knot(i + order - 1) - knot(i);
     if (leftSpan != 0.0f)
@@ -115,26 +119,66 @@ const std::vector<float>& Bspline::openBases(int lo, int hi, float u) const
     return row;
 }
 
-// Basis i of a closed curve at u, tabled: the recursion only ever asks for
-// basis 0 at u shifted by 0, 1, ..., k - 1 places around the ring.
+// Basis i of a closed curve at u: basis 0 at u shifted back by i places
+// around the ring. The recursion asks for basis 0 at that argument and at
+// the arguments one, two, ... places further round, which the other
+// candidates of the same sample mostly ask for too.
 float Bspline::closedBasis(int i, float u) const
 {
-    std::vector<float>& shifted = shifted_;
-    shifted.assign(1, i == 0 ? u : wrapped(i, u));
-    for (int j = 1; j < k_; ++j)
-        shifted.push_back(wrapped(1, shifted.back()));
-    std::vector<float>& row = scratch_;
-    row.clear();
-    for (const float v : shifted)
-        row.push_back(firstOrder(0, v));
-    for (int order = 2; order <= k_; ++order) {
-        for (int j = 0; j <= k_ - order; ++j) {
-            const auto at = static_cast<std::size_t>(j);
-            row[at] = coxDeBoorStep(
-                knots_, 0, order, shifted[at], [&] { return row[at]; }, [&] { return row[at + 1]; });
-        }
+    return shiftedFirst(shiftedEntry(i == 0 ? u : wrapped(i, u)), k_);
+}
+
+// The entry for the first basis at v, added when v is new to this sample.
+// Arguments are told apart by their bits, so a value is only ever reused
+// for exactly the argument it was computed at.
+int Bspline::shiftedEntry(float v) const
+{
+    const auto bits = std::bit_cast<std::uint32_t>(v);
+    for (std::size_t e = 0; e < shifted_.size(); ++e) {
+        if (std::bit_cast<std::uint32_t>(shifted_[e].arg) == bits)
+            return static_cast<int>(e);
     }
-    return row[0];
+    shifted_.push_back({v, -1, 0});
+    shiftedValues_.resize(shifted_.size() * static_cast<std::size_t>(k_ + 1));
+    return static_cast<int>(shifted_.size()) - 1;
+}
+
+// The first basis of `order` at the entry's argument. It is 0 from its
+// support [0, order) up to the end of the ring, and so is every value its
+// recursion asks for there (the argument one place round is then at least
+// order - 1), so none of those is worked out. Only the sign of such a zero
+// could differ, which no curve point shows. Rings of two points or fewer
+// have the end-of-range rule of order 1 and are always worked out.
+float Bspline::shiftedFirst(int entry, int order) const
+{
+    if (const float v = shifted_[static_cast<std::size_t>(entry)].arg;
+        n_ >= 2 && v >= static_cast<float>(order) && v < static_cast<float>(n_ + 1))
+        return 0.0f;
+    const auto at = [this](int e, int o) {
+        return static_cast<std::size_t>(e) * static_cast<std::size_t>(k_ + 1) + static_cast<std::size_t>(o);
+    };
+    while (shifted_[static_cast<std::size_t>(entry)].known < order) {
+        const int o = shifted_[static_cast<std::size_t>(entry)].known + 1;
+        const float v = shifted_[static_cast<std::size_t>(entry)].arg;
+        float value;
+        if (o == 1) {
+            value = firstOrder(0, v);
+        } else {
+            value = coxDeBoorStep(
+                knots_, 0, o, v, [&] { return shiftedValues_[at(entry, o - 1)]; },
+                [&] {
+                    int next = shifted_[static_cast<std::size_t>(entry)].next;
+                    if (next < 0) {
+                        next = shiftedEntry(wrapped(1, v));
+                        shifted_[static_cast<std::size_t>(entry)].next = next;
+                    }
+                    return shiftedFirst(next, o - 1);
+                });
+        }
+        shiftedValues_[at(entry, o)] = value;
+        shifted_[static_cast<std::size_t>(entry)].known = o;
+    }
+    return shiftedValues_[at(entry, order)];
 }
 
 // False only where basis i is exactly 0 at u, so skipping it changes no
@@ -169,11 +213,110 @@ const std::vector<int>& Bspline::closedCandidates(float u) const
             out.push_back(i);
         return out;
     }
+    // The window centre - k - 1 .. centre + 1, in increasing order: the part
+    // that wrapped past 0 (or past the end) comes first.
     const int centre = static_cast<int>(u);
-    for (int d = -k_ - 1; d <= 1; ++d)
-        out.push_back(((centre + d) % ring + ring) % ring);
-    std::sort(out.begin(), out.end());
+    const int from = centre - k_ - 1;
+    const int to = centre + 1;
+    if (from < 0) {
+        for (int i = 0; i <= to; ++i)
+            out.push_back(i);
+        for (int i = from + ring; i < ring; ++i)
+            out.push_back(i);
+    } else if (to >= ring) {
+        for (int i = 0; i <= to - ring; ++i)
+            out.push_back(i);
+        for (int i = from; i < ring; ++i)
+            out.push_back(i);
+    } else {
+        for (int i = from; i <= to; ++i)
+            out.push_back(i);
+    }
     return out;
+}
+
+// The point of a closed curve on a ring longer than the candidate window,
+// with all its bases from one table. Basis i at u is the first basis at
+// v(i) = u - i wrapped, and its recursion asks for the first basis at v(i)
+// and at the arguments one, two, ... places further round. On such a ring
+// those form one chain, c(0) the largest v(i) and each next one a place
+// further round, as long as every v(i) is exactly a member of it: then the
+// table of the first basis of each order along the chain gives every
+// basis with the very bits of its own recursion. Values from where the
+// first basis of the order is 0 to the end of the ring are 0 and are not
+// worked out. False, with nothing added, when the chain does not hold.
+bool Bspline::closedByChain(float u, const std::vector<PlanePoint>& control, SplinePoint& p) const
+{
+    const int ring = n_ + 1;
+    if (ring <= k_ + 3 || !(u >= 0) || u >= static_cast<float>(ring))
+        return false;
+    // Here every argument lies on the ring, so a basis may contribute
+    // exactly when its argument is below k (as mayContribute says).
+    std::vector<int>& contributing = chainMembers_;
+    std::vector<float>& args = chainArgs_;
+    contributing.clear();
+    args.clear();
+    float top = -1;
+    for (const int i : closedCandidates(u)) {
+        const float v = i == 0 ? u : wrapped(i, u);
+        if (!(v >= 0) || v >= static_cast<float>(ring))
+            return false;
+        if (!(v < static_cast<float>(k_)))
+            continue;
+        contributing.push_back(i);
+        args.push_back(v);
+        top = std::max(top, v);
+    }
+    if (contributing.empty())
+        return true;
+
+    // The chain down from the top argument until it wraps past 0.
+    std::vector<float>& chain = chain_;
+    chain.assign(1, top);
+    for (;;) {
+        const float next = wrapped(1, chain.back());
+        if (next >= chain.back())
+            break;
+        // From below k it reaches 0 within k + 1 places, or it is no chain.
+        if (chain.size() > static_cast<std::size_t>(k_) + 1)
+            return false;
+        chain.push_back(next);
+    }
+    const auto length = chain.size();
+    // table[(order) * (length + 1) + j]; the slot past the chain is the
+    // wrapped argument, where every order is 0.
+    std::vector<float>& table = scratch_;
+    table.assign(static_cast<std::size_t>(k_ + 1) * (length + 1), 0.0f);
+    const auto at = [length](int order, std::size_t j) { return static_cast<std::size_t>(order) * (length + 1) + j; };
+    for (std::size_t j = 0; j < length; ++j)
+        table[at(1, j)] = firstOrder(0, chain[j]);
+    for (int order = 2; order <= k_; ++order) {
+        for (std::size_t j = 0; j < length; ++j) {
+            if (chain[j] >= static_cast<float>(order))
+                continue;
+            table[at(order, j)] = coxDeBoorStep(
+                knots_, 0, order, chain[j], [&] { return table[at(order - 1, j)]; },
+                [&] { return table[at(order - 1, j + 1)]; });
+        }
+    }
+
+    // Every basis must sit exactly on the chain, or nothing is added.
+    std::vector<int>& slots = chainSlots_;
+    slots.clear();
+    for (const float v : args) {
+        // top - v is a whole number on a chain; rounding finds its place.
+        const auto j = static_cast<std::size_t>(top - v + 0.5f);
+        if (j >= length || std::bit_cast<std::uint32_t>(chain[j]) != std::bit_cast<std::uint32_t>(v))
+            return false;
+        slots.push_back(static_cast<int>(j));
+    }
+    for (std::size_t m = 0; m < contributing.size(); ++m) {
+        const float b = table[at(k_, static_cast<std::size_t>(slots[m]))];
+        const PlanePoint& c = control[static_cast<std::size_t>(contributing[m])];
+        p.x += b * static_cast<float>(c.x);
+        p.y += b * static_cast<float>(c.y);
+    }
+    return true;
 }
 
 SplinePoint Bspline::point(float u, const std::vector<PlanePoint>& control) const
@@ -187,6 +330,10 @@ SplinePoint Bspline::point(float u, const std::vector<PlanePoint>& control) cons
         p.y += b * static_cast<float>(c.y);
     };
     if (closed_) {
+        if (closedByChain(u, control, p))
+            return p;
+        p = SplinePoint{};
+        shifted_.clear();
         for (const int i : closedCandidates(u)) {
             if (mayContribute(i, u))
                 add(i, closedBasis(i, u));

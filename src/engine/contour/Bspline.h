@@ -52,7 +52,10 @@ private:
     float wrapped(int i, float u) const;
     const std::vector<float>& openBases(int lo, int hi, float u) const;
     float closedBasis(int i, float u) const;
+    int shiftedEntry(float v) const;
+    float shiftedFirst(int entry, int order) const;
     const std::vector<int>& closedCandidates(float u) const;
+    bool closedByChain(float u, const std::vector<PlanePoint>& control, SplinePoint& p) const;
     bool mayContribute(int i, float u) const;
 
     int k_;
@@ -62,8 +65,23 @@ private:
     // Working rows of the tabled evaluation, kept to spare an allocation
     // per sample; a Bspline is therefore not for use from two threads.
     mutable std::vector<float> scratch_;
-    mutable std::vector<float> shifted_;
     mutable std::vector<int> candidates_;
+    // The first basis of a closed curve at the arguments one sample asks
+    // for, each order worked out once: every basis is the first one at a
+    // wrapped argument, and the candidates' recursions share most of them.
+    struct Shifted {
+        float arg;
+        int next;   // entry of the argument one place further round, or -1
+        int known;  // orders 1..known are in `values`
+    };
+    mutable std::vector<Shifted> shifted_;
+    mutable std::vector<float> shiftedValues_;  // k + 1 per entry
+    // The chain of arguments of a closed curve's sample, and which
+    // candidates contribute at which place of it.
+    mutable std::vector<float> chain_;
+    mutable std::vector<int> chainMembers_;
+    mutable std::vector<float> chainArgs_;
+    mutable std::vector<int> chainSlots_;
 };
 
 } // namespace tervane

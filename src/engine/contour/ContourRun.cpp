@@ -49,7 +49,8 @@ bool refuseNetworkKind(RunContext& ctx)
 
 // Clears the drawing area (down to the background picture, or filled in the
 // background colour clear of the ruler strips) and, when network lines are
-// wanted, builds and draws the network again. False when that build stopped.
+// wanted, draws the network again (building it anew only when the last
+// build no longer fits the data). False when that stopped.
 bool preparePlotArea(RunContext& ctx)
 {
     Canvas& area = ctx.view.drawingArea();
@@ -65,7 +66,7 @@ bool preparePlotArea(RunContext& ctx)
     }
     if (ctx.panel.check13)
         return true;
-    return buildNetwork(ctx);
+    return redrawNetwork(ctx);
 }
 
 RunInputs readInputs(RunContext& ctx)

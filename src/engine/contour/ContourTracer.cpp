@@ -3,7 +3,9 @@
 #include "engine/contour/ContourFault.h"
 #include "engine/contour/FittingError.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tervane {
 
@@ -16,12 +18,127 @@ constexpr double kClosedTolerance = 0.001;
 // the first is tested, the second is taken without a test.
 constexpr int kExitOrder[4][2] = {{0, 0}, {2, 3}, {1, 3}, {1, 2}};
 
+// Most bands the index may have, and how many entries per triangle it aims
+// at: more bands shorten each band's list but file a triangle of a wide
+// value range under more of them.
+constexpr int kMostBands = 1 << 16;
+constexpr double kEntriesPerTriangle = 3;
+
 } // namespace
 
 ContourTracer::ContourTracer(const ContourNetwork& net, TraceOptions options)
     : net_(net), options_(options)
 {
     net_.validate();
+    fileByBands();
+}
+
+// The band of a value; values below or above the finite range, and a NaN,
+// go to the end bands, so a band lookup never misses a triangle that
+// straddles the level.
+int ContourTracer::bandOf(double z) const
+{
+    const double f = (z - bandBase_) / bandWidth_;
+    if (!(f >= 0))
+        return 0;
+    if (f >= bandCount_)
+        return bandCount_ - 1;
+    return static_cast<int>(f);
+}
+
+void ContourTracer::fileByBands()
+{
+    const int rows = net_.rowCount();
+    const int traced = net_.traced;
+    low_.assign(static_cast<std::size_t>(rows) + 1, 0);
+    high_.assign(static_cast<std::size_t>(rows) + 1, 0);
+    crossedAt_.assign(static_cast<std::size_t>(rows) + 1, 0);
+    stamp_ = 0;
+
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -lowest;
+    for (int t = 1; t <= traced; ++t) {
+        const auto row = static_cast<std::size_t>(t);
+        // A corner without a value (NaN) crosses nothing, so it widens
+        // nothing; an infinite one does cross and is kept.
+        double lo = std::numeric_limits<double>::infinity();
+        double hi = -lo;
+        for (const int v : {net_.vertexA[row], net_.vertexB[row], net_.vertexC[row]}) {
+            const double z = net_.pointZ[static_cast<std::size_t>(v)];
+            if (std::isnan(z))
+                continue;
+            lo = std::min(lo, z);
+            hi = std::max(hi, z);
+        }
+        low_[row] = lo;
+        high_[row] = hi;
+        for (const double z : {lo, hi}) {
+            if (std::isfinite(z)) {
+                lowest = std::min(lowest, z);
+                highest = std::max(highest, z);
+            }
+        }
+    }
+
+    // As many bands as keep the index near kEntriesPerTriangle entries a
+    // triangle: each triangle takes one band plus its share of the range.
+    bandBase_ = std::isfinite(lowest) ? lowest : 0;
+    bandWidth_ = 1;
+    bandCount_ = 1;
+    if (std::isfinite(lowest) && highest > lowest) {
+        const double range = highest - lowest;
+        double spans = 0;
+        for (int t = 1; t <= traced; ++t) {
+            const auto row = static_cast<std::size_t>(t);
+            if (high_[row] > low_[row])
+                spans += (std::min(high_[row], highest) - std::max(low_[row], lowest)) / range;
+        }
+        const double wanted = (kEntriesPerTriangle - 1) * traced / std::max(spans, 1e-9);
+        bandCount_ = static_cast<int>(std::clamp(wanted, 1.0, static_cast<double>(kMostBands)));
+        bandWidth_ = range / bandCount_;
+    }
+
+    const auto file = [&](Bands& bands, bool border) {
+        std::vector<int> count(static_cast<std::size_t>(bandCount_) + 1, 0);
+        const auto wanted = [&](int t) {
+            for (int side = 1; side <= 3; ++side) {
+                if (isBorder(t, side) == border)
+                    return low_[static_cast<std::size_t>(t)] < high_[static_cast<std::size_t>(t)];
+            }
+            return false;
+        };
+        for (int t = 1; t <= traced; ++t) {
+            if (!wanted(t))
+                continue;
+            const auto row = static_cast<std::size_t>(t);
+            for (int b = bandOf(low_[row]); b <= bandOf(high_[row]); ++b)
+                ++count[static_cast<std::size_t>(b) + 1];
+        }
+        for (std::size_t b = 1; b < count.size(); ++b)
+            count[b] += count[b - 1];
+        bands.start = count;
+        bands.rows.assign(static_cast<std::size_t>(count.back()), 0);
+        for (int t = 1; t <= traced; ++t) {
+            if (!wanted(t))
+                continue;
+            const auto row = static_cast<std::size_t>(t);
+            for (int b = bandOf(low_[row]); b <= bandOf(high_[row]); ++b)
+                bands.rows[static_cast<std::size_t>(count[static_cast<std::size_t>(b)]++)] = t;
+        }
+    };
+    file(borderBands_, true);
+    file(innerBands_, false);
+}
+
+bool ContourTracer::isFree(int t) const
+{
+    return t <= net_.traced && crossedAt_[static_cast<std::size_t>(t)] != stamp_;
+}
+
+bool ContourTracer::straddles(int t) const
+{
+    const auto row = static_cast<std::size_t>(t);
+    return low_[row] < level_ && level_ < high_[row];
 }
 
 bool ContourTracer::crossed(int p, int q) const
@@ -55,25 +172,32 @@ void ContourTracer::traceLevel(double tracedLevel, const CurveSink& sink)
 {
     level_ = tracedLevel;
     abandoned_ = 0;
-    free_.assign(static_cast<std::size_t>(net_.rowCount()) + 1, 0);
-    for (int t = 1; t <= net_.traced; ++t)
-        free_[static_cast<std::size_t>(t)] = 1;
+    if (++stamp_ == 0) {
+        // After four billion levels the stamps come round again.
+        std::fill(crossedAt_.begin(), crossedAt_.end(), 0u);
+        stamp_ = 1;
+    }
+    const auto band = static_cast<std::size_t>(bandOf(level_));
 
     // Open curves first, so that the inner pass meets only closed ones.
-    for (int t = net_.traced; t >= 1; --t) {
-        beginCurve();
-        if (!free_[static_cast<std::size_t>(t)])
+    const int* border = borderBands_.rows.data();
+    for (int at = borderBands_.start[band + 1] - 1; at >= borderBands_.start[band]; --at) {
+        const int t = border[at];
+        if (!straddles(t) || !isFree(t))
             continue;
+        beginCurve();
         current_ = t;
         if (const int exit = startCurve(t, true); exit != 0) {
             if (follow(exit, false))
                 finishCurve(true, sink);
         }
     }
-    for (int t = 1; t <= net_.traced; ++t) {
-        beginCurve();
-        if (!free_[static_cast<std::size_t>(t)])
+    const int* inner = innerBands_.rows.data();
+    for (int at = innerBands_.start[band]; at < innerBands_.start[band + 1]; ++at) {
+        const int t = inner[at];
+        if (!straddles(t) || !isFree(t))
             continue;
+        beginCurve();
         current_ = t;
         if (const int exit = startCurve(t, false); exit != 0) {
             if (follow(exit, true))
@@ -128,11 +252,11 @@ bool ContourTracer::follow(int exit, bool stopAtCrossed)
 {
     const int limit = net_.rowCount();
     for (int moves = 0;; ++moves) {
-        free_[static_cast<std::size_t>(current_)] = 0;
+        crossedAt_[static_cast<std::size_t>(current_)] = stamp_;
         current_ = net_.neighbour[static_cast<std::size_t>(current_)][static_cast<std::size_t>(exit)];
         if (current_ == 0)
             return true;
-        if (stopAtCrossed && !free_[static_cast<std::size_t>(current_)])
+        if (stopAtCrossed && !isFree(current_))
             return true;
         if (moves >= limit) {
             ++abandoned_;

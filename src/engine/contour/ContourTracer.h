@@ -29,6 +29,11 @@ struct TraceOptions {
 // curves that start on a border side (triangles from the last down), then
 // the closed curves inside (from the first up). Each triangle is crossed
 // once per level; the next level finds them all free again.
+//
+// A level can only start a curve in a triangle whose values straddle it,
+// so the triangles are filed once under the value bands their ranges
+// cover, and each pass looks only at the level's band, in the same order
+// as a scan of every triangle would meet them.
 class ContourTracer {
 public:
     using CurveSink = std::function<void(const TracedCurve&)>;
@@ -46,6 +51,17 @@ public:
     int abandonedCurves() const { return abandoned_; }
 
 private:
+    // Triangles filed by value band: band b holds rows[start[b]..start[b+1])
+    // in ascending order.
+    struct Bands {
+        std::vector<int> start;
+        std::vector<int> rows;
+    };
+
+    void fileByBands();
+    int bandOf(double z) const;
+    bool isFree(int t) const;
+    bool straddles(int t) const;
     bool crossed(int p, int q) const;
     bool sideCrossed(int t, int side) const;
     bool isBorder(int t, int side) const;
@@ -60,7 +76,17 @@ private:
     const ContourNetwork& net_;
     TraceOptions options_;
     double level_ = 0;
-    std::vector<char> free_;
+    // Lowest and highest value of each triangle's corners.
+    std::vector<double> low_, high_;
+    double bandBase_ = 0;
+    double bandWidth_ = 1;
+    int bandCount_ = 1;
+    Bands borderBands_;  // triangles with a border side
+    Bands innerBands_;   // triangles with an inner side
+    // A triangle is crossed at this level when its stamp is the level's;
+    // a new level takes a new stamp instead of freeing every triangle.
+    std::vector<unsigned> crossedAt_;
+    unsigned stamp_ = 0;
     TracedCurve curve_;
     int current_ = 0;
     int lastSideSum_ = 0;

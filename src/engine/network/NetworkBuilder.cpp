@@ -10,13 +10,15 @@
 #include "engine/network/Triangulator.h"
 #include "engine/network/WorkingFiles.h"
 
+#include <filesystem>
+
 namespace tervane {
 
 namespace {
 
 // Draws a new triangle and its corner circles, advances the progress bar
 // and polls Esc first; false when the build must stop.
-bool showTriangle(RunContext& ctx, const Triangulation& t, int n)
+bool showTriangle(RunContext& ctx, const std::array<int, 3>& corners, int n)
 {
     if (ctx.escape.isDown()) {
         clearAfterEscape(ctx);
@@ -25,8 +27,6 @@ bool showTriangle(RunContext& ctx, const Triangulation& t, int n)
     const SharedState& s = ctx.state;
     const PanelSettings& panel = ctx.panel;
     Canvas& drawing = ctx.view.drawingArea();
-    const auto i = static_cast<std::size_t>(n);
-    const int corners[3] = {t.vertexA[i], t.vertexB[i], t.vertexC[i]};
     double px[3], py[3];
     for (int c = 0; c < 3; ++c) {
         px[c] = s.pointX[static_cast<std::size_t>(corners[c])] * s.plotScale;
@@ -56,9 +56,10 @@ void keepTables(SharedState& s, Triangulation&& t)
     s.triangleCursor = t.cursor;
 }
 
-// Triangulates the points in the point arrays, drawing as it goes. False
-// when Esc stopped it or no triangle could be made.
-bool triangulatePoints(RunContext& ctx)
+// Triangulates the points in the point arrays, drawing as it goes and
+// noting what it drew in `drawn`. False when Esc stopped it or no triangle
+// could be made; `complete` tells a whole network from a capped one.
+bool triangulatePoints(RunContext& ctx, std::vector<std::array<int, 3>>& drawn, bool& complete)
 {
     SharedState& s = ctx.state;
     Canvas& strip = ctx.view.progressStrip();
@@ -66,11 +67,14 @@ bool triangulatePoints(RunContext& ctx)
     callbacks.seedScanned = [&strip](long i, long n) {
         showProgress(strip, static_cast<double>(i) / static_cast<double>(n + 1));
     };
-    callbacks.triangleCreated = [&ctx](const Triangulation& t, int n) {
-        return showTriangle(ctx, t, n);
+    callbacks.triangleCreated = [&ctx, &drawn](const Triangulation& t, int n) {
+        const auto i = static_cast<std::size_t>(n);
+        drawn.push_back({t.vertexA[i], t.vertexB[i], t.vertexC[i]});
+        return showTriangle(ctx, drawn.back(), n);
     };
     TriangulationResult result = triangulate(s.pointX, s.pointY, s.pointZ, s.recordCount, callbacks);
     keepTables(s, std::move(result.tables));
+    complete = result.end == TriangulationEnd::Complete;
     switch (result.end) {
     case TriangulationEnd::Complete:
         return true;
@@ -153,13 +157,51 @@ bool prepareNetwork(RunContext& ctx)
     return true;
 }
 
+// The data file's size and time, to tell whether it changed on disk.
+bool stampOf(const std::string& file, long long& size, long long& time)
+{
+    std::error_code ec;
+    const auto bytes = std::filesystem::file_size(file, ec);
+    if (ec)
+        return false;
+    const auto written = std::filesystem::last_write_time(file, ec);
+    if (ec)
+        return false;
+    size = static_cast<long long>(bytes);
+    time = static_cast<long long>(written.time_since_epoch().count());
+    return true;
+}
+
+bool heldNetworkFits(const SharedState& s)
+{
+    const HeldNetwork& held = s.heldNetwork;
+    long long size = 0;
+    long long time = 0;
+    return !held.file.empty() && held.file == s.dataFileName && held.kind == s.networkKind &&
+           held.pictureInserted == s.pictureInserted && s.dataEdited == 0 && s.fileOpen == 1 &&
+           stampOf(held.file, size, time) && size == held.fileSize && time == held.fileTime;
+}
+
+// Everything a build does after its network stands.
+bool finishNetwork(RunContext& ctx)
+{
+    markAndLabelPoints(ctx);
+    drawPlotFrame(ctx);
+    const bool written = exportWorkingFiles(ctx);
+    ctx.view.progressStrip().clear();
+    return written;
+}
+
 } // namespace
 
 bool buildNetwork(RunContext& ctx)
 {
     SharedState& s = ctx.state;
+    s.heldNetwork = {};
     if (!prepareNetwork(ctx))
         return false;
+    std::vector<std::array<int, 3>> drawn;
+    bool complete = false;
     if (s.networkKind == 3) {
         replacePointsByGrid(ctx, k3dGridSize);
     } else {
@@ -168,14 +210,29 @@ bool buildNetwork(RunContext& ctx)
             replacePointsByGrid(ctx, size);
         }
         readDisplayOptions(ctx.panel);
-        if (!triangulatePoints(ctx))
+        if (!triangulatePoints(ctx, drawn, complete))
             return false;
     }
-    markAndLabelPoints(ctx);
-    drawPlotFrame(ctx);
-    const bool written = exportWorkingFiles(ctx);
-    ctx.view.progressStrip().clear();
+    const bool written = finishNetwork(ctx);
+    HeldNetwork held{s.dataFileName, -1, 0, s.networkKind, s.pictureInserted, std::move(drawn)};
+    if (written && complete && stampOf(held.file, held.fileSize, held.fileTime))
+        s.heldNetwork = std::move(held);
     return written;
+}
+
+bool redrawNetwork(RunContext& ctx)
+{
+    SharedState& s = ctx.state;
+    if (!heldNetworkFits(s))
+        return buildNetwork(ctx);
+    prepareDrawingArea(ctx);
+    readDisplayOptions(ctx.panel);
+    const auto& drawn = s.heldNetwork.drawn;
+    for (std::size_t n = 0; n < drawn.size(); ++n) {
+        if (!showTriangle(ctx, drawn[n], static_cast<int>(n) + 1))
+            return false;
+    }
+    return finishNetwork(ctx);
 }
 
 } // namespace tervane

@@ -11,6 +11,14 @@ namespace tervane {
 // (no file open, Esc, a data set it cannot handle: the user was told).
 bool buildNetwork(RunContext& ctx);
 
+// What Draw does for its network lines: when the last build's network still
+// fits the data (same file, unchanged on disk, same kind and picture state,
+// not edited), draws it again exactly as the build drew it, with the marks,
+// labels, plot frame and working files after it; otherwise builds it anew.
+// A rebuild would give the same picture from the same offsets; this spares
+// the triangulation. Returns as buildNetwork does.
+bool redrawNetwork(RunContext& ctx);
+
 // Writes dzx.NDX, dzx.XYZ, dzx.OXY and dzx.DH from the shared state, marking
 // each point on the drawing area as it goes. Refuses with the program's
 // message when no file is open or there are fewer than 6 points. Returns

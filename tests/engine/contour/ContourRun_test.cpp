@@ -1,6 +1,7 @@
 #include "engine/commands/MainCommands.h"
 #include "engine/contour/ContourFault.h"
 #include "engine/contour/ContourRun.h"
+#include "engine/network/NetworkBuilder.h"
 #include "engine/network/WorkingFiles.h"
 #include "support/HandNetworks.h"
 #include "support/RunFixture.h"
@@ -9,6 +10,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace tervane {
 namespace {
@@ -387,6 +391,73 @@ TEST_F(ExampleRunTest, DrawsTheExampleSurveyAfterRebuildingItsNetwork)
     // Each of the 60 points is circled twice at the end.
     EXPECT_GE(view.picture1.count(RecordingCanvas::Kind::Circle), 120u);
     EXPECT_EQ(view.picture1.ops.back().kind, RecordingCanvas::Kind::Circle);
+}
+
+// The network lines and point circles on the drawing area, in order.
+std::vector<RecordingCanvas::Op> networkOps(const RecordingCanvas& area, Colour network)
+{
+    std::vector<RecordingCanvas::Op> ops;
+    for (const auto& op : area.ops) {
+        if ((op.kind == Kind::Line && op.colour == network) || op.kind == Kind::Circle)
+            ops.push_back(op);
+    }
+    return ops;
+}
+
+bool sameOps(const std::vector<RecordingCanvas::Op>& a, const std::vector<RecordingCanvas::Op>& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const auto& p, const auto& q) {
+               return p.kind == q.kind && p.x1 == q.x1 && p.y1 == q.y1 && p.x2 == q.x2 && p.y2 == q.y2 &&
+                      p.colour == q.colour && p.radius == q.radius;
+           });
+}
+
+// Draw shows the network of the open step again as that build drew it,
+// unless the file changed on disk, the kind changed or the data were
+// edited: then it builds anew, with new offsets, so the lines move.
+TEST_F(ExampleRunTest, DrawRedrawsTheLastBuildWhileItFitsTheData)
+{
+    const std::string file = (std::filesystem::path(dir.path()) / "survey.D3D").string();
+    std::filesystem::copy_file(std::string(TERVANE_SOURCE_DIR) + "/examples/hill-and-saddle.D3D", file);
+    const struct {
+        const char* change;
+        bool redrawn;
+    } cases[] = {{"none", true}, {"file rewritten", false}, {"kind", false}, {"edited", false}};
+    for (const auto& c : cases) {
+        MainCommands commands(ctx);
+        commands.startUp();
+        state.networkKind = 1;
+        commands.open(file);
+        ASSERT_EQ(state.fileOpen, 1);
+        // What a build draws, without the open step's own marks after it.
+        view.picture1.forget();
+        ASSERT_TRUE(buildNetwork(ctx));
+        const auto built = networkOps(view.picture1, panel.wangxian);
+        ASSERT_GT(built.size(), 300u);
+        const std::string change = c.change;
+        if (change == "file rewritten") {
+            // The same bytes written again: only the file's time tells.
+            const auto before = std::filesystem::last_write_time(file);
+            const std::string bytes = (std::ostringstream() << std::ifstream(file, std::ios::binary).rdbuf()).str();
+            std::ofstream(file, std::ios::binary) << bytes;
+            std::filesystem::last_write_time(file, before + std::chrono::seconds(2));
+        } else if (change == "kind") {
+            state.networkKind = 2;
+        } else if (change == "edited") {
+            state.dataEdited = 1;
+        }
+        view.picture1.forget();
+        panel.check13 = false;
+        panel.intervalText = "5";
+        commands.draw();
+        EXPECT_TRUE(prompter.messages().empty()) << change;
+        const auto drawn = networkOps(view.picture1, panel.wangxian);
+        // The run's own circles (the points at the end) come after.
+        ASSERT_GE(drawn.size(), built.size()) << change;
+        const std::vector<RecordingCanvas::Op> head(drawn.begin(), drawn.begin() + static_cast<long>(built.size()));
+        EXPECT_EQ(sameOps(head, built), c.redrawn) << change;
+        EXPECT_GT(linesOf(panel.quxian), 100u) << change;
+    }
 }
 
 } // namespace
