@@ -18,7 +18,10 @@ int runGui(int argc, char** argv, const CommandLine& line)
 {
     QApplication app(argc, argv);
     TervaneApplication program;
-    program.start(line.file ? std::optional<std::string>(dialogPath(*line.file)) : std::nullopt);
+    if (line.playInWindow)
+        program.startPlaying(dialogPath(*line.file));
+    else
+        program.start(line.file ? std::optional<std::string>(dialogPath(*line.file)) : std::nullopt);
     return QApplication::exec();
 }
 

@@ -6,6 +6,8 @@
 
 #include <QMainWindow>
 
+class QDragEnterEvent;
+class QDropEvent;
 class QLineEdit;
 class QMenu;
 class QVBoxLayout;
@@ -48,6 +50,8 @@ public:
 
     // Opens a data file as Open file does, without the dialog.
     void openFile(const std::string& path);
+    // Plays a plot file as Play does, without the dialog.
+    void playFile(const std::string& path);
 
 public slots:
     void onNewFile();       // xinjian
@@ -61,12 +65,21 @@ public slots:
     void onDraw();          // ht
     void onPlay();          // bf
 
+protected:
+    // A dropped .D3D opens, a dropped .PLT plays; anything else is refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 signals:
     // Another window is to replace this one, or the program is to end.
     void windowChangeRequested(tervane::WindowChange change);
 
 private:
     void createMenus();
+    // The recent data files between the File menu's own entries and 退出.
+    void showRecentFiles();
+    void openRecentFile(const QString& path);
+    void rememberOpenedFile();
     QAction* addCommand(QWidget* menu, const char* name, const char* caption, void (MainWindow::*handler)());
     void createDrawingArea();
     void createStrips();
@@ -102,6 +115,9 @@ private:
     QVBoxLayout* panelLayout_ = nullptr;
     ParameterPanel* parameterPanel_ = nullptr;
     QMenu* networkMenu_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QList<QAction*> recentActions_;
 };
 
 } // namespace tervane
