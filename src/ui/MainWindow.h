@@ -10,6 +10,7 @@ class QDragEnterEvent;
 class QDropEvent;
 class QLineEdit;
 class QMenu;
+class QPlainTextEdit;
 class QVBoxLayout;
 
 namespace tervane {
@@ -64,6 +65,11 @@ public slots:
     void onNetwork3d();     // sanweiwangluo
     void onDraw();          // ht
     void onPlay();          // bf
+    void onTeaching();      // jx
+    void onOperatingHelp(); // czbz
+    void onParameterHelp(); // csbz
+    void onAboutHelp();     // jjbz
+    void onCloseHelp();     // tcbz
 
 protected:
     // A dropped .D3D opens, a dropped .PLT plays; anything else is refused.
@@ -85,6 +91,9 @@ private:
     void createStrips();
     void createStatusBoxes();
     void createPanel();
+    void createHelpMenu();
+    void createHelpPanels();
+    void showHelp(QPlainTextEdit* panel);
     void connectMouse();
 
     CanvasWidget* createCanvas(const char* name, const TwipsRect& place);
@@ -118,6 +127,10 @@ private:
     QMenu* fileMenu_ = nullptr;
     QAction* exitAction_ = nullptr;
     QList<QAction*> recentActions_;
+    // Help panels bz0 (about), bz1 (operating), bz3 (parameters).
+    QPlainTextEdit* bz0_ = nullptr;
+    QPlainTextEdit* bz1_ = nullptr;
+    QPlainTextEdit* bz3_ = nullptr;
 };
 
 } // namespace tervane
