@@ -97,6 +97,7 @@ void MainWindow::createMenus()
     });
 
     addCommand(menuBar(), "ht", "绘图", &MainWindow::onDraw);
+    addCommand(menuBar(), "sw", "三维", &MainWindow::onView3d);
     addCommand(menuBar(), "bf", "播放", &MainWindow::onPlay);
     addCommand(menuBar(), "jx", "教学(&X)", &MainWindow::onTeaching);
     createHelpMenu();
@@ -425,6 +426,13 @@ void MainWindow::onNetwork3d()
 void MainWindow::onDraw()
 {
     runCommand([this] { commands_.draw(); });
+}
+
+void MainWindow::onView3d()
+{
+    WindowChange change = WindowChange::None;
+    runCommand([&] { change = commands_.view3d(); });
+    requestChange(change);
 }
 
 void MainWindow::onPlay()

@@ -64,6 +64,7 @@ public slots:
     void onOptimizedNetwork();  // youhuawangluo
     void onNetwork3d();     // sanweiwangluo
     void onDraw();          // ht
+    void onView3d();        // sw
     void onPlay();          // bf
     void onTeaching();      // jx
     void onOperatingHelp(); // czbz

@@ -53,8 +53,9 @@ TEST(TeachingCurve, FigureForEachSetting)
         if (tc.drop)
             c.dropPoint(tc.drop->index, tc.drop->x, tc.drop->y, 6, 8);
         const Bspline spline = c.spline();
-        if (!tc.knots.empty())
+        if (!tc.knots.empty()) {
             EXPECT_EQ(spline.knots(), tc.knots);
+        }
         EXPECT_EQ(spline.range(), tc.range);
         const std::vector<SplinePoint> v = c.curve();
         ASSERT_EQ(v.size(), tc.vertices);
