@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "engine/base/FileKinds.h"
+
 #include "engine/view3d/LevelColours.h"
 #include "engine/view3d/SurfaceProjection.h"
 
@@ -488,6 +490,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         return parseCommand(args, CommandLine::Mode::Render);
     if (first == "play")
         return parseCommand(args, CommandLine::Mode::Play);
+    if (first == "--play") {
+        if (args.size() != 2)
+            return usage("--play takes one plot file");
+        CommandLine line;
+        line.file = args[1];
+        line.playInWindow = true;
+        return line;
+    }
     if (first == "view3d")
         return parseView3d(args);
     if (first == "check")
@@ -500,8 +510,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             line.mode = CommandLine::Mode::Version;
         else if (first.size() > 1 && first[0] == '-')
             return usage("unknown option " + first);
-        else
+        else {
             line.file = first;
+            // What a file manager hands over for a plot file: play it.
+            line.playInWindow = isPlotFileName(first);
+        }
         return line;
     }
     return usage("too many arguments");
@@ -539,6 +552,7 @@ std::string usageText()
     return "Usage:\n"
            "  tervane                 start the program\n"
            "  tervane FILE.D3D        start it with the data file open\n"
+           "  tervane --play FILE.PLT start it playing the plot file (so does tervane FILE.PLT)\n"
            "  tervane render FILE.D3D [options] [--png OUT.png] [--bmp OUT.bmp]\n"
            "                          [--svg OUT.svg] [--pdf OUT.pdf]\n"
            "                          open the file, build its network and draw its\n"

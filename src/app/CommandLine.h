@@ -16,6 +16,7 @@ struct CommandLine {
     enum class Mode { Gui, Help, Version, Render, Play, View3d, Check, Usage };
     Mode mode = Mode::Gui;
     std::optional<std::string> file;     // the data file to open (play: the plot file)
+    bool playInWindow = false;           // window: play `file` as a plot file instead
     int networkKind = 1;                 // render: 1 raw, 2 optimized, 3 3D
     std::optional<std::uint64_t> seed;   // render: fixed random seed
     PanelSettings panel;                 // render: the panel as its options set it
@@ -30,6 +31,7 @@ struct CommandLine {
 
 // Reads the arguments after the program name:
 //   tervane [FILE.D3D]
+//   tervane --play FILE.PLT | FILE.PLT    (the window, playing the plot file)
 //   tervane --help | --version
 //   tervane render FILE.D3D [--network raw|optimized|3d] [--seed N]
 //                           [panel options] [--picture IMAGE]

@@ -24,7 +24,10 @@ int runGui(int argc, char** argv, const CommandLine& line)
     if (translator)
         QApplication::installTranslator(translator.get());
     TervaneApplication program;
-    program.start(line.file ? std::optional<std::string>(dialogPath(*line.file)) : std::nullopt);
+    if (line.playInWindow)
+        program.startPlaying(dialogPath(*line.file));
+    else
+        program.start(line.file ? std::optional<std::string>(dialogPath(*line.file)) : std::nullopt);
     return QApplication::exec();
 }
 

@@ -76,6 +76,13 @@ void TervaneApplication::start(const std::optional<std::string>& path)
         main_->openFile(*path);
 }
 
+void TervaneApplication::startPlaying(const std::string& plotPath)
+{
+    showMainWindow();
+    if (main_)
+        main_->playFile(plotPath);
+}
+
 void TervaneApplication::showMainWindow()
 {
     main_ = new MainWindow(state_, random_, prompter_, escape_, nullptr,

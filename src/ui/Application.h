@@ -42,6 +42,9 @@ public:
     // Shows the main window; with a path, opens that file as Open file
     // would, without the dialog.
     void start(const std::optional<std::string>& path = {});
+    // Shows the main window and plays a plot file in it as Play would,
+    // without the dialog.
+    void startPlaying(const std::string& plotPath);
 
     SharedState& state() { return state_; }
     Random& random() { return random_; }

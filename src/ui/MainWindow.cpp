@@ -20,8 +20,16 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include "ui/RecentFiles.h"
+#include "engine/base/FileKinds.h"
+#include "ui/TeachingWindow.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMenuBar>
 #include <QPalette>
 #include <QPlainTextEdit>
@@ -73,6 +81,7 @@ MainWindow::MainWindow(SharedState& state, Random& random, Prompter& prompter, Q
         QPrintDialog dialog(&printer, this);
         return dialog.exec() == QDialog::Accepted;
     };
+    setAcceptDrops(true);
     runCommand([this] { commands_.startUp(); });
 }
 
@@ -94,7 +103,9 @@ void MainWindow::createMenus()
     addCommand(file, "daochu", "导出矢量图…", &MainWindow::onExportVector);
     addCommand(file, "jiancha", "数据检查…", &MainWindow::onDataCheck);
     file->addSeparator();
-    addCommand(file, "tuichu", "退出", &MainWindow::onExit, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    exitAction_ = addCommand(file, "tuichu", "退出", &MainWindow::onExit, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    fileMenu_ = file;
+    showRecentFiles();
 
     addCommand(menuBar(), "bj", "编辑", &MainWindow::onEdit);
 
@@ -339,6 +350,7 @@ void MainWindow::openFile(const std::string& path)
 {
     WindowChange change = WindowChange::None;
     runCommand([&] { change = commands_.open(path); });
+    rememberOpenedFile();
     requestChange(change);
 }
 
@@ -346,7 +358,80 @@ void MainWindow::onOpen()
 {
     WindowChange change = WindowChange::None;
     runCommand([&] { change = commands_.open(); });
+    rememberOpenedFile();
     requestChange(change);
+}
+
+void MainWindow::playFile(const std::string& path)
+{
+    runCommand([&] { playCommand(ctx_, path); });
+}
+
+void MainWindow::rememberOpenedFile()
+{
+    if (state_.fileOpen == 0 || state_.dataFileName.empty())
+        return;
+    RecentFiles().add(QString::fromStdString(state_.dataFileName));
+    showRecentFiles();
+}
+
+void MainWindow::showRecentFiles()
+{
+    for (QAction* action : recentActions_) {
+        fileMenu_->removeAction(action);
+        delete action;
+    }
+    recentActions_.clear();
+    const QStringList files = RecentFiles().files();
+    for (int i = 0; i < files.size(); ++i) {
+        QString shown = files[i];
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), this);
+        action->setObjectName(QStringLiteral("recentFile%1").arg(i + 1));
+        const QString path = files[i];
+        connect(action, &QAction::triggered, this, [this, path] { openRecentFile(path); });
+        fileMenu_->insertAction(exitAction_, action);
+        recentActions_.append(action);
+    }
+    if (!files.isEmpty())
+        recentActions_.append(fileMenu_->insertSeparator(exitAction_));
+}
+
+void MainWindow::openRecentFile(const QString& path)
+{
+    if (!QFileInfo(path).isFile()) {
+        RecentFiles().remove(path);
+        showRecentFiles();
+        showNotice("文件已不存在，已从最近打开的文件中删去：" + path.toStdString());
+        return;
+    }
+    openFile(path.toStdString());
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    // Nothing lands while a run draws; the refusals are explained on drop.
+    if (!escape_.running() && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    const QString path = urls.size() == 1 && urls[0].isLocalFile() ? urls[0].toLocalFile() : QString();
+    const std::string name = path.toStdString();
+    // The command runs once the drop is over: its message boxes must not
+    // hold the dragging program waiting for the drop's answer.
+    if (!path.isEmpty() && isSurveyFileName(name)) {
+        event->acceptProposedAction();
+        QMetaObject::invokeMethod(this, [this, name] { openFile(name); }, Qt::QueuedConnection);
+    } else if (!path.isEmpty() && isPlotFileName(name)) {
+        event->acceptProposedAction();
+        QMetaObject::invokeMethod(this, [this, name] { playFile(name); }, Qt::QueuedConnection);
+    } else {
+        event->ignore();
+        showNotice("只能放下一个 .D3D 数据文件（打开）或一个 .PLT 绘图文件（播放）");
+    }
 }
 
 void MainWindow::onNewFile()

@@ -12,6 +12,8 @@
 #include <memory>
 
 class QDialog;
+class QDragEnterEvent;
+class QDropEvent;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -69,6 +71,8 @@ public:
     // Shows the data check's report for the open file; null when no file
     // is open (the user is told).
     QDialog* showDataCheck();
+    // Plays a plot file as Play does, without the dialog.
+    void playFile(const std::string& path);
 
 public slots:
     void onNewFile();       // xinjian
@@ -96,6 +100,9 @@ public slots:
     void onCloseHelp();     // tcbz
 
 protected:
+    // A dropped .D3D opens, a dropped .PLT plays; anything else is refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // The close box asks Exit's question, as the menu's Exit does.
     void closeEvent(QCloseEvent* event) override;
 
@@ -105,6 +112,10 @@ signals:
 
 private:
     void createMenus();
+    // The recent data files between the File menu's own entries and 退出.
+    void showRecentFiles();
+    void openRecentFile(const QString& path);
+    void rememberOpenedFile();
     QAction* addCommand(QWidget* menu, const char* name, const char* caption, void (MainWindow::*handler)(),
                         const QKeySequence& shortcut = {});
     void markNetworkKind();
@@ -147,6 +158,9 @@ private:
     QMenu* networkMenu_ = nullptr;
     std::function<bool(QPrinter&)> printerDialog_;
     std::unique_ptr<DrawingRecord> drawingRecord_;
+    QMenu* fileMenu_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QList<QAction*> recentActions_;
     // Exit was answered Yes: the closing that follows asks nothing more.
     bool exitConfirmed_ = false;
     // Help panels bz0 (about), bz1 (operating), bz3 (parameters).

@@ -21,6 +21,31 @@ TEST(CommandLine, NoArgumentsStartsTheWindowAndOneFileOpensIt)
     EXPECT_EQ(line.file, "data/hill.D3D");
 }
 
+TEST(CommandLine, PlotFilesPlayInTheWindow)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::string file;
+        bool play;
+    };
+    const std::vector<Case> cases = {
+        {{"--play", "maps/hill.PLT"}, "maps/hill.PLT", true},
+        {{"--play", "odd.D3D"}, "odd.D3D", true},  // asked for by name: played whatever it is
+        {{"hill.PLT"}, "hill.PLT", true},          // what a file manager hands over
+        {{"hill.plt"}, "hill.plt", true},
+        {{"hill.D3D"}, "hill.D3D", false},
+        {{"plt"}, "plt", false},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = parseCommandLine(c.args);
+        EXPECT_EQ(line.mode, Mode::Gui) << c.args[0];
+        EXPECT_EQ(line.file, c.file) << c.args[0];
+        EXPECT_EQ(line.playInWindow, c.play) << c.args[0];
+    }
+    for (const auto& wrong : std::vector<std::vector<std::string>>{{"--play"}, {"--play", "a.PLT", "b.PLT"}})
+        EXPECT_EQ(parseCommandLine(wrong).mode, Mode::Usage) << wrong.size();
+}
+
 TEST(CommandLine, HelpAndVersion)
 {
     EXPECT_EQ(parseCommandLine({"--help"}).mode, Mode::Help);

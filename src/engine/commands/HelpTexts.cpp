@@ -1,8 +1,7 @@
 #include "engine/commands/HelpTexts.h"
 
-#include "engine/hpgl/GlyphSet.h"
+#include "engine/base/Resources.h"
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -20,27 +19,15 @@ std::string helpFileName(HelpTopic topic)
 
 std::optional<std::string> readHelpText(HelpTopic topic, const std::vector<std::string>& folders)
 {
-    const std::string name = helpFileName(topic);
-    for (const std::string& folder : folders) {
-        const std::filesystem::path path =
-            folder.empty() ? std::filesystem::path(name) : std::filesystem::path(folder) / name;
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(path, ec))
-            continue;
-        std::ifstream in(path, std::ios::binary);
-        if (in)
-            return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
-    return std::nullopt;
+    const auto path = findResource(helpFileName(topic), folders);
+    if (!path)
+        return std::nullopt;
+    std::ifstream in(*path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-std::optional<std::string> readHelpText(HelpTopic topic)
-{
-    std::vector<std::string> folders{std::string()};
-    const std::string exeFolder = executableFolder();
-    if (!exeFolder.empty())
-        folders.push_back(exeFolder);
-    return readHelpText(topic, folders);
-}
+std::optional<std::string> readHelpText(HelpTopic topic) { return readHelpText(topic, resourceFolders()); }
 
 } // namespace tervane

@@ -16,7 +16,8 @@ std::string helpFileName(HelpTopic topic);
 // empty folder is the current directory), or nothing when none does.
 std::optional<std::string> readHelpText(HelpTopic topic, const std::vector<std::string>& folders);
 
-// As above, looking in the current directory, then beside the program.
+// As above, in the program's resource folders (the current directory,
+// beside the program, then ../share/tervane).
 std::optional<std::string> readHelpText(HelpTopic topic);
 
 } // namespace tervane

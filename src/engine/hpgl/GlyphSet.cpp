@@ -63,25 +63,9 @@ Glyph parseGlyph(std::string_view text)
     return glyph;
 }
 
-std::string executableFolder()
-{
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return {};
-    return exe.parent_path().string();
-}
-
 GlyphSet::GlyphSet(std::vector<std::string> folders) : folders_(std::move(folders)) {}
 
-GlyphSet GlyphSet::standard()
-{
-    std::vector<std::string> folders{std::string()};
-    const std::string exeFolder = executableFolder();
-    if (!exeFolder.empty())
-        folders.push_back(exeFolder);
-    return GlyphSet(std::move(folders));
-}
+GlyphSet GlyphSet::standard() { return GlyphSet(resourceFolders()); }
 
 const Glyph* GlyphSet::find(char c)
 {
@@ -93,19 +77,14 @@ const Glyph* GlyphSet::find(char c)
 
 std::optional<Glyph> GlyphSet::load(const std::string& fileName) const
 {
-    for (const std::string& folder : folders_) {
-        const std::filesystem::path path =
-            folder.empty() ? std::filesystem::path(fileName) : std::filesystem::path(folder) / fileName;
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(path, ec))
-            continue;
-        std::ifstream in(path, std::ios::binary);
-        if (!in)
-            continue;
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        return parseGlyph(text);
-    }
-    return std::nullopt;
+    const auto path = findResource(fileName, folders_);
+    if (!path)
+        return std::nullopt;
+    std::ifstream in(*path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return parseGlyph(text);
 }
 
 } // namespace tervane

@@ -1,4 +1,6 @@
 #pragma once
+#include "engine/base/Resources.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -27,9 +29,6 @@ std::string glyphFileName(char c);
 // last field is ignored.
 Glyph parseGlyph(std::string_view text);
 
-// The folder of the running program, or empty when it cannot be found.
-std::string executableFolder();
-
 // The glyph files of a recording, loaded on first use and kept. Each file is
 // looked for in the folders in order; an empty folder is the current
 // directory.
@@ -37,7 +36,7 @@ class GlyphSet {
 public:
     explicit GlyphSet(std::vector<std::string> folders);
 
-    // The usual search: the current directory, then the program's folder.
+    // The usual search: the program's resource folders.
     static GlyphSet standard();
 
     // The glyph of a character, or nothing when no folder holds its file.

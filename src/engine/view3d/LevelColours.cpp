@@ -1,7 +1,7 @@
 #include "engine/view3d/LevelColours.h"
 
 #include "engine/base/FileReplace.h"
-#include "engine/hpgl/GlyphSet.h"
+#include "engine/base/Resources.h"
 
 #include <algorithm>
 #include <bit>
@@ -77,23 +77,11 @@ LevelColours::LevelColours(std::vector<std::string> folders) : folders_(std::mov
         folders_.emplace_back();
 }
 
-std::vector<std::string> LevelColours::standardFolders()
-{
-    std::vector<std::string> folders{std::string()};
-    if (std::string exe = executableFolder(); !exe.empty())
-        folders.push_back(std::move(exe));
-    return folders;
-}
+std::vector<std::string> LevelColours::standardFolders() { return resourceFolders(); }
 
 std::string LevelColours::pathOf(const std::string& table) const
 {
-    for (const std::string& folder : folders_) {
-        const std::string path = pathIn(folder, colourFileName(table));
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(path, ec))
-            return path;
-    }
-    return {};
+    return findResource(colourFileName(table), folders_).value_or(std::string());
 }
 
 std::string LevelColours::load(const std::string& table)

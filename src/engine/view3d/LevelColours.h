@@ -35,7 +35,8 @@ class LevelColours {
 public:
     explicit LevelColours(std::vector<std::string> folders = standardFolders());
 
-    // The current folder, then the executable's folder.
+    // The program's resource folders: the current folder, the executable's
+    // folder, then ../share/tervane beside it.
     static std::vector<std::string> standardFolders();
 
     // Loads levels 0..9 of a table; the grid-line colour keeps its value.

@@ -1,0 +1,58 @@
+#include "ui/RecentFiles.h"
+
+#include <QSettings>
+
+#include <memory>
+
+namespace tervane {
+
+namespace {
+
+const QString kKey = QStringLiteral("recentFiles");
+
+// Organisation and program are both "tervane": one folder, one file.
+std::unique_ptr<QSettings> userSettings()
+{
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("tervane"),
+                                       QStringLiteral("tervane"));
+}
+
+void store(const QStringList& files)
+{
+    userSettings()->setValue(kKey, files);
+}
+
+} // namespace
+
+QStringList RecentFiles::files() const
+{
+    QStringList list = userSettings()->value(kKey).toStringList();
+    // A hand-edited file may hold more than the menu shows.
+    while (list.size() > kMaxFiles)
+        list.removeLast();
+    return list;
+}
+
+void RecentFiles::add(const QString& path)
+{
+    QStringList list = files();
+    list.removeAll(path);
+    list.prepend(path);
+    while (list.size() > kMaxFiles)
+        list.removeLast();
+    store(list);
+}
+
+void RecentFiles::remove(const QString& path)
+{
+    QStringList list = files();
+    list.removeAll(path);
+    store(list);
+}
+
+QString RecentFiles::settingsPath()
+{
+    return userSettings()->fileName();
+}
+
+} // namespace tervane

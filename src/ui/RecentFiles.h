@@ -1,0 +1,24 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+namespace tervane {
+
+// The data files opened last, newest first, kept in the user's settings
+// file (~/.config/tervane/tervane.conf, or under $XDG_CONFIG_HOME): the only
+// settings the program keeps, and never in the working folder, where the
+// working files live.
+class RecentFiles {
+public:
+    static constexpr int kMaxFiles = 8;
+
+    QStringList files() const;
+    // Puts path first, dropping an older entry of the same file and the
+    // oldest beyond kMaxFiles.
+    void add(const QString& path);
+    void remove(const QString& path);
+    // The settings file the list is kept in.
+    static QString settingsPath();
+};
+
+} // namespace tervane

@@ -1,0 +1,145 @@
+#include "ui/MainWindow.h"
+#include "ui/CanvasWidget.h"
+#include "ui/CurrentFolder.h"
+#include "ui/QtEscapeKey.h"
+#include "ui/RecentFiles.h"
+#include "support/ScratchDir.h"
+#include "ui/QtTestApp.h"
+#include "engine/base/ScriptedPrompter.h"
+
+#include <QAction>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tervane {
+namespace {
+
+const std::string kExample = TERVANE_SOURCE_DIR "/examples/small-six.D3D";
+
+class MainWindowFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        test::ensureQtApp();
+        for (const QString& f : RecentFiles().files())
+            RecentFiles().remove(f);
+        folder = std::make_unique<test::InTemporaryFolder>();
+        window = std::make_unique<MainWindow>(state, random, prompter, escape);
+    }
+
+    // Sends a drop of the given local files onto the window.
+    void drop(const QStringList& paths)
+    {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const QString& p : paths)
+            urls.append(QUrl::fromLocalFile(p));
+        mime.setUrls(urls);
+        // As a real drag does: the drop goes to the window that took the enter.
+        QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.get(), &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent event(QPointF(200, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.get(), &event);
+        // The dropped file's command runs from the event loop.
+        QCoreApplication::processEvents();
+    }
+
+    QString notice() const { return window->statusBar()->currentMessage(); }
+
+    // The File menu's entries by caption, separators as "-".
+    QStringList fileMenu() const
+    {
+        QStringList captions;
+        for (const QAction* a : window->findChild<QMenu*>(QStringLiteral("wenjian"))->actions())
+            captions.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+        return captions;
+    }
+
+    SharedState state;
+    Random random{5};
+    ScriptedPrompter prompter;
+    QtEscapeKey escape;
+    // The window writes its working files to the current folder: a fresh one.
+    std::unique_ptr<test::InTemporaryFolder> folder;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowFilesTest, DroppedSurveyOpensDroppedPlotPlaysAnythingElseIsRefused)
+{
+    EXPECT_TRUE(window->acceptDrops());
+    drop({QString::fromStdString(kExample)});
+    EXPECT_EQ(state.fileOpen, 1);
+    EXPECT_EQ(state.dataFileName, kExample);
+    EXPECT_TRUE(QFile::exists(folder->file(QStringLiteral("dzx.NDX"))));
+
+    const QString refusal = QStringLiteral("只能放下一个 .D3D 数据文件（打开）或一个 .PLT 绘图文件（播放）");
+    const QString text = folder->file(QStringLiteral("notes.txt"));
+    test::writeBytes(text.toStdString(), "hello");
+    for (const QStringList& refused : {QStringList{text}, QStringList{QString::fromStdString(kExample), text}}) {
+        window->statusBar()->clearMessage();
+        drop(refused);
+        EXPECT_EQ(notice(), refusal) << refused.join(' ').toStdString();
+        EXPECT_EQ(state.dataFileName, kExample);
+    }
+
+    const QString plot = folder->file(QStringLiteral("line.plt"));
+    test::writeBytes(plot.toStdString(), "IN;\r\nPA:\r\nSP1;\r\nPU0,0;\r\nPD3000,2000;\r\nPU0,0;SP0;\r\n");
+    const QImage before = window->drawingWidget()->canvas().image().copy();
+    drop({plot});
+    // Playing gives the data file up and draws the plot.
+    EXPECT_EQ(state.fileOpen, 0);
+    EXPECT_EQ(state.dataFileName, plot.toStdString());
+    EXPECT_NE(window->drawingWidget()->canvas().image(), before);
+    EXPECT_TRUE(prompter.messages().empty());
+}
+
+TEST_F(MainWindowFilesTest, RecentFilesSitAboveExitNewestFirstAndAGoneFileIsDropped)
+{
+    EXPECT_EQ(fileMenu(), (QStringList{"新建文件", "打开文件", "-", "退出"}));
+    // Kept in the user's configuration folder, never in the working folder.
+    EXPECT_TRUE(RecentFiles::settingsPath().endsWith(QStringLiteral("/tervane/tervane.conf")));
+    EXPECT_FALSE(RecentFiles::settingsPath().startsWith(QDir::currentPath()));
+
+    std::vector<QString> copies;
+    for (int i = 0; i < RecentFiles::kMaxFiles + 2; ++i) {
+        copies.push_back(folder->file(QStringLiteral("s%1.D3D").arg(i)));
+        QFile::copy(QString::fromStdString(kExample), copies.back());
+        window->openFile(copies.back().toStdString());
+    }
+    window->openFile(copies[5].toStdString());
+    QStringList expected{"新建文件", "打开文件", "-"};
+    for (int i : {5, 9, 8, 7, 6, 4, 3, 2})
+        expected.append(QStringLiteral("&%1 %2").arg(expected.size() - 2).arg(copies[i]));
+    expected.append({"-", "退出"});
+    EXPECT_EQ(fileMenu(), expected);
+
+    // A new window reads the same list; a file that has gone is dropped with a notice.
+    QFile::remove(copies[9]);
+    MainWindow second(state, random, prompter, escape);
+    auto* entry = second.findChild<QAction*>(QStringLiteral("recentFile2"));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->text(), QStringLiteral("&2 %1").arg(copies[9]));
+    entry->trigger();
+    EXPECT_EQ(second.statusBar()->currentMessage(),
+              QStringLiteral("文件已不存在，已从最近打开的文件中删去：") + copies[9]);
+    EXPECT_EQ(RecentFiles().files().size(), RecentFiles::kMaxFiles - 1);
+    EXPECT_FALSE(RecentFiles().files().contains(copies[9]));
+
+    second.findChild<QAction*>(QStringLiteral("recentFile3"))->trigger();
+    EXPECT_EQ(state.dataFileName, copies[7].toStdString());
+    EXPECT_EQ(RecentFiles().files().front(), copies[7]);
+}
+
+} // namespace
+} // namespace tervane
