@@ -1,5 +1,9 @@
 #include "app/CommandLine.h"
 
+#include "engine/view3d/LevelColours.h"
+#include "engine/view3d/SurfaceProjection.h"
+
+#include <algorithm>
 #include <filesystem>
 
 #include <array>
@@ -354,6 +358,88 @@ CommandLine parseCommand(const std::vector<std::string>& args, CommandLine::Mode
     return r.line;
 }
 
+// "R,G,B" with each part 0..255 (or -99..99 for brightness).
+std::optional<std::array<int, 3>> threeInts(const std::string& text, int lo, int hi)
+{
+    std::array<int, 3> parts{};
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::size_t comma = text.find(',', start);
+        if ((i < 2) == (comma == std::string::npos))
+            return std::nullopt;
+        const auto part = wholeInt(text.substr(start, comma - start), lo, hi);
+        if (!part)
+            return std::nullopt;
+        parts[i] = *part;
+        start = comma + 1;
+    }
+    return parts;
+}
+
+// Reads the options of "view3d": each is checked by the rule of the
+// control it stands for, so the drawing sees only what the view accepts.
+CommandLine parseView3d(const std::vector<std::string>& args)
+{
+    CommandLine line;
+    line.mode = CommandLine::Mode::View3d;
+    View3dJob& job = line.view3d;
+    bool haveFile = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() < 2 || arg[0] != '-') {
+            if (haveFile)
+                return usage("view3d takes one file");
+            job.file = arg;
+            haveFile = true;
+            continue;
+        }
+        if (arg == "--no-grid") {
+            job.grid = false;
+            continue;
+        }
+        if (arg == "--no-float") {
+            job.floating = false;
+            continue;
+        }
+        if (arg == "--preview") {
+            job.preview = true;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return usage("option " + arg + " needs a value");
+        const std::string& value = args[++i];
+        SurfaceProjection check;
+        if (arg == "--angle" && check.enterAngle(value)) {
+            job.angle = value;
+        } else if (arg == "--height" && check.enterHeight(value)) {
+            job.height = value;
+        } else if (arg == "--levels" && wholeInt(value, 2, 9)) {
+            job.levelCount = *wholeInt(value, 2, 9);
+        } else if (arg == "--zoom" && wholeInt(value, 100, 3000)) {
+            job.zoom = *wholeInt(value, 100, 3000);
+        } else if (arg == "--table" && std::ranges::count(colourTableNames(), value) == 1) {
+            job.table = value;
+        } else if (arg == "--brightness" && threeInts(value, -99, 99)) {
+            job.brightness = *threeInts(value, -99, 99);
+        } else if (arg == "--background" && threeInts(value, 0, 255)) {
+            const auto c = *threeInts(value, 0, 255);
+            job.background = rgb(c[0], c[1], c[2]);
+        } else if (arg == "--seed" && seedOf(value)) {
+            job.seed = seedOf(value);
+        } else if (arg == "--png" || arg == "--bmp") {
+            (arg == "--png" ? job.pngPath : job.bmpPath) = value;
+        } else {
+            return usage("option " + arg + " of view3d does not take " + value);
+        }
+    }
+    if (!haveFile)
+        return usage("view3d needs a data file");
+    if (job.pngPath.empty() && job.bmpPath.empty())
+        return usage("view3d needs --png or --bmp to show its drawing");
+    line.file = job.file;
+    return line;
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args)
@@ -365,6 +451,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         return parseCommand(args, CommandLine::Mode::Render);
     if (first == "play")
         return parseCommand(args, CommandLine::Mode::Play);
+    if (first == "view3d")
+        return parseView3d(args);
     if (args.size() == 1) {
         CommandLine line;
         if (first == "--help" || first == "-h")
@@ -416,11 +504,26 @@ std::string usageText()
            "    --colour BLOCK=R,G,B         a palette colour, 0..255 each; BLOCK is background,\n"
            "                                 network, curve, index, values, points, error or\n"
            "                                 ruler\n"
-           "    --hpgl                       record the map as an HPGL plot file: the data\n"
-           "                                 file name up to its first \".\" plus PLT\n"
+           "    --hpgl                       record the map as an HPGL plot file beside the\n"
+           "                                 data file: its name up to the first \".\" + .PLT\n"
            "  tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp]\n"
            "                          play an HPGL plot file fitted into the drawing area\n"
            "                          and save the area to the images named (one at least)\n"
+           "  tervane view3d FILE.D3D [options] (--png OUT.png | --bmp OUT.bmp)\n"
+           "                          build the file's 3D network in the current folder and\n"
+           "                          draw its shaded surface as the 3D view draws it; the\n"
+           "                          images hold the view's saved picture (511 x 487)\n"
+           "    --angle A                    viewing angle 1..360, as the angle box takes it (45)\n"
+           "    --height H                   row height 10..200, as the height box takes it (120)\n"
+           "    --levels N                   level count 2..9 (9)\n"
+           "    --zoom Z                     zoom margin 100 (largest) .. 3000 (smallest) (1450)\n"
+           "    --table T                    colour table 0..9 or A (0)\n"
+           "    --no-grid                    leave the grid lines out\n"
+           "    --no-float                   draw the outer ring down to the base level\n"
+           "    --preview                    the quick preview instead of the full drawing\n"
+           "    --brightness R,G,B           brightness change in per cent, -99..99 each (0,0,0)\n"
+           "    --background R,G,B           background colour, 0..255 each (0,0,0)\n"
+           "    --seed N                     fixed random seed of the network build\n"
            "  tervane --help          show this text\n"
            "  tervane --version       show the version\n";
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/commands/PanelSettings.h"
+#include "ui/HeadlessView3d.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,7 +13,7 @@ inline const std::string kVersionText = "Tervane 2.0";
 
 // What the program was asked to do on its command line.
 struct CommandLine {
-    enum class Mode { Gui, Help, Version, Render, Play, Usage };
+    enum class Mode { Gui, Help, Version, Render, Play, View3d, Usage };
     Mode mode = Mode::Gui;
     std::optional<std::string> file;     // the data file to open (play: the plot file)
     int networkKind = 1;                 // render: 1 raw, 2 optimized, 3 3D
@@ -21,6 +22,7 @@ struct CommandLine {
     std::string pngPath;                 // render, play: drawing area as PNG
     std::string bmpPath;                 // render, play: drawing area as BMP
     std::string error;                   // Usage: what was wrong
+    View3dJob view3d;                    // view3d: the whole job (its file too)
 };
 
 // Reads the arguments after the program name:
@@ -29,6 +31,7 @@ struct CommandLine {
 //   tervane render FILE.D3D [--network raw|optimized|3d] [--seed N]
 //                           [panel options] [--png OUT.png] [--bmp OUT.bmp]
 //   tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp]   (at least one image)
+//   tervane view3d FILE.D3D [3D view options] (--png OUT | --bmp OUT)
 // The panel options (listed in usageText()) tick the boxes and fill the
 // texts exactly as a click on the panel would, so `panel` is the snapshot
 // the window would hand to the run. A value the panel could not hold

@@ -1,6 +1,7 @@
 #include "app/Headless.h"
 
 #include "ui/HeadlessRender.h"
+#include "ui/HeadlessView3d.h"
 
 namespace tervane {
 
@@ -31,6 +32,13 @@ int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
 int runPlay(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
     return playHeadless(jobOf(line), out, err);
+}
+
+int runView3d(const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    View3dJob job = line.view3d;
+    job.file = dialogPath(job.file);
+    return view3dHeadless(job, out, err);
 }
 
 } // namespace tervane

@@ -11,5 +11,6 @@ namespace tervane {
 // A QGuiApplication must exist.
 int runRender(const CommandLine& line, std::ostream& out, std::ostream& err);
 int runPlay(const CommandLine& line, std::ostream& out, std::ostream& err);
+int runView3d(const CommandLine& line, std::ostream& out, std::ostream& err);
 
 } // namespace tervane

@@ -39,6 +39,8 @@ int runHeadless(int argc, char** argv, const CommandLine& line)
     QGuiApplication app(argc, argv);
     if (line.mode == CommandLine::Mode::Play)
         return runPlay(line, std::cout, std::cerr);
+    if (line.mode == CommandLine::Mode::View3d)
+        return runView3d(line, std::cout, std::cerr);
     return runRender(line, std::cout, std::cerr);
 }
 
@@ -60,6 +62,7 @@ int main(int argc, char** argv)
         return 2;
     case CommandLine::Mode::Render:
     case CommandLine::Mode::Play:
+    case CommandLine::Mode::View3d:
         return runHeadless(argc, argv, line);
     case CommandLine::Mode::Gui:
         break;

@@ -2,6 +2,7 @@
 
 #include "ui/MainWindow.h"
 #include "ui/RecordEditorWindow.h"
+#include "ui/View3dWindow.h"
 
 #include <QApplication>
 
@@ -41,12 +42,15 @@ TervaneApplication::TervaneApplication(Prompter* prompter)
 TervaneApplication::~TervaneApplication()
 {
     delete editor_.data();
+    delete view3d_.data();
     delete main_.data();
 }
 
 MainWindow* TervaneApplication::mainWindow() const { return main_; }
 
 RecordEditorWindow* TervaneApplication::recordEditor() const { return editor_; }
+
+View3dWindow* TervaneApplication::view3d() const { return view3d_; }
 
 void TervaneApplication::start(const std::optional<std::string>& path)
 {
@@ -103,8 +107,9 @@ void TervaneApplication::show3dView()
 {
     KeepRunning keep;
     unloadMainWindow();
-    // The 3D view is shown here; its close calls view3dClosed().
-    view3dClosed();
+    // The view announces its return from the event loop and is deleted
+    // there; the main window then comes back.
+    view3d_ = View3dWindow::launch(state_, prompter_, escape_, [this] { view3dClosed(); });
 }
 
 void TervaneApplication::recordEditorClosed() { showMainWindow(); }

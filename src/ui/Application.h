@@ -15,6 +15,7 @@ namespace tervane {
 
 class MainWindow;
 class RecordEditorWindow;
+class View3dWindow;
 
 // The program's windows and what they share. The shared state, the random
 // generator and the dialogs live here, outside any window, so that the main
@@ -37,6 +38,8 @@ public:
     MainWindow* mainWindow() const;
     // The record editor while it replaces the main window, else null.
     RecordEditorWindow* recordEditor() const;
+    // The 3D view while it replaces the main window, else null.
+    View3dWindow* view3d() const;
     QtEscapeKey& escapeKey() { return escape_; }
 
 public slots:
@@ -45,8 +48,7 @@ public slots:
 private:
     void showMainWindow();
     void unloadMainWindow();
-    // The windows that replace the main window. The 3D view does not exist
-    // yet: it comes straight back to the main window, as its closing would.
+    // The windows that replace the main window.
     void showRecordEditor();
     void show3dView();
     void recordEditorClosed();
@@ -60,6 +62,7 @@ private:
     QtEscapeKey escape_;
     QPointer<MainWindow> main_;
     QPointer<RecordEditorWindow> editor_;
+    QPointer<View3dWindow> view3d_;
     // A change asked for while a run was active waits for its end.
     WindowChange pending_ = WindowChange::None;
 };

@@ -1,16 +1,19 @@
 #include "ui/MainWindow.h"
 
 #include "ui/ParameterPanel.h"
+#include "engine/commands/HelpTexts.h"
 #include "engine/commands/PlotFrame.h"
 #include "engine/hpgl/PlayCommand.h"
 #include "ui/CanvasWidget.h"
 #include "ui/MainLayout.h"
 #include "ui/QtCanvas.h"
 #include "ui/QtEscapeKey.h"
+#include "ui/TeachingWindow.h"
 
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -45,6 +48,7 @@ MainWindow::MainWindow(SharedState& state, Random& random, Prompter& prompter, Q
     createStrips();
     createStatusBoxes();
     createPanel();
+    createHelpPanels();
     // The program's own notices go along the bottom; the fixed-size layout
     // grows the window by the bar's height and moves nothing else.
     statusBar()->setSizeGripEnabled(false);
@@ -84,7 +88,23 @@ void MainWindow::createMenus()
     });
 
     addCommand(menuBar(), "ht", "绘图", &MainWindow::onDraw);
+    addCommand(menuBar(), "sw", "三维", &MainWindow::onView3d);
     addCommand(menuBar(), "bf", "播放", &MainWindow::onPlay);
+    addCommand(menuBar(), "jx", "教学(&X)", &MainWindow::onTeaching);
+    createHelpMenu();
+}
+
+void MainWindow::createHelpMenu()
+{
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    help->setObjectName(QStringLiteral("bz"));
+    addCommand(help, "czbz", "操作方法(&C)", &MainWindow::onOperatingHelp)->setShortcut(QKeySequence::HelpContents);
+    help->addSeparator();
+    addCommand(help, "csbz", "参数设置(&S)", &MainWindow::onParameterHelp);
+    help->addSeparator();
+    addCommand(help, "jjbz", "关于等值线(&G)", &MainWindow::onAboutHelp);
+    help->addSeparator();
+    addCommand(help, "tcbz", "退出帮助(&T)", &MainWindow::onCloseHelp);
 }
 
 QAction* MainWindow::addCommand(QWidget* menu, const char* name, const char* caption,
@@ -136,6 +156,45 @@ void MainWindow::createPanel()
     parameterPanel_ = new ParameterPanel(ctx_.prompter, panelArea_);
     parameterPanel_->setObjectName(QStringLiteral("ParameterPanel"));
     panelLayout_->addWidget(parameterPanel_);
+}
+
+// The help panels lie over the lower part of the panel column, where the
+// colour-ramp controls are; those give way while a panel is up. A missing
+// help file shows where it was looked for rather than an empty box.
+void MainWindow::createHelpPanels()
+{
+    const auto make = [this](const char* name, HelpTopic topic) {
+        auto* panel = new QPlainTextEdit(panelArea_);
+        panel->setObjectName(QString::fromLatin1(name));
+        panel->setReadOnly(true);
+        panel->setFont(parameterPanel_->font());
+        panel->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        panel->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        panel->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        const std::optional<std::string> text = readHelpText(topic);
+        const QString missing = QString::fromStdString(helpFileName(topic));
+        panel->setPlainText(text ? QString::fromStdString(*text) : QStringLiteral("找不到帮助文件 %1").arg(missing));
+        panel->hide();
+        return panel;
+    };
+    bz0_ = make("bz0", HelpTopic::About);
+    bz1_ = make("bz1", HelpTopic::Operating);
+    bz3_ = make("bz3", HelpTopic::Parameters);
+}
+
+void MainWindow::showHelp(QPlainTextEdit* panel)
+{
+    for (QPlainTextEdit* p : {bz0_, bz1_, bz3_}) {
+        if (p != panel)
+            p->hide();
+    }
+    parameterPanel_->setRampControlsVisible(panel == nullptr);
+    if (!panel)
+        return;
+    const QRect place = parameterPanel_->helpPlace();
+    panel->setGeometry(place.translated(parameterPanel_->pos()));
+    panel->show();
+    panel->raise();
 }
 
 void MainWindow::connectMouse()
@@ -286,9 +345,26 @@ void MainWindow::onDraw()
     runCommand([this] { commands_.draw(); });
 }
 
+void MainWindow::onView3d()
+{
+    WindowChange change = WindowChange::None;
+    runCommand([&] { change = commands_.view3d(); });
+    requestChange(change);
+}
+
 void MainWindow::onPlay()
 {
     runCommand([this] { playCommand(ctx_); });
 }
+
+void MainWindow::onTeaching() { TeachingWindow::showBeside(this); }
+
+void MainWindow::onOperatingHelp() { showHelp(bz1_); }
+
+void MainWindow::onParameterHelp() { showHelp(bz3_); }
+
+void MainWindow::onAboutHelp() { showHelp(bz0_); }
+
+void MainWindow::onCloseHelp() { showHelp(nullptr); }
 
 } // namespace tervane

@@ -8,6 +8,7 @@
 
 class QLineEdit;
 class QMenu;
+class QPlainTextEdit;
 class QVBoxLayout;
 
 namespace tervane {
@@ -59,7 +60,13 @@ public slots:
     void onOptimizedNetwork();  // youhuawangluo
     void onNetwork3d();     // sanweiwangluo
     void onDraw();          // ht
+    void onView3d();        // sw
     void onPlay();          // bf
+    void onTeaching();      // jx
+    void onOperatingHelp(); // czbz
+    void onParameterHelp(); // csbz
+    void onAboutHelp();     // jjbz
+    void onCloseHelp();     // tcbz
 
 signals:
     // Another window is to replace this one, or the program is to end.
@@ -72,6 +79,9 @@ private:
     void createStrips();
     void createStatusBoxes();
     void createPanel();
+    void createHelpMenu();
+    void createHelpPanels();
+    void showHelp(QPlainTextEdit* panel);
     void connectMouse();
 
     CanvasWidget* createCanvas(const char* name, const TwipsRect& place);
@@ -102,6 +112,10 @@ private:
     QVBoxLayout* panelLayout_ = nullptr;
     ParameterPanel* parameterPanel_ = nullptr;
     QMenu* networkMenu_ = nullptr;
+    // Help panels bz0 (about), bz1 (operating), bz3 (parameters).
+    QPlainTextEdit* bz0_ = nullptr;
+    QPlainTextEdit* bz1_ = nullptr;
+    QPlainTextEdit* bz3_ = nullptr;
 };
 
 } // namespace tervane

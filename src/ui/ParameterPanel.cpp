@@ -163,7 +163,8 @@ ParameterPanel::ParameterPanel(Prompter& prompter, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    layout->addWidget(createContourGroup());
+    contourGroup_ = createContourGroup();
+    layout->addWidget(contourGroup_);
     layout->addWidget(createValuesGroup());
     layout->addWidget(createDecimalsGroup());
     layout->addWidget(createPaletteGroup());
@@ -448,6 +449,18 @@ void ParameterPanel::apply(const PanelSettings& settings)
 void ParameterPanel::setHpglEnabled(bool enabled) { check15_->setEnabled(enabled); }
 
 void ParameterPanel::setBackgroundBlockEnabled(bool enabled) { blocks_[0]->setEnabled(enabled); }
+
+QRect ParameterPanel::helpPlace() const
+{
+    const int top = contourGroup_->geometry().bottom() + 1 + layout()->spacing();
+    return {0, top, width(), height() - top};
+}
+
+void ParameterPanel::setRampControlsVisible(bool visible)
+{
+    for (QWidget* w : {static_cast<QWidget*>(hScroll3_), static_cast<QWidget*>(hScroll4_), picture3_})
+        w->setVisible(visible);
+}
 
 bool ParameterPanel::eventFilter(QObject* watched, QEvent* event)
 {

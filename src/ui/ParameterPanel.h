@@ -37,6 +37,12 @@ public:
     void setHpglEnabled(bool enabled);
     // The background colour block is disabled while a picture is in use.
     void setBackgroundBlockEnabled(bool enabled);
+    // The transition colour sample and its two scroll bars give way to the
+    // help panels.
+    void setRampControlsVisible(bool visible);
+    // Where a help panel lies over the panel: below the contour group, down
+    // to the bottom, so that the contour settings stay in sight.
+    QRect helpPlace() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -79,6 +85,7 @@ private:
     Prompter& prompter_;
     bool updating_ = false;  // set while state is pushed into the widgets
 
+    QWidget* contourGroup_ = nullptr;
     QComboBox* combo1_ = nullptr;
     QComboBox* combo2_ = nullptr;
     QComboBox* combo3_ = nullptr;

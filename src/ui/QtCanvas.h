@@ -39,6 +39,7 @@ protected:
     void paintDot(double x, double y, Colour c) override;
     void paintText(double x, double y, const std::string& utf8, Colour c) override;
     void paintClear(Colour back) override;
+    void paintFilledBoxes(std::span<const FilledBox> boxes) override;
     double textPixelWidth(const std::string& utf8) const override;
     double textPixelHeight() const override;
 

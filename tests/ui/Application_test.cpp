@@ -2,6 +2,7 @@
 
 #include "ui/MainWindow.h"
 #include "ui/RecordEditorWindow.h"
+#include "ui/View3dWindow.h"
 #include "support/ScratchDir.h"
 #include "ui/QtTestApp.h"
 #include "engine/base/ScriptedPrompter.h"
@@ -75,10 +76,18 @@ TEST_F(ApplicationTest, RecordEditorReplacesTheMainWindowWhichComesBackFresh)
 
 TEST_F(ApplicationTest, Leaving3dViewKeepsThe3dKind)
 {
-    TervaneApplication app;
+    TervaneApplication app(&prompter);
     app.start();
     app.state().networkKind = 3;
     app.changeWindows(WindowChange::Open3dView);
+    deleteLaterNow();
+    EXPECT_EQ(app.mainWindow(), nullptr) << "the view replaces the main window";
+    ASSERT_NE(app.view3d(), nullptr);
+    EXPECT_TRUE(app.view3d()->isVisible());
+    app.view3d()->onReturn();
+    QCoreApplication::processEvents();
+    deleteLaterNow();
+    EXPECT_EQ(app.view3d(), nullptr);
     ASSERT_NE(app.mainWindow(), nullptr);
     EXPECT_EQ(app.state().networkKind, 3);
     EXPECT_EQ(app.mainWindow()->status(), "三维网络");

@@ -111,7 +111,7 @@ TEST_F(MainWindowTest, MenusCarryTheExactCaptionsOfTheBuiltCommands)
         {"daikai", QStringLiteral("打开文件")},        {"tuichu", QStringLiteral("退出")},
         {"yuanshiwangluo", QStringLiteral("原始网络")}, {"youhuawangluo", QStringLiteral("优化网络")},
         {"sanweiwangluo", QStringLiteral("三维网络")},  {"ht", QStringLiteral("绘图")},
-        {"bf", QStringLiteral("播放")},
+        {"bf", QStringLiteral("播放")},          {"sw", QStringLiteral("三维")},
     };
     for (const auto& [name, caption] : entries) {
         const auto* action = child<QAction>(name);
@@ -122,8 +122,6 @@ TEST_F(MainWindowTest, MenusCarryTheExactCaptionsOfTheBuiltCommands)
     ASSERT_NE(network, nullptr);
     EXPECT_EQ(network->title(), QStringLiteral("网络"));
     EXPECT_EQ(network->actions().size(), 3);
-    // The 3D command waits for its window.
-    EXPECT_EQ(child<QAction>("sw"), nullptr);
 }
 
 TEST_F(MainWindowTest, NewFileAndEditAskForTheRecordEditor)
@@ -147,6 +145,25 @@ TEST_F(MainWindowTest, NewFileAndEditAskForTheRecordEditor)
     child<QAction>("bj")->trigger();
     EXPECT_EQ(changes.back(), WindowChange::OpenRecordEditor);
     EXPECT_EQ(state.networkKind, 0);
+}
+
+TEST_F(MainWindowTest, The3dCommandChecksThenAsksForThe3dView)
+{
+    makeWindow();
+    QAction* sw = child<QAction>("sw");
+    sw->trigger();
+    state.fileOpen = 1;
+    state.networkKind = 1;
+    sw->trigger();
+    state.networkKind = 3;
+    state.zMin = state.zMax = 4;
+    sw->trigger();
+    EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"文件没打开！", "请选择三维网络格式！",
+                                                             "第三维数据全部为O或完全相同，应检查数据的正确性！"}));
+    EXPECT_TRUE(changes.empty());
+    state.zMax = 5;
+    sw->trigger();
+    EXPECT_EQ(changes, std::vector<WindowChange>{WindowChange::Open3dView});
 }
 
 TEST_F(MainWindowTest, CommandsThatNeedAFileSaySoAndChangeNothing)

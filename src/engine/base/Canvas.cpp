@@ -56,6 +56,21 @@ void Canvas::box(double x1, double y1, double x2, double y2, long long colour, b
     curY_ = y2;
 }
 
+void Canvas::filledBoxes(std::span<const FilledBox> boxes)
+{
+    if (boxes.empty())
+        return;
+    paintFilledBoxes(boxes);
+    curX_ = boxes.back().x2;
+    curY_ = boxes.back().y2;
+}
+
+void Canvas::paintFilledBoxes(std::span<const FilledBox> boxes)
+{
+    for (const FilledBox& b : boxes)
+        paintBox(b.x1, b.y1, b.x2, b.y2, b.colour, true);
+}
+
 void Canvas::circle(double x, double y, double radius, long long colour)
 {
     paintCircle(x, y, radius, resolve(colour), false);

@@ -1,5 +1,6 @@
 #include "engine/hpgl/PlotFileWriter.h"
 
+#include "engine/base/DataFileNames.h"
 #include "engine/base/NumberText.h"
 
 #include <charconv>
@@ -40,13 +41,7 @@ Digits significantDigits(double magnitude)
 
 } // namespace
 
-std::string plotFileName(const std::string& dataFileName)
-{
-    const std::size_t dot = dataFileName.find('.');
-    if (dot == std::string::npos)
-        return "PLT";
-    return dataFileName.substr(0, dot + 1) + "PLT";
-}
+std::string plotFileName(const std::string& dataFileName) { return derivedName(dataFileName, ".PLT"); }
 
 std::string hpglNumber(double value)
 {

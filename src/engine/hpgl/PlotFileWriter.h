@@ -8,10 +8,9 @@
 
 namespace tervane {
 
-// The plot file that belongs to a data file: its path up to and including
-// the first "." followed by "PLT" (map.D3D -> map.PLT). The cut is at the
-// first dot of the whole path, folders included; a path without a dot gives
-// "PLT" in the current directory.
+// The plot file that belongs to a data file: beside it, its own name up to
+// the first "." followed by ".PLT" (map.D3D -> map.PLT, map -> map.PLT; see
+// derivedName).
 std::string plotFileName(const std::string& dataFileName);
 
 // A number as the plot file writes it: plain decimal, up to 15 significant

@@ -13,9 +13,9 @@ bool PlotRecording::start()
     writer_.close();
     if (!ctx_.panel.check15)
         return true;
-    // A data file whose own name gives the plot file's (survey.PLT, or PLT
-    // without a dot, drawn from the current folder) would be truncated by
-    // the recording: that run is refused rather than losing the survey.
+    // A data file whose own name is its plot file's (survey.PLT) would be
+    // truncated by the recording: that run is refused rather than losing the
+    // survey.
     const std::string path = plotFileName(ctx_.state.dataFileName);
     std::error_code ec;
     if (std::filesystem::equivalent(path, ctx_.state.dataFileName, ec))

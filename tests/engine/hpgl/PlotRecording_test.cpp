@@ -156,6 +156,17 @@ TEST_F(Recording, ADataFileNamedLikeItsPlotFileIsNeverOverwritten)
     EXPECT_EQ(readBytes(dir.file("survey.PLT")), kHeader);
 }
 
+TEST_F(Recording, ADottedFolderKeepsThePlotFileBesideItsData)
+{
+    std::filesystem::create_directory(dir.file("my.survey"));
+    s.state.dataFileName = dir.file("my.survey/site.D3D");
+    PlotRecording rec(s.ctx, shipped());
+    EXPECT_TRUE(rec.start());
+    rec.end();
+    EXPECT_EQ(readBytes(dir.file("my.survey/site.PLT")), kHeader);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("my.PLT")));
+}
+
 TEST_F(Recording, AHugeValueNeedsNoExponentGlyph)
 {
     points[1].z = 3.5e20;

@@ -1,0 +1,95 @@
+#include "ui/HeadlessView3d.h"
+
+#include "engine/base/NullCanvas.h"
+#include "engine/commands/MainCommands.h"
+#include "engine/view3d/SurfaceDrawer.h"
+#include "ui/HeadlessView.h"
+#include "ui/StderrPrompter.h"
+#include "ui/SurfaceArea.h"
+
+#include <ostream>
+
+namespace tervane {
+
+namespace {
+
+// The drawing area and the progress strip of the view, in twips.
+constexpr double kAreaWidth = 7695, kAreaHeight = 7575;
+constexpr double kStripWidth = 7665, kStripHeight = 135;
+
+// The 3D network of the file, built as the window builds it; false after
+// any of the program's messages.
+bool build3dNetwork(const View3dJob& job, StderrPrompter& prompter)
+{
+    SharedState state;
+    PanelSettings panel;
+    HeadlessView view;
+    NoEscapeKey escape;
+    Random random;
+    if (job.seed)
+        random.setFixedSeed(*job.seed);
+    RunContext ctx{state, panel, view, prompter, escape, random};
+    MainCommands commands(ctx);
+    commands.startUp();
+    state.networkKind = 3;
+    commands.open(job.file);
+    if (state.fileOpen != 1 || prompter.messageCount() != 0)
+        return false;
+    return commands.view3d() == WindowChange::Open3dView;
+}
+
+bool saveImage(const QImage& image, const std::string& path, const char* format, std::ostream& out,
+               std::ostream& err)
+{
+    if (path.empty())
+        return true;
+    if (!image.save(QString::fromStdString(path), format)) {
+        err << "tervane: cannot write " << path << '\n';
+        return false;
+    }
+    out << "wrote " << path << '\n';
+    return true;
+}
+
+} // namespace
+
+int view3dHeadless(const View3dJob& job, std::ostream& out, std::ostream& err)
+{
+    StderrPrompter prompter(err);
+    if (!build3dNetwork(job, prompter))
+        return 1;
+
+    SurfaceGrid grid;
+    if (const auto fault = grid.load()) {
+        err << "tervane: " << *fault << '\n';
+        return 1;
+    }
+    grid.classifyInitial(job.levelCount);
+    SurfaceProjection projection;
+    if (!projection.enterHeight(job.height) || !projection.enterAngle(job.angle)) {
+        err << "tervane: the angle or height is not accepted\n";
+        return 1;
+    }
+    LevelColours colours;
+    colours.load(job.table);
+    colours.setPercents(job.brightness[0], job.brightness[1], job.brightness[2]);
+
+    QtCanvas area(kAreaWidth, kAreaHeight);
+    area.setBackColour(job.background);
+    NullCanvas progress(kStripWidth, kStripHeight);
+    NoEscapeKey escape;
+    SurfaceOptions options;
+    options.levelCount = job.levelCount;
+    options.zoomMargin = job.zoom;
+    options.showGrid = job.grid;
+    options.floating = job.floating;
+    options.preview = job.preview;
+    drawSurface(grid, projection, projection.viewAngle, colours, options, {area, progress, escape, prompter});
+
+    const QImage picture = surfaceCutOut(area.image());
+    const bool png = saveImage(picture, job.pngPath, "PNG", out, err);
+    const bool bmp = saveImage(picture, job.bmpPath, "BMP", out, err);
+    return png && bmp ? 0 : 1;
+}
+
+} // namespace tervane

@@ -1,0 +1,74 @@
+#include "ui/View3dWindow.h"
+
+#include "engine/base/DataFileNames.h"
+#include "engine/base/FileReplace.h"
+#include "ui/PrintFitted.h"
+#include "ui/SurfaceArea.h"
+#include "ui/View3dTexts.h"
+
+#include <QFile>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace tervane {
+
+namespace text = view3d_text;
+
+namespace {
+
+// Writes the picture as BMP beside its final name, then moves it over the
+// old file, so a failed write leaves the old picture whole.
+bool saveBmp(const QImage& picture, const std::string& path)
+{
+    const std::string temporary = path + ".tmp";
+    if (!picture.save(QString::fromStdString(temporary), "BMP")) {
+        QFile::remove(QString::fromStdString(temporary));
+        return false;
+    }
+    if (replaceFile(temporary, path) != 0) {
+        QFile::remove(QString::fromStdString(temporary));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool View3dWindow::runPrinterDialog(QPrinter& printer)
+{
+    if (printerDialog_)
+        return printerDialog_(printer);
+    QPrintDialog dialog(&printer, this);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+// The drawing area's own image stands in for the screen capture: the
+// cut-out is the drawing as the save has always stored it, 511 x 487.
+void View3dWindow::onSave()
+{
+    mainmap_->setPicture(surfaceCutOut(mainmap_->picture()));
+    state_.dataFileName = QString::fromStdString(state_.dataFileName).trimmed().toStdString();
+    if (state_.dataFileName.empty()) {
+        prompter_.message(text::kCannotSave);
+        return;
+    }
+    const std::string name = derivedName(state_.dataFileName, "_D3D.BMP");
+    const Answer answer = prompter_.message(std::string(text::kSaveQuestionStart) + name + text::kSaveQuestionEnd,
+                                            {}, MessageIcon::Question, MessageButtons::YesNo);
+    if (answer != Answer::Yes)
+        return;
+    if (!saveBmp(mainmap_->picture(), name))
+        prompter_.message(std::string(text::kCannotWrite) + name);
+}
+
+// One print job per copy; a cancelled dialog or a failing printer ends the
+// command without a word.
+void View3dWindow::onPrint()
+{
+    QPrinter printer;
+    if (!runPrinterDialog(printer))
+        return;
+    printCopies(printer, mainmap_->picture());
+}
+
+} // namespace tervane

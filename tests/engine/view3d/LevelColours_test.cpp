@@ -1,0 +1,130 @@
+#include "engine/view3d/LevelColours.h"
+
+#include "support/ScratchDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace tervane {
+namespace {
+
+using test::readBytes;
+using test::ScratchDir;
+using test::writeBytes;
+
+std::string recordBytes(Colour c)
+{
+    const auto r = colourRecord(c);
+    return std::string(r.begin(), r.end());
+}
+
+std::string table(std::initializer_list<Colour> colours)
+{
+    std::string bytes;
+    for (Colour c : colours)
+        bytes += recordBytes(c);
+    return bytes;
+}
+
+TEST(ColourRecordTest, ColourNumbersAreLittleEndianSingles)
+{
+    struct Case {
+        Colour colour;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {0, std::string("\x00\x00\x00\x00", 4)},
+        {255, std::string("\x00\x00\x7F\x43", 4)},
+        {16777215, std::string("\xFF\xFF\x7F\x4B", 4)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(recordBytes(c.colour), c.bytes) << c.colour;
+        EXPECT_EQ(colourFromRecord(reinterpret_cast<const unsigned char*>(c.bytes.data())), c.colour);
+    }
+    // Not a colour number: negative, too large, not a number.
+    for (const char* odd : {"\x00\x00\x80\xBF", "\x00\x00\x80\x4B", "\x00\x00\xC0\x7F"})
+        EXPECT_EQ(colourFromRecord(reinterpret_cast<const unsigned char*>(odd)), 0u);
+}
+
+class LevelColoursTest : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    std::string user = dir.file("user");
+    std::string shipped = dir.file("shipped");
+    void SetUp() override
+    {
+        std::filesystem::create_directory(user);
+        std::filesystem::create_directory(shipped);
+    }
+    LevelColours colours{{user, shipped}};
+};
+
+TEST_F(LevelColoursTest, TheCurrentFolderWinsAndShortOrMissingTablesReadBlack)
+{
+    writeBytes(shipped + "/color5.DAT", table({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    writeBytes(user + "/color5.DAT", table({11, 12, 13}));
+    writeBytes(shipped + "/color3.DAT", table({31, 32, 33, 34, 35, 36, 37, 38, 39, 40}));
+
+    EXPECT_EQ(colours.load("5"), user + "/color5.DAT");
+    EXPECT_EQ(colours.colour(0), 11u);
+    EXPECT_EQ(colours.colour(2), 13u);
+    EXPECT_EQ(colours.colour(3), 0u) << "a short file's missing records read black";
+
+    EXPECT_EQ(colours.load("3"), shipped + "/color3.DAT");
+    EXPECT_EQ(colours.colour(9), 40u);
+
+    EXPECT_EQ(colours.load("A"), "");
+    EXPECT_EQ(colours.colour(0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(user + "/colorA.DAT")) << "reading never creates a table";
+}
+
+TEST_F(LevelColoursTest, ABlockChangeWritesTheUsersTableStartingFromTheShippedOne)
+{
+    const std::string shippedTable = table({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    writeBytes(shipped + "/color0.DAT", shippedTable);
+    colours.load("5");
+
+    ASSERT_TRUE(colours.saveBlock(3, 255));
+    std::string expected = shippedTable;
+    expected.replace(12, 4, recordBytes(255));
+    EXPECT_EQ(readBytes(user + "/color0.DAT"), expected) << "bytes 12..15 are record 4";
+    EXPECT_EQ(readBytes(shipped + "/color0.DAT"), shippedTable);
+
+    // The grid-line block goes to record 11; later changes keep the user's file.
+    ASSERT_TRUE(colours.saveBlock(10, 16777215));
+    ASSERT_TRUE(colours.saveBlock(0, 7));
+    expected.replace(0, 4, recordBytes(7));
+    EXPECT_EQ(readBytes(user + "/color0.DAT"), expected + recordBytes(16777215));
+
+    // Reading table 0 takes the ten levels only; the grid-line colour stays.
+    colours.setColour(kGridLineSlot, 99);
+    colours.load("0");
+    EXPECT_EQ(colours.colour(0), 7u);
+    EXPECT_EQ(colours.colour(3), 255u);
+    EXPECT_EQ(colours.colour(kGridLineSlot), 99u);
+}
+
+TEST_F(LevelColoursTest, BrightnessShiftsEachComponentByTruncatedPercent)
+{
+    struct Case {
+        Colour colour;
+        int percent;
+        int red;
+    };
+    const Case cases[] = {{rgb(200, 0, 0), 99, 398}, {rgb(200, 0, 0), -99, 2}, {rgb(1, 0, 0), -50, 1},
+                          {rgb(200, 0, 0), 0, 200}, {rgb(255, 0, 0), 50, 382}};
+    for (const Case& c : cases) {
+        colours.setColour(4, c.colour);
+        colours.setPercents(c.percent, 0, 0);
+        EXPECT_EQ(colours.adjustedRed(4), c.red) << c.percent;
+    }
+    colours.setColour(4, rgb(200, 100, 10));
+    colours.setPercents(99, -99, 50);
+    EXPECT_EQ(colours.adjustedGreen(4), 1);
+    EXPECT_EQ(colours.adjustedBlue(4), 15);
+    EXPECT_EQ(colours.adjustedColour(4), rgb(255, 1, 15)) << "components are capped only when composed";
+}
+
+} // namespace
+} // namespace tervane

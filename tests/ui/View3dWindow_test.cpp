@@ -1,0 +1,249 @@
+#include "ui/View3dWindow.h"
+
+#include "engine/base/ScriptedPrompter.h"
+#include "engine/network/WorkingFiles.h"
+#include "support/ScratchDir.h"
+#include "ui/CurrentFolder.h"
+#include "ui/QtEscapeKey.h"
+#include "ui/QtTestApp.h"
+#include "ui/SurfaceArea.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace tervane {
+namespace {
+
+class View3dWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        test::ensureQtApp();
+        // A dome: highest in the middle.
+        GridFile grid{21, 21, {}};
+        for (int k = 0; k < kSurfaceNodes; ++k) {
+            const double a = k / 21 - 10.0, b = k % 21 - 10.0;
+            grid.values.push_back(static_cast<float>(100 - a * a - b * b));
+        }
+        writeGrid(grid, folder.path().toStdString());
+        state.dataFileName = "  /survey/site.D3D ";
+        state.fileRecordCount = 25;
+    }
+
+    std::unique_ptr<View3dWindow> open()
+    {
+        auto window = std::make_unique<View3dWindow>(state, prompter, escape);
+        QCoreApplication::processEvents();
+        return window;
+    }
+
+    template <typename T = QPushButton>
+    static T* control(View3dWindow& w, const char* name)
+    {
+        return w.findChild<T*>(QString::fromLatin1(name));
+    }
+
+    test::InTemporaryFolder folder;
+    SharedState state;
+    ScriptedPrompter prompter;
+    QtEscapeKey escape;
+};
+
+TEST_F(View3dWindowTest, OpensWithItsCaptionControlsAndDefaults)
+{
+    auto w = open();
+    EXPECT_EQ(w->windowTitle().toStdString(), "  Tervane V2.0    /survey/site.D3D  : Record   1 to  25");
+    EXPECT_EQ(w->size(), QSize(792, 560));
+    const std::pair<const char*, const char*> buttons[] = {
+        {"GoEdit", "编辑图"}, {"EditMap", "更新图"}, {"yulanstep", "抽象预览"}, {"Command1", "返  回"},
+        {"cuntu", "存图"},    {"dayin", "打印"},     {"ShowGridHelp", "打开帮助"}};
+    for (const auto& [name, caption] : buttons) {
+        QPushButton* b = control(*w, name);
+        ASSERT_NE(b, nullptr) << name;
+        EXPECT_EQ(b->text().toStdString(), caption) << name;
+    }
+    EXPECT_EQ(control<QLineEdit>(*w, "DataAngle")->text(), "45");
+    EXPECT_EQ(control<QLineEdit>(*w, "DataHeight")->text(), "120");
+    EXPECT_EQ(control<QComboBox>(*w, "fenji")->currentText(), "9");
+    EXPECT_EQ(control<QComboBox>(*w, "biao")->count(), 11);
+    for (const char* option : {"wangge", "guocheng", "qumian"})
+        EXPECT_TRUE(control<QCheckBox>(*w, option)->isChecked()) << option;
+    EXPECT_EQ(control(*w, "beijing")->toolTip().toStdString(), "点击色块选择背景颜色");
+    EXPECT_TRUE(prompter.questions.empty());
+    EXPECT_EQ(w->grid().nodeZ(0), -100) << "the border values of the file are kept until a classification";
+}
+
+TEST_F(View3dWindowTest, AMissingGridOpensWithAMessageAndNothingToDraw)
+{
+    QFile::remove(folder.file("D3d.dzx"));
+    auto w = open();
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    EXPECT_FALSE(control(*w, "EditMap")->isEnabled());
+    EXPECT_FALSE(control(*w, "GoEdit")->isEnabled());
+    EXPECT_TRUE(control(*w, "Command1")->isEnabled());
+}
+
+TEST_F(View3dWindowTest, DrawingFillsTheAreaLiveOrOffScreenAndEscEmptiesIt)
+{
+    for (bool live : {true, false}) {
+        auto w = open();
+        control<QCheckBox>(*w, "guocheng")->setChecked(live);
+        w->onEditMap();
+        const QImage image = w->drawingArea()->picture();
+        int painted = 0;
+        for (int y = 0; y < image.height(); y += 3)
+            for (int x = 0; x < image.width(); x += 3)
+                painted += (image.pixel(x, y) & 0xFFFFFF) != 0;
+        EXPECT_GT(painted, 1000) << live;
+
+        escape.press();
+        w->drawingArea()->shown().filledBox(0, 0, 1e6, 1e6, rgb(255, 0, 0));
+        // The press is forgotten when a run begins; a press inside the run stops it.
+        QTimer::singleShot(0, &escape, [this] { escape.press(); });
+        w->onEditMap();
+        const QImage empty = w->drawingArea()->picture();
+        EXPECT_EQ(empty.pixel(250, 250) & 0xFFFFFF, 0u) << live;
+    }
+}
+
+TEST_F(View3dWindowTest, AngleAndHeightBoxesKeepTheFocusUntilValid)
+{
+    auto w = open();
+    auto* angle = control<QLineEdit>(*w, "DataAngle");
+    angle->setText(" 90 ");
+    EXPECT_TRUE(w->onAngleLeft());
+    EXPECT_EQ(angle->text(), "90");
+    EXPECT_EQ(w->projection().rowShift, 0);
+    angle->setText("045");
+    EXPECT_FALSE(w->onAngleLeft());
+    EXPECT_EQ(w->projection().viewAngle, 90);
+    auto* height = control<QLineEdit>(*w, "DataHeight");
+    height->setText("201");
+    EXPECT_FALSE(w->onHeightLeft());
+    height->setText("200");
+    EXPECT_TRUE(w->onHeightLeft());
+    EXPECT_EQ(w->projection().cellHeight, 200);
+}
+
+TEST_F(View3dWindowTest, EditingShowsInteriorBoxesAndWritesLevelsBack)
+{
+    auto w = open();
+    w->onGoEdit();
+    ASSERT_TRUE(w->editing());
+    EXPECT_EQ(control(*w, "GoEdit")->text().toStdString(), "隐蔽网格");
+    for (const char* name : {"EditMap", "yulanstep", "Command1"})
+        EXPECT_FALSE(control(*w, name)->isEnabled()) << name;
+    EXPECT_FALSE(w->drawingArea()->isVisible());
+    EXPECT_FALSE(w->gridBox(0)->isVisible());
+    EXPECT_TRUE(w->gridBox(22)->isVisibleTo(w.get()));
+    EXPECT_EQ(w->gridBox(220)->text(), "9") << "the dome's top";
+
+    // The close box does nothing while editing.
+    QCloseEvent close;
+    QCoreApplication::sendEvent(w.get(), &close);
+    EXPECT_FALSE(w->finished());
+
+    w->gridBox(100)->setText(" 4.5 ");
+    EXPECT_TRUE(w->onGridBoxLeft(100));
+    const double expected = w->grid().viewZMin() + (w->grid().viewZMax() - w->grid().viewZMin()) / 9 * 4.5;
+    EXPECT_DOUBLE_EQ(w->grid().nodeZ(100), expected);
+    w->gridBox(101)->setText("4a");
+    EXPECT_FALSE(w->onGridBoxLeft(101));
+
+    w->onGoEdit();
+    EXPECT_FALSE(w->editing());
+    EXPECT_TRUE(control(*w, "Command1")->isEnabled());
+    EXPECT_FALSE(w->gridBox(22)->isVisibleTo(w.get()));
+}
+
+TEST_F(View3dWindowTest, ABlockChangeGoesToTheUsersTableAndAnotherTableShowsItsOwn)
+{
+    auto w = open();
+    auto* biao = control<QComboBox>(*w, "biao");
+    biao->setCurrentText("5");
+    const Colour table5Level3 = w->colours().colour(3);
+    prompter.colours.push_back(rgb(255, 0, 0));
+    w->onColourSample(3);
+    EXPECT_EQ(w->colours().colour(3), table5Level3) << "table 5 shows its own colour again";
+    const std::string bytes = test::readBytes(folder.file("color0.DAT").toStdString());
+    ASSERT_GE(bytes.size(), 16u);
+    EXPECT_EQ(bytes.substr(12, 4), std::string("\x00\x00\x7F\x43", 4));
+
+    biao->setCurrentText("0");
+    EXPECT_EQ(w->colours().colour(3), rgb(255, 0, 0));
+    // A cancelled dialog changes nothing.
+    w->onColourSample(4);
+    EXPECT_EQ(test::readBytes(folder.file("color0.DAT").toStdString()), bytes);
+}
+
+TEST_F(View3dWindowTest, SaveAsksThenStoresTheCutOutBesideTheDataFile)
+{
+    auto w = open();
+    w->onEditMap();
+    state.dataFileName = " " + folder.file("site.D3D").toStdString() + " ";
+    const std::string saved = folder.file("site_D3D.BMP").toStdString();
+
+    prompter.answers.push_back(Answer::No);
+    w->onSave();
+    EXPECT_EQ(prompter.last().text, "按[是]键，将屏幕图形用已打开的等值线文件名存储为 \n" + saved + "  若按［否］则不保存。");
+    EXPECT_EQ(prompter.last().icon, MessageIcon::Question);
+    EXPECT_EQ(prompter.last().buttons, MessageButtons::YesNo);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(saved)));
+    EXPECT_EQ(w->drawingArea()->picture().size(), QSize(511, 487)) << "the cut-out stays in the area";
+
+    prompter.answers.push_back(Answer::Yes);
+    w->onSave();
+    QImage stored(QString::fromStdString(saved));
+    EXPECT_EQ(stored.size(), QSize(511, 487));
+
+    state.dataFileName = "   ";
+    w->onSave();
+    EXPECT_EQ(prompter.last().text,
+              "  不能存储!捕获的图形总是用已经打开的数据文件名存\n储为(.bmp)文件,您捕获之前没有打开任何数据文件.");
+}
+
+TEST_F(View3dWindowTest, PrintMakesOneJobPerCopyAndACancelPrintsNothing)
+{
+    auto w = open();
+    w->onEditMap();
+    const QString pdf = folder.file("view.pdf");
+    int dialogs = 0;
+    w->setPrinterDialog([&](QPrinter& printer) {
+        ++dialogs;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setCopyCount(2);
+        return dialogs == 1;
+    });
+    w->onPrint();
+    EXPECT_TRUE(QFile::exists(pdf));
+    QFile::remove(pdf);
+    w->onPrint();
+    EXPECT_FALSE(QFile::exists(pdf)) << "cancelled";
+}
+
+TEST_F(View3dWindowTest, TheReturnButtonAndTheCloseBoxLeaveOnce)
+{
+    auto w = open();
+    int closed = 0;
+    QObject::connect(w.get(), &View3dWindow::closed, [&closed] { ++closed; });
+    QCloseEvent close;
+    QCoreApplication::sendEvent(w.get(), &close);
+    w->onReturn();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(closed, 1);
+}
+
+} // namespace
+} // namespace tervane
