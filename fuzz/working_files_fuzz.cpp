@@ -1,5 +1,6 @@
 // The working files a Draw run and the 3D view read back: dzx.NDX, dzx.XYZ,
-// dzx.DH and D3d.dzx, as four parts of one input. The first part's first
+// dzx.DH and D3d.dzx (read both as the grid file and by the 3D view), as
+// four parts of one input. The first part's first
 // byte also picks how many triangles the run is told to trace.
 #include "FuzzSupport.h"
 
@@ -7,6 +8,7 @@
 #include "engine/contour/ContourFault.h"
 #include "engine/contour/ContourNetworkReader.h"
 #include "engine/network/WorkingFiles.h"
+#include "engine/view3d/SurfaceGrid.h"
 
 using namespace tervane;
 
@@ -26,5 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A damaged file is refused; that is the reader doing its job.
     }
     (void)readGrid(fuzz::scratchFolder());
+    SurfaceGrid grid;
+    (void)grid.load(fuzz::scratchFolder());
     return 0;
 }
