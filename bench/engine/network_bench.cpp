@@ -1,22 +1,86 @@
-// Times the raw network build (triangulation only, nothing drawn) for
-// random point sets of growing size, with the indexed edge search the
-// program uses and with the full scan of every point per edge (n squared),
-// which gives the same network.
+// Times the raw network build (triangulation and numbering, nothing drawn)
+// on the comparison point sets, against the library's own Delaunay
+// triangulation of the same points as the baseline of the same run, and
+// against the old growth that searched every edge's far point.
+//
+// The sets are those of the peers' gen_points.py, read from the folder in
+// TERVANE_POINTS (default "points"); scripts/bench makes them.
 #include "engine/network/GridBuilder.h"
+#include "engine/network/ReferenceGrowth.h"
 #include "engine/network/Triangulator.h"
 
+#include <CGAL/Delaunay_triangulation_2.h>
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <random>
+#include <string>
 
 namespace {
 
 struct PointSet {
     std::vector<double> x{0.0}, y{0.0}, z{0.0};
+    long n() const { return static_cast<long>(x.size()) - 1; }
 };
 
-PointSet randomPoints(long n)
+PointSet readPoints(const std::string& name)
 {
+    const char* folder = std::getenv("TERVANE_POINTS");
+    std::ifstream in(std::string(folder ? folder : "points") + "/" + name + ".xyz");
+    PointSet p;
+    double x, y, z;
+    while (in >> x >> y >> z) {
+        p.x.push_back(x);
+        p.y.push_back(y);
+        p.z.push_back(z);
+    }
+    return p;
+}
+
+void rawNetwork(benchmark::State& state, const PointSet& p)
+{
+    long triangles = 0;
+    for (auto _ : state) {
+        const auto result = tervane::triangulate(p.x, p.y, p.z, p.n());
+        triangles = result.tables.count;
+        benchmark::DoNotOptimize(triangles);
+    }
+    state.counters["triangles"] = static_cast<double>(triangles);
+}
+
+void libraryDelaunay(benchmark::State& state, const PointSet& p)
+{
+    using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
+    std::vector<Kernel::Point_2> points;
+    for (long i = 1; i <= p.n(); ++i)
+        points.emplace_back(p.x[static_cast<std::size_t>(i)], p.y[static_cast<std::size_t>(i)]);
+    std::size_t faces = 0;
+    for (auto _ : state) {
+        CGAL::Delaunay_triangulation_2<Kernel> dt(points.begin(), points.end());
+        faces = dt.number_of_faces();
+        benchmark::DoNotOptimize(faces);
+    }
+    state.counters["triangles"] = static_cast<double>(faces);
+}
+
+void oldGrowth(benchmark::State& state, const PointSet& p)
+{
+    long triangles = 0;
+    for (auto _ : state) {
+        const auto result = tervane::reference::growNetwork(p.x, p.y, p.z, p.n());
+        triangles = result.tables.count;
+        benchmark::DoNotOptimize(triangles);
+    }
+    state.counters["triangles"] = static_cast<double>(triangles);
+}
+
+// The optimized grid's node values: about 5 n nodes, each weighing the
+// nearest of n points.
+void gridWeighting(benchmark::State& state)
+{
+    const long n = state.range(0);
     std::mt19937_64 gen(static_cast<std::uint64_t>(n) * 7919u);
     std::uniform_real_distribution<double> u(0, 1000);
     PointSet p;
@@ -25,37 +89,6 @@ PointSet randomPoints(long n)
         p.y.push_back(u(gen));
         p.z.push_back(u(gen) / 10);
     }
-    return p;
-}
-
-void build(benchmark::State& state, tervane::EdgeSearch search)
-{
-    const long n = state.range(0);
-    const PointSet p = randomPoints(n);
-    long triangles = 0;
-    for (auto _ : state) {
-        const auto result = tervane::triangulate(p.x, p.y, p.z, n, {}, search);
-        triangles = result.tables.count;
-        benchmark::DoNotOptimize(triangles);
-    }
-    state.counters["triangles"] = static_cast<double>(triangles);
-    state.SetComplexityN(n);
-}
-
-void rawNetwork(benchmark::State& state) { build(state, tervane::EdgeSearch::Indexed); }
-void rawNetworkFullScan(benchmark::State& state) { build(state, tervane::EdgeSearch::FullScan); }
-
-BENCHMARK(rawNetwork)->Arg(100)->Arg(500)->Arg(2000)->Arg(10000)->Unit(benchmark::kMillisecond)
-    ->Complexity();
-BENCHMARK(rawNetworkFullScan)->Arg(100)->Arg(500)->Arg(2000)->Arg(10000)
-    ->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNSquared);
-
-// The optimized grid's node values: about 5 n nodes, each weighing all n
-// points.
-void gridWeighting(benchmark::State& state)
-{
-    const long n = state.range(0);
-    const PointSet p = randomPoints(n);
     tervane::Random random(1);
     tervane::GridPlacement where;
     where.xRange = where.yRange = 1000;
@@ -70,4 +103,28 @@ BENCHMARK(gridWeighting)->Arg(500)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    static std::vector<std::pair<std::string, PointSet>> sets;
+    for (const char* name : {"uniform500", "uniform2000", "uniform10000", "uniform32767", "grid32761"})
+        sets.emplace_back(name, readPoints(name));
+    for (const auto& [name, p] : sets) {
+        if (p.n() == 0) {
+            std::fprintf(stderr, "No points for %s: run scripts/bench or set TERVANE_POINTS\n", name.c_str());
+            return 1;
+        }
+        const PointSet* points = &p;
+        benchmark::RegisterBenchmark(("library/" + name).c_str(), libraryDelaunay, *points)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("rawNetwork/" + name).c_str(), rawNetwork, *points)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("oldGrowth/" + name).c_str(), oldGrowth, *points)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -475,55 +475,86 @@ std::string dialogPath(const std::string& path)
     return ec ? path : absolute.lexically_normal().string();
 }
 
+std::optional<std::string> missingDisplay(const char* platform, const char* display, const char* wayland)
+{
+    const auto set = [](const char* v) { return v != nullptr && *v != '\0'; };
+    const std::string chosen = set(platform) ? platform : "";
+    bool found = false;
+    if (chosen.empty())
+        found = set(display) || set(wayland);
+    else if (chosen.rfind("xcb", 0) == 0)
+        found = set(display);
+    else if (chosen.rfind("wayland", 0) == 0)
+        found = set(wayland);
+    else
+        found = true;  // offscreen, vnc and the like need no display
+    if (found)
+        return std::nullopt;
+    return std::string("tervane: no display was found to show the window on (DISPLAY is not set).\n")
+           + "To draw a map without a window: tervane render FILE.D3D --png OUT.png\n";
+}
+
 std::string usageText()
 {
+    // Every option's description starts in the same column.
     return "Usage:\n"
            "  tervane                 start the program\n"
            "  tervane FILE.D3D        start it with the data file open\n"
            "  tervane render FILE.D3D [options] [--png OUT.png] [--bmp OUT.bmp]\n"
-           "                          open the file, build its network and draw its contour\n"
-           "                          map without a window, writing the working files to the\n"
-           "                          current folder and the drawing area to the images named\n"
-           "    --network raw|optimized|3d   network kind (raw; 3d builds and draws no map)\n"
-           "    --seed N                     fixed random seed (default: the clock)\n"
-           "    --interval X                 contour interval, above 0 (1)\n"
-           "    --error X                    allowed fitting error, above 0; used with\n"
-           "                                 --error-control (0.1)\n"
-           "    --error-control              fitting-error control on\n"
-           "    --width N                    line width 1..99; above 4 draws a colour-rendered\n"
-           "                                 map (1)\n"
-           "    --line-type N                  line type 0..6: 0 solid, 1 dash, 2 dot, 3 dash-dot,\n"
-           "                                 4 dash-dot-dot, 5 no line, 6 inside solid (0)\n"
-           "    --smooth N                   curve smoothness 0..7 as the panel shows it (2)\n"
-           "    --labels all|half|third|notes  which points get their value, or notes only (all)\n"
-           "    --decimals 3|2|1|0           decimals of the values (3); not with notes\n"
-           "    --no-network                 leave the network lines out\n"
-           "    --observe                    show how each curve fits its polygon\n"
-           "    --ramp A,B                   transition colour scroll bars, 16..255 each\n"
-           "                                 (255,255: grey)\n"
-           "    --colour BLOCK=R,G,B         a palette colour, 0..255 each; BLOCK is background,\n"
-           "                                 network, curve, index, values, points, error or\n"
-           "                                 ruler\n"
-           "    --hpgl                       record the map as an HPGL plot file beside the\n"
-           "                                 data file: its name up to the first \".\" + .PLT\n"
+           "                          open the file, build its network and draw its\n"
+           "                          contour map without a window, writing the working\n"
+           "                          files to the current folder and the drawing area to\n"
+           "                          the images named\n"
+           "    --network raw|optimized|3d     network kind (raw; 3d builds and draws\n"
+           "                                   no map)\n"
+           "    --seed N                       fixed random seed (default: the clock)\n"
+           "    --interval X                   contour interval, above 0 (1)\n"
+           "    --error X                      allowed fitting error, above 0; used with\n"
+           "                                   --error-control (0.1)\n"
+           "    --error-control                fitting-error control on\n"
+           "    --width N                      line width 1..99; above 4 draws a\n"
+           "                                   colour-rendered map (1)\n"
+           "    --line-type N                  line type 0..6: 0 solid, 1 dash, 2 dot,\n"
+           "                                   3 dash-dot, 4 dash-dot-dot, 5 no line,\n"
+           "                                   6 inside solid (0)\n"
+           "    --smooth N                     curve smoothness 0..7 as the panel shows\n"
+           "                                   it (2)\n"
+           "    --labels all|half|third|notes  which points get their value, or notes\n"
+           "                                   only (all)\n"
+           "    --decimals 3|2|1|0             decimals of the values (3); not with notes\n"
+           "    --no-network                   leave the network lines out\n"
+           "    --observe                      show how each curve fits its polygon\n"
+           "    --ramp A,B                     transition colour scroll bars, 16..255\n"
+           "                                   each (255,255: grey)\n"
+           "    --colour BLOCK=R,G,B           a palette colour, 0..255 each; BLOCK is\n"
+           "                                   background, network, curve, index,\n"
+           "                                   values, points, error or ruler\n"
+           "    --hpgl                         record the map as an HPGL plot file beside\n"
+           "                                   the data file: its name up to the first\n"
+           "                                   \".\" + .PLT\n"
            "  tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp]\n"
            "                          play an HPGL plot file fitted into the drawing area\n"
            "                          and save the area to the images named (one at least)\n"
            "  tervane view3d FILE.D3D [options] (--png OUT.png | --bmp OUT.bmp)\n"
-           "                          build the file's 3D network in the current folder and\n"
-           "                          draw its shaded surface as the 3D view draws it; the\n"
-           "                          images hold the view's saved picture (511 x 487)\n"
-           "    --angle A                    viewing angle 1..360, as the angle box takes it (45)\n"
-           "    --height H                   row height 10..200, as the height box takes it (120)\n"
-           "    --levels N                   level count 2..9 (9)\n"
-           "    --zoom Z                     zoom margin 100 (largest) .. 3000 (smallest) (1450)\n"
-           "    --table T                    colour table 0..9 or A (0)\n"
-           "    --no-grid                    leave the grid lines out\n"
-           "    --no-float                   draw the outer ring down to the base level\n"
-           "    --preview                    the quick preview instead of the full drawing\n"
-           "    --brightness R,G,B           brightness change in per cent, -99..99 each (0,0,0)\n"
-           "    --background R,G,B           background colour, 0..255 each (0,0,0)\n"
-           "    --seed N                     fixed random seed of the network build\n"
+           "                          build the file's 3D network in the current folder\n"
+           "                          and draw its shaded surface as the 3D view draws it;\n"
+           "                          the images hold the view's saved picture (511 x 487)\n"
+           "    --angle A                      viewing angle 1..360, as the angle box\n"
+           "                                   takes it (45)\n"
+           "    --height H                     row height 10..200, as the height box\n"
+           "                                   takes it (120)\n"
+           "    --levels N                     level count 2..9 (9)\n"
+           "    --zoom Z                       zoom margin 100 (largest) .. 3000\n"
+           "                                   (smallest) (1450)\n"
+           "    --table T                      colour table 0..9 or A (0)\n"
+           "    --no-grid                      leave the grid lines out\n"
+           "    --no-float                     draw the outer ring down to the base level\n"
+           "    --preview                      the quick preview instead of the full\n"
+           "                                   drawing\n"
+           "    --brightness R,G,B             brightness change in per cent, -99..99\n"
+           "                                   each (0,0,0)\n"
+           "    --background R,G,B             background colour, 0..255 each (0,0,0)\n"
+           "    --seed N                       fixed random seed of the network build\n"
            "  tervane --help          show this text\n"
            "  tervane --version       show the version\n";
 }

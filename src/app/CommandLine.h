@@ -47,6 +47,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 // do for a file chosen in the window.
 std::string dialogPath(const std::string& path);
 
+// Whether the window can be shown, judged from QT_QPA_PLATFORM, DISPLAY and
+// WAYLAND_DISPLAY (null or empty when unset): the reason it cannot, ready to
+// print, or nothing when it may be tried. Without this check the windowing
+// library aborts the program with a core dump.
+std::optional<std::string> missingDisplay(const char* platform, const char* display, const char* wayland);
+
 // The usage text printed for --help and after a mistake.
 std::string usageText();
 

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QTranslator>
 
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -17,6 +19,10 @@ namespace {
 int runGui(int argc, char** argv, const CommandLine& line)
 {
     QApplication app(argc, argv);
+    // The program speaks Chinese, so Qt's own dialogs and buttons do too.
+    const auto translator = chineseQtTranslator();
+    if (translator)
+        QApplication::installTranslator(translator.get());
     TervaneApplication program;
     program.start(line.file ? std::optional<std::string>(dialogPath(*line.file)) : std::nullopt);
     return QApplication::exec();
@@ -66,6 +72,11 @@ int main(int argc, char** argv)
         return runHeadless(argc, argv, line);
     case CommandLine::Mode::Gui:
         break;
+    }
+    if (const auto problem = missingDisplay(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
+                                            std::getenv("WAYLAND_DISPLAY"))) {
+        std::cerr << *problem;
+        return 2;
     }
     return runGui(argc, argv, line);
 }

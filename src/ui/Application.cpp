@@ -1,10 +1,14 @@
 #include "ui/Application.h"
 
 #include "ui/MainWindow.h"
+#include "ui/ParameterPanel.h"
 #include "ui/RecordEditorWindow.h"
 #include "ui/View3dWindow.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace tervane {
 
@@ -27,6 +31,19 @@ private:
 };
 
 } // namespace
+
+std::unique_ptr<QTranslator> chineseQtTranslator()
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    auto translator = std::make_unique<QTranslator>();
+    // qtbase holds the dialogs and buttons; older installations ship only
+    // the combined qt catalogue.
+    for (const char* catalogue : {"qtbase", "qt"})
+        if (translator->load(chinese, QString::fromLatin1(catalogue), QStringLiteral("_"), folder))
+            return translator;
+    return nullptr;
+}
 
 TervaneApplication::TervaneApplication(Prompter* prompter)
     : prompter_(prompter ? *prompter : static_cast<Prompter&>(qtPrompter_))
@@ -61,8 +78,11 @@ void TervaneApplication::start(const std::optional<std::string>& path)
 
 void TervaneApplication::showMainWindow()
 {
-    main_ = new MainWindow(state_, random_, prompter_, escape_);
+    main_ = new MainWindow(state_, random_, prompter_, escape_, nullptr,
+                           keptPanel_ ? &*keptPanel_ : nullptr);
     main_->setAttribute(Qt::WA_DeleteOnClose);
+    if (keptPosition_)
+        main_->move(*keptPosition_);
     // Queued: the window asking is still inside its own handler.
     connect(main_, &MainWindow::windowChangeRequested, this, &TervaneApplication::changeWindows,
             Qt::QueuedConnection);
@@ -73,6 +93,8 @@ void TervaneApplication::unloadMainWindow()
 {
     if (!main_)
         return;
+    keptPanel_ = main_->parameterPanel()->snapshot();
+    keptPosition_ = main_->pos();
     main_->hide();
     delete main_.data();
 }

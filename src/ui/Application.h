@@ -6,12 +6,22 @@
 #include "engine/base/Random.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 
+#include <memory>
 #include <optional>
 #include <string>
 
+class QTranslator;
+
 namespace tervane {
+
+// Qt's own Chinese translation (from the system's Qt translations folder),
+// so that the standard dialogs and buttons (Open, Yes, No, the colour
+// dialog) read in the program's language; null when it is not installed.
+// The caller installs it on the application and keeps it.
+std::unique_ptr<QTranslator> chineseQtTranslator();
 
 class MainWindow;
 class RecordEditorWindow;
@@ -65,6 +75,10 @@ private:
     QPointer<View3dWindow> view3d_;
     // A change asked for while a run was active waits for its end.
     WindowChange pending_ = WindowChange::None;
+    // What the main window had when another window replaced it: the panel's
+    // settings and its place on the screen come back with it.
+    std::optional<PanelSettings> keptPanel_;
+    std::optional<QPoint> keptPosition_;
 };
 
 } // namespace tervane

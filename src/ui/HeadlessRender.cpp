@@ -2,6 +2,8 @@
 
 #include "engine/commands/MainCommands.h"
 #include "engine/hpgl/PlayCommand.h"
+#include "engine/hpgl/PlotFileWriter.h"
+#include "engine/network/WorkingFiles.h"
 #include "ui/HeadlessView.h"
 #include "ui/StderrPrompter.h"
 
@@ -69,9 +71,18 @@ int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err
         commands.draw();
     // A failure always shows one of the program's messages.
     const bool ok = state.fileOpen == 1 && prompter.messageCount() == 0;
-
-    // The drawing is saved even after a failure: it shows how far the run came.
-    return saveImages(view, line, out, err) && ok ? 0 : 1;
+    // After a failure no image is written: a half-drawn or black picture
+    // beside a message would pass for a result.
+    if (!ok)
+        return 1;
+    for (const std::string& name : {kNdxFile, kXyzFile, kOxyFile, kDhFile})
+        out << "wrote " << name << '\n';
+    if (state.networkKind == 3)
+        out << "wrote " << kD3dFile << '\n';
+    // The run switches recording off at its end; the job says whether it was on.
+    if (line.panel.check15)
+        out << "wrote " << plotFileName(state.dataFileName) << '\n';
+    return saveImages(view, line, out, err) ? 0 : 1;
 }
 
 int playHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err)

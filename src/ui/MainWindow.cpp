@@ -10,10 +10,12 @@
 #include "ui/QtEscapeKey.h"
 #include "ui/TeachingWindow.h"
 
+#include <QCloseEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -34,7 +36,7 @@ QRect pixelRect(const TwipsRect& r)
 } // namespace
 
 MainWindow::MainWindow(SharedState& state, Random& random, Prompter& prompter, QtEscapeKey& escape,
-                       QWidget* parent)
+                       QWidget* parent, const PanelSettings* keptPanel)
     : QMainWindow(parent),
       state_(state),
       escape_(escape),
@@ -48,6 +50,8 @@ MainWindow::MainWindow(SharedState& state, Random& random, Prompter& prompter, Q
     createStrips();
     createStatusBoxes();
     createPanel();
+    if (keptPanel != nullptr)
+        parameterPanel_->apply(*keptPanel);
     createHelpPanels();
     // The program's own notices go along the bottom; the fixed-size layout
     // grows the window by the bar's height and moves nothing else.
@@ -62,12 +66,17 @@ MainWindow::~MainWindow() = default;
 // are left out rather than shown dead.
 void MainWindow::createMenus()
 {
+    // The captions stay as they are; the usual shortcuts are shown beside
+    // them, and a caption with a mnemonic (&X) opens with Alt and its letter.
+    // The file menu's caption has none, so Alt+F is given to it directly.
     QMenu* file = menuBar()->addMenu(QStringLiteral("文件"));
     file->setObjectName(QStringLiteral("wenjian"));
-    addCommand(file, "xinjian", "新建文件", &MainWindow::onNewFile);
-    addCommand(file, "daikai", "打开文件", &MainWindow::onOpen);
+    auto* altF = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F), this);
+    connect(altF, &QShortcut::activated, this, [this, file] { menuBar()->setActiveAction(file->menuAction()); });
+    addCommand(file, "xinjian", "新建文件", &MainWindow::onNewFile, QKeySequence::New);
+    addCommand(file, "daikai", "打开文件", &MainWindow::onOpen, QKeySequence::Open);
     file->addSeparator();
-    addCommand(file, "tuichu", "退出", &MainWindow::onExit);
+    addCommand(file, "tuichu", "退出", &MainWindow::onExit, QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     addCommand(menuBar(), "bj", "编辑", &MainWindow::onEdit);
 
@@ -76,7 +85,10 @@ void MainWindow::createMenus()
     addCommand(networkMenu_, "yuanshiwangluo", "原始网络", &MainWindow::onRawNetwork);
     addCommand(networkMenu_, "youhuawangluo", "优化网络", &MainWindow::onOptimizedNetwork);
     addCommand(networkMenu_, "sanweiwangluo", "三维网络", &MainWindow::onNetwork3d);
+    for (QAction* kind : networkMenu_->actions())
+        kind->setCheckable(true);
     connect(networkMenu_, &QMenu::aboutToShow, this, [this] {
+        markNetworkKind();
         if (state_.fileOpen != 0) {
             onNetworkMenu();
             return;
@@ -87,7 +99,7 @@ void MainWindow::createMenus()
         QTimer::singleShot(0, this, &MainWindow::onNetworkMenu);
     });
 
-    addCommand(menuBar(), "ht", "绘图", &MainWindow::onDraw);
+    addCommand(menuBar(), "ht", "绘图", &MainWindow::onDraw, QKeySequence(Qt::Key_F5));
     addCommand(menuBar(), "sw", "三维", &MainWindow::onView3d);
     addCommand(menuBar(), "bf", "播放", &MainWindow::onPlay);
     addCommand(menuBar(), "jx", "教学(&X)", &MainWindow::onTeaching);
@@ -108,13 +120,26 @@ void MainWindow::createHelpMenu()
 }
 
 QAction* MainWindow::addCommand(QWidget* menu, const char* name, const char* caption,
-                                void (MainWindow::*handler)())
+                                void (MainWindow::*handler)(), const QKeySequence& shortcut)
 {
     auto* action = new QAction(QString::fromUtf8(caption), this);
     action->setObjectName(QString::fromLatin1(name));
-    connect(action, &QAction::triggered, this, handler);
+    action->setShortcut(shortcut);
+    // A shortcut works in the whole window, whether or not its menu is open.
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+    connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
     menu->addAction(action);
     return action;
+}
+
+// The network menu ticks the kind the last build used.
+void MainWindow::markNetworkKind()
+{
+    const char* names[] = {"yuanshiwangluo", "youhuawangluo", "sanweiwangluo"};
+    for (int kind = 1; kind <= 3; ++kind)
+        if (auto* a = findChild<QAction*>(QString::fromLatin1(names[kind - 1])))
+            a->setChecked(state_.networkKind == kind);
 }
 
 void MainWindow::createDrawingArea()
@@ -316,7 +341,22 @@ void MainWindow::onExit()
 {
     WindowChange change = WindowChange::None;
     runCommand([&] { change = commands_.exit(); });
+    exitConfirmed_ = change == WindowChange::Quit;
     requestChange(change);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (exitConfirmed_) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    if (escape_.running())
+        return;
+    onExit();
+    if (exitConfirmed_)
+        event->accept();
 }
 
 bool MainWindow::onNetworkMenu()

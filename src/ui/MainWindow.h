@@ -4,6 +4,7 @@
 #include "engine/commands/PanelSettings.h"
 #include "engine/commands/RunContext.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 
 class QLineEdit;
@@ -24,8 +25,11 @@ struct TwipsRect;
 class MainWindow final : public QMainWindow, public MainView {
     Q_OBJECT
 public:
+    // With `keptPanel`, the panel starts from those settings instead of its
+    // defaults (the window coming back from the editor or the 3D view); the
+    // rest of start-up runs as always.
     MainWindow(SharedState& state, Random& random, Prompter& prompter, QtEscapeKey& escape,
-               QWidget* parent = nullptr);
+               QWidget* parent = nullptr, const PanelSettings* keptPanel = nullptr);
     ~MainWindow() override;
 
     // MainView.
@@ -68,13 +72,19 @@ public slots:
     void onAboutHelp();     // jjbz
     void onCloseHelp();     // tcbz
 
+protected:
+    // The close box asks Exit's question, as the menu's Exit does.
+    void closeEvent(QCloseEvent* event) override;
+
 signals:
     // Another window is to replace this one, or the program is to end.
     void windowChangeRequested(tervane::WindowChange change);
 
 private:
     void createMenus();
-    QAction* addCommand(QWidget* menu, const char* name, const char* caption, void (MainWindow::*handler)());
+    QAction* addCommand(QWidget* menu, const char* name, const char* caption, void (MainWindow::*handler)(),
+                        const QKeySequence& shortcut = {});
+    void markNetworkKind();
     void createDrawingArea();
     void createStrips();
     void createStatusBoxes();
@@ -112,6 +122,8 @@ private:
     QVBoxLayout* panelLayout_ = nullptr;
     ParameterPanel* parameterPanel_ = nullptr;
     QMenu* networkMenu_ = nullptr;
+    // Exit was answered Yes: the closing that follows asks nothing more.
+    bool exitConfirmed_ = false;
     // Help panels bz0 (about), bz1 (operating), bz3 (parameters).
     QPlainTextEdit* bz0_ = nullptr;
     QPlainTextEdit* bz1_ = nullptr;

@@ -31,18 +31,30 @@ bool isUserInput(QEvent::Type type)
     }
 }
 
-// True when the object belongs to a modal dialog that is open now.
-bool insideModalDialog(QObject* watched)
+// True when the input is meant for a dialog or a popup that is open now.
+// A popup (a completer's list, a combo box's list, a menu) is a window of
+// its own, so it is not a descendant of the dialog it belongs to; input to
+// it must go through too, or the dialog can never be answered. Qt's own
+// modality already keeps input away from the windows a dialog blocks.
+bool meantForOpenDialog(QObject* watched)
 {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr)
+    QWidget* popup = QApplication::activePopupWidget();
+    if (modal == nullptr && popup == nullptr)
         return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr) {
         // Window-level events of the dialog itself go through as well.
         return true;
     }
-    return widget == modal || modal->isAncestorOf(widget);
+    const QWidget* window = widget->window();
+    if (window == popup || window->windowType() == Qt::Popup)
+        return true;
+    // A window the dialog opened (its popups are parented to it) belongs to it.
+    for (const QWidget* w = widget; w != nullptr; w = w->parentWidget())
+        if (w == modal)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -54,7 +66,7 @@ QtEscapeKey::QtEscapeKey(QObject* parent) : QObject(parent)
 
 QtEscapeKey::~QtEscapeKey()
 {
-    if (depth_ > 0 && QCoreApplication::instance() != nullptr)
+    if (filtering_ && QCoreApplication::instance() != nullptr)
         QCoreApplication::instance()->removeEventFilter(this);
 }
 
@@ -64,21 +76,27 @@ void QtEscapeKey::beginRun()
         return;
     pressed_ = false;
     sinceEvents_.restart();
-    if (QCoreApplication::instance() != nullptr)
-        QCoreApplication::instance()->installEventFilter(this);
 }
 
 void QtEscapeKey::endRun()
 {
     if (depth_ == 0 || --depth_ > 0)
         return;
-    if (QCoreApplication::instance() != nullptr)
+    if (filtering_ && QCoreApplication::instance() != nullptr)
         QCoreApplication::instance()->removeEventFilter(this);
+    filtering_ = false;
     emit runEnded();
 }
 
 bool QtEscapeKey::isDown()
 {
+    // The filter starts with the first look at the key: only a long run
+    // asks, so a command that merely shows a dialog never has its input
+    // filtered at all.
+    if (depth_ > 0 && !filtering_ && QCoreApplication::instance() != nullptr) {
+        QCoreApplication::instance()->installEventFilter(this);
+        filtering_ = true;
+    }
     if (depth_ > 0 && sinceEvents_.elapsed() >= kPollMilliseconds && QCoreApplication::instance() != nullptr) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         sinceEvents_.restart();
@@ -88,7 +106,7 @@ bool QtEscapeKey::isDown()
 
 bool QtEscapeKey::eventFilter(QObject* watched, QEvent* event)
 {
-    if (depth_ == 0 || !isUserInput(event->type()) || insideModalDialog(watched))
+    if (depth_ == 0 || !isUserInput(event->type()) || meantForOpenDialog(watched))
         return false;
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
         pressed_ = true;

@@ -11,7 +11,9 @@ namespace tervane {
 // ~30 ms: the drawing grows on screen and the Esc press arrives. An
 // application-wide event filter records that press and swallows every other
 // mouse and key event, so no command can start inside a running one.
-// Modal dialogs a run opens keep their input.
+// The filter is installed at a run's first look at the key, so a command
+// that only shows a dialog is never filtered; dialogs a run opens, and their
+// popups, keep their input.
 class QtEscapeKey final : public QObject, public EscapeKey {
     Q_OBJECT
 public:
@@ -44,6 +46,7 @@ protected:
 private:
     int depth_ = 0;
     bool pressed_ = false;
+    bool filtering_ = false;
     QElapsedTimer sinceEvents_;
 };
 

@@ -87,14 +87,18 @@ constexpr Place kZuobiaox{kColumn + 120, 6420, kColumnWidth - 240, 330};
 constexpr Place kZuobiaoy{kColumn + 120, 6790, kColumnWidth - 240, 330};
 constexpr Place kExitButton{kColumn, 7350, kColumnWidth, 480};
 constexpr Place kHelpPage{900, 700, 8000, 6200};
+// The bytes still free in the note, at the right of the note's label.
+constexpr Place kNoteBytes{6450 + 3030 - 1200, 7920, 1200, 255};
 } // namespace layout
 
 const QString kKeyboardHelp = QStringLiteral(
     "键盘输入说明\n\n"
     "1. 在输入项中按回车键(Enter),光标依次移到下一项:坐标X → 坐标Y → 观测值 → 注 释.\n\n"
     "2. 按下箭头键光标移到下一个输入项(注 释之后回到坐标X),按上箭头键移到上一个输入项.\n\n"
-    "3. 只有在\"注 释\"项中按回车键才保存当前记录,并在文件末尾开始一个新的空白记录.\n\n"
-    "4. 输入结束时,最后留下的空白记录必须用\"删除记录\"删去.\n\n"
+    "3. 只有在\"注 释\"项中按回车键才保存当前记录,并在文件末尾开始一个新的空白记录."
+    "空白记录在输入内容以前不写入文件,不输入就离开它,它不会留在文件中.\n\n"
+    "4. 坐标X、坐标Y和观测值必须填入数值;否则记录不保存,该输入框变红,窗口底部的状态栏说明原因."
+    "注释最多 20 个字节(一个汉字占 2 个字节),输入时状态栏旁显示还可输入的字节数.\n\n"
     "5. 删除一个记录以后,\"取消删除\"才变为可用,它把刚删除的记录恢复到文件末尾.\n\n"
     "6. 拖动浏览滚动条找到记录,再按\"屏上查找\",就能很快找到该数据点在屏幕上的位置.\n\n"
     "7. Tab 键或 Shift+Tab 键也可改变输入位置.");
@@ -166,6 +170,35 @@ void RecordEditorWindow::showNotice(const std::string& text)
     statusBar()->showMessage(QString::fromStdString(text));
 }
 
+// The note holds 20 bytes on disk: the box stops there, never inside a
+// character, and says how many are left.
+void RecordEditorWindow::onFieldEdited(int field, const QString& text)
+{
+    std::string typed = text.toStdString();
+    if (field == RecordEditor::kFieldNote && gbkByteCount(typed) > kNoteFieldWidth) {
+        typed = cutToGbkBytes(typed, kNoteFieldWidth);
+        QLineEdit* box = fieldBoxes_[static_cast<std::size_t>(field)];
+        const int cursor = std::min(box->cursorPosition(), static_cast<int>(qs(typed).size()));
+        box->setText(qs(typed));
+        box->setCursorPosition(cursor);
+    }
+    editor_.editField(field, typed);
+    showFieldState();
+}
+
+void RecordEditorWindow::showFieldState()
+{
+    const std::size_t used = gbkByteCount(editor_.fieldText(RecordEditor::kFieldNote));
+    noteBytes_->setText(qs(editortext::noteBytesLeftText(used >= kNoteFieldWidth ? 0 : kNoteFieldWidth - used)));
+    const auto refused = editor_.refusedField();
+    for (int i = 0; i < RecordEditor::kFieldCount; ++i) {
+        QLineEdit* box = fieldBoxes_[static_cast<std::size_t>(i)];
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::All, QPalette::Base, refused == i ? QColor(255, 0, 0) : QColor(255, 255, 255));
+        box->setPalette(palette);
+    }
+}
+
 void RecordEditorWindow::createMenus()
 {
     QMenu* help = menuBar()->addMenu(QStringLiteral("  帮助"));
@@ -203,10 +236,12 @@ void RecordEditorWindow::createInputGroup()
         box->setMaxLength(maxLengths[i]);
         place(box, {layout::kFieldLeft[k], layout::kFieldBoxTop, layout::kFieldWidth[k], layout::kFieldHeight});
         box->installEventFilter(this);
-        connect(box, &QLineEdit::textEdited, this,
-                [this, i](const QString& text) { editor_.editField(i, text.toStdString()); });
+        connect(box, &QLineEdit::textEdited, this, [this, i](const QString& text) { onFieldEdited(i, text); });
         fieldBoxes_[k] = box;
     }
+    noteBytes_ = label(c, "noteBytes", "", layout::kNoteBytes);
+    noteBytes_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    noteBytes_->setToolTip(QStringLiteral("注释还可输入的字节数(一个汉字占 2 个字节)"));
     fieldBoxes_[0]->setToolTip(QStringLiteral("各类与X和Y坐标相关的数值"));
     fieldBoxes_[3]->setToolTip(QStringLiteral("简要文字(仅在[原始网络]格式下显示注释)"));
 }
@@ -390,6 +425,15 @@ void RecordEditorWindow::showEditorState()
     }
     paintColourBlock(label7_, editor_.foreground());
     paintColourBlock(label8_, editor_.background());
+    showFieldState();
+    // A refusal's notice goes once the refused box is put right.
+    if (const auto notice = editor_.takeNotice()) {
+        showNotice(*notice);
+        refusalShown_ = true;
+    } else if (refusalShown_ && !editor_.refusedField()) {
+        statusBar()->clearMessage();
+        refusalShown_ = false;
+    }
     if (const auto focus = editor_.takeFocusRequest())
         fieldBoxes_[static_cast<std::size_t>(*focus)]->setFocus();
 }
@@ -491,7 +535,8 @@ bool RecordEditorWindow::handleFieldKey(int field, int key)
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         if (field == RecordEditor::kFieldNote) {
             onAddRecord();
-            if (!finished_)
+            // A refused record keeps the focus in the box at fault.
+            if (!finished_ && !editor_.refusedField())
                 fieldBoxes_[0]->setFocus();
         } else {
             fieldBoxes_[static_cast<std::size_t>(field + 1)]->setFocus();
@@ -538,7 +583,12 @@ bool RecordEditorWindow::eventFilter(QObject* watched, QEvent* event)
 void RecordEditorWindow::closeEvent(QCloseEvent* event)
 {
     if (!finished_) {
-        editor_.closeWithoutQuestion();
+        // A record that may not be stored keeps the window open, its box red.
+        if (!editor_.closeWithoutQuestion()) {
+            showEditorState();
+            event->ignore();
+            return;
+        }
         finishIfLeaving();
     }
     if (isSignalConnected(QMetaMethod::fromSignal(&RecordEditorWindow::closed)))

@@ -102,6 +102,9 @@ private:
     template <typename Command>
     void run(Command&& command);
     void showEditorState();
+    void onFieldEdited(int field, const QString& text);
+    // The note's free bytes and the red of a refused box.
+    void showFieldState();
     void finishIfLeaving();
     bool handleFieldKey(int field, int key);
     void showCursor(double x, double y);
@@ -121,9 +124,11 @@ private:
     QScrollBar* tiao_ = nullptr;
     QLabel* label7_ = nullptr;
     QLabel* label8_ = nullptr;
+    QLabel* noteBytes_ = nullptr;
     QPlainTextEdit* text5_ = nullptr;
     QPlainTextEdit* text6_ = nullptr;
     bool finished_ = false;
+    bool refusalShown_ = false;
 };
 
 } // namespace tervane

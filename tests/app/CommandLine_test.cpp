@@ -1,5 +1,8 @@
 #include "app/CommandLine.h"
 
+#include <set>
+#include <sstream>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -215,6 +218,20 @@ TEST(CommandLine, MistakesGiveUsageWithTheReason)
     EXPECT_EQ(parseCommandLine({"render", "a.D3D", "--hpgl=yes"}).error, "option --hpgl takes no value");
 }
 
+TEST(CommandLine, NoDisplayIsFoundBeforeTheWindowWouldAbort)
+{
+    EXPECT_TRUE(missingDisplay(nullptr, nullptr, nullptr));
+    EXPECT_TRUE(missingDisplay("", "", ""));
+    EXPECT_TRUE(missingDisplay("xcb", nullptr, "wayland-0"));
+    EXPECT_TRUE(missingDisplay("wayland", ":0", nullptr));
+    EXPECT_FALSE(missingDisplay(nullptr, ":0", nullptr));
+    EXPECT_FALSE(missingDisplay(nullptr, nullptr, "wayland-0"));
+    EXPECT_FALSE(missingDisplay("offscreen", nullptr, nullptr));
+    const std::string text = missingDisplay(nullptr, nullptr, nullptr).value_or("");
+    EXPECT_NE(text.find("no display"), std::string::npos);
+    EXPECT_NE(text.find("tervane render"), std::string::npos);
+}
+
 TEST(CommandLine, UsageNamesEveryOption)
 {
     const std::string text = usageText();
@@ -222,6 +239,30 @@ TEST(CommandLine, UsageNamesEveryOption)
                              "--smooth", "--labels", "--decimals", "--no-network", "--observe", "--ramp", "--colour", "--hpgl",
                              "--png", "--bmp", "tervane play"})
         EXPECT_NE(text.find(name), std::string::npos) << name;
+}
+
+// An option line is "    --name VALUE" then at least two blanks then the
+// description; a continuation line is blanks then text. Both must start
+// their text in one column for the list to read as a table.
+TEST(CommandLine, EveryOptionDescriptionStartsInTheSameColumn)
+{
+    std::istringstream text(usageText());
+    std::set<std::size_t> columns;
+    bool inOptions = false;
+    for (std::string line; std::getline(text, line);) {
+        if (line.rfind("    --", 0) == 0) {
+            inOptions = true;
+            const auto gap = line.find("  ", 4);
+            ASSERT_NE(gap, std::string::npos) << line;
+            columns.insert(line.find_first_not_of(' ', gap));
+        } else if (line.rfind("  tervane", 0) == 0) {
+            inOptions = false;
+        } else if (inOptions) {
+            columns.insert(line.find_first_not_of(' '));
+        }
+        EXPECT_LE(line.size(), 80u) << line;
+    }
+    EXPECT_EQ(columns.size(), 1u);
 }
 
 } // namespace

@@ -97,7 +97,8 @@ TEST(HeadlessRender, ExampleOpensBuildsAndSavesTheDrawingArea)
     line.bmpPath = folder.file(QStringLiteral("out.bmp")).toStdString();
     std::ostringstream out, err;
     EXPECT_EQ(runRender(line, out, err), 0) << err.str();
-    EXPECT_EQ(out.str(), "wrote " + line.pngPath + "\nwrote " + line.bmpPath + "\n");
+    EXPECT_EQ(out.str(), "wrote dzx.NDX\nwrote dzx.XYZ\nwrote dzx.OXY\nwrote dzx.DH\nwrote " + line.pngPath
+                             + "\nwrote " + line.bmpPath + "\n");
     EXPECT_TRUE(err.str().empty());
     for (const char* name : {"dzx.NDX", "dzx.XYZ", "dzx.OXY", "dzx.DH"})
         EXPECT_TRUE(QFileInfo::exists(folder.file(QString::fromLatin1(name)))) << name;
@@ -116,8 +117,9 @@ TEST(HeadlessRender, MissingFileFailsWithTheMessageOnStandardError)
     EXPECT_EQ(runRender(line, out, err), 1);
     EXPECT_FALSE(err.str().empty());
     EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("dzx.NDX"))));
-    // The drawing is still saved, showing how far the run came.
-    EXPECT_EQ(out.str(), "wrote " + line.pngPath + "\n");
+    // No picture after a failure: a black image would pass for a result.
+    EXPECT_TRUE(out.str().empty());
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(line.pngPath)));
 }
 
 TEST(HeadlessRender, PathWithABlankAndUnwritableImageFail)
@@ -181,6 +183,9 @@ TEST(HeadlessRender, HpglRecordsThePlotFileAndPlayShowsIt)
         parseCommandLine({"render", data.toStdString(), "--seed", "1", "--hpgl", "--decimals", "1"});
     std::ostringstream out, err;
     ASSERT_EQ(runRender(line, out, err), 0) << err.str();
+    // Without an image option the run still says what it wrote.
+    EXPECT_EQ(out.str(), "wrote dzx.NDX\nwrote dzx.XYZ\nwrote dzx.OXY\nwrote dzx.DH\nwrote "
+                             + folder.file(QStringLiteral("hill.PLT")).toStdString() + "\n");
 
     const QByteArray plot = fileBytes(folder.file(QStringLiteral("hill.PLT")));
     EXPECT_TRUE(plot.startsWith("IN;\r\nPA:\r\nSP1;\r\n"));

@@ -1,6 +1,7 @@
 #include "ui/Application.h"
 
 #include "ui/MainWindow.h"
+#include "ui/ParameterPanel.h"
 #include "ui/RecordEditorWindow.h"
 #include "ui/View3dWindow.h"
 #include "support/ScratchDir.h"
@@ -9,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QTranslator>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -130,19 +132,78 @@ TEST_F(ApplicationTest, ChangeAskedDuringARunWaitsForItsEnd)
     EXPECT_NE(app.mainWindow(), nullptr);
 }
 
-TEST_F(ApplicationTest, CloseBoxJustClosesTheWindow)
+// The close box asks Exit's question: No keeps the window, Yes closes it.
+TEST_F(ApplicationTest, CloseBoxAsksAsExitDoes)
 {
-    TervaneApplication app;
+    TervaneApplication app(&prompter);
     app.start();
     QPointer<MainWindow> window = app.mainWindow();
     ASSERT_TRUE(window);
     const bool quitOnClose = QGuiApplication::quitOnLastWindowClosed();
     QGuiApplication::setQuitOnLastWindowClosed(false);  // this test program goes on
+    prompter.answers = {Answer::No};
+    window->close();
+    deleteLaterNow();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(prompter.messages(), std::vector<std::string>{"您是否退出程序？"});
+    EXPECT_EQ(prompter.last().title, "Question");
+    EXPECT_EQ(prompter.last().buttons, MessageButtons::YesNo);
+
+    prompter.answers = {Answer::Yes};
     window->close();
     deleteLaterNow();
     QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
     EXPECT_FALSE(window);
     EXPECT_EQ(app.mainWindow(), nullptr);
+    EXPECT_EQ(prompter.messages().size(), 2u) << "one question per close";
+}
+
+// Coming back from the editor, the panel holds what the user set and the
+// window stands where it stood; start-up does the rest as always.
+TEST_F(ApplicationTest, TheMainWindowComesBackWithItsPanelAndPlace)
+{
+    TervaneApplication app(&prompter);
+    app.start();
+    ParameterPanel* panel = app.mainWindow()->parameterPanel();
+    PanelSettings set = panel->snapshot();
+    set.intervalText = "5";
+    set.lineWidthText = "3";
+    set.check1 = false;
+    set.check2 = true;
+    set.pointLabelMode = 2;
+    set.beijing = rgb(10, 20, 30);
+    panel->apply(set);
+    app.mainWindow()->move(123, 77);
+    const QPoint place = app.mainWindow()->pos();
+
+    giveEditorAFile(app);
+    app.state().fileOpen = 1;
+    app.changeWindows(WindowChange::OpenRecordEditor);
+    deleteLaterNow();
+    leaveEditor(app);
+    ASSERT_NE(app.mainWindow(), nullptr);
+    const PanelSettings back = app.mainWindow()->parameterPanel()->snapshot();
+    EXPECT_EQ(back.intervalText, "5");
+    EXPECT_EQ(back.lineWidthText, "3");
+    EXPECT_TRUE(back.check2);
+    EXPECT_FALSE(back.check1);
+    EXPECT_EQ(back.beijing, rgb(10, 20, 30));
+    EXPECT_EQ(app.mainWindow()->pos(), place);
+    EXPECT_EQ(app.state().networkKind, 1) << "start-up still runs";
+}
+
+TEST(QtTranslation, StandardButtonsAndDialogsReadInChinese)
+{
+    test::ensureQtApp();
+    const auto translator = chineseQtTranslator();
+    ASSERT_NE(translator, nullptr) << "qt6-translations-l10n is not installed";
+    QCoreApplication::installTranslator(translator.get());
+    const QString yes = QCoreApplication::translate("QPlatformTheme", "&Yes");
+    const QString types = QCoreApplication::translate("QFileDialog", "Files of type:");
+    QCoreApplication::removeTranslator(translator.get());
+    EXPECT_TRUE(yes.contains(QStringLiteral("是"))) << yes.toStdString();
+    EXPECT_NE(types, QStringLiteral("Files of type:"));
 }
 
 } // namespace

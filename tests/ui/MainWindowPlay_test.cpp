@@ -54,6 +54,8 @@ TEST(MainWindowPlay, UnticksTheHpglBoxAndDrawsTheChosenFile)
     EXPECT_EQ(hpgl->text(), QStringLiteral("HPGL"));
     EXPECT_EQ(state.fileOpen, 0);
     EXPECT_EQ(state.dataFileName, plot);
+    // The survey file is given up, so the caption names what is shown now.
+    EXPECT_EQ(w.caption(), "  Tervane V2.0    " + plot);
     EXPECT_EQ(prompter.last().filter, "All Files (*.*)|*.*|HPGL Files(*.plt)|*.plt");
     const QImage area = w.findChild<CanvasWidget*>(QStringLiteral("Picture1"))->canvas().image();
     EXPECT_GT(pixelsOf(area, rgb(250, 10, 10)), 1000);

@@ -263,6 +263,35 @@ TEST_F(MainWindowTest, OpenedFileWithTooFewPointsSaysSo)
     w.openFile(five.toStdString());
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"数据少于6 个,请进入[编辑]添加数据! "});
     EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("dzx.NDX"))));
+    EXPECT_EQ(w.caption(), "Tervane") << "a refused file is not named";
+}
+
+// The menus are reachable from the keyboard; captions keep their texts.
+TEST_F(MainWindowTest, MenuCommandsHaveTheirUsualShortcutsAndTheNetworkKindIsMarked)
+{
+    MainWindow& w = makeWindow();
+    const std::pair<const char*, QKeySequence> keys[] = {
+        {"xinjian", QKeySequence(QKeySequence::New)},
+        {"daikai", QKeySequence(QKeySequence::Open)},
+        {"tuichu", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {"ht", QKeySequence(Qt::Key_F5)},
+    };
+    for (const auto& [name, key] : keys) {
+        auto* action = child<QAction>(name);
+        ASSERT_NE(action, nullptr) << name;
+        EXPECT_EQ(action->shortcut(), key) << name;
+        EXPECT_TRUE(w.actions().contains(action)) << name << " works with its menu closed";
+    }
+    EXPECT_EQ(child<QAction>("daikai")->text(), QStringLiteral("打开文件"));
+
+    state.fileOpen = 1;
+    state.networkKind = 2;
+    auto* network = child<QMenu>("wl");
+    ASSERT_NE(network, nullptr);
+    emit network->aboutToShow();
+    EXPECT_FALSE(child<QAction>("yuanshiwangluo")->isChecked());
+    EXPECT_TRUE(child<QAction>("youhuawangluo")->isChecked());
+    EXPECT_FALSE(child<QAction>("sanweiwangluo")->isChecked());
 }
 
 TEST_F(MainWindowTest, PlayAsksForAPlotFileAndACancelDrawsNothing)

@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -165,8 +166,8 @@ TEST_F(RecordEditorWindowTest, EveryControlHasItsCaptionAndTooltip)
 TEST_F(RecordEditorWindowTest, OpeningANewFileShowsBlankRecordOneAndTheTitle)
 {
     RecordEditorWindow& w = openWindow();
-    EXPECT_EQ(readBytes(path), std::string(65, ' '));
-    EXPECT_EQ(w.windowTitle(), QString::fromStdString("  Tervane V2.0    " + path + " : Record   1 to  1"));
+    EXPECT_EQ(readBytes(path), "") << "nothing is written before something is typed";
+    EXPECT_EQ(w.windowTitle(), QString::fromStdString("  Tervane V2.0    " + path + " : Record   1 to  0"));
     EXPECT_EQ(child<QLineEdit>("Text1")->text(), QStringLiteral("1"));
     EXPECT_FALSE(child<QPushButton>("quxiao")->isEnabled());
     EXPECT_TRUE(child<QWidget>("FileIOFrame")->isEnabled());
@@ -198,11 +199,44 @@ TEST_F(RecordEditorWindowTest, EnterAndArrowsMoveBetweenBoxesAndEnterInTheNoteAd
     EXPECT_TRUE(w.fieldBox(2)->hasFocus());
 
     press(w.fieldBox(3), Qt::Key_Return);
-    EXPECT_EQ(readBytes(path), recordBytes({"1200", "3400", "12.5", "井口"}) + std::string(65, ' '));
+    // The record is stored; the blank one after it is shown, not written.
+    EXPECT_EQ(readBytes(path), recordBytes({"1200", "3400", "12.5", "井口"}));
     EXPECT_EQ(child<QLineEdit>("Text1")->text(), QStringLiteral("2"));
     EXPECT_TRUE(x->hasFocus());
     EXPECT_TRUE(x->text().isEmpty());
-    EXPECT_EQ(child<QScrollBar>("tiao")->maximum(), 2);
+    EXPECT_EQ(child<QScrollBar>("tiao")->maximum(), 1);
+}
+
+// A value that is no number keeps the record off the disk: the box turns
+// red, the status bar says why and the focus stays in the box. The note
+// box stops at 20 bytes and says how many are left.
+TEST_F(RecordEditorWindowTest, RefusedRecordsShowRedAndTheNoteCountsItsBytes)
+{
+    RecordEditorWindow& w = openWindow();
+    auto* bytesLeft = child<QLabel>("noteBytes");
+    ASSERT_NE(bytesLeft, nullptr);
+    EXPECT_EQ(bytesLeft->text(), QStringLiteral("余 20 字节"));
+    type(w.fieldBox(0), "1200");
+    type(w.fieldBox(1), "3400");
+    type(w.fieldBox(2), "abc");
+    type(w.fieldBox(3), "测量点甲乙丙丁戊己庚辛");  // 11 characters, 22 bytes
+    EXPECT_EQ(w.fieldBox(3)->text(), QStringLiteral("测量点甲乙丙丁戊己庚"));
+    EXPECT_EQ(bytesLeft->text(), QStringLiteral("余 0 字节"));
+    const std::size_t asked = prompter.questions.size();
+    press(w.fieldBox(3), Qt::Key_Return);
+    EXPECT_EQ(readBytes(path), "");
+    EXPECT_TRUE(w.fieldBox(2)->hasFocus());
+    EXPECT_EQ(w.fieldBox(2)->palette().color(QPalette::Base), QColor(255, 0, 0));
+    EXPECT_EQ(w.fieldBox(0)->palette().color(QPalette::Base), QColor(255, 255, 255));
+    EXPECT_EQ(w.statusBar()->currentMessage(), QStringLiteral("记录没有保存: [观测值] 必须是一个数值!"));
+    EXPECT_EQ(prompter.questions.size(), asked) << "a notice, not a box";
+
+    w.fieldBox(2)->selectAll();
+    type(w.fieldBox(2), "12.5");
+    EXPECT_EQ(w.fieldBox(2)->palette().color(QPalette::Base), QColor(255, 255, 255));
+    press(w.fieldBox(3), Qt::Key_Return);
+    EXPECT_EQ(readBytes(path), recordBytes({"1200", "3400", "12.5", "测量点甲乙丙丁戊己庚"}));
+    EXPECT_TRUE(w.statusBar()->currentMessage().isEmpty());
 }
 
 TEST_F(RecordEditorWindowTest, DeleteEnablesUndoAndDeletingTheOnlyRecordClosesTheEditor)
@@ -292,7 +326,9 @@ TEST_F(RecordEditorWindowTest, HelpPagesShowOneAtATime)
     w.onKeyboardHelp();
     EXPECT_TRUE(keyboard->isVisible() && drag->isHidden());
     EXPECT_TRUE(keyboard->isReadOnly());
-    EXPECT_TRUE(keyboard->toPlainText().contains(QStringLiteral("删除记录")));
+    EXPECT_FALSE(keyboard->toPlainText().contains(QStringLiteral("必须用\"删除记录\"删去")))
+        << "a blank record is never left behind to delete";
+    EXPECT_TRUE(keyboard->toPlainText().contains(QStringLiteral("不写入文件")));
     EXPECT_TRUE(keyboard->toPlainText().contains(QStringLiteral("取消删除")));
     EXPECT_TRUE(keyboard->toPlainText().contains(QStringLiteral("屏上查找")));
     w.onDragHelp();

@@ -114,6 +114,22 @@ std::string withoutBlank(std::string text)
 
 } // namespace
 
+bool isWholeNumber(std::string_view text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return false;
+    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    if (text.front() == '+')
+        text.remove_prefix(1);
+    if (text.empty() || text.find_first_not_of("0123456789.eE+-") != std::string_view::npos)
+        return false;
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
+    return ec == std::errc() && ptr == end && std::isfinite(value);
+}
+
 double leadingNumber(std::string_view text)
 {
     std::size_t i = 0;

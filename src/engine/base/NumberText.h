@@ -10,6 +10,13 @@ namespace tervane {
 // as 0: an infinite coordinate would poison every extent and scale.
 double leadingNumber(std::string_view text);
 
+// True when the text, blanks around it aside, is one finite decimal number
+// and nothing else ("12.5", "-3", "+1e3", ".5"); false for "", "abc",
+// "12.5m", "1e400", "inf". Fields that must hold a number are checked with
+// this before they are stored, since the reading rule would quietly turn
+// anything else into 0.
+bool isWholeNumber(std::string_view text);
+
 // A number as the program prints it: a leading blank for a value that is
 // not negative (a minus sign otherwise), the shortest decimal text of up to
 // 15 significant digits, no leading zero before the point (" .5", "-.25"),

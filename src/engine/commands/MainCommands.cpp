@@ -4,9 +4,11 @@
 #include "engine/contour/ContourRun.h"
 #include "engine/survey/SurveyFile.h"
 #include "engine/network/NetworkBuilder.h"
+#include "engine/base/Limits.h"
 #include "engine/base/NumberText.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 
 namespace tervane {
@@ -49,7 +51,28 @@ void drawProgress(Canvas& strip, double done, double total)
     strip.filledBox(1, 1, done * strip.width() / total, strip.height(), strip.foreColour());
 }
 
+// An empty box is taken as 1 by the run; anything else must read as a
+// number above 0, or the run would divide by it.
+bool intervalUsable(const std::string& text)
+{
+    if (text.find_first_not_of(' ') == std::string::npos)
+        return true;
+    const double v = leadingNumber(text);
+    return std::isfinite(v) && v > 0;
+}
+
 } // namespace
+
+std::string text::notSurveyDataMessage(const std::vector<long>& recordNumbers)
+{
+    constexpr std::size_t kListed = 10;
+    std::string m = kNotSurveyData;
+    for (std::size_t i = 0; i < recordNumbers.size() && i < kListed; ++i)
+        m += (i == 0 ? "" : ", ") + std::to_string(recordNumbers[i]);
+    if (recordNumbers.size() > kListed)
+        m += " 等共 " + std::to_string(recordNumbers.size()) + " 个记录";
+    return m + "。";
+}
 
 void MainCommands::startUp()
 {
@@ -118,6 +141,27 @@ bool MainCommands::openDataFile(const std::optional<std::string>& presetPath)
     }
 
     const long count = file.recordCount;
+    // Checked before the caption and the build, so that a refused file
+    // shows no name and draws nothing.
+    if (!newFile && !looksLikeSurveyData(file.records)) {
+        ctx_.prompter.message(text::notSurveyDataMessage(recordsWithoutNumbers(file.records)));
+        ctx_.view.setCaption(kProgramTitle);
+        s.dataFileName.clear();
+        return false;
+    }
+    if (!newFile && count < limits::kMinPoints) {
+        ctx_.prompter.message(text::kTooFewPoints);
+        ctx_.view.setCaption(kProgramTitle);
+        // The file stays open for Edit, where the message sends the user;
+        // the working files are those of some earlier data, so Draw must
+        // build first, and the build refuses until there are points enough.
+        s.fileOpen = 1;
+        s.dataEdited = 1;
+        s.editorUsesMainFile = 1.0f;
+        s.recordCount = count;
+        s.fileRecordCount = count;
+        return false;
+    }
     ctx_.view.setCaption(text::kCaptionTitle + *chosen + "  : Record   1" + " to  " + numberText(count));
 
     Canvas& strip = ctx_.view.progressStrip();
@@ -213,6 +257,11 @@ void MainCommands::draw()
 {
     if (!requireFile())
         return;
+    // An interval the run cannot step by is the panel's fault, not the data's.
+    if (!intervalUsable(ctx_.panel.intervalText)) {
+        ctx_.prompter.message(text::kIntervalNotPositive);
+        return;
+    }
     SharedState& s = ctx_.state;
     if (s.dataEdited == 1) {
         s.dataEdited = 0;

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tervane {
 
@@ -20,6 +21,11 @@ inline const std::string kOptimizedNetwork = "优化网络";
 inline const std::string k3dNetwork = "三维网络";
 inline const std::string kCaptionTitle = "  Tervane V2.0    ";
 inline const std::string kOpenFilter = "All Files (*.*)|*.*|Contour(*.D3D)|*.D3D";
+// Texts of this program's own, beyond the original commands'.
+inline const std::string kIntervalNotPositive = "等值线间隔必须是大于 0 的数值，请在[间隔]中重新输入！";
+// A file most of whose records hold no numbers; the record numbers follow.
+inline const std::string kNotSurveyData = "这不是一个数据文件！以下记录的坐标X、Y或观测值不是数值: ";
+std::string notSurveyDataMessage(const std::vector<long>& recordNumbers);
 } // namespace text
 
 // What a command asks the application to do with the windows next.

@@ -16,6 +16,7 @@ constexpr int kMinorTicksPerUnit = 10;
 
 // Where the rulers sit relative to the data origin, in drawing units.
 constexpr double kBaseline = -200;
+constexpr double kLeftStripEnd = -220;
 constexpr double kBottomMajorEnd = -400;
 constexpr double kLeftMajorEnd = -350;
 constexpr double kMinorEnd = -250;
@@ -125,6 +126,12 @@ void setDrawingFrame(Canvas& drawing, bool pictureInserted)
         drawing.setScale(-400, kDrawingHeight - 400, kDrawingWidth - 400, -400);
 }
 
+void fillPlotArea(Canvas& drawing, Colour colour)
+{
+    // Up to the strips drawPlotFrame clears itself.
+    drawing.filledBox(kLeftStripEnd, kBaseline, drawing.width(), drawing.height(), colour);
+}
+
 std::optional<double> computePlotScale(double xMin, double xMax, double yMin, double yMax,
                                        double areaWidth, double areaHeight)
 {
@@ -145,7 +152,7 @@ void drawPlotFrame(RunContext& ctx)
     Canvas& canvas = ctx.view.drawingArea();
     // The strips reach to the drawing area's outer size, which is a little
     // more than its scale size, so nothing of an earlier ruler survives.
-    canvas.filledBox(-500, -500, -220, canvas.height(), ctx.panel.beijing);
+    canvas.filledBox(-500, -500, kLeftStripEnd, canvas.height(), ctx.panel.beijing);
     canvas.filledBox(-500, -200, canvas.width(), -500, ctx.panel.beijing);
 
     const double unit = rulerUnit(ctx.state);

@@ -19,6 +19,13 @@ inline constexpr double kDrawingHeight = 7410;
 // bottom-left corner. Y grows upward in both.
 void setDrawingFrame(Canvas& drawing, bool pictureInserted);
 
+// Fills, without a background picture, everything a network, a map and its
+// point marks and labels can reach: the data area and the margin between it
+// and the ruler strips, where the labels and circles of points on the lower
+// edge spill. The rulers' baselines lie in that margin: the caller draws the
+// frame again afterwards.
+void fillPlotArea(Canvas& drawing, Colour colour);
+
 // Drawing units per survey unit, the same for X and Y, so that the data area
 // fits with 1200 units to spare across and 700 down. Returns nothing when an
 // extent is zero or not finite (all X or all Y equal), so no caller divides

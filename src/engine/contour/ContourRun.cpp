@@ -1,6 +1,7 @@
 #include "engine/contour/ContourRun.h"
 
 #include "engine/commands/MainCommands.h"
+#include "engine/commands/PlotFrame.h"
 #include "engine/contour/ContourFault.h"
 #include "engine/contour/ContourNetworkReader.h"
 #include "engine/contour/ContourTracer.h"
@@ -56,7 +57,10 @@ bool preparePlotArea(RunContext& ctx)
         if (ctx.panel.check13)
             area.loadPicture(ctx.state.pictureFileName);
     } else {
-        area.filledBox(1, 1, area.width(), area.height(), ctx.panel.beijing);
+        fillPlotArea(area, ctx.panel.beijing);
+        // The fill reached the rulers' baselines; a build draws them again.
+        if (ctx.panel.check13)
+            drawPlotFrame(ctx);
     }
     if (ctx.panel.check13)
         return true;

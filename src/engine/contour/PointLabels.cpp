@@ -1,6 +1,7 @@
 #include "engine/contour/PointLabels.h"
 
 #include "engine/base/NumberText.h"
+#include "engine/network/PointMarks.h"
 
 #include <cmath>
 
@@ -39,7 +40,8 @@ void writeFirstLabel(RunContext& ctx, int i, double value)
 
 std::string pointValueText(double value, int valueScale)
 {
-    return numberText(truncateToScale(value, valueScale)) + " ";
+    // One text for both passes that label the points.
+    return markValueText(value, valueScale);
 }
 
 void drawPointLabels(RunContext& ctx, const ContourNetwork& net)

@@ -1,5 +1,6 @@
 #include "engine/network/NetworkBuilder.h"
 
+#include "engine/base/Limits.h"
 #include "engine/commands/MainCommands.h"
 #include "engine/commands/PlotFrame.h"
 #include "engine/network/GridBuilder.h"
@@ -135,7 +136,9 @@ bool prepareNetwork(RunContext& ctx)
     }
     if (!loadSurveyPoints(ctx))
         return false;
-    if (s.recordCount < 3) {
+    // Too few points to export are refused before anything is drawn, so a
+    // refusal never leaves a network on screen that Draw could not use.
+    if (s.recordCount < limits::kMinPoints) {
         ctx.prompter.message(text::kTooFewPoints);
         return false;
     }

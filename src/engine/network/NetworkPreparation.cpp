@@ -69,7 +69,7 @@ void prepareDrawingArea(RunContext& ctx)
     drawing.setForeColour(panel.beijing);
     drawing.setBackColour(panel.beijing);
     if (s.pictureInserted == 0)
-        drawing.filledBox(1, 1, drawing.width(), drawing.height(), panel.beijing);
+        fillPlotArea(drawing, panel.beijing);
 }
 
 bool loadSurveyPoints(RunContext& ctx)

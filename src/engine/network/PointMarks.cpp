@@ -37,7 +37,7 @@ void readDisplayOptions(PanelSettings& panel)
 
 std::string markValueText(double z, int valueScale)
 {
-    return numberText(std::floor(z * valueScale) / valueScale);
+    return numberText(truncateToScale(z, valueScale)) + " ";
 }
 
 void markAndLabelPoints(RunContext& ctx)
@@ -60,6 +60,8 @@ void markAndLabelPoints(RunContext& ctx)
         if (mode == 4 && raw) {
             drawing.print(s.pointNote[k]);
         } else if (mode == 1) {
+            // The same text at the same place as Draw's labels, so the two
+            // overlay exactly instead of showing every note twice.
             drawing.print(markValueText(s.pointZ[k], panel.valueScale) + " ");
             if (raw)
                 drawing.print(s.pointNote[k]);

@@ -13,7 +13,8 @@ namespace tervane {
 void readDisplayOptions(PanelSettings& panel);
 
 // A point's value as its label shows it: cut (not rounded) to the decimals
-// of valueScale, with a leading blank for the sign.
+// of valueScale, as a printed number: a leading blank for the sign and a
+// trailing blank. Draw's labels print the very same text.
 std::string markValueText(double z, int valueScale);
 
 // Marks every point with a circle in the point colour and labels it by the

@@ -1,30 +1,15 @@
 #include "engine/network/Triangulator.h"
 
-#include "engine/network/PointBuckets.h"
+#include "engine/network/Delaunay.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <limits>
 #include <stdexcept>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tervane {
-
-int sideOfLine(double xA, double yA, double xB, double yB, double x, double y)
-{
-    double v;
-    if (xB - xA == 0) {
-        v = xB - x;
-    } else if (yB - yA == 0) {
-        v = yB - y;
-    } else {
-        const double m = (yB - yA) / (xB - xA);
-        const double b = (xB * yA - xA * yB) / (xB - xA);
-        v = y - m * x - b;
-    }
-    return (v > 0) - (v < 0);
-}
 
 std::array<double, 2> incentre(double x1, double y1, double x2, double y2, double x3, double y3)
 {
@@ -46,131 +31,163 @@ double angleMeasure(double pa2, double pb2, double ab2)
     return 1 - (pa2 + pb2 - ab2) / (2 * std::sqrt(pa2) * std::sqrt(pb2));
 }
 
+std::size_t at(int i) { return static_cast<std::size_t>(i); }
+
+// Walks a Delaunay mesh in the order the network has always been grown in,
+// giving each face its row number the first time an edge reaches it.
 class Builder {
 public:
     Builder(const std::vector<double>& x, const std::vector<double>& y,
-            const std::vector<double>& z, long n, const TriangulationCallbacks& callbacks,
-            EdgeSearch search)
-        : x_(x), y_(y), z_(z), n_(n), cb_(callbacks), cap_(triangleCap(n)),
-          buckets_(x, y, search == EdgeSearch::Indexed ? n : 0)
+            const std::vector<double>& z, long n, const TriangulationCallbacks& callbacks)
+        : x_(x), y_(y), z_(z), n_(n), cb_(callbacks), cap_(triangleCap(n))
     {
-        const auto reserve = static_cast<std::size_t>(2 * n + 8);
-        Triangulation& t = tables_;
-        for (auto* v : {&t.vertexA, &t.vertexB, &t.vertexC})
-            v->reserve(reserve);
-        for (auto* v : {&t.centreX, &t.centreY, &t.centreZ})
-            v->reserve(reserve);
-        t.neighbour.reserve(reserve);
-        byVertices_.reserve(reserve);
     }
 
     TriangulationEnd run();
     Triangulation& tables() { return tables_; }
 
 private:
-    // What an edge search ended with.
     enum class Step { Done, Stop, Cap };
 
-    // The point beyond an edge with the largest measure, and the tie list.
-    struct FarPoint {
-        int index = 0;
-        std::vector<int> ties;
-    };
-
-    double dist2(long i, long j) const
+    // Squared distance between two vertices of the mesh.
+    double dist2(int i, int j) const
     {
-        const double dx = x_[i] - x_[j];
-        const double dy = y_[i] - y_[j];
+        const double dx = xyz_[at(i)][0] - xyz_[at(j)][0];
+        const double dy = xyz_[at(i)][1] - xyz_[at(j)][1];
         return dx * dx + dy * dy;
     }
-    bool makeSeed();
-    Step searchEdge(int t, int e, int a, int b, int c);
-    FarPoint pickFarPoint(int a, int b, int c, const std::vector<int>* subset) const;
-    void gatherNearby(int a, int b, int c, std::vector<int>& out) const;
-    double reachOf(int a, int b, int p, double measure, double mx, double my) const;
-    Step resolveTies(int t, int e, int a, int b, const std::vector<int>& ties);
-    Step createTriangle(int a, int b, int p, int& created);
-    int findSame(int a, int b, int p) const;
-    void reconcileNeighbours();
-
-    static std::uint64_t key(int a, int b, int c)
-    {
-        std::array<std::uint64_t, 3> v{std::uint64_t(a), std::uint64_t(b), std::uint64_t(c)};
-        std::sort(v.begin(), v.end());
-        return (v[0] << 42) | (v[1] << 21) | v[2];
-    }
+    int pointOf(int vertex) const { return mesh_.pointOfVertex[at(vertex)]; }
+    int vertexOf(int point) const;
+    int cornerIndex(int face, int point) const;
+    int apexOf(int face, int a, int b) const;
+    Step makeSeed();
+    void prefetchAhead(int row) const;
+    Step growEdge(int t, int e, int a, int b, int c);
+    int settleCocircular(int face, int a, int b);
+    void retriangulate(const std::vector<int>& region, int a, int b, int chosen);
+    Step createTriangle(int a, int b, int p, int face);
 
     const std::vector<double>& x_;
     const std::vector<double>& y_;
     const std::vector<double>& z_;
+    std::vector<std::array<double, 3>> xyz_;  // by vertex: one cache line, not three
+    std::vector<std::array<int, 3>> rowCorner_{{0, 0, 0}};  // by row: its vertices
     long n_;
     const TriangulationCallbacks& cb_;
     long cap_;
+    DelaunayMesh mesh_;
+    std::vector<int> rowOfFace_;  // 0 while a face has no row yet
+    std::vector<int> faceOfRow_{-1};
+    std::vector<int> region_;     // working list of settleCocircular
     Triangulation tables_;
-    std::unordered_map<std::uint64_t, int> byVertices_;
-    PointBuckets buckets_;
-    std::vector<int> nearby_;
 };
 
-// Seed: point 1, its nearest point (lowest index on a tie), and the point
-// that sees that edge under the largest angle (last index on a tie).
-bool Builder::makeSeed()
+int Builder::cornerIndex(int face, int point) const
 {
-    // An exact copy of point 1 cannot span an edge, so it is passed over.
-    const int a = 1;
-    int b = 0;
+    const auto& c = mesh_.faces[at(face)].corner;
+    return c[0] == point ? 0 : c[1] == point ? 1 : c[2] == point ? 2 : -1;
+}
+
+int Builder::vertexOf(int point) const
+{
+    const auto& v = mesh_.pointOfVertex;
+    return static_cast<int>(std::find(v.begin(), v.end(), point) - v.begin());
+}
+
+int Builder::apexOf(int face, int a, int b) const
+{
+    for (int v : mesh_.faces[at(face)].corner)
+        if (v != a && v != b)
+            return v;
+    return 0;
+}
+
+// Seed: point 1, its nearest point (lowest index on a tie) and, of the
+// points beyond that edge on either side, the one that sees it under the
+// larger angle (the later index on a tie). The nearest pair is an edge of
+// every Delaunay triangulation, so its one or two faces hold the choice;
+// points on one circle with the chosen apex tie with it, as on any edge.
+Builder::Step Builder::makeSeed()
+{
+    auto pointDist2 = [&](long i, long j) {
+        const double dx = x_[static_cast<std::size_t>(i)] - x_[static_cast<std::size_t>(j)];
+        const double dy = y_[static_cast<std::size_t>(i)] - y_[static_cast<std::size_t>(j)];
+        return dx * dx + dy * dy;
+    };
+    long nearest = 0;
     double best = 0;
     for (long i = 2; i <= n_; ++i) {
-        const double d = dist2(a, i);
-        if (d > 0 && (b == 0 || d < best)) {
+        const double d = pointDist2(1, i);
+        if (d > 0 && (nearest == 0 || d < best)) {
             best = d;
-            b = static_cast<int>(i);
+            nearest = i;
         }
     }
-    if (b == 0)
-        return false;
-    int c = 0;
-    double bestMeasure = 0;
-    const double ab2 = dist2(a, b);
-    for (long i = 1; i <= n_; ++i) {
-        if (cb_.seedScanned)
+    if (cb_.seedScanned)
+        for (long i = 1; i <= n_; ++i)
             cb_.seedScanned(i, n_);
-        if (i == a || i == b || i == c)
-            continue;
-        const double m = angleMeasure(dist2(i, a), dist2(i, b), ab2);
+    const int a = vertexOf(1), b = vertexOf(static_cast<int>(nearest));
+    std::vector<std::pair<int, int>> choices;  // (apex's point, face)
+    for (int f = 0; f < mesh_.faceCount(); ++f)
+        if (cornerIndex(f, a) >= 0 && cornerIndex(f, b) >= 0)
+            choices.emplace_back(pointOf(apexOf(f, a, b)), f);
+    if (choices.empty())
+        return Step::Stop;
+    std::sort(choices.begin(), choices.end());
+    const double ab2 = dist2(a, b);
+    double bestMeasure = -std::numeric_limits<double>::infinity();
+    int seedFace = choices.front().second;
+    for (const auto& [apex, f] : choices) {
+        const int c = apexOf(f, a, b);
+        const double m = angleMeasure(dist2(c, a), dist2(c, b), ab2);
         if (m >= bestMeasure) {
             bestMeasure = m;
-            c = static_cast<int>(i);
+            seedFace = f;
         }
     }
-    // Collinear points have no area; rounding can leave them a measure a
-    // little above zero, so the area is judged relative to the sides.
-    if (c == 0 || !(bestMeasure > 0))
-        return false;
-    const double cross = (x_[b] - x_[a]) * (y_[c] - y_[a]) - (y_[b] - y_[a]) * (x_[c] - x_[a]);
-    if (std::fabs(cross) <= 1e-12 * std::sqrt(ab2 * dist2(a, c)))
-        return false;
-    int created = 0;
-    return createTriangle(a, b, c, created) == Step::Done;
+    const int face = settleCocircular(seedFace, a, b);
+    return createTriangle(a, b, apexOf(face, a, b), face);
 }
 
 TriangulationEnd Builder::run()
 {
     if (n_ < 3)
         return TriangulationEnd::NoTriangle;
-    if (tables_.count == 0 && !makeSeed())
-        return tables_.count == 0 ? TriangulationEnd::NoTriangle : TriangulationEnd::Stopped;
+    mesh_ = delaunayMesh(x_, y_, n_);
+    if (mesh_.faceCount() == 0)
+        return TriangulationEnd::NoTriangle;
+    rowOfFace_.assign(at(mesh_.faceCount()), 0);
+    xyz_.resize(mesh_.pointOfVertex.size());
+    for (std::size_t k = 0; k < xyz_.size(); ++k) {
+        const auto p = at(mesh_.pointOfVertex[k]);
+        xyz_[k] = {x_[p], y_[p], z_[p]};
+    }
+    rowCorner_.reserve(at(mesh_.faceCount() + 1));
+    const auto reserve = at(mesh_.faceCount() + 1);
+    Triangulation& t = tables_;
+    for (auto* v : {&t.vertexA, &t.vertexB, &t.vertexC})
+        v->reserve(reserve);
+    for (auto* v : {&t.centreX, &t.centreY, &t.centreZ})
+        v->reserve(reserve);
+    t.neighbour.reserve(reserve);
+    faceOfRow_.reserve(reserve);
+
+    const Step seeded = makeSeed();
+    if (tables_.count == 0)
+        return TriangulationEnd::NoTriangle;
+    if (seeded == Step::Stop)
+        return TriangulationEnd::Stopped;
     tables_.cursor = 1;
     for (;;) {
-        const int t = tables_.cursor;
-        int v[3] = {tables_.vertexA[t], tables_.vertexB[t], tables_.vertexC[t]};
+        const int row = tables_.cursor;
+        prefetchAhead(row);
+        int v[3] = {rowCorner_[at(row)][0], rowCorner_[at(row)][1], rowCorner_[at(row)][2]};
         for (int e = 1; e <= 3; ++e) {
-            const Step s = searchEdge(t, e, v[0], v[1], v[2]);
+            const Step s = growEdge(row, e, v[0], v[1], v[2]);
             if (s == Step::Stop)
                 return TriangulationEnd::Stopped;
             if (s == Step::Cap) {
                 tables_.cursor = tables_.count;
-                reconcileNeighbours();
                 return TriangulationEnd::CapReached;
             }
             std::rotate(v, v + 1, v + 3);
@@ -180,215 +197,188 @@ TriangulationEnd Builder::run()
         else
             break;
     }
-    reconcileNeighbours();
     return TriangulationEnd::Complete;
 }
 
-// The largest angle measure among the points strictly on the far side of
-// edge a-b from c, in index order: points 1..n, or the sorted subset given.
-// Exact ties go to the tie list as (current best, point) pairs.
-Builder::FarPoint Builder::pickFarPoint(int a, int b, int c, const std::vector<int>* subset) const
+// Points are numbered in no spatial order, so the corners of the faces the
+// next rows will reach are fetched from memory a little before they are
+// read: faces two rows ahead, their corners' coordinates one row ahead.
+void Builder::prefetchAhead(int row) const
 {
-    const double xA = x_[a], yA = y_[a], xB = x_[b], yB = y_[b];
-    const int sC = sideOfLine(xA, yA, xB, yB, x_[c], y_[c]);
-    const double ab2 = dist2(a, b);
-    double bestMeasure = 0;
-    FarPoint best;
-    const std::size_t count = subset ? subset->size() : static_cast<std::size_t>(n_);
-    for (std::size_t k = 0; k < count; ++k) {
-        const long p = subset ? (*subset)[k] : static_cast<long>(k + 1);
-        if (p == a || p == b)
-            continue;
-        const int sP = sideOfLine(xA, yA, xB, yB, x_[p], y_[p]);
-        if (sP == 0 || sC == 0 || sP == sC)
-            continue;
-        const double m = angleMeasure(dist2(p, a), dist2(p, b), ab2);
-        if (best.index != 0 && m == bestMeasure) {
-            best.ties.push_back(best.index);
-            best.ties.push_back(static_cast<int>(p));
-        } else if (m > bestMeasure) {
-            bestMeasure = m;
-            best.index = static_cast<int>(p);
-            best.ties.clear();
+    auto aheadFaces = [&](int r, auto&& fetch) {
+        if (r > tables_.count)
+            return;
+        for (int g : mesh_.faces[at(faceOfRow_[at(r)])].across)
+            if (g >= 0)
+                fetch(mesh_.faces[at(g)]);
+    };
+    aheadFaces(row + 2, [](const DelaunayFace& f) { __builtin_prefetch(&f); });
+    aheadFaces(row + 1, [&](const DelaunayFace& f) {
+        for (int p : f.corner)
+            __builtin_prefetch(&xyz_[at(p)]);
+    });
+}
+
+// Edge e (a-b, reference vertex c) of row t: the face beyond it is the
+// neighbour, made a new row when it has none yet.
+Builder::Step Builder::growEdge(int t, int e, int a, int b, int c)
+{
+    const int face = faceOfRow_[at(t)];
+    const int beyond = mesh_.faces[at(face)].across[at(cornerIndex(face, c))];
+    int k = 0;
+    Step s = Step::Done;
+    if (beyond >= 0) {
+        k = rowOfFace_[at(beyond)];
+        if (k == 0) {
+            const int chosen = settleCocircular(beyond, a, b);
+            s = createTriangle(a, b, apexOf(chosen, a, b), chosen);
+            k = tables_.count;
         }
     }
-    return best;
-}
-
-// How far from the edge's midpoint (mx, my) a point can lie and still see
-// edge a-b at least as well as p does: it must lie in the circle through a,
-// b and p. The margin grows as the measure shrinks, so rounding in the
-// measure can never favour a point left out.
-double Builder::reachOf(int a, int b, int p, double measure, double mx, double my) const
-{
-    const double bx = x_[b] - x_[a], by = y_[b] - y_[a];
-    const double px = x_[p] - x_[a], py = y_[p] - y_[a];
-    const double d = 2 * (bx * py - by * px);
-    const double b2 = bx * bx + by * by, p2 = px * px + py * py;
-    const double ux = (py * b2 - by * p2) / d, uy = (bx * p2 - px * b2) / d;
-    const double radius = std::hypot(ux, uy);
-    const double margin = std::max(1e-3, 1e-12 / measure);
-    const double reach = std::hypot(x_[a] + ux - mx, y_[a] + uy - my) + radius * (1 + margin);
-    return std::isfinite(reach) ? reach : std::numeric_limits<double>::infinity();
-}
-
-// Collects, in index order, every point that could be the far point of
-// edge a-b: rings of cells around the midpoint until the best point found
-// so far bounds the search.
-void Builder::gatherNearby(int a, int b, int c, std::vector<int>& out) const
-{
-    out.clear();
-    const double xA = x_[a], yA = y_[a], xB = x_[b], yB = y_[b];
-    const int sC = sideOfLine(xA, yA, xB, yB, x_[c], y_[c]);
-    if (sC == 0)
-        return;  // no point is beyond an edge whose own triangle is flat
-    const double ab2 = dist2(a, b);
-    const double mx = (xA + xB) / 2, my = (yA + yB) / 2;
-    const int mc = buckets_.column(mx), mr = buckets_.row(my);
-    double bestMeasure = 0, reach = std::numeric_limits<double>::infinity();
-    int best = 0;
-    const int last = buckets_.lastRing(mc, mr);
-    for (int ring = 0; ring <= last; ++ring) {
-        // One ring more than the bare bound, against rounding at cell edges.
-        if (best != 0 && (ring - 1) * buckets_.cellSize() > reach)
-            break;
-        bool improved = false;
-        buckets_.visitRing(mc, mr, ring, [&](int p) {
-            out.push_back(p);
-            if (p == a || p == b)
-                return;
-            const int sP = sideOfLine(xA, yA, xB, yB, x_[p], y_[p]);
-            if (sP == 0 || sP == sC)
-                return;
-            const double m = angleMeasure(dist2(p, a), dist2(p, b), ab2);
-            if (m > bestMeasure) {
-                bestMeasure = m;
-                best = p;
-                improved = true;
-            }
-        });
-        if (improved)
-            reach = reachOf(a, b, best, bestMeasure, mx, my);
-    }
-    std::sort(out.begin(), out.end());
-}
-
-// Finds the triangle across edge a-b of triangle t (reference vertex c):
-// the far point makes it, or names the triangle already made with it.
-Builder::Step Builder::searchEdge(int t, int e, int a, int b, int c)
-{
-    const std::vector<int>* subset = nullptr;
-    if (buckets_.usable()) {
-        gatherNearby(a, b, c, nearby_);
-        subset = &nearby_;
-    }
-    const FarPoint far = pickFarPoint(a, b, c, subset);
-    const auto row = static_cast<std::size_t>(t);
-    const auto col = static_cast<std::size_t>(e);
-    if (far.index == 0) {
-        tables_.neighbour[row][col] = 0;
-        return Step::Done;
-    }
-    if (!far.ties.empty())
-        return resolveTies(t, e, a, b, far.ties);
-    int k = findSame(a, b, far.index);
-    const Step s = k != 0 ? Step::Done : createTriangle(a, b, far.index, k);
-    tables_.neighbour[row][col] = k;
+    tables_.neighbour[at(t)][at(e)] = k;
     return s;
 }
 
-// With ties, the first listed point whose triangle exists already is the
-// neighbour; when none exists, the last listed point makes a new triangle.
-Builder::Step Builder::resolveTies(int t, int e, int a, int b, const std::vector<int>& ties)
+// The face beyond edge a-b has no row yet. When other points lie exactly on
+// its circumcircle, the free faces on that circle form one convex polygon
+// that any fan of diagonals triangulates equally well; the growth's tie
+// rule gives the edge the highest-numbered of those points, so the polygon
+// is re-cut to make that triangle. Returns the face beyond a-b.
+int Builder::settleCocircular(int face, int a, int b)
 {
-    int k = 0;
-    for (int p : ties) {
-        k = findSame(a, b, p);
-        if (k != 0)
-            break;
+    if (mesh_.faces[at(face)].cocircular == 0)
+        return face;
+    std::vector<int>& region = region_;
+    region.assign(1, face);
+    int chosen = apexOf(face, a, b);
+    for (std::size_t i = 0; i < region.size(); ++i) {
+        const int f = region[i];
+        for (int j = 0; j < 3; ++j) {
+            const int g = mesh_.faces[at(f)].across[at(j)];
+            if ((mesh_.faces[at(f)].cocircular & (1 << j)) == 0 || rowOfFace_[at(g)] != 0
+                || std::find(region.begin(), region.end(), g) != region.end())
+                continue;
+            const auto& c = mesh_.faces[at(f)].corner;
+            const int u = c[at((j + 1) % 3)], v = c[at((j + 2) % 3)];
+            if ((u == a && v == b) || (u == b && v == a))
+                continue;  // the polygon lies beyond a-b only
+            region.push_back(g);
+            const int far = apexOf(g, u, v);
+            if (far != a && far != b && pointOf(far) > pointOf(chosen))
+                chosen = far;
+        }
     }
-    const Step s = k != 0 ? Step::Done : createTriangle(a, b, ties.back(), k);
-    tables_.neighbour[static_cast<std::size_t>(t)][static_cast<std::size_t>(e)] = k;
-    return s;
+    if (chosen == apexOf(face, a, b))
+        return face;
+    retriangulate(region, a, b, chosen);
+    for (int f : region)
+        if (cornerIndex(f, a) >= 0 && cornerIndex(f, b) >= 0)
+            return f;
+    throw std::logic_error("Re-cut cocircular polygon lost its edge; probably a bug");
 }
 
-int Builder::findSame(int a, int b, int p) const
+// Re-cuts the convex polygon covered by the faces of `region` into triangle
+// (a, b, chosen) and two fans, reusing the same face numbers, and mends the
+// references of the faces around it.
+void Builder::retriangulate(const std::vector<int>& region, int a, int b, int chosen)
 {
-    const auto it = byVertices_.find(key(a, b, p));
-    return it == byVertices_.end() ? 0 : it->second;
+    // Boundary, counter-clockwise: next[u] = v for each edge u-v, with the
+    // face outside it.
+    std::unordered_map<int, std::pair<int, int>> next;
+    for (int f : region)
+        for (int j = 0; j < 3; ++j) {
+            const int g = mesh_.faces[at(f)].across[at(j)];
+            if (std::find(region.begin(), region.end(), g) != region.end())
+                continue;
+            const auto& c = mesh_.faces[at(f)].corner;
+            next[c[at((j + 1) % 3)]] = {c[at((j + 2) % 3)], g};
+        }
+    const int s = next.count(a) && next[a].first == b ? a : b;
+    std::vector<int> ring{s};
+    for (int v = next[s].first; v != s; v = next[v].first)
+        ring.push_back(v);
+    const auto split = std::find(ring.begin(), ring.end(), chosen) - ring.begin();
+
+    std::vector<std::array<int, 3>> faces{{ring[0], ring[1], chosen}};
+    auto fan = [&](std::size_t from, std::size_t to) {  // ring[from..to], to may be ring.size()
+        for (std::size_t i = from + 1; i + 1 <= to; ++i)
+            faces.push_back({ring[from], ring[i], ring[(i + 1) % ring.size()]});
+    };
+    fan(1, static_cast<std::size_t>(split));
+    fan(static_cast<std::size_t>(split), ring.size());
+    if (faces.size() != region.size())
+        throw std::logic_error("Cocircular polygon re-cut into the wrong number of faces; probably a bug");
+
+    std::unordered_map<long long, std::pair<int, int>> edges;  // directed edge -> (face, corner)
+    auto edgeKey = [](int u, int v) { return (static_cast<long long>(u) << 32) | static_cast<unsigned>(v); };
+    for (std::size_t k = 0; k < faces.size(); ++k) {
+        mesh_.faces[at(region[k])].corner = faces[k];
+        mesh_.faces[at(region[k])].cocircular = 0;
+        for (int j = 0; j < 3; ++j)
+            edges[edgeKey(faces[k][at((j + 1) % 3)], faces[k][at((j + 2) % 3)])] = {region[k], j};
+    }
+    for (const auto& [key, where] : edges) {
+        const int u = static_cast<int>(key >> 32), v = static_cast<int>(key & 0xffffffff);
+        const auto twin = edges.find(edgeKey(v, u));
+        int outside = -1;
+        if (twin != edges.end()) {
+            // Both sides lie on the polygon's circle; the boundary needs no
+            // mark, as any free face beyond it is off that circle.
+            outside = twin->second.first;
+            mesh_.faces[at(where.first)].cocircular |= static_cast<unsigned char>(1 << where.second);
+        } else {
+            outside = next[u].second;
+            if (outside >= 0)
+                mesh_.faces[at(outside)].across[at(cornerIndex(outside, apexOf(outside, u, v)))] = where.first;
+        }
+        mesh_.faces[at(where.first)].across[at(where.second)] = outside;
+    }
 }
 
-// Adds triangle (a, b, p) with its incentre and the inverse-distance value
-// there, then lets the caller draw it and poll Esc.
-Builder::Step Builder::createTriangle(int a, int b, int p, int& created)
+// Adds triangle (a, b, p), the mesh's face `face`, with its incentre and
+// the inverse-distance value there, then lets the caller draw it and poll
+// Esc.
+Builder::Step Builder::createTriangle(int a, int b, int p, int face)
 {
     if (tables_.count >= cap_)
         return Step::Cap;
-    const auto o = incentre(x_[a], y_[a], x_[b], y_[b], x_[p], y_[p]);
+    const auto &pa = xyz_[at(a)], &pb = xyz_[at(b)], &pp = xyz_[at(p)];
+    const auto o = incentre(pa[0], pa[1], pb[0], pb[1], pp[0], pp[1]);
     double sumW = 0, sumWZ = 0;
-    for (int v : {a, b, p}) {
-        const double w = 1 / (std::hypot(x_[v] - o[0], y_[v] - o[1]) + 1e-7);
+    for (const auto* v : {&pa, &pb, &pp}) {
+        const double w = 1 / (std::hypot((*v)[0] - o[0], (*v)[1] - o[1]) + 1e-7);
         sumW += w;
-        sumWZ += w * z_[v];
+        sumWZ += w * (*v)[2];
     }
     Triangulation& t = tables_;
-    created = ++t.count;
-    t.vertexA.push_back(a);
-    t.vertexB.push_back(b);
-    t.vertexC.push_back(p);
+    const int created = ++t.count;
+    t.vertexA.push_back(pointOf(a));
+    t.vertexB.push_back(pointOf(b));
+    t.vertexC.push_back(pointOf(p));
+    rowCorner_.push_back({a, b, p});
     t.neighbour.push_back({0, 0, 0, 0});
     t.centreX.push_back(o[0]);
     t.centreY.push_back(o[1]);
     t.centreZ.push_back(sumWZ / sumW);
-    byVertices_.emplace(key(a, b, p), created);
+    rowOfFace_[at(face)] = created;
+    faceOfRow_.push_back(face);
     if (cb_.triangleCreated && !cb_.triangleCreated(t, created))
         return Step::Stop;
     return Step::Done;
-}
-
-// A reference across an edge stands only when the triangle named has the
-// same edge and names this triangle back across it; anything else (possible
-// only where exactly cocircular points made crossing triangles) becomes a
-// hull edge, so later stages never walk into a triangle that does not join.
-void Builder::reconcileNeighbours()
-{
-    Triangulation& t = tables_;
-    auto edgeEnds = [&t](int tri, int e) {
-        const auto i = static_cast<std::size_t>(tri);
-        const int v[3] = {t.vertexA[i], t.vertexB[i], t.vertexC[i]};
-        const int p = v[e - 1], q = v[e % 3];
-        return std::array<int, 2>{std::min(p, q), std::max(p, q)};
-    };
-    std::vector<std::array<int, 2>> dropped;
-    for (int i = 1; i <= t.cursor; ++i) {
-        for (int e = 1; e <= 3; ++e) {
-            const int k = t.neighbour[static_cast<std::size_t>(i)][static_cast<std::size_t>(e)];
-            if (k == 0)
-                continue;
-            bool back = false;
-            for (int f = 1; f <= 3 && !back; ++f)
-                back = t.neighbour[static_cast<std::size_t>(k)][static_cast<std::size_t>(f)] == i
-                       && edgeEnds(k, f) == edgeEnds(i, e);
-            if (!back)
-                dropped.push_back({i, e});
-        }
-    }
-    for (const auto& d : dropped)
-        t.neighbour[static_cast<std::size_t>(d[0])][static_cast<std::size_t>(d[1])] = 0;
 }
 
 } // namespace
 
 TriangulationResult triangulate(const std::vector<double>& x, const std::vector<double>& y,
                                 const std::vector<double>& z, long n,
-                                const TriangulationCallbacks& callbacks, EdgeSearch search)
+                                const TriangulationCallbacks& callbacks)
 {
     const auto need = static_cast<std::size_t>(n) + 1;
     if (n < 0 || (n > 0 && (x.size() < need || y.size() < need || z.size() < need)))
         throw std::invalid_argument("Point tables must hold slots 0..n for x, y and z");
-    if (n >= (1L << 21))
-        throw std::invalid_argument("A network takes at most 2097151 points");
-    Builder builder(x, y, z, n, callbacks, search);
+    if (n >= (1L << 30))
+        throw std::invalid_argument("A network takes fewer than 2^30 points");
+    Builder builder(x, y, z, n, callbacks);
     TriangulationResult result;
     result.end = builder.run();
     result.tables = std::move(builder.tables());

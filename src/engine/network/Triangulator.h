@@ -31,6 +31,7 @@ enum class TriangulationEnd {
     Stopped,     // a callback asked to stop (Esc)
     NoTriangle,  // fewer than three points, or no seed triangle with an area
     CapReached,  // the triangle cap was hit; what was built is kept, consistent
+                 // (cannot happen with a valid triangulation; kept for callers)
 };
 
 struct TriangulationCallbacks {
@@ -41,40 +42,32 @@ struct TriangulationCallbacks {
     std::function<bool(const Triangulation& tables, int t)> triangleCreated;
 };
 
-// How an edge search finds its candidates. Both give the same network, row
-// for row: the indexed search visits the points near the edge ring by ring
-// and stops once no unvisited point can see the edge under the best angle
-// found, then decides among the visited points exactly as the full scan
-// does (same measure, same index order, same ties).
-enum class EdgeSearch { Indexed, FullScan };
-
 struct TriangulationResult {
     Triangulation tables;
     TriangulationEnd end = TriangulationEnd::NoTriangle;
 };
 
 // Most triangles a build of n points may create. A triangulation of n points
-// has at most 2n - 5; the slack covers the crossing triangles that exactly
-// cocircular points can produce, and bounds the build on any input.
+// has at most 2n - 5; the tables are never allowed to pass this bound.
 long triangleCap(long n);
 
-// Grows the network from a seed triangle over points 1..n of x, y, z
-// (indexed from 1), breadth-first: every edge of every triangle takes, on
-// its far side, the point that sees it under the largest angle.
+// Numbers a triangulation of points 1..n of x, y, z (indexed from 1) as the
+// network has always been grown: the seed is point 1, its nearest point
+// and the point that sees that edge under the larger angle; then,
+// breadth-first over the rows, every edge of every triangle takes the
+// triangle beyond it, a new row when it is not in the tables yet.
 //
-// A triangle reached again from another edge is recognised by its three
-// vertices, never by a nearby incentre alone, so no two rows are the same
-// triangle. On a complete build every neighbour reference is 0 or a
-// triangle that refers back across the same edge.
+// The triangles themselves come from a Delaunay triangulation with exact
+// predicates, so the network is always valid: no edge in more than two
+// triangles, no flat or overlapping triangle, no point inside any
+// triangle's circumcircle. Where four or more points lie exactly on one
+// circle, the edge being grown takes, among the points of that circle
+// beyond it whose triangles are still free, the highest-numbered one, as
+// the tie rule of the growth always did. Exact copies of a point take no
+// part; only the lowest-numbered copy is a vertex.
 TriangulationResult triangulate(const std::vector<double>& x, const std::vector<double>& y,
                                 const std::vector<double>& z, long n,
-                                const TriangulationCallbacks& callbacks = {},
-                                EdgeSearch search = EdgeSearch::Indexed);
-
-// Which side of the line through A and B the point (x, y) lies on: -1, 0 or
-// +1. Vertical and horizontal edges are tested against B's coordinate; other
-// edges through slope and intercept, so the sign follows y - (m x + b).
-int sideOfLine(double xA, double yA, double xB, double yB, double x, double y);
+                                const TriangulationCallbacks& callbacks = {});
 
 // The incentre of a triangle: its vertices weighted by the opposite sides.
 std::array<double, 2> incentre(double x1, double y1, double x2, double y2, double x3, double y3);

@@ -1,9 +1,11 @@
 #include "engine/survey/RecordEditor.h"
 
 #include "engine/base/FileOpenAsk.h"
+#include "engine/base/Gbk.h"
 #include "engine/base/Limits.h"
 #include "engine/base/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unistd.h>
 
@@ -32,7 +34,31 @@ long roundedRecordNumber(double value)
     return static_cast<long>(std::nearbyint(value));
 }
 
+bool blank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+
 } // namespace
+
+std::string editortext::noteBytesLeftText(std::size_t left) { return "余 " + std::to_string(left) + " 字节"; }
+
+std::size_t gbkByteCount(const std::string& utf8) { return utf8ToGbk(utf8).size(); }
+
+std::string cutToGbkBytes(const std::string& utf8, std::size_t bytes)
+{
+    // Whole UTF-8 characters are added while the GBK form still fits.
+    std::string kept;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        std::size_t next = i + 1;
+        while (next < utf8.size() && (static_cast<unsigned char>(utf8[next]) & 0xC0) == 0x80)
+            ++next;
+        const std::string longer = utf8.substr(0, next);
+        if (gbkByteCount(longer) > bytes)
+            break;
+        kept = longer;
+        i = next;
+    }
+    return kept;
+}
 
 RecordEditor::RecordEditor(SharedState& state, Prompter& prompter, Canvas& picture, Random& random)
     : state_(state), prompter_(prompter), picture_(picture), random_(random)
@@ -56,6 +82,51 @@ void RecordEditor::prepareDrawingArea()
     picture_.setForeColour(foreground_);
     picture_.setDrawWidth(1);
     picture_.setDrawStyle(kSolid);
+}
+
+// Without a background picture the points are shown as the main window
+// shows them: the frame fitted around them with a margin, X and Y at one
+// scale. With a picture, or with nothing to fit, the fixed frame stays.
+void RecordEditor::fitFrameToPoints()
+{
+    picture_.setScale(0, kFrameHeight, kFrameWidth, 0);
+    unitsPerTwip_ = 1;
+    if (state_.pictureInserted == 1 || !file_)
+        return;
+    double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+    bool any = false;
+    RecordBytes bytes{};
+    for (long i = 1; i <= recordTotal_; ++i) {
+        if (!file_.readRecord(i, bytes.data()))
+            return;
+        const SurveyRecord r = decodeRecord(bytes.data());
+        if (blank(r.xText) && blank(r.yText))
+            continue;
+        const double x = r.x();
+        const double y = r.y();
+        xMin = any ? std::min(xMin, x) : x;
+        xMax = any ? std::max(xMax, x) : x;
+        yMin = any ? std::min(yMin, y) : y;
+        yMax = any ? std::max(yMax, y) : y;
+        any = true;
+    }
+    constexpr double kMargin = 600;  // twips around the points
+    const double xRange = xMax - xMin;
+    const double yRange = yMax - yMin;
+    if (!any || !(xRange > 0 || yRange > 0))
+        return;
+    const double kx = xRange > 0 ? (kFrameWidth - 2 * kMargin) / xRange : HUGE_VAL;
+    const double ky = yRange > 0 ? (kFrameHeight - 2 * kMargin) / yRange : HUGE_VAL;
+    const double twipsPerUnit = std::min(kx, ky);
+    if (!std::isfinite(twipsPerUnit) || twipsPerUnit <= 0)
+        return;
+    unitsPerTwip_ = 1 / twipsPerUnit;
+    // Centred in the frame.
+    const double width = kFrameWidth * unitsPerTwip_;
+    const double height = kFrameHeight * unitsPerTwip_;
+    const double left = (xMin + xMax) / 2 - width / 2;
+    const double bottom = (yMin + yMax) / 2 - height / 2;
+    picture_.setScale(left, bottom + height, left + width, bottom);
 }
 
 void RecordEditor::pressOpenFile()
@@ -119,14 +190,12 @@ void RecordEditor::loadRecordCount()
     }
     recordTotal_ = static_cast<long>(count);
     currentRecord_ = 1;
-    if (recordTotal_ > 0) {
+    pendingNew_ = false;
+    fitFrameToPoints();
+    if (recordTotal_ > 0)
         showCurrentRecord();
-    } else {
-        shownRecord_ = 0;
-        copyBoxesToBuffer();
-        loadedRecord_ = recordBuffer_;
-        addRecord();
-    }
+    else
+        beginNewRecord();
     fieldsChanged_ = false;
 }
 
@@ -134,6 +203,36 @@ void RecordEditor::editField(int field, const std::string& text)
 {
     boxes_.at(static_cast<std::size_t>(field)) = text;
     fieldsChanged_ = true;
+    if (refusedField_ == field)
+        refusedField_.reset();
+}
+
+std::optional<std::string> RecordEditor::takeNotice()
+{
+    auto n = notice_;
+    notice_.reset();
+    return n;
+}
+
+// A record goes to disk only with a finite number in X, Y and value, as it
+// will be stored (cut to its field). Otherwise the first box at fault is
+// named, marked and given the focus, and nothing is written.
+bool RecordEditor::storableBuffer()
+{
+    const SurveyRecord stored = decodeRecord(recordBuffer_.data());
+    const std::array<const std::string*, 3> numbers = {&stored.xText, &stored.yText, &stored.zText};
+    for (int f = 0; f < 3; ++f) {
+        const std::string& text = *numbers[static_cast<std::size_t>(f)];
+        if (isWholeNumber(text))
+            continue;
+        refusedField_ = f;
+        notice_ = editortext::kNotStored + editortext::kNumberFieldNames[static_cast<std::size_t>(f)]
+                  + (blank(text) ? editortext::kMustNotBeEmpty : editortext::kMustBeNumber);
+        requestFocus(f);
+        return false;
+    }
+    refusedField_.reset();
+    return true;
 }
 
 void RecordEditor::editRecordNumber(const std::string& text)
@@ -162,11 +261,34 @@ void RecordEditor::copyBoxesToBuffer()
 // the record, so the typing is still in the boxes.
 bool RecordEditor::saveCurrentRecord()
 {
-    if (!file_ || shownRecord_ == 0)
+    if (!file_)
+        return true;
+    if (pendingNew_) {
+        // A new record goes to the end of the file once anything is typed
+        // in it; left blank it is simply dropped.
+        copyBoxesToBuffer();
+        const bool typed = std::any_of(boxes_.begin(), boxes_.end(), [](const std::string& b) { return !blank(b); });
+        if (!typed)
+            return true;
+        if (!storableBuffer())
+            return false;
+        if (!file_.writeRecord(recordTotal_ + 1, recordBuffer_.data())) {
+            prompter_.message(editortext::kWriteFailed);
+            return false;
+        }
+        recordTotal_ += 1;
+        pendingNew_ = false;
+        shownRecord_ = recordTotal_;
+        loadedRecord_ = recordBuffer_;
+        return true;
+    }
+    if (shownRecord_ == 0)
         return true;
     copyBoxesToBuffer();
     if (recordBuffer_ == loadedRecord_)
         return true;
+    if (!storableBuffer())
+        return false;
     if (!file_.writeRecord(shownRecord_, recordBuffer_.data())) {
         prompter_.message(editortext::kWriteFailed);
         return false;
@@ -179,6 +301,9 @@ void RecordEditor::showCurrentRecord(bool keepRecordNumberText)
 {
     if (!file_)
         return;
+    // The new record is not in the file: it stays in the boxes as typed.
+    if (pendingNew_ && currentRecord_ == recordTotal_ + 1)
+        return;
     RecordBytes bytes{};
     if (!file_.readRecord(currentRecord_, bytes.data())) {
         // The boxes keep the record they hold, and so does currentRecord.
@@ -187,6 +312,8 @@ void RecordEditor::showCurrentRecord(bool keepRecordNumberText)
         return;
     }
     const SurveyRecord record = decodeRecord(bytes.data());
+    pendingNew_ = false;
+    refusedField_.reset();
     boxes_ = {trimBlanks(record.xText), trimBlanks(record.yText), trimBlanks(record.zText),
               trimBlanks(record.note)};
     if (!keepRecordNumberText)
@@ -207,13 +334,15 @@ void RecordEditor::showCurrentRecord(bool keepRecordNumberText)
 // a find asks for it) and the record number beside it.
 void RecordEditor::markPoint(double x, double y, long recordNumber)
 {
-    picture_.circle(x, y, kMarkerRadius);
+    const double marker = kMarkerRadius * unitsPerTwip_;
+    const double ring = (ringExtra_ + kMarkerRadius) * unitsPerTwip_;
+    picture_.circle(x, y, marker);
     const auto index = static_cast<std::size_t>(random_.next() * 15);
     const Colour fill = kMarkerPalette[index];
     picture_.setFillColour(fill);
-    picture_.disc(x, y, ringExtra_ + kMarkerRadius, fill);
-    picture_.circle(x, y, ringExtra_ + kMarkerRadius);
-    picture_.circle(x, y, kMarkerRadius);
+    picture_.disc(x, y, ring, fill);
+    picture_.circle(x, y, ring);
+    picture_.circle(x, y, marker);
     picture_.setCurrent(x, y);
     picture_.print(" " + std::to_string(recordNumber));
 }
@@ -222,7 +351,7 @@ void RecordEditor::eraseMarker(double x, double y)
 {
     const Colour back = picture_.backColour();
     picture_.setFillColour(back);
-    picture_.disc(x, y, kEraseRadius, back);
+    picture_.disc(x, y, kEraseRadius * unitsPerTwip_, back);
     picture_.setForeColour(back);
     picture_.setCurrent(x, y);
     picture_.print(" " + std::to_string(currentRecord_));
@@ -252,20 +381,43 @@ bool RecordEditor::appendBuffer()
     return true;
 }
 
+// Shows a blank record after the last one, for typing. Nothing is written
+// yet: a record nobody typed into never reaches the file.
+void RecordEditor::beginNewRecord()
+{
+    pendingNew_ = true;
+    boxes_ = {};
+    refusedField_.reset();
+    shownRecord_ = 0;
+    currentRecord_ = recordTotal_ + 1;
+    recordNumberText_ = std::to_string(currentRecord_);
+    copyBoxesToBuffer();
+    loadedRecord_ = recordBuffer_;
+    requestFocus(kFieldX);
+}
+
 void RecordEditor::addRecord()
 {
     if (!file_ || !saveCurrentRecord() || recordLimitReached())
         return;
-    boxes_ = {};
-    copyBoxesToBuffer();
-    appendBuffer();
-    requestFocus(kFieldX);
+    beginNewRecord();
 }
 
 void RecordEditor::deleteRecord()
 {
     if (!file_)
         return;
+    if (pendingNew_) {
+        // The new record was never written: deleting it only drops it.
+        pendingNew_ = false;
+        if (recordTotal_ == 0) {
+            beginNewRecord();
+            return;
+        }
+        currentRecord_ = recordTotal_;
+        showCurrentRecord();
+        return;
+    }
     const double x = leadingNumber(boxes_[kFieldX]);
     const double y = leadingNumber(boxes_[kFieldY]);
     const auto texts = boxes_;
@@ -425,8 +577,10 @@ void RecordEditor::saveAndExit()
     if (!file_ || outcome_ != EditorOutcome::Stay)
         return;
     ringExtra_ = 0;
-    currentRecord_ = recordTotal_;
-    showCurrentRecord();
+    if (recordTotal_ > 0) {
+        currentRecord_ = recordTotal_;
+        showCurrentRecord();
+    }
     const Answer a = prompter_.message(editortext::kExitQuestion, editortext::kBlankTitle,
                                        MessageIcon::Question, MessageButtons::YesNo);
     if (a != Answer::Yes)
@@ -438,11 +592,13 @@ void RecordEditor::saveAndExit()
     outcome_ = EditorOutcome::ToMainWindow;
 }
 
-void RecordEditor::closeWithoutQuestion()
+bool RecordEditor::closeWithoutQuestion()
 {
-    saveCurrentRecord();
+    if (file_ && !saveCurrentRecord() && refusedField_)
+        return false;
     file_.close();
     outcome_ = EditorOutcome::ToMainWindow;
+    return true;
 }
 
 void RecordEditor::setForeground(Colour c)

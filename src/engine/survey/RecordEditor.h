@@ -36,7 +36,20 @@ inline const std::string kFileTooLarge = kTooManyRecordsMessage;
 // A record or a delete that could not be written: the user must know.
 inline const std::string kWriteFailed = "数据写入文件失败,记录没有保存!";
 inline const std::string kDeleteFailed = "文件写入失败,记录没有删除,数据文件保持原样!";
+// Notices of the status bar: why a record was not stored.
+inline const std::string kNotStored = "记录没有保存: ";
+inline const std::string kMustBeNumber = " 必须是一个数值!";
+inline const std::string kMustNotBeEmpty = " 不能为空!";
+inline const std::array<std::string, 3> kNumberFieldNames = {"[坐标X]", "[坐标Y]", "[观测值]"};
+// Bytes still free in the note (it holds 20 bytes of GBK).
+std::string noteBytesLeftText(std::size_t left);
 } // namespace editortext
+
+// The longest start of a UTF-8 text that takes at most `bytes` bytes in
+// GBK, never cut inside a character.
+std::string cutToGbkBytes(const std::string& utf8, std::size_t bytes);
+// Bytes of GBK the text takes.
+std::size_t gbkByteCount(const std::string& utf8);
 
 // The 16-colour palette the record markers take their random fill from.
 inline constexpr std::array<Colour, 16> kMarkerPalette = {
@@ -71,7 +84,8 @@ public:
     static constexpr int kFieldNote = 3;
 
     // Drawing frame of the drawing area, shared with the main window's
-    // frame when a background picture is in use.
+    // frame when a background picture is in use (picking depends on it).
+    // Without a picture the frame is fitted to the file's points instead.
     static constexpr double kFrameWidth = 9464;
     static constexpr double kFrameHeight = 7410;
 
@@ -80,7 +94,8 @@ public:
     // The opening sequence: record count and undo reset, the data marked as
     // edited, the drawing area prepared, then the file taken from the main
     // window (or chosen), opened (asking to create a missing one) and its
-    // first record shown. A new, empty file gets one blank record.
+    // first record shown. A new, empty file shows a blank record for typing,
+    // which is written only once something is typed into it.
     void open();
 
     // What the input boxes hold. The window calls the edit functions for
@@ -108,13 +123,23 @@ public:
     void clearScreen();
     void saveAndExit();
     // The window is closed some other way (its close box): the record shown
-    // is saved and the file closed, without questions.
-    void closeWithoutQuestion();
+    // is saved and the file closed, without questions. A record that may not
+    // be stored keeps the editor open (false).
+    bool closeWithoutQuestion();
     // The colour blocks: text (fore) and background of the drawing area.
     void setForeground(Colour c);
     void setBackground(Colour c);
     Colour foreground() const { return foreground_; }
     Colour background() const { return picture_.backColour(); }
+
+    // The record shown is a new one, not yet in the file: it is written when
+    // it is left with something typed in it, and dropped when left blank.
+    bool newRecordPending() const { return pendingNew_; }
+    // The box whose text kept the record from being stored (X, Y or value),
+    // until the box is typed in again or a store succeeds.
+    std::optional<int> refusedField() const { return refusedField_; }
+    // The status bar's notice after the last command, once.
+    std::optional<std::string> takeNotice();
 
     long currentRecord() const { return currentRecord_; }
     long recordTotal() const { return recordTotal_; }
@@ -132,6 +157,7 @@ public:
 
 private:
     void prepareDrawingArea();
+    void fitFrameToPoints();
     void pressOpenFile();
     void openEditFile();
     void loadRecordCount();
@@ -144,6 +170,8 @@ private:
     bool rewriteFile(long sourceRecords, long skipRecord, bool* replaced = nullptr);
     FileHandle openWithoutQuestions(const std::string& name);
     bool appendBuffer();
+    void beginNewRecord();
+    bool storableBuffer();
     bool recordLimitReached();
     void requestFocus(int field) { focus_ = field; }
 
@@ -162,6 +190,9 @@ private:
     bool fieldsChanged_ = false;
     bool undoAvailable_ = false;
     double ringExtra_ = 0;
+    // Drawing units per twip of the frame: markers keep their size on screen
+    // whatever units the points are drawn in.
+    double unitsPerTwip_ = 1;
     std::array<std::string, kFieldCount> boxes_;
     std::array<std::string, kFieldCount> deletedRecord_;
     RecordBytes recordBuffer_{};
@@ -171,6 +202,9 @@ private:
     Colour foreground_ = rgb(0, 255, 0);
     EditorOutcome outcome_ = EditorOutcome::Stay;
     std::optional<int> focus_;
+    bool pendingNew_ = false;
+    std::optional<int> refusedField_;
+    std::optional<std::string> notice_;
 };
 
 } // namespace tervane

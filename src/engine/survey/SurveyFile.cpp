@@ -102,6 +102,9 @@ SurveyReadResult readRecords(int fd, off_t length)
     result.records.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
         result.records.push_back(decodeRecord(buffer.data() + i * kRecordLength));
+    while (!result.records.empty() && result.records.back().isBlank())
+        result.records.pop_back();
+    result.recordCount = static_cast<long>(result.records.size());
     return result;
 }
 
@@ -146,6 +149,21 @@ std::string writeTemporary(const std::string& target, const std::vector<char>& b
     return {};
 }
 
+bool blankField(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+
+// Blanks, an optional sign, an optional point, then a digit.
+bool startsWithNumber(const std::string& text)
+{
+    std::size_t i = text.find_first_not_of(' ');
+    if (i == std::string::npos)
+        return false;
+    if (text[i] == '+' || text[i] == '-')
+        ++i;
+    if (i < text.size() && text[i] == '.')
+        ++i;
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
 } // namespace
 
 std::string tooManyRecordsMessage(long maxRecords)
@@ -156,6 +174,27 @@ std::string tooManyRecordsMessage(long maxRecords)
 double SurveyRecord::x() const { return leadingNumber(xText); }
 double SurveyRecord::y() const { return leadingNumber(yText); }
 double SurveyRecord::z() const { return leadingNumber(zText); }
+
+bool SurveyRecord::isBlank() const { return blankField(xText) && blankField(yText) && blankField(zText); }
+
+bool SurveyRecord::hasNumbers() const
+{
+    return startsWithNumber(xText) && startsWithNumber(yText) && startsWithNumber(zText);
+}
+
+std::vector<long> recordsWithoutNumbers(const std::vector<SurveyRecord>& records)
+{
+    std::vector<long> numbers;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (!records[i].hasNumbers())
+            numbers.push_back(static_cast<long>(i + 1));
+    return numbers;
+}
+
+bool looksLikeSurveyData(const std::vector<SurveyRecord>& records)
+{
+    return recordsWithoutNumbers(records).size() * 2 <= records.size();
+}
 
 RecordBytes encodeRecord(const SurveyRecord& record)
 {

@@ -31,6 +31,10 @@ struct SurveyRecord {
     double x() const;
     double y() const;
     double z() const;
+    // X, Y and value all empty (blanks only): a record begun but never typed.
+    bool isBlank() const;
+    // X, Y and value each start with a number (the note may hold anything).
+    bool hasNumbers() const;
 };
 
 using RecordBytes = std::array<char, kRecordLength>;
@@ -56,16 +60,23 @@ struct SurveyReadResult {
     bool ok = false;
     int errorNumber = 0;      // errno of the failure, 0 when ok or not a system failure
     std::string message;      // the program's Chinese message when not ok
-    long recordCount = 0;     // file length div 65
+    long recordCount = 0;     // file length div 65, less blank records at its end
     std::vector<SurveyRecord> records;  // records[0] is record 1
 };
 
 // Record count of a file (length div 65), or -1 when it cannot be examined.
 long surveyRecordCount(const std::string& path);
 
-// Reads every record. Refuses (ok false, nothing loaded) a missing,
+// Reads every record; blank records at the end of the file are left out
+// (an editor that wrote a record before it was typed left them). Refuses (ok false, nothing loaded) a missing,
 // unreadable or non-regular file and a file of more than maxRecords records.
 SurveyReadResult readSurveyFile(const std::string& path, long maxRecords = limits::kMaxRecords);
+
+// The numbers (from 1) of the records whose X, Y or value does not start
+// with a number. A file where these are more than half of the records is
+// not survey data (a text file renamed, say), whatever its length.
+std::vector<long> recordsWithoutNumbers(const std::vector<SurveyRecord>& records);
+bool looksLikeSurveyData(const std::vector<SurveyRecord>& records);
 
 // Writes a whole file so that a failure leaves the old file whole: a
 // temporary copy is written, flushed and renamed over the target.

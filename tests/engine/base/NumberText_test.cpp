@@ -7,6 +7,14 @@
 namespace tervane {
 namespace {
 
+TEST(WholeNumber, OnlyOneFiniteNumberAndBlanksPass)
+{
+    for (const char* good : {"12.5", " -3 ", "+1e3", ".5", "0", "1E-5", "7."})
+        EXPECT_TRUE(isWholeNumber(good)) << good;
+    for (const char* bad : {"", "   ", "abc", "12.5m", "1e400", "inf", "nan", "0x10", "1 2", "--1", "."})
+        EXPECT_FALSE(isWholeNumber(bad)) << bad;
+}
+
 TEST(LeadingNumber, TakesTheLongestLeadingNumber)
 {
     EXPECT_DOUBLE_EQ(leadingNumber("12.5abc"), 12.5);

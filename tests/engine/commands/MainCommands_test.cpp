@@ -190,14 +190,78 @@ TEST_F(MainCommandsTest, FiveRecordsAreTooFewForTheWorkingFiles)
 {
     prompter.openPaths = {writeSurvey("five.D3D", 5)};
     commands.open();
-    EXPECT_EQ(prompter.messages().back(), "数据少于6 个,请进入[编辑]添加数据! ");
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"数据少于6 个,请进入[编辑]添加数据! "});
     EXPECT_FALSE(std::filesystem::exists(kXyzFile));
+    // Refused before the caption and the build: nothing drawn, no name shown,
+    // and Draw builds (and refuses) rather than drawing older working files.
+    EXPECT_EQ(view.captionText, "Tervane");
+    EXPECT_EQ(view.picture1.count(RecordingCanvas::Kind::Line), 0u);
+    EXPECT_EQ(view.picture1.count(RecordingCanvas::Kind::Circle), 0u);
+    EXPECT_EQ(commands.edit(), WindowChange::OpenRecordEditor) << "the message sends the user to Edit";
+    commands.draw();
+    EXPECT_EQ(prompter.messages().size(), 2u);
+    EXPECT_EQ(view.picture1.count(RecordingCanvas::Kind::Line), 0u);
 
     prompter.questions.clear();
     prompter.openPaths = {writeSurvey("six.D3D", 6)};
     commands.open();
     EXPECT_TRUE(prompter.messages().empty());
     EXPECT_TRUE(std::filesystem::exists(kXyzFile));
+}
+
+// A text file renamed .D3D: most records hold no numbers. Blank records at
+// the end of a real file (an editor's unfinished last record) are not data.
+TEST_F(MainCommandsTest, AFileMostlyWithoutNumbersIsNotBuiltAndTrailingBlanksAreSkipped)
+{
+    std::vector<SurveyRecord> prose;
+    for (int i = 0; i < 12; ++i)
+        prose.push_back({"The quick brow", "n fox jumps ov", "er the lazy do", "g"});
+    prose[3] = {"1", "2", "3", ""};
+    const std::string text = dir.file("notes.D3D");
+    ASSERT_TRUE(writeSurveyFile(text, prose));
+    prompter.openPaths = {text};
+    commands.open();
+    EXPECT_EQ(prompter.messages(),
+              std::vector<std::string>{"这不是一个数据文件！以下记录的坐标X、Y或观测值不是数值: "
+                                       "1, 2, 3, 5, 6, 7, 8, 9, 10, 11 等共 11 个记录。"});
+    EXPECT_EQ(state.fileOpen, 0);
+    EXPECT_EQ(view.captionText, "Tervane");
+    EXPECT_FALSE(std::filesystem::exists(kNdxFile));
+
+    prompter.questions.clear();
+    std::vector<SurveyRecord> records = surface(8);
+    records.push_back({"", "", "", ""});
+    records.push_back({" ", "", "", "note only"});
+    const std::string path = dir.file("trailing.D3D");
+    ASSERT_TRUE(writeSurveyFile(path, records));
+    prompter.openPaths = {path};
+    commands.open();
+    EXPECT_TRUE(prompter.messages().empty());
+    EXPECT_EQ(state.recordCount, 8);
+    EXPECT_EQ(view.captionText, "  Tervane V2.0    " + path + "  : Record   1 to   8");
+}
+
+// An interval of 0 or of letters is the panel's fault; Draw says so instead
+// of blaming the data.
+TEST_F(MainCommandsTest, DrawRefusesAnIntervalThatIsNotANumberAboveZero)
+{
+    state.networkKind = 1;
+    prompter.openPaths = {writeSurvey("survey.D3D", 12)};
+    commands.open();
+    ASSERT_EQ(state.fileOpen, 1);
+    for (const char* bad : {"0", "abc", "-2", "1e400"}) {
+        prompter.questions.clear();
+        view.picture4.forget();
+        panel.intervalText = bad;
+        commands.draw();
+        EXPECT_EQ(prompter.messages(), std::vector<std::string>{"等值线间隔必须是大于 0 的数值，请在[间隔]中重新输入！"})
+            << bad;
+        EXPECT_EQ(view.picture4.count(RecordingCanvas::Kind::FilledBox), 0u) << bad;
+    }
+    prompter.questions.clear();
+    panel.intervalText = "0.5";
+    commands.draw();
+    EXPECT_TRUE(prompter.messages().empty());
 }
 
 TEST_F(MainCommandsTest, MissingOrOversizedFilesLeaveNothingHalfLoaded)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -104,6 +105,24 @@ TEST_F(PlotFrameTest, ClearsBothStripsInTheBackgroundColourBeforeDrawing)
         }
     }
     EXPECT_EQ(view.picture1.foreColour(), panel.chadian);
+}
+
+// A point on the lower edge prints its label below itself, into the margin
+// above the bottom ruler; the fill of a build or a Draw must reach it.
+TEST(PlotAreaFillTest, CoversTheLabelsOfEdgePointsButNotTheRulers)
+{
+    RecordingCanvas canvas(kDrawingWidth, kDrawingHeight);
+    setDrawingFrame(canvas, false);
+    fillPlotArea(canvas, rgb(1, 2, 3));
+    const auto fill = canvas.last(Kind::FilledBox);
+    const double labelBottom = 0 + canvas.textHeight();  // text runs down from the point
+    const double circleLeft = 0 - 8;
+    EXPECT_LE(std::min(fill.y1, fill.y2), labelBottom);
+    EXPECT_LE(std::min(fill.x1, fill.x2), circleLeft);
+    EXPECT_GE(std::min(fill.y1, fill.y2), -200) << "the bottom ruler's strip is the frame's own";
+    EXPECT_GE(std::min(fill.x1, fill.x2), -220) << "so is the left one";
+    EXPECT_GE(std::max(fill.x1, fill.x2), canvas.width());
+    EXPECT_EQ(fill.colour, rgb(1, 2, 3));
 }
 
 TEST_F(PlotFrameTest, LabelsOneRulerUnitPerTenthOfTheLargerRange)

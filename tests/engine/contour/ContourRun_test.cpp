@@ -121,7 +121,7 @@ TEST_F(ContourRunTest, ZeroIntervalGivesTheFaultMessageAndNoContour)
     panel.check15 = true;
     EXPECT_FALSE(drawContourMap(ctx));
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage});
-    EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
+    EXPECT_EQ(view.picture1.count(Kind::Line) - linesOf(panel.chadian), 0u);
     EXPECT_FALSE(panel.check15);
 }
 
@@ -130,7 +130,7 @@ TEST_F(ContourRunTest, NegativeIntervalDrawsOnlyPointsAndLabels)
     panel.intervalText = "-5";
     EXPECT_TRUE(drawContourMap(ctx));
     EXPECT_TRUE(prompter.messages().empty());
-    EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
+    EXPECT_EQ(view.picture1.count(Kind::Line) - linesOf(panel.chadian), 0u);
     EXPECT_EQ(view.picture1.count(Kind::Circle), 14u);
 }
 
@@ -187,7 +187,7 @@ TEST_F(ContourRunTest, MalformedNeighbourCycleNeverHangs)
     writeNetwork(net);
     panel.intervalText = "1";
     EXPECT_TRUE(drawContourMap(ctx));
-    EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
+    EXPECT_EQ(view.picture1.count(Kind::Line) - linesOf(panel.chadian), 0u);
 }
 
 TEST_F(ContourRunTest, PictureAndNetworkLinesDecideHowTheAreaIsPrepared)
@@ -196,8 +196,11 @@ TEST_F(ContourRunTest, PictureAndNetworkLinesDecideHowTheAreaIsPrepared)
     const auto& first = view.picture1.ops.front();
     EXPECT_EQ(first.kind, Kind::FilledBox);
     EXPECT_EQ(first.colour, panel.beijing);
-    EXPECT_DOUBLE_EQ(first.x1, 1);
+    // Everything labels can reach, up to the ruler strips; the frame is drawn again.
+    EXPECT_DOUBLE_EQ(first.x1, -220);
+    EXPECT_DOUBLE_EQ(first.y1, -200);
     EXPECT_DOUBLE_EQ(first.x2, view.picture1.width());
+    EXPECT_GT(linesOf(panel.chadian), 0u);
 
     view.picture1.forget();
     test::writeBytes(dir.file("back.bmp"), "BM");
@@ -374,15 +377,15 @@ TEST_F(ExampleRunTest, DrawsTheExampleSurveyAfterRebuildingItsNetwork)
     ASSERT_EQ(state.fileOpen, 1);
     view.picture1.forget();
     panel.check13 = false;
-    panel.intervalText = "5";
+    panel.intervalText = "1";
     EXPECT_TRUE(drawContourMap(ctx));
     EXPECT_TRUE(prompter.messages().empty());
     // The network drawn again in its colour, then contours in both colours.
     EXPECT_GT(linesOf(panel.wangxian), 100u);
     EXPECT_GT(linesOf(panel.quxian), 500u);
     EXPECT_GT(linesOf(panel.jiange), 100u);
-    // Each of the 120 points is circled twice at the end.
-    EXPECT_GE(view.picture1.count(RecordingCanvas::Kind::Circle), 240u);
+    // Each of the 60 points is circled twice at the end.
+    EXPECT_GE(view.picture1.count(RecordingCanvas::Kind::Circle), 120u);
     EXPECT_EQ(view.picture1.ops.back().kind, RecordingCanvas::Kind::Circle);
 }
 

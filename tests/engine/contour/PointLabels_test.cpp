@@ -1,5 +1,8 @@
 #include "engine/contour/PointLabels.h"
+#include "engine/network/PointMarks.h"
 #include "support/RunFixture.h"
+
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -65,6 +68,33 @@ TEST_F(PointLabelsTest, NotesOnlyShowNothingButCirclesAfterAnOptimizedNetwork)
     state.networkKind = 1;
     drawPointLabels(ctx, net);
     EXPECT_EQ(view.picture1.texts().front(), "n1");
+}
+
+// The network pass and the Draw pass label the same points; their texts
+// must fall exactly on each other, or every note shows twice side by side.
+TEST_F(PointLabelsTest, TheNetworkPassPrintsTheSameTextsAtTheSamePlaces)
+{
+    state.resizePoints(7);
+    for (std::size_t i = 1; i <= 7; ++i) {
+        state.pointX[i] = net.pointX[i];
+        state.pointY[i] = net.pointY[i];
+        state.pointZ[i] = net.pointZ[i];
+    }
+    state.recordCount = 7;
+    const auto placed = [this] {
+        std::vector<std::tuple<std::string, double, double>> out;
+        for (const auto& op : view.picture1.opsOf(Kind::Text))
+            out.emplace_back(op.text, op.x1, op.y1);
+        view.picture1.forget();
+        return out;
+    };
+    for (int mode : {1, 2, 4}) {
+        panel.pointLabelMode = mode;
+        markAndLabelPoints(ctx);
+        const auto network = placed();
+        drawPointLabels(ctx, net);
+        EXPECT_EQ(network, placed()) << "mode " << mode;
+    }
 }
 
 TEST_F(PointLabelsTest, StoredModeZeroBecomesAll)

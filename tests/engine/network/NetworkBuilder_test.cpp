@@ -125,7 +125,7 @@ TEST_F(NetworkBuilderTest, DrawsTrianglesThenMarksInOrder)
     EXPECT_EQ(ops[marks + 1].kind, Kind::Circle);
     EXPECT_EQ(ops[marks + 1].radius, 0);
     EXPECT_EQ(ops[marks + 2].kind, Kind::Text);
-    EXPECT_EQ(ops[marks + 2].text, " 12.345 ");
+    EXPECT_EQ(ops[marks + 2].text, " 12.345  ");
     EXPECT_EQ(ops[marks + 2].colour, panel.zhuji);
     EXPECT_EQ(ops[marks + 3].text.rfind("注", 0), 0u);
     EXPECT_TRUE(allFinite(view.picture1));
@@ -182,13 +182,14 @@ TEST_F(NetworkBuilderTest, CollinearPointsAreRefusedByTheRawNetwork)
     EXPECT_FALSE(anyWorkingFile());
 }
 
-TEST_F(NetworkBuilderTest, FiveOrFewerPointsAreDrawnButNotExported)
+TEST_F(NetworkBuilderTest, FiveOrFewerPointsAreRefusedBeforeAnythingIsDrawn)
 {
     writeSurvey({{0, 0, 1}, {10, 0, 2}, {0, 10, 3}, {10, 10, 4}, {5, 6, 5}});
     EXPECT_FALSE(buildNetwork(ctx));
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"数据少于6 个,请进入[编辑]添加数据! "});
     EXPECT_FALSE(anyWorkingFile());
-    EXPECT_EQ(state.triangleCount, 4);
+    EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
+    EXPECT_EQ(state.triangleCount, 0);
 
     // Two points make no network at all; the user is sent to add data.
     prompter.questions.clear();

@@ -7,10 +7,11 @@ namespace {
 
 TEST(PointMarksTest, ValueTextIsCutToTheDecimals)
 {
-    EXPECT_EQ(markValueText(12.3456, 1000), " 12.345");
-    EXPECT_EQ(markValueText(12.3456, 1), " 12");
-    EXPECT_EQ(markValueText(-12.3456, 100), "-12.35");  // rounds down, as Int does
-    EXPECT_EQ(markValueText(0.5, 10), " .5");
+    EXPECT_EQ(markValueText(12.3456, 1000), " 12.345 ");
+    EXPECT_EQ(markValueText(12.3456, 1), " 12 ");
+    EXPECT_EQ(markValueText(-12.3456, 100), "-12.35 ");  // rounds down, as Int does
+    EXPECT_EQ(markValueText(0.5, 10), " .5 ");
+    EXPECT_EQ(markValueText(0.29, 100), " .29 ") << "as typed, not one unit less";
 }
 
 TEST(PointMarksTest, DisplayOptionsLaterBoxesWin)
@@ -58,13 +59,13 @@ protected:
 
 TEST_F(PointLabelTest, ModesChooseWhatIsPrinted)
 {
-    EXPECT_EQ(labelsFor(2, 1), (std::vector<std::string>{" 2.25", " 4.25", " 6.25"}));
-    EXPECT_EQ(labelsFor(3, 2), (std::vector<std::string>{" 3.25", " 6.25"}));
+    EXPECT_EQ(labelsFor(2, 1), (std::vector<std::string>{" 2.25 ", " 4.25 ", " 6.25 "}));
+    EXPECT_EQ(labelsFor(3, 2), (std::vector<std::string>{" 3.25 ", " 6.25 "}));
     EXPECT_EQ(labelsFor(4, 1), (std::vector<std::string>{"n1", "n2", "n3", "n4", "n5", "n6"}));
     EXPECT_TRUE(labelsFor(4, 2).empty());  // grid nodes have no notes
     const auto all = labelsFor(0, 1);      // mode 0 reads as 1
     ASSERT_EQ(all.size(), 12u);
-    EXPECT_EQ(all[0], " 1.25 ");
+    EXPECT_EQ(all[0], " 1.25  ");
     EXPECT_EQ(all[1], "n1");
     EXPECT_EQ(panel.pointLabelMode, 1);
 }

@@ -1,5 +1,9 @@
 #include "engine/network/Triangulator.h"
 
+#include "engine/network/NetworkCheck.h"
+#include "engine/network/PointSets.h"
+#include "engine/network/ReferenceGrowth.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,17 +14,8 @@
 namespace tervane {
 namespace {
 
-// Points indexed from 1, as the point arrays hold them.
-struct Points {
-    std::vector<double> x{0.0}, y{0.0}, z{0.0};
-    long n() const { return static_cast<long>(x.size()) - 1; }
-    void add(double px, double py, double pz = 0)
-    {
-        x.push_back(px);
-        y.push_back(py);
-        z.push_back(pz);
-    }
-};
+using test::Points;
+using test::randomPoints;
 
 TriangulationResult run(const Points& p, const TriangulationCallbacks& cb = {})
 {
@@ -115,16 +110,6 @@ void expectEmptyCircles(const Points& p, const Triangulation& t)
     }
 }
 
-Points randomPoints(unsigned seed, int n, double span = 1)
-{
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> u(0, span);
-    Points p;
-    for (int i = 0; i < n; ++i)
-        p.add(u(gen), u(gen), u(gen));
-    return p;
-}
-
 // Hand-worked: seed (1, 3, 2) since point 3 is nearest to point 1 and point
 // 2 sees edge 1-3 under the larger angle; edge 2 of the seed (3-2) grows
 // triangle (3, 2, 4); every other edge is on the hull.
@@ -192,17 +177,6 @@ TEST(TriangulatorTest, SeedTiesTakeNearestLowestIndexAndLastThirdVertex)
     EXPECT_EQ(corners(r.tables, 1), (std::array<int, 3>{1, 2, 4}));
 }
 
-TEST(TriangulatorTest, SideOfLineIsZeroOnTheLineInEveryBranch)
-{
-    EXPECT_EQ(sideOfLine(1, 0, 1, 5, 1, 9), 0);    // vertical
-    EXPECT_EQ(sideOfLine(0, 2, 5, 2, -7, 2), 0);   // horizontal
-    EXPECT_EQ(sideOfLine(0, 0, 2, 1, 4, 2), 0);    // slanted
-    EXPECT_EQ(sideOfLine(1, 0, 1, 5, 0, 0), 1);    // sign of xB - x
-    EXPECT_EQ(sideOfLine(0, 2, 5, 2, 0, 3), -1);   // sign of yB - y
-    EXPECT_EQ(sideOfLine(0, 0, 2, 1, 0, 1), 1);    // sign of y - m x - b
-    EXPECT_EQ(sideOfLine(2, 1, 0, 0, 0, 1), 1);    // independent of direction
-}
-
 TEST(TriangulatorTest, CollinearHullPointsMakeNoFlatTriangle)
 {
     Points p;
@@ -250,31 +224,6 @@ TEST(TriangulatorTest, CloseClusterAmongSpreadPointsStaysValid)
     }
 }
 
-TEST(TriangulatorTest, DegenerateSetsEndConsistently)
-{
-    Points grid;  // a perfect grid: every cell has four cocircular corners
-    for (int i = 0; i < 7; ++i)
-        for (int j = 0; j < 6; ++j)
-            grid.add(i, j);
-    Points duplicates = randomPoints(3, 12);
-    for (int i = 1; i <= 6; ++i)
-        duplicates.add(duplicates.x[static_cast<std::size_t>(i)], duplicates.y[static_cast<std::size_t>(i)]);
-    Points circle;  // every point on one circle: each chord is seen alike from all
-    for (int i = 0; i < 16; ++i)
-        circle.add(std::cos(i * M_PI / 8), std::sin(i * M_PI / 8));
-    Points threeOnALine;
-    for (auto [x, y] : {std::pair{0.0, 0.0}, {1.0, 1.0}, {2.0, 2.0}, {0.0, 2.0}, {2.0, 0.3}, {3.0, 1.0}})
-        threeOnALine.add(x, y);
-    for (const Points* p : {&grid, &duplicates, &circle, &threeOnALine}) {
-        const auto r = run(*p);
-        ASSERT_TRUE(r.end == TriangulationEnd::Complete || r.end == TriangulationEnd::CapReached);
-        EXPECT_GT(r.tables.count, 0);
-        EXPECT_LE(r.tables.count, triangleCap(p->n()));
-        expectConsistent(r.tables);
-    }
-    EXPECT_EQ(run(threeOnALine).tables.count, 2 * 6 - 2 - hullSize(threeOnALine));
-}
-
 TEST(TriangulatorTest, CollinearOrTooFewPointsMakeNoTriangle)
 {
     Points line;
@@ -311,49 +260,168 @@ TEST(TriangulatorTest, CallbackStopsTheBuildAtOnce)
 } // namespace
 } // namespace tervane
 
+
 namespace tervane {
 namespace {
 
-void expectSameTables(const Triangulation& a, const Triangulation& b, const std::string& what)
+using test::jitteredGrid;
+using test::Points;
+using test::randomPoints;
+
+std::string describe(const NetworkFaults& f)
 {
-    EXPECT_EQ(a.count, b.count) << what;
-    EXPECT_EQ(a.cursor, b.cursor) << what;
-    EXPECT_EQ(a.vertexA, b.vertexA) << what;
-    EXPECT_EQ(a.vertexB, b.vertexB) << what;
-    EXPECT_EQ(a.vertexC, b.vertexC) << what;
-    EXPECT_EQ(a.neighbour, b.neighbour) << what;
-    EXPECT_EQ(a.centreX, b.centreX) << what;
-    EXPECT_EQ(a.centreZ, b.centreZ) << what;
+    return "flat " + std::to_string(f.flatTriangles) + ", crowded " + std::to_string(f.crowdedEdges)
+           + ", folded " + std::to_string(f.foldedEdges) + ", neighbours "
+           + std::to_string(f.brokenNeighbours) + ", circles " + std::to_string(f.occupiedCircles)
+           + ", unfinished " + std::to_string(f.unfinishedRows) + ", triangles "
+           + std::to_string(f.triangles) + " of " + std::to_string(f.expectedTriangles);
 }
 
-// The indexed edge search must give the full scan's network row for row,
-// ties and all.
-TEST(TriangulatorTest, IndexedSearchGivesTheFullScansNetwork)
+struct DegenerateSet {
+    std::string name;
+    Points points;
+};
+
+std::vector<DegenerateSet> degenerateSets()
+{
+    std::vector<DegenerateSet> sets;
+    sets.push_back({"jittered grid 45 x 45", jitteredGrid(7, 45, 1e-4)});
+    Points exact;  // every cell has four exactly cocircular corners
+    for (int i = 0; i < 12; ++i)
+        for (int j = 0; j < 9; ++j)
+            exact.add(i, j, i * j);
+    sets.push_back({"exact grid", exact});
+    Points rows;  // long collinear rows and one point off them
+    for (int i = 0; i < 40; ++i) {
+        rows.add(i, 0);
+        rows.add(i, 1);
+    }
+    rows.add(17.5, 0.5);
+    sets.push_back({"collinear rows plus one", rows});
+    Points rings;  // 12 integer points on each of two concentric circles, and the centre
+    for (auto [a, b] : {std::pair{5, 0}, {4, 3}, {3, 4}})
+        for (int sx : {1, -1})
+            for (int sy : {1, -1}) {
+                rings.add(sx * a, sy * b);
+                rings.add(sx * b * 2, sy * a * 2);
+            }
+    rings.add(0, 0);
+    sets.push_back({"cocircular rings", rings});
+    Points near = randomPoints(5, 60, 10);  // copies within 1e-12, and exact copies
+    for (std::size_t i = 1; i <= 20; ++i)
+        near.add(near.x[i] + 1e-12, near.y[i] - 1e-12);
+    for (std::size_t i = 21; i <= 30; ++i)
+        near.add(near.x[i], near.y[i]);
+    sets.push_back({"duplicates", near});
+    Points utm;  // UTM-scale survey points, a row nearly collinear to 1e-9
+    std::mt19937 gen(11);
+    std::uniform_real_distribution<double> u(0, 2000);
+    for (int i = 0; i < 80; ++i)
+        utm.add(500000 + u(gen), 4500000 + u(gen));
+    for (int i = 0; i < 30; ++i)
+        utm.add(501000 + i * 7.0, 4501000 + i * 3.0 + (i % 3) * 1e-9);
+    sets.push_back({"UTM scale", utm});
+    return sets;
+}
+
+class NetworkValidityTest : public ::testing::TestWithParam<DegenerateSet> {};
+
+TEST_P(NetworkValidityTest, EveryBuildIsAValidDelaunayTriangulation)
+{
+    const Points& p = GetParam().points;
+    const auto r = triangulate(p.x, p.y, p.z, p.n());
+    ASSERT_EQ(r.end, TriangulationEnd::Complete);
+    const NetworkFaults f = checkNetwork(p.x, p.y, p.n(), r.tables);
+    EXPECT_TRUE(f.valid()) << describe(f);
+    EXPECT_GT(f.expectedTriangles, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(DegenerateSets, NetworkValidityTest, ::testing::ValuesIn(degenerateSets()),
+                         [](const auto& param) {
+                             std::string s = param.param.name;
+                             for (char& c : s)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return s;
+                         });
+
+// The checker is only worth its verdicts if it sees the faults the old
+// growth made on a jittered grid, and a hand-broken neighbour.
+TEST(NetworkCheckTest, FindsTheFaultsOfTheOldGrowth)
+{
+    const Points grid = jitteredGrid(7, 45, 1e-4);
+    const auto old = reference::growNetwork(grid.x, grid.y, grid.z, grid.n());
+    EXPECT_FALSE(checkNetwork(grid.x, grid.y, grid.n(), old.tables).valid());
+
+    const Points p = randomPoints(3, 30);
+    auto r = triangulate(p.x, p.y, p.z, p.n());
+    ASSERT_TRUE(checkNetwork(p.x, p.y, p.n(), r.tables).valid());
+    r.tables.neighbour[1][1] = r.tables.neighbour[1][1] == 0 ? 2 : 0;
+    EXPECT_GE(checkNetwork(p.x, p.y, p.n(), r.tables).brokenNeighbours, 1);
+}
+
+// Exactly cocircular corners: the edge grown takes the highest-numbered
+// free point on the circle, whichever diagonal the triangulation chose.
+TEST(TriangulatorTest, CocircularTieTakesTheHighestNumberedPoint)
+{
+    Points square;
+    for (auto [x, y] : {std::pair{0.0, 0.0}, {1.0, 0.0}, {1.0, 1.0}, {0.0, 1.0}})
+        square.add(x, y);
+    const auto r = run(square);
+    ASSERT_EQ(r.tables.count, 2);
+    EXPECT_EQ(corners(r.tables, 1), (std::array<int, 3>{1, 2, 4}));
+    EXPECT_EQ(corners(r.tables, 2), (std::array<int, 3>{2, 4, 3}));
+    EXPECT_EQ(neighbours(r.tables, 1), (std::array<int, 4>{0, 0, 2, 0}));
+
+    // Six points on one circle; 2 is nearest to 1 and every other point lies
+    // beyond edge 1-2, so each edge in turn takes the highest free number.
+    Points hexagon;
+    for (auto [x, y] : {std::pair{3.0, -4.0}, {4.0, -3.0}, {5.0, 0.0}, {0.0, 5.0}, {-3.0, 4.0}, {-5.0, 0.0}})
+        hexagon.add(x, y);
+    const auto h = run(hexagon);
+    ASSERT_EQ(h.tables.count, 4);
+    const std::array<std::array<int, 3>, 4> rows{{{1, 2, 6}, {2, 6, 5}, {5, 2, 4}, {2, 4, 3}}};
+    const std::array<std::array<int, 4>, 4> across{{{0, 0, 2, 0}, {0, 1, 0, 3}, {0, 2, 4, 0}, {0, 3, 0, 0}}};
+    for (int i = 1; i <= 4; ++i) {
+        EXPECT_EQ(corners(h.tables, i), rows[static_cast<std::size_t>(i - 1)]) << "row " << i;
+        EXPECT_EQ(neighbours(h.tables, i), across[static_cast<std::size_t>(i - 1)]) << "row " << i;
+    }
+}
+
+// Wherever the old growth made a valid network, the rows are its rows,
+// save where two candidates tied within rounding (at most 1 in 10,000).
+TEST(TriangulatorTest, RowsMatchTheOldGrowthOnGeneralPositionData)
 {
     std::vector<std::pair<std::string, Points>> sets;
-    for (unsigned seed = 1; seed <= 6; ++seed)
-        sets.emplace_back("random " + std::to_string(seed), randomPoints(seed, 400));
-    Points grid, jittered, clustered = randomPoints(9, 60, 2.0), flat, dup = randomPoints(4, 50);
-    std::mt19937 gen(5);
-    std::uniform_real_distribution<double> r(0, 0.0001);
-    for (int i = 0; i < 15; ++i)
-        for (int j = 0; j < 12; ++j) {
-            grid.add(i, j, i * j);
-            jittered.add(i + r(gen), j + r(gen), i + j);
-        }
-    for (int i = 0; i < 30; ++i)
-        clustered.add(1 + r(gen) * 300, 1 + r(gen) * 300);
-    for (int i = 0; i < 80; ++i)
-        flat.add(i * 100.0 + r(gen), std::sin(i) + r(gen));
-    for (std::size_t i = 1; i <= 20; ++i)
-        dup.add(dup.x[i], dup.y[i], 1);
-    for (auto* p : {&grid, &jittered, &clustered, &flat, &dup})
-        sets.emplace_back("shape " + std::to_string(sets.size()), *p);
+    for (unsigned seed = 1; seed <= 3; ++seed)
+        sets.emplace_back("uniform " + std::to_string(seed), randomPoints(seed, 2000, 1000));
+    Points lines, utm, clustered = randomPoints(8, 300, 500);
+    std::mt19937 gen(21);
+    std::normal_distribution<double> wobble(0, 2);
+    std::uniform_real_distribution<double> u(0, 1);
+    for (int line = 0; line < 12; ++line)  // traverse lines, as a field crew walks them
+        for (int k = 0; k < 60; ++k)
+            lines.add(line * 40 + wobble(gen), k * 8 + wobble(gen), 100 + line + u(gen));
+    for (int i = 0; i < 800; ++i)
+        utm.add(512000 + 3000 * u(gen), 4371000 + 2000 * u(gen), 1200 + 50 * u(gen));
+    for (int i = 0; i < 300; ++i)
+        clustered.add(250 + 5 * u(gen), 250 + 5 * u(gen), u(gen));
+    sets.emplace_back("survey lines", lines);
+    sets.emplace_back("UTM scale", utm);
+    sets.emplace_back("clustered", clustered);
     for (const auto& [name, p] : sets) {
-        const auto full = triangulate(p.x, p.y, p.z, p.n(), {}, EdgeSearch::FullScan);
-        const auto fast = triangulate(p.x, p.y, p.z, p.n(), {}, EdgeSearch::Indexed);
-        EXPECT_EQ(full.end, fast.end) << name;
-        expectSameTables(full.tables, fast.tables, name);
+        const auto old = reference::growNetwork(p.x, p.y, p.z, p.n());
+        const auto now = triangulate(p.x, p.y, p.z, p.n());
+        ASSERT_TRUE(checkNetwork(p.x, p.y, p.n(), old.tables).valid()) << name << ": not a yardstick";
+        const Triangulation &a = old.tables, &b = now.tables;
+        long differing = std::abs(a.count - b.count);
+        for (std::size_t i = 1; i <= static_cast<std::size_t>(std::min(a.count, b.count)); ++i)
+            differing += a.vertexA[i] != b.vertexA[i] || a.vertexB[i] != b.vertexB[i]
+                         || a.vertexC[i] != b.vertexC[i] || a.neighbour[i] != b.neighbour[i]
+                         || a.centreX[i] != b.centreX[i] || a.centreY[i] != b.centreY[i]
+                         || a.centreZ[i] != b.centreZ[i];
+        EXPECT_LE(differing * 10000, a.count) << name << ": " << differing << " of " << a.count;
+        EXPECT_EQ(a.count, b.count) << name;
     }
 }
 

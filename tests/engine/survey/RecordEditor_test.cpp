@@ -74,6 +74,10 @@ protected:
         return *editor;
     }
 
+    // A marker size in twips of the frame as drawing units: the frame may be
+    // fitted to the points, and markers keep their size on screen.
+    double frameUnits(double twips) const { return twips * canvas.scaleWidth() / RecordEditor::kFrameWidth; }
+
     std::vector<std::string> boxes() const
     {
         return {editor->fieldText(0), editor->fieldText(1), editor->fieldText(2), editor->fieldText(3)};
@@ -91,16 +95,19 @@ private:
     std::string oldCwd_;
 };
 
-TEST_F(RecordEditorTest, MissingFileIsCreatedWithOneBlankRecord)
+// A new file shows blank record 1 for typing but holds nothing until
+// something is typed into it.
+TEST_F(RecordEditorTest, MissingFileIsCreatedEmptyWithABlankRecordShown)
 {
     RecordEditor& e = openEditor();
     ASSERT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(prompter.last().title, "Create File?");
-    EXPECT_EQ(readBytes(path), std::string(65, ' '));
-    EXPECT_EQ(e.recordTotal(), 1);
+    EXPECT_EQ(readBytes(path), "");
+    EXPECT_TRUE(e.newRecordPending());
+    EXPECT_EQ(e.recordTotal(), 0);
     EXPECT_EQ(e.currentRecord(), 1);
     EXPECT_EQ(e.recordNumberText(), "1");
-    EXPECT_EQ(e.title(), "  Tervane V2.0    " + path + " : Record   1 to  1");
+    EXPECT_EQ(e.title(), "  Tervane V2.0    " + path + " : Record   1 to  0");
     EXPECT_EQ(state.dataEdited, 1);
     EXPECT_EQ(e.outcome(), EditorOutcome::Stay);
     EXPECT_EQ(canvas.count(OpKind::Circle), 0u) << "a blank record has no point";
@@ -109,6 +116,7 @@ TEST_F(RecordEditorTest, MissingFileIsCreatedWithOneBlankRecord)
 TEST_F(RecordEditorTest, OpeningStartsFromTheDrawingFrameAndColours)
 {
     writeRecords(2);
+    state.pictureInserted = 1;  // picking on the picture needs the fixed frame
     openEditor();
     EXPECT_EQ(canvas.scaleLeft(), 0);
     EXPECT_EQ(canvas.scaleTop(), 7410);
@@ -118,6 +126,26 @@ TEST_F(RecordEditorTest, OpeningStartsFromTheDrawingFrameAndColours)
     EXPECT_EQ(canvas.foreColour(), rgb(0, 255, 0));
     EXPECT_TRUE(prompter.questions.empty());
     EXPECT_EQ(boxes(), (std::vector<std::string>{"100", "50", "1.5", "P1"}));
+}
+
+// Without a picture the points fill the area as in the main window, at one
+// scale for X and Y, instead of a blob in a corner of the fixed frame.
+TEST_F(RecordEditorTest, WithoutAPictureTheFrameIsFittedToThePoints)
+{
+    writeRecords(12);  // X 100 to 1200, Y 50 to 600
+    openEditor();
+    const double left = canvas.toPixelX(100), right = canvas.toPixelX(1200);
+    const double top = canvas.toPixelY(600), bottom = canvas.toPixelY(50);
+    EXPECT_GT(left, 0);
+    EXPECT_LT(right, canvas.pixelWidth());
+    EXPECT_GT(top, 0);
+    EXPECT_LT(bottom, canvas.pixelHeight());
+    EXPECT_GT(right - left, 0.8 * canvas.pixelWidth()) << "the points spread across the area";
+    EXPECT_NEAR((right - left) / 1100, (bottom - top) / 550, 0.01) << "one scale for X and Y";
+    // The marker keeps its size on screen.
+    canvas.forget();
+    editor->firstRecord();
+    EXPECT_NEAR(canvas.toPixelLength(canvas.opsOf(OpKind::Circle).front().radius), 8 / kTwipsPerPixel, 0.01);
 }
 
 TEST_F(RecordEditorTest, ShownRecordIsMarkedByARingADiscOfAPaletteColourAndItsNumber)
@@ -130,11 +158,11 @@ TEST_F(RecordEditorTest, ShownRecordIsMarkedByARingADiscOfAPaletteColourAndItsNu
     const Op disc = canvas.last(OpKind::Disc);
     EXPECT_EQ(disc.x1, 300);
     EXPECT_EQ(disc.y1, 150);
-    EXPECT_EQ(disc.radius, 8);
+    EXPECT_DOUBLE_EQ(disc.radius, frameUnits(8));
     const auto at = std::find(kMarkerPalette.begin(), kMarkerPalette.end() - 1, disc.colour);
     EXPECT_NE(at, kMarkerPalette.end() - 1) << "fill comes from palette entries 0 to 14";
     for (const Op& c : canvas.opsOf(OpKind::Circle)) {
-        EXPECT_EQ(c.radius, 8);
+        EXPECT_DOUBLE_EQ(c.radius, frameUnits(8));
         EXPECT_EQ(c.colour, rgb(0, 255, 0));
     }
     EXPECT_EQ(canvas.texts(), std::vector<std::string>{" 3"});
@@ -180,13 +208,100 @@ TEST_F(RecordEditorTest, FieldsAreCutToTheirWidthAndNotesNeverMidCharacter)
 {
     RecordEditor& e = openEditor();
     e.editField(0, "1234567890.1234567");
+    e.editField(1, "2");
+    e.editField(2, "3");
     e.editField(3, "a测量点甲乙丙丁戊己庚");  // 1 + 10 x 2 bytes in GBK
     e.addRecord();
     const std::string rec = recordAt(readBytes(path), 1);
     EXPECT_EQ(rec.substr(0, 15), "1234567890.1234");
     EXPECT_EQ(rec.substr(45), utf8ToGbk("a测量点甲乙丙丁戊己") + " ");
-    EXPECT_EQ(e.recordTotal(), 2);
-    EXPECT_EQ(recordAt(readBytes(path), 2), std::string(65, ' '));
+    EXPECT_EQ(e.recordTotal(), 1) << "the next record is not written before it is typed";
+    EXPECT_EQ(readBytes(path).size(), 65u);
+    EXPECT_EQ(cutToGbkBytes("a测量点甲乙丙丁戊己庚", 20), "a测量点甲乙丙丁戊己");
+    EXPECT_EQ(cutToGbkBytes("ab测", 3), "ab");
+    EXPECT_EQ(gbkByteCount("a测"), 3u);
+}
+
+// Enter in the note box stores the record and shows a blank one; leaving
+// that blank one (or saving and exiting) writes nothing, and the next
+// record typed goes in its place.
+TEST_F(RecordEditorTest, ABlankNewRecordIsNeverWritten)
+{
+    writeRecords(2);
+    RecordEditor& e = openEditor();
+    const std::string before = readBytes(path);
+    e.addRecord();
+    EXPECT_TRUE(e.newRecordPending());
+    EXPECT_EQ(e.currentRecord(), 3);
+    EXPECT_EQ(boxes(), (std::vector<std::string>{"", "", "", ""}));
+    e.previousRecord();
+    EXPECT_FALSE(e.newRecordPending());
+    EXPECT_EQ(e.currentRecord(), 2);
+    EXPECT_EQ(readBytes(path), before);
+
+    e.addRecord();
+    e.deleteRecord();  // only drops the unwritten record
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(e.currentRecord(), 2);
+
+    e.addRecord();
+    e.editField(0, "7");
+    e.editField(1, "8");
+    e.editField(2, "9.5");
+    e.addRecord();
+    EXPECT_EQ(readBytes(path), before + recordBytes({"7", "8", "9.5", ""}));
+    prompter.answers = {Answer::Yes};
+    e.saveAndExit();
+    EXPECT_EQ(e.outcome(), EditorOutcome::ToMainWindow);
+    EXPECT_EQ(readBytes(path).size(), 3 * 65u) << "the blank record left at the end is not stored";
+}
+
+// X, Y and value must be finite numbers before a record is stored; the
+// first box at fault is named and gets the focus, and the disk is untouched.
+TEST_F(RecordEditorTest, ARecordWithoutNumbersIsRefusedAndNothingIsWritten)
+{
+    writeRecords(2);
+    RecordEditor& e = openEditor();
+    const std::string before = readBytes(path);
+    struct Case {
+        std::array<const char*, 3> fields;
+        int refused;
+        const char* notice;
+    };
+    const Case cases[] = {
+        {{"abc", "1", "2"}, 0, "记录没有保存: [坐标X] 必须是一个数值!"},
+        {{"1", "1e400", "2"}, 1, "记录没有保存: [坐标Y] 必须是一个数值!"},
+        {{"1", "2", ""}, 2, "记录没有保存: [观测值] 不能为空!"},
+        {{"1", "2", "3m"}, 2, "记录没有保存: [观测值] 必须是一个数值!"},
+    };
+    for (const Case& c : cases) {
+        for (int f = 0; f < 3; ++f)
+            e.editField(f, c.fields[static_cast<std::size_t>(f)]);
+        e.takeFocusRequest();
+        e.nextRecord();
+        EXPECT_EQ(e.currentRecord(), 1) << c.notice;
+        EXPECT_EQ(e.refusedField(), std::optional<int>(c.refused)) << c.notice;
+        EXPECT_EQ(e.takeNotice(), std::optional<std::string>(c.notice));
+        EXPECT_EQ(e.takeFocusRequest(), std::optional<int>(c.refused));
+        EXPECT_EQ(readBytes(path), before);
+    }
+    // The note alone in a new record is refused the same way.
+    e.editField(2, "3");
+    e.editField(0, "1");
+    e.editField(1, "2");
+    e.lastRecord();
+    e.addRecord();
+    e.editField(3, "only a note");
+    e.addRecord();
+    EXPECT_EQ(e.refusedField(), std::optional<int>(0));
+    EXPECT_FALSE(e.closeWithoutQuestion()) << "the close box does not drop the typing either";
+    e.editField(0, " -1.5E3 ");
+    EXPECT_FALSE(e.refusedField()) << "typing into the red box clears it";
+    e.editField(1, "+2");
+    e.editField(2, ".5");
+    EXPECT_TRUE(e.closeWithoutQuestion());
+    EXPECT_EQ(recordAt(readBytes(path), 1), recordBytes({"1", "2", "3", "P1"}));
+    EXPECT_EQ(recordAt(readBytes(path), 3), recordBytes({" -1.5E3 ", "+2", ".5", "only a note"}));
 }
 
 TEST_F(RecordEditorTest, DeletingRecordTwoOfFiveShiftsTheRestAndShowsTheLast)
@@ -209,7 +324,7 @@ TEST_F(RecordEditorTest, DeletingRecordTwoOfFiveShiftsTheRestAndShowsTheLast)
     const Op erase = canvas.opsOf(OpKind::Disc).front();
     EXPECT_EQ(erase.x1, 200);
     EXPECT_EQ(erase.y1, 100);
-    EXPECT_EQ(erase.radius, 88);
+    EXPECT_DOUBLE_EQ(erase.radius, frameUnits(88));
     EXPECT_EQ(erase.colour, rgb(0, 0, 0));
     EXPECT_EQ(canvas.opsOf(OpKind::Text).front().colour, rgb(0, 0, 0));
     EXPECT_EQ(canvas.foreColour(), rgb(0, 255, 0));
@@ -324,7 +439,7 @@ TEST_F(RecordEditorTest, FindOnScreenRingsARecordOrSaysThereIsNone)
     canvas.forget();
     e.findOnScreen();  // empty box: the current record
     ASSERT_EQ(canvas.count(OpKind::Disc), 1u);
-    EXPECT_EQ(canvas.last(OpKind::Disc).radius, 88);
+    EXPECT_DOUBLE_EQ(canvas.last(OpKind::Disc).radius, frameUnits(88));
     EXPECT_EQ(canvas.last(OpKind::Disc).x1, 200);
     EXPECT_EQ(e.findText(), "");
 
@@ -332,7 +447,7 @@ TEST_F(RecordEditorTest, FindOnScreenRingsARecordOrSaysThereIsNone)
     e.findOnScreen();
     EXPECT_EQ(e.currentRecord(), 3);
     EXPECT_EQ(canvas.last(OpKind::Disc).x1, 300);
-    EXPECT_EQ(canvas.last(OpKind::Disc).radius, 88);
+    EXPECT_DOUBLE_EQ(canvas.last(OpKind::Disc).radius, frameUnits(88));
 
     for (const std::string typed : {"0", "4"}) {
         canvas.forget();
@@ -345,7 +460,7 @@ TEST_F(RecordEditorTest, FindOnScreenRingsARecordOrSaysThereIsNone)
     }
     // The next plain show is back to the small disc.
     e.previousRecord();
-    EXPECT_EQ(canvas.last(OpKind::Disc).radius, 8);
+    EXPECT_DOUBLE_EQ(canvas.last(OpKind::Disc).radius, frameUnits(8));
 }
 
 TEST_F(RecordEditorTest, RefreshMarksEveryPointAndEndsOnRecordOne)

@@ -168,11 +168,29 @@ TEST_F(SurveyFileOnDisk, RefusesMoreRecordsThanTheLimit)
 
 TEST_F(SurveyFileOnDisk, ReadsAFileAtTheLimit)
 {
-    writeBytes(path, std::string(65 * 32767, ' '));
+    std::string bytes(65 * 32767, ' ');
+    bytes[65 * 32766] = '1';  // the last record is not blank
+    writeBytes(path, bytes);
     const SurveyReadResult r = readSurveyFile(path);
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.records.size(), 32767u);
     EXPECT_EQ(r.records.back().note, std::string(20, ' '));
+}
+
+// A record left blank at the end (X, Y and value empty, whatever its note)
+// is no data; blank records before data are kept in their places.
+TEST_F(SurveyFileOnDisk, BlankRecordsAtTheEndAreLeftOut)
+{
+    const std::vector<SurveyRecord> records{
+        {"", "", "", ""}, {"1", "2", "3", ""}, {"", "", "", "note"}, {"  ", "", "", ""}};
+    ASSERT_TRUE(writeSurveyFile(path, records));
+    const SurveyReadResult r = readSurveyFile(path);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.recordCount, 2);
+    ASSERT_EQ(r.records.size(), 2u);
+    EXPECT_TRUE(r.records[0].isBlank());
+    EXPECT_TRUE(looksLikeSurveyData(r.records)) << "one record in two without numbers is not more than half";
+    EXPECT_EQ(recordsWithoutNumbers(r.records), std::vector<long>{1});
 }
 
 TEST_F(SurveyFileOnDisk, WriteRoundTripsAndReplacesTheWholeFile)
