@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <map>
 #include <stdexcept>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -239,6 +240,15 @@ bool FileHandle::refersToSameFileAs(const FileHandle& other) const
     if (fd_ < 0 || other.fd_ < 0 || ::fstat(fd_, &a) != 0 || ::fstat(other.fd_, &b) != 0)
         return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool FileHandle::tryLock()
+{
+    if (fd_ < 0 || ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        lastError_ = fd_ < 0 ? EBADF : errno;
+        return false;
+    }
+    return true;
 }
 
 bool FileHandle::flushToDisk()

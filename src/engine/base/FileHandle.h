@@ -58,6 +58,9 @@ public:
     bool resize(long long length);
     // Whether both handles hold the same file on disk.
     bool refersToSameFileAs(const FileHandle& other) const;
+    // Takes an advisory lock (flock) on the file, without waiting; false
+    // when another open file holds one. Closing releases it.
+    bool tryLock();
     // Pushes the written data through to the disk.
     bool flushToDisk();
     // Closes now; reports whether the close itself went well.

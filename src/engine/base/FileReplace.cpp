@@ -4,7 +4,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -59,29 +61,39 @@ int copyAll(int from, int to)
 }
 
 // Copies source into a fresh file beside target and flushes it; returns
-// its name in *copyName.
+// its name in *copyName and its descriptor, still open and locked, in
+// *copyFd. The lock tells removeStaleCopies that the copy is in use.
 int copyBeside(const std::string& source, const std::string& target, mode_t mode,
-               std::string* copyName)
+               std::string* copyName, int* copyFd)
 {
-    std::string name = folderOf(target) + "/~~Tmp~~XXXXXX";
+    std::string name = folderOf(target) + "/" + kReplaceCopyPrefix + "XXXXXX";
     const int to = ::mkstemp(name.data());
     if (to < 0)
         return errno;
-    const int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    int err = from < 0 ? errno : copyAll(from, to);
+    int err = ::flock(to, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
+    const int from = err ? -1 : ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (!err)
+        err = from < 0 ? errno : copyAll(from, to);
     if (from >= 0)
         ::close(from);
     if (err == 0)
         ::fchmod(to, mode);  // the bits are a courtesy; the data is what counts
     if (err == 0 && ::fsync(to) != 0)
         err = errno;
-    if (::close(to) != 0 && err == 0)
-        err = errno;
-    if (err != 0)
+    if (err != 0) {
         ::unlink(name.c_str());
-    else
-        *copyName = name;
-    return err;
+        ::close(to);
+        return err;
+    }
+    *copyName = name;
+    *copyFd = to;
+    return 0;
+}
+
+// Whether name is one of replaceFile's copies: the prefix and six more.
+bool isReplaceCopyName(const std::string& name)
+{
+    return name.size() == kReplaceCopyPrefix.size() + 6 && name.compare(0, kReplaceCopyPrefix.size(), kReplaceCopyPrefix) == 0;
 }
 
 } // namespace
@@ -115,16 +127,46 @@ int replaceFile(const std::string& source, const std::string& target, const File
     if (errno != EXDEV)
         return errno;
     std::string copy;
-    if (const int err = copyBeside(source, real, mode, &copy); err != 0)
+    int copyFd = -1;
+    if (const int err = copyBeside(source, real, mode, &copy, &copyFd); err != 0)
         return err;
+    // The copy stays locked until its rename is done, so that no clean-up
+    // takes it for a leftover.
     if (ops.rename(copy.c_str(), real.c_str()) != 0) {
         const int err = errno;
         ::unlink(copy.c_str());
+        ::close(copyFd);
         return err;
     }
+    ::close(copyFd);  // its data was flushed before the rename
     flushFolder(folderOf(real));
     ::unlink(source.c_str());
     return 0;
+}
+
+int removeStaleCopies(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (!isReplaceCopyName(name))
+            continue;
+        const std::string path = folder + "/" + name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        // Locked means a replacement is writing it right now.
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::unlink(path.c_str()) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 } // namespace tervane

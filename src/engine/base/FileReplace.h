@@ -10,6 +10,10 @@ struct FileReplaceOps {
     std::function<int(const char* from, const char* to)> rename;
 };
 
+// The name of replaceFile's copies beside a target on another file system
+// starts with this, followed by six characters from mkstemp.
+inline const std::string kReplaceCopyPrefix = "~~Tmp~~";
+
 // The ops that call the system.
 FileReplaceOps systemFileReplaceOps();
 
@@ -25,5 +29,11 @@ std::string folderOf(const std::string& path);
 // caller to delete.
 int replaceFile(const std::string& source, const std::string& target,
                 const FileReplaceOps& ops = systemFileReplaceOps());
+
+// A replacement killed halfway across file systems leaves its full-size
+// copy beside the target. A copy is held under an advisory lock (flock)
+// while it is written, so the copies in folder that no process holds
+// locked are leftovers: this removes them and returns how many.
+int removeStaleCopies(const std::string& folder);
 
 } // namespace tervane

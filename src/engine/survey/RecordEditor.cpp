@@ -716,13 +716,18 @@ bool RecordEditor::rewriteFile(long sourceRecords, long skipRecord, bool* replac
 {
     if (replaced)
         *replaced = false;
+    // Copies a killed replacement left beside the data file (on another
+    // file system than the current folder) go now; ours holds its lock.
+    removeStaleCopies(folderOf(editFileName_));
     const std::string& tempName = editortext::kTempFileName;
     FileHandle temp = openWithoutQuestions(tempName);
     if (!temp)
         return false;
+    // Another copy of the program rewriting through the same temporary
+    // holds its lock: cutting the file under it would spoil its data file.
     // A temporary file left by a crash may be longer than what is written
     // now; and a data file that is itself the temporary must not be cut.
-    if (temp.refersToSameFileAs(file_) || !temp.resize(0))
+    if (!temp.tryLock() || temp.refersToSameFileAs(file_) || !temp.resize(0))
         return false;
     bool ok = true;
     long written = 0;
@@ -733,15 +738,19 @@ bool RecordEditor::rewriteFile(long sourceRecords, long skipRecord, bool* replac
         ok = file_.readRecord(i, bytes.data()) && temp.writeRecord(++written, bytes.data());
     }
     ok = ok && temp.flushToDisk();
-    ok = temp.close() && ok;
+    bool moved = false;
     if (ok) {
+        // The temporary stays open, and locked, until it has been moved.
         file_.close();
-        ok = replaceFile(tempName, editFileName_, replaceOps_) == 0;
+        moved = replaceFile(tempName, editFileName_, replaceOps_) == 0;
+        ok = moved;
         if (replaced)
-            *replaced = ok;
+            *replaced = moved;
         file_ = openWithoutQuestions(editFileName_);
     }
-    ::unlink(tempName.c_str());
+    if (!moved)
+        ::unlink(tempName.c_str());
+    temp.close();
     return ok && file_;
 }
 

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,6 +84,28 @@ TEST(FileReplace, ThroughASymbolicLinkReplacesTheFileItNames)
     struct stat st {};
     ASSERT_EQ(::lstat(dir.file("link").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+// Copies left by killed replacements go; a copy some process holds locked
+// is being written and stays, as does anything not named like a copy.
+TEST(FileReplace, StaleCopiesGoAndLockedOnesStay)
+{
+    ScratchDir dir;
+    for (const char* name : {"~~Tmp~~a1B2c3", "~~Tmp~~zzzzzz", "~~Tmp~~held00", "~~Tmp~~.Tmp", "~~Tmp~~toolong1", "data"})
+        writeBytes(dir.file(name), "x");
+    const int held = ::open(dir.file("~~Tmp~~held00").c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    EXPECT_EQ(removeStaleCopies(dir.path()), 2);
+    for (const char* gone : {"~~Tmp~~a1B2c3", "~~Tmp~~zzzzzz"})
+        EXPECT_FALSE(exists(dir.file(gone))) << gone;
+    for (const char* kept : {"~~Tmp~~held00", "~~Tmp~~.Tmp", "~~Tmp~~toolong1", "data"})
+        EXPECT_TRUE(exists(dir.file(kept))) << kept;
+
+    ::close(held);
+    EXPECT_EQ(removeStaleCopies(dir.path()), 1);
+    EXPECT_EQ(removeStaleCopies(dir.path() + "/no-such-folder"), 0);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace tervane {
@@ -526,6 +527,35 @@ TEST_F(RecordEditorTest, CompactionThatFailsBeforeTheRenameLeavesTheFileWhole)
     e.previousRecord();
     EXPECT_EQ(recordAt(readBytes(path), 2), recordBytes({"200", "100", "2.5", "still works"}));
     EXPECT_EQ(readBytes(path).size(), before.size());
+}
+
+// Another copy of the program rewriting through the same temporary file
+// holds its lock: a delete then fails whole instead of cutting that file.
+// A copy left by a killed replacement beside the data file is cleared by
+// the next delete.
+TEST_F(RecordEditorTest, DeleteLeavesALockedTemporaryAloneAndClearsStaleCopies)
+{
+    writeRecords(4);
+    const std::string before = readBytes(path);
+    writeBytes(dir.file("~~Tmp~~.Tmp"), "another program's records");
+    writeBytes(dir.file("~~Tmp~~Qx81bZ"), before);
+    const int held = ::open(dir.file("~~Tmp~~.Tmp").c_str(), O_RDWR);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    RecordEditor& e = openEditor();
+    e.nextRecord();
+    e.deleteRecord();
+    EXPECT_EQ(prompter.messages().back(), editortext::kDeleteFailed);
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(readBytes(dir.file("~~Tmp~~.Tmp")), "another program's records");
+    EXPECT_FALSE(exists(dir.file("~~Tmp~~Qx81bZ")));
+
+    ::close(held);
+    e.nextRecord();
+    e.deleteRecord();
+    EXPECT_EQ(e.recordTotal(), 3);
+    EXPECT_EQ(readBytes(path).size(), 3u * 65);
+    EXPECT_FALSE(exists(dir.file("~~Tmp~~.Tmp")));
 }
 
 // A delete whose reopen fails without a message leaves the editor with no
