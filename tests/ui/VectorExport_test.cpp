@@ -86,7 +86,7 @@ TEST(VectorExport, TheExampleMapAsSvgKeepsEveryLineAndLabel)
     QString viewBox, texts;
     const auto counts = elementCounts(path, &viewBox, &texts);
     ASSERT_FALSE(counts.empty());
-    EXPECT_EQ(viewBox, QStringLiteral("0 0 631 494"));
+    EXPECT_EQ(viewBox, QStringLiteral("0 0 631 497"));
     // Every line with a length is one polyline of the SVG, and nothing else
     // is; a line of no length is a dot.
     int lines = 0;
@@ -120,9 +120,9 @@ TEST(VectorExport, TheExampleMapAsPdfIsOnePageWithTheFontEmbedded)
 
     const QString info = run(QStringLiteral("pdfinfo"), {path});
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")))) << info.toStdString();
-    // 631 x 494 pixels at 96 dpi and a margin of 18 points all round
-    // (509.25 x 406.5, which the page size rounds to whole points).
-    EXPECT_TRUE(info.contains(QStringLiteral("Page size:       509 x 407 pts"))) << info.toStdString();
+    // 631 x 497 pixels at 96 dpi and a margin of 18 points all round
+    // (509.25 x 408.75, which the page size rounds to whole points).
+    EXPECT_TRUE(info.contains(QStringLiteral("Page size:       509 x 409 pts"))) << info.toStdString();
     const QStringList fonts = run(QStringLiteral("pdffonts"), {path}).split(QLatin1Char('\n')).mid(2);
     ASSERT_FALSE(fonts.isEmpty());
     for (const QString& font : fonts)
