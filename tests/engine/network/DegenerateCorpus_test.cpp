@@ -232,10 +232,10 @@ TEST(DegenerateCorpus, RunsEndRefusalsLeaveACleanStateAndGeneralSetsGiveValidNet
     }
 }
 
-// Today's raw network folds over exact and near duplicates (about 55% of
-// those sets) and some collinear runs (2%): edges in three triangles. Enable this once the build makes a valid triangulation of
-// every set it accepts.
-TEST(DegenerateCorpus, DISABLED_DuplicateAndCollinearSetsGiveValidNetworks)
+// The growth search used to fold over exact and near duplicates and some
+// collinear runs (edges in three triangles); every set the build accepts
+// must come out a valid triangulation.
+TEST(DegenerateCorpus, DuplicateAndCollinearSetsGiveValidNetworks)
 {
     const CorpusResult r = runCorpus();
     for (const Kind k : {Kind::Duplicates, Kind::NearDuplicates, Kind::CollinearRun})
