@@ -15,38 +15,16 @@ namespace tervane {
 
 namespace {
 
-bool saveImage(const QtCanvas& canvas, const std::string& path, const char* format, std::ostream& out,
-               std::ostream& err)
-{
-    if (path.empty())
-        return true;
-    if (!canvas.save(QString::fromStdString(path), format)) {
-        err << "tervane: cannot write " << path << '\n';
-        return false;
-    }
-    out << "wrote " << path << '\n';
-    return true;
-}
-
-bool saveVector(const DrawingRecord& record, const std::string& path, VectorFormat format, std::ostream& out,
-                std::ostream& err)
-{
-    if (path.empty())
-        return true;
-    if (!exportVectorDrawing(record, QString::fromStdString(path), format)) {
-        err << "tervane: cannot write " << path << '\n';
-        return false;
-    }
-    out << "wrote " << path << '\n';
-    return true;
-}
-
 bool saveImages(const HeadlessView& view, const HeadlessJob& line, std::ostream& out, std::ostream& err)
 {
-    const bool png = saveImage(view.drawingImage(), line.pngPath, "PNG", out, err);
-    const bool bmp = saveImage(view.drawingImage(), line.bmpPath, "BMP", out, err);
-    const bool svg = saveVector(view.drawingRecord(), line.svgPath, VectorFormat::Svg, out, err);
-    const bool pdf = saveVector(view.drawingRecord(), line.pdfPath, VectorFormat::Pdf, out, err);
+    const QtCanvas& image = view.drawingImage();
+    const DrawingRecord& record = view.drawingRecord();
+    const bool png = writeHeadlessOutput(line.pngPath, [&](const QString& p) { return image.save(p, "PNG"); }, out, err);
+    const bool bmp = writeHeadlessOutput(line.bmpPath, [&](const QString& p) { return image.save(p, "BMP"); }, out, err);
+    const bool svg = writeHeadlessOutput(
+        line.svgPath, [&](const QString& p) { return exportVectorDrawing(record, p, VectorFormat::Svg); }, out, err);
+    const bool pdf = writeHeadlessOutput(
+        line.pdfPath, [&](const QString& p) { return exportVectorDrawing(record, p, VectorFormat::Pdf); }, out, err);
     return png && bmp && svg && pdf;
 }
 
@@ -63,6 +41,19 @@ std::string unplayableReason(const std::string& path)
 }
 
 } // namespace
+
+bool writeHeadlessOutput(const std::string& path, const std::function<bool(const QString&)>& write,
+                         std::ostream& out, std::ostream& err)
+{
+    if (path.empty())
+        return true;
+    if (!write(QString::fromStdString(path))) {
+        err << "tervane: cannot write " << path << '\n';
+        return false;
+    }
+    out << "wrote " << path << '\n';
+    return true;
+}
 
 int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err)
 {

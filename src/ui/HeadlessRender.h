@@ -2,9 +2,12 @@
 #include "engine/commands/PanelSettings.h"
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
+
+class QString;
 
 namespace tervane {
 
@@ -22,6 +25,12 @@ struct HeadlessJob {
     std::string svgPath;                 // drawing area as SVG
     std::string pdfPath;                 // drawing area as PDF
 };
+
+// Writes one output file a headless command was asked for: nothing when
+// `path` is empty; otherwise `write` makes it, and "wrote PATH" goes to
+// `out` or the reason to `err`. False only when the file could not be made.
+bool writeHeadlessOutput(const std::string& path, const std::function<bool(const QString&)>& write,
+                         std::ostream& out, std::ostream& err);
 
 // Runs `tervane render` without a window: start-up, the panel as the
 // options set it, the open step with the network build of the asked kind

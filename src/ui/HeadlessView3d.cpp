@@ -3,6 +3,7 @@
 #include "engine/base/NullCanvas.h"
 #include "engine/commands/MainCommands.h"
 #include "engine/view3d/SurfaceDrawer.h"
+#include "ui/HeadlessRender.h"
 #include "ui/HeadlessView.h"
 #include "ui/StderrPrompter.h"
 #include "ui/SurfaceArea.h"
@@ -37,32 +38,6 @@ bool build3dNetwork(const View3dJob& job, StderrPrompter& prompter)
     if (state.fileOpen != 1 || prompter.messageCount() != 0)
         return false;
     return commands.view3d() == WindowChange::Open3dView;
-}
-
-bool saveImage(const QImage& image, const std::string& path, const char* format, std::ostream& out,
-               std::ostream& err)
-{
-    if (path.empty())
-        return true;
-    if (!image.save(QString::fromStdString(path), format)) {
-        err << "tervane: cannot write " << path << '\n';
-        return false;
-    }
-    out << "wrote " << path << '\n';
-    return true;
-}
-
-bool savePicture(const QImage& image, const std::string& path, VectorFormat format, std::ostream& out,
-                 std::ostream& err)
-{
-    if (path.empty())
-        return true;
-    if (!exportPicture(image, QString::fromStdString(path), format)) {
-        err << "tervane: cannot write " << path << '\n';
-        return false;
-    }
-    out << "wrote " << path << '\n';
-    return true;
 }
 
 } // namespace
@@ -101,10 +76,12 @@ int view3dHeadless(const View3dJob& job, std::ostream& out, std::ostream& err)
     drawSurface(grid, projection, projection.viewAngle, colours, options, {area, progress, escape, prompter});
 
     const QImage picture = surfaceCutOut(area.image());
-    const bool png = saveImage(picture, job.pngPath, "PNG", out, err);
-    const bool bmp = saveImage(picture, job.bmpPath, "BMP", out, err);
-    const bool svg = savePicture(picture, job.svgPath, VectorFormat::Svg, out, err);
-    const bool pdf = savePicture(picture, job.pdfPath, VectorFormat::Pdf, out, err);
+    const bool png = writeHeadlessOutput(job.pngPath, [&](const QString& p) { return picture.save(p, "PNG"); }, out, err);
+    const bool bmp = writeHeadlessOutput(job.bmpPath, [&](const QString& p) { return picture.save(p, "BMP"); }, out, err);
+    const bool svg = writeHeadlessOutput(
+        job.svgPath, [&](const QString& p) { return exportPicture(picture, p, VectorFormat::Svg); }, out, err);
+    const bool pdf = writeHeadlessOutput(
+        job.pdfPath, [&](const QString& p) { return exportPicture(picture, p, VectorFormat::Pdf); }, out, err);
     return png && bmp && svg && pdf ? 0 : 1;
 }
 

@@ -14,9 +14,6 @@
 
 namespace tervane {
 
-namespace {
-
-// Dash patterns of a one pixel wide pen, in pixels, on and off in turn.
 QList<qreal> dashPattern(int style)
 {
     switch (style) {
@@ -27,6 +24,9 @@ QList<qreal> dashPattern(int style)
     default: return {};
     }
 }
+
+namespace {
+
 
 QPointF pixelCentre(int column, int row) { return {column + 0.5, row + 0.5}; }
 

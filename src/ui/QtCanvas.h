@@ -16,6 +16,10 @@ class QPainter;
 
 namespace tervane {
 
+// The dash pattern of a line type for a one pixel wide pen, in pixels, on
+// and off in turn; empty for the solid types. Vector output uses the same.
+QList<qreal> dashPattern(int style);
+
 // A Canvas that paints into a QImage at 15 twips per pixel times a device
 // pixel ratio. Lines are drawn without antialiasing so that plot lines stay
 // crisp and one pixel wide lines are exactly one pixel wide.

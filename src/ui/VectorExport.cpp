@@ -23,17 +23,6 @@ using Kind = DrawingRecord::Kind;
 constexpr double kPdfMarginPoints = 18;
 constexpr double kDrawingDpi = 96;
 
-// The dash patterns the Qt canvas draws with, in pen widths.
-QList<qreal> dashPattern(int style)
-{
-    switch (style) {
-    case kDash: return {18, 6};
-    case kDot: return {3, 3};
-    case kDashDot: return {9, 6, 3, 6};
-    case kDashDotDot: return {9, 3, 3, 3, 3, 3};
-    default: return {};
-    }
-}
 
 // Coordinates far off the area are pulled in, as the canvas does, so that
 // no output format meets an absurd number.
