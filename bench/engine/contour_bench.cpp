@@ -18,6 +18,8 @@
 #include "engine/base/NumberText.h"
 #include "engine/base/Prompter.h"
 
+#include "BenchSurvey.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -29,6 +31,9 @@
 
 namespace tervane {
 namespace {
+
+using bench::ScratchFolder;
+using bench::writeUniformSurvey;
 
 class NullView final : public MainView {
 public:
@@ -158,33 +163,6 @@ void BM_TraceAndDraw(benchmark::State& st)
 }
 BENCHMARK(BM_TraceAndDraw)->Arg(0)->Arg(2)->Arg(7)->Unit(benchmark::kMillisecond);
 
-// A scratch folder as the current folder for the working files.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        std::string name = (std::filesystem::temp_directory_path() / "tervane-bench-XXXXXX").string();
-        if (::mkdtemp(name.data()) == nullptr)
-            std::abort();
-        path_ = name;
-        old_ = std::filesystem::current_path();
-        std::filesystem::current_path(path_);
-    }
-    ~ScratchFolder()
-    {
-        std::filesystem::current_path(old_);
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-    std::filesystem::path old_;
-};
-
 // A window-less main window that has opened a file and built its network;
 // each run() is one Draw over the working files the build left.
 class HeadlessDraw {
@@ -271,25 +249,6 @@ void BM_DrawRunRandom2000(benchmark::State& st)
     timeRuns(st, draw);
 }
 BENCHMARK(BM_DrawRunRandom2000)->Arg(0)->Arg(2)->Arg(7)->Unit(benchmark::kMillisecond);
-
-// Uniform random points over 1000 x 800 with a hill, a hollow and a slope,
-// as the peers' comparison sets have them.
-std::string writeUniformSurvey(const ScratchFolder& folder, int count)
-{
-    std::mt19937 gen(2187);
-    std::uniform_real_distribution<double> x(0, 1000), y(0, 800);
-    std::vector<SurveyRecord> records;
-    for (int i = 0; i < count; ++i) {
-        const double px = x(gen);
-        const double py = y(gen);
-        const double z = 100 + 40 * std::exp(-((px - 300) * (px - 300) + (py - 400) * (py - 400)) / 20000) -
-                         25 * std::exp(-((px - 700) * (px - 700) + (py - 300) * (py - 300)) / 40000) + 0.02 * px;
-        records.push_back({plainNumberText(px), plainNumberText(py), plainNumberText(z), ""});
-    }
-    const std::string path = folder.file("uniform" + std::to_string(count) + ".D3D");
-    writeSurveyFile(path, records);
-    return path;
-}
 
 // The network a build leaves for `count` uniform points, built once per
 // size for the whole program: a raw build of 32767 points takes seconds.

@@ -9,6 +9,8 @@
 
 #include <QGuiApplication>
 
+#include "BenchSurvey.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -22,51 +24,8 @@
 namespace tervane {
 namespace {
 
-// A scratch folder, the current folder while it lives, for the working
-// files a build writes.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        std::string name = (std::filesystem::temp_directory_path() / "tervane-render-bench-XXXXXX").string();
-        if (::mkdtemp(name.data()) == nullptr)
-            std::abort();
-        path_ = name;
-        old_ = std::filesystem::current_path();
-        std::filesystem::current_path(path_);
-    }
-    ~ScratchFolder()
-    {
-        std::filesystem::current_path(old_);
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-    std::filesystem::path old_;
-};
-
-// Uniform random points over 1000 x 800 with a hill, a hollow and a slope.
-std::string writeUniformSurvey(const ScratchFolder& folder, int count)
-{
-    std::mt19937 gen(2187);
-    std::uniform_real_distribution<double> x(0, 1000), y(0, 800);
-    std::vector<SurveyRecord> records;
-    for (int i = 0; i < count; ++i) {
-        const double px = x(gen);
-        const double py = y(gen);
-        const double z = 100 + 40 * std::exp(-((px - 300) * (px - 300) + (py - 400) * (py - 400)) / 20000) -
-                         25 * std::exp(-((px - 700) * (px - 700) + (py - 300) * (py - 300)) / 40000) + 0.02 * px;
-        records.push_back({plainNumberText(px), plainNumberText(py), plainNumberText(z), ""});
-    }
-    const std::string path = folder.file("uniform" + std::to_string(count) + ".D3D");
-    writeSurveyFile(path, records);
-    return path;
-}
+using bench::ScratchFolder;
+using bench::writeUniformSurvey;
 
 // `render FILE --seed 1 --interval X`: an interval of 0.57 gives about 100
 // levels on these sets; one of 1000 lies above their value range, so only
