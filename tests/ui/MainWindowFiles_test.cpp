@@ -1,40 +1,36 @@
 #include "ui/MainWindow.h"
 #include "ui/CanvasWidget.h"
-#include "ui/CurrentFolder.h"
-#include "ui/QtEscapeKey.h"
+#include "ui/MainWindowHarness.h"
 #include "ui/RecentFiles.h"
 #include "support/ScratchDir.h"
-#include "ui/QtTestApp.h"
-#include "engine/base/ScriptedPrompter.h"
 
 #include <QAction>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QUrl>
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace tervane {
 namespace {
 
 const std::string kExample = TERVANE_SOURCE_DIR "/examples/small-six.D3D";
 
-class MainWindowFilesTest : public ::testing::Test {
+class MainWindowFilesTest : public test::MainWindowFixture {
 protected:
+    MainWindowFilesTest() : MainWindowFixture(5) {}
+
+    // The window reads the recent files as it is made.
     void SetUp() override
     {
         test::ensureQtApp();
         for (const QString& f : RecentFiles().files())
             RecentFiles().remove(f);
-        folder = std::make_unique<test::InTemporaryFolder>();
-        window = std::make_unique<MainWindow>(state, random, prompter, escape);
+        MainWindowFixture::SetUp();
     }
 
     // Sends a drop of the given local files onto the window.
@@ -57,22 +53,7 @@ protected:
 
     QString notice() const { return window->statusBar()->currentMessage(); }
 
-    // The File menu's entries by caption, separators as "-".
-    QStringList fileMenu() const
-    {
-        QStringList captions;
-        for (const QAction* a : window->findChild<QMenu*>(QStringLiteral("wenjian"))->actions())
-            captions.append(a->isSeparator() ? QStringLiteral("-") : a->text());
-        return captions;
-    }
-
-    SharedState state;
-    Random random{5};
-    ScriptedPrompter prompter;
-    QtEscapeKey escape;
-    // The window writes its working files to the current folder: a fresh one.
-    std::unique_ptr<test::InTemporaryFolder> folder;
-    std::unique_ptr<MainWindow> window;
+    QStringList fileMenu() const { return menuCaptions("wenjian"); }
 };
 
 TEST_F(MainWindowFilesTest, DroppedSurveyOpensDroppedPlotPlaysAnythingElseIsRefused)

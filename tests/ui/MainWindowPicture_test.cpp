@@ -3,10 +3,7 @@
 #include "engine/pictures/PictureCommands.h"
 #include "engine/pictures/PictureMemo.h"
 #include "ui/CanvasWidget.h"
-#include "ui/CurrentFolder.h"
-#include "ui/QtEscapeKey.h"
-#include "ui/QtTestApp.h"
-#include "engine/base/ScriptedPrompter.h"
+#include "ui/MainWindowHarness.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -21,19 +18,9 @@
 namespace tervane {
 namespace {
 
-class MainWindowPictureTest : public ::testing::Test {
+class MainWindowPictureTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override
-    {
-        test::ensureQtApp();
-        folder = std::make_unique<test::InTemporaryFolder>();
-        window = std::make_unique<MainWindow>(state, random, prompter, escape);
-    }
-    void TearDown() override
-    {
-        window.reset();
-        folder.reset();
-    }
+    MainWindowPictureTest() : MainWindowFixture(7) {}
 
     QWidget* beijing() const { return window->findChild<QWidget*>(QStringLiteral("beijing")); }
     QColor areaPixel(int x, int y) const { return window->drawingWidget()->canvas().image().pixelColor(x, y); }
@@ -51,13 +38,6 @@ protected:
         EXPECT_TRUE(scan.save(path));
         return path;
     }
-
-    SharedState state;
-    Random random{7};
-    ScriptedPrompter prompter;
-    QtEscapeKey escape;
-    std::unique_ptr<test::InTemporaryFolder> folder;
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(MainWindowPictureTest, MenuEntriesStandBetweenDrawAndPlay)
