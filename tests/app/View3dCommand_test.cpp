@@ -1,6 +1,7 @@
 #include "app/Headless.h"
 
 #include "ui/CurrentFolder.h"
+#include "ui/PaintedPixels.h"
 #include "ui/QtTestApp.h"
 
 #include <QFile>
@@ -70,14 +71,7 @@ TEST(View3dCommandLine, ValuesTheViewWouldRefuseAreRefused)
     }
 }
 
-int paintedPixels(const QImage& image)
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += (image.pixel(x, y) & 0xFFFFFF) != 0;
-    return n;
-}
+using test::paintedPixels;
 
 TEST(View3dCommand, BuildsThe3dNetworkAndDrawsTheSurface)
 {

@@ -2,6 +2,7 @@
 #include "engine/base/ScriptedEscapeKey.h"
 #include "engine/base/ScriptedPrompter.h"
 #include "engine/view3d/SurfaceDrawer.h"
+#include "ui/PaintedPixels.h"
 #include "ui/QtCanvas.h"
 #include "ui/QtTestApp.h"
 
@@ -9,6 +10,8 @@
 
 namespace tervane {
 namespace {
+
+using test::paintedPixels;
 
 class SurfaceImageTest : public ::testing::Test {
 protected:
@@ -33,16 +36,6 @@ protected:
         ScriptedEscapeKey escape(escOnPoll);
         return drawSurface(grid, projection, projection.viewAngle, colours, options,
                            {area, progress, escape, prompter});
-    }
-
-    // Pixels that are not the black background.
-    static int paintedPixels(const QImage& image, QRect region)
-    {
-        int n = 0;
-        for (int y = region.top(); y <= region.bottom(); ++y)
-            for (int x = region.left(); x <= region.right(); ++x)
-                n += (image.pixel(x, y) & 0xFFFFFF) != 0;
-        return n;
     }
 
     LevelColours colours{{"/nonexistent"}};

@@ -4,6 +4,7 @@
 #include "engine/network/WorkingFiles.h"
 #include "support/ScratchDir.h"
 #include "ui/CurrentFolder.h"
+#include "ui/PaintedPixels.h"
 #include "ui/QtEscapeKey.h"
 #include "ui/QtTestApp.h"
 #include "ui/SurfaceArea.h"
@@ -101,11 +102,7 @@ TEST_F(View3dWindowTest, DrawingFillsTheAreaLiveOrOffScreenAndEscEmptiesIt)
         control<QCheckBox>(*w, "guocheng")->setChecked(live);
         w->onEditMap();
         const QImage image = w->drawingArea()->picture();
-        int painted = 0;
-        for (int y = 0; y < image.height(); y += 3)
-            for (int x = 0; x < image.width(); x += 3)
-                painted += (image.pixel(x, y) & 0xFFFFFF) != 0;
-        EXPECT_GT(painted, 1000) << live;
+        EXPECT_GT(test::paintedPixels(image, image.rect(), 3), 1000) << live;
 
         escape.press();
         w->drawingArea()->shown().filledBox(0, 0, 1e6, 1e6, rgb(255, 0, 0));
