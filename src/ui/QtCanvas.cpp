@@ -1,6 +1,7 @@
 #include "ui/QtCanvas.h"
 
 #include "ui/PictureLoader.h"
+#include "ui/PixelStamps.h"
 
 #include <QFontMetricsF>
 #include <QImageWriter>
@@ -87,6 +88,22 @@ QPainter& QtCanvas::painter()
         openCanvases().push_back(this);
     }
     return *painter_;
+}
+
+PixelStamps* QtCanvas::stamps() const
+{
+    if (!stampsOn_ || image_.devicePixelRatio() != 1.0 || image_.format() != QImage::Format_RGB32)
+        return nullptr;
+    if (!stamps_)
+        stamps_ = std::make_unique<PixelStamps>(font_);
+    return stamps_.get();
+}
+
+void QtCanvas::stamped()
+{
+    // The painter, if open, may stay so: it keeps no copy of the pixels.
+    lastFill_ = QRect();
+    changed();
 }
 
 const QPen& QtCanvas::outline(Colour c)
@@ -304,17 +321,26 @@ void QtCanvas::paintCircle(double x, double y, double radius, Colour c, bool fil
         return;
     // A circle smaller than a pixel still shows as a small ring.
     const double r = std::clamp(toPixelLength(std::fabs(radius)), 1.0, 1.0e6);
-    const QPointF centre = pixelCentre(pixelColumn(x), pixelRow(y));
+    const QPoint anchor(pixelColumn(x), pixelRow(y));
+    const QPen pen = filled ? QPen(toQColor(c), drawWidth()) : outline(c);
+    if (PixelStamps* s = stamps()) {
+        // Near the edge the painter cuts the outline before it draws it,
+        // which a stamp cut pixel by pixel need not match.
+        const Stamp* stamp = s->circle(r, pen, filled);
+        if (stamp && image_.rect().contains(stamp->bounds.translated(anchor))) {
+            applyStamp(image_, *stamp, anchor, toQColor(c).rgb());
+            stamped();
+            return;
+        }
+    }
 
     QPainter& p = painter();
-    if (filled) {
-        p.setPen(QPen(toQColor(c), drawWidth()));
+    p.setPen(pen);
+    if (filled)
         p.setBrush(toQColor(c));
-    } else {
-        p.setPen(outline(c));
+    else
         p.setBrush(Qt::NoBrush);
-    }
-    p.drawEllipse(centre, r, r);
+    p.drawEllipse(pixelCentre(anchor.x(), anchor.y()), r, r);
     changed();
 }
 
@@ -340,10 +366,19 @@ void QtCanvas::paintText(double x, double y, const std::string& utf8, Colour c)
 {
     if (!std::isfinite(x + y) || utf8.empty())
         return;
+    const QString text = QString::fromStdString(utf8);
+    const QPoint anchor(pixelColumn(x), pixelRow(y));
+    if (PixelStamps* s = stamps()) {
+        if (const Stamp* stamp = s->text(text)) {
+            applyStamp(image_, *stamp, anchor, toQColor(c).rgb());
+            stamped();
+            return;
+        }
+    }
     QPainter& p = painter();
     p.setPen(toQColor(c));
     // The position is the text's top-left corner; the background shows through.
-    p.drawText(QPointF(pixelColumn(x), pixelRow(y) + metrics_.ascent()), QString::fromStdString(utf8));
+    p.drawText(QPointF(anchor.x(), anchor.y() + metrics_.ascent()), text);
     changed();
 }
 
@@ -363,7 +398,12 @@ void QtCanvas::paintClear(Colour back)
 
 double QtCanvas::textPixelWidth(const std::string& utf8) const
 {
-    return metrics_.horizontalAdvance(QString::fromStdString(utf8));
+    const QString text = QString::fromStdString(utf8);
+    if (PixelStamps* s = stamps()) {
+        if (const std::optional<double> advance = s->textAdvance(text))
+            return *advance;
+    }
+    return metrics_.horizontalAdvance(text);
 }
 
 double QtCanvas::textPixelHeight() const

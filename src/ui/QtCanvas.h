@@ -16,6 +16,8 @@ class QPainter;
 
 namespace tervane {
 
+class PixelStamps;
+
 // The dash pattern of a line type for a one pixel wide pen, in pixels, on
 // and off in turn; empty for the solid types. Vector output uses the same.
 QList<qreal> dashPattern(int style);
@@ -56,6 +58,11 @@ public:
     // The font of printed text.
     static QFont textFont();
 
+    // Small circles and plain ASCII text are copied from what the painter
+    // drew the first time (see PixelStamps) instead of being drawn again;
+    // off, the painter draws every one. The pixels are the same either way.
+    void setPixelStamps(bool on) { stampsOn_ = on; }
+
     // Ends the open painter of this canvas, or of every canvas.
     void finishPainting() const;
     static void finishAllPainting();
@@ -77,6 +84,10 @@ private:
     void changed() const;
     QPainter& painter();
     const QPen& outline(Colour c);
+    // The stamps, while they may be used: at one image pixel a pixel.
+    PixelStamps* stamps() const;
+    // Marks the image changed by something other than the painter.
+    void stamped();
 
     QImage image_;
     mutable std::unique_ptr<QPainter> painter_;
@@ -98,6 +109,8 @@ private:
     QPointF dashEnd_{-1.0e9, -1.0e9};
     qreal dashOffset_ = 0;
     std::function<void()> changed_;
+    mutable std::unique_ptr<PixelStamps> stamps_;
+    bool stampsOn_ = true;
 };
 
 // A Canvas colour as a Qt colour.

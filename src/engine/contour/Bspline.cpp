@@ -107,10 +107,24 @@ const std::vector<float>& Bspline::openBases(int lo, int hi, float u) const
 {
     std::vector<float>& row = scratch_;
     row.clear();
-    for (int j = lo; j <= hi + k_ - 1; ++j)
+    int firstOn = -1;
+    int lastOn = -1;
+    for (int j = lo; j <= hi + k_ - 1; ++j) {
         row.push_back(firstOrder(j, u));
+        if (row.back() != 0.0f) {
+            lastOn = j;
+            if (firstOn < 0)
+                firstOn = j;
+        }
+    }
+    if (firstOn < 0)
+        return row;
+    // A basis of the next order is non-zero only where one of the two it
+    // is made from is; the rest stay zero, as the full table would give
+    // them (up to a zero's sign, which no sum of them shows), so only the
+    // bases from firstOn - order + 1 to lastOn are worked out.
     for (int order = 2; order <= k_; ++order) {
-        for (int j = lo; j <= hi + k_ - order; ++j) {
+        for (int j = std::max(lo, firstOn - order + 1); j <= std::min(lastOn, hi + k_ - order); ++j) {
             const auto at = static_cast<std::size_t>(j - lo);
             row[at] = coxDeBoorStep(
                 knots_, j, order, u, [&] { return row[at]; }, [&] { return row[at + 1]; });
