@@ -1,21 +1,17 @@
 #include "ui/MainWindow.h"
 
-#include "engine/base/ScriptedPrompter.h"
-#include "ui/QtEscapeKey.h"
-#include "ui/QtTestApp.h"
+#include "ui/MainWindowHarness.h"
 #include "ui/TeachingWindow.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QPointer>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
 #include <gtest/gtest.h>
 
-#include <memory>
 
 namespace tervane {
 namespace {
@@ -25,17 +21,16 @@ struct HelpStep {
     const char* visiblePanel;  // null: none
 };
 
-TEST(HelpPanels, EachEntryShowsOnePanelAndTheRampControlsOnlyWithoutOne)
-{
-    test::ensureQtApp();
-    SharedState state;
-    Random random{7};
-    ScriptedPrompter prompter;
-    QtEscapeKey escape;
-    MainWindow window(state, random, prompter, escape);
-    window.show();
+class HelpPanels : public test::MainWindowFixture {
+protected:
+    HelpPanels() : MainWindowFixture(7) {}
+};
 
-    auto* help = window.findChild<QMenu*>(QStringLiteral("bz"));
+TEST_F(HelpPanels, EachEntryShowsOnePanelAndTheRampControlsOnlyWithoutOne)
+{
+    window->show();
+
+    auto* help = window->findChild<QMenu*>(QStringLiteral("bz"));
     ASSERT_TRUE(help);
     EXPECT_EQ(help->title(), QStringLiteral("帮助(&H)"));
     QStringList entries;
@@ -44,8 +39,8 @@ TEST(HelpPanels, EachEntryShowsOnePanelAndTheRampControlsOnlyWithoutOne)
     EXPECT_EQ(entries, (QStringList{"czbz 操作方法(&C)", "-", "csbz 参数设置(&S)", "-",
                                     "jjbz 关于等值线(&G)", "-", "tcbz 退出帮助(&T)"}));
 
-    const auto panel = [&](const char* name) { return window.findChild<QPlainTextEdit*>(name); };
-    const auto ramp = [&](const char* name) { return window.findChild<QWidget*>(name); };
+    const auto panel = [&](const char* name) { return window->findChild<QPlainTextEdit*>(name); };
+    const auto ramp = [&](const char* name) { return window->findChild<QWidget*>(name); };
     for (const char* name : {"bz0", "bz1", "bz3"}) {
         ASSERT_TRUE(panel(name)) << name;
         EXPECT_TRUE(panel(name)->isReadOnly());
@@ -58,7 +53,7 @@ TEST(HelpPanels, EachEntryShowsOnePanelAndTheRampControlsOnlyWithoutOne)
         {"tcbz", nullptr}, {"czbz", "bz1"}, {"csbz", "bz3"}, {"jjbz", "bz0"}, {"czbz", "bz1"}, {"tcbz", nullptr}};
     for (const HelpStep& step : steps) {
         SCOPED_TRACE(step.entry);
-        window.findChild<QAction*>(QString::fromLatin1(step.entry))->trigger();
+        window->findChild<QAction*>(QString::fromLatin1(step.entry))->trigger();
         for (const char* name : {"bz0", "bz1", "bz3"})
             EXPECT_EQ(!panel(name)->isHidden(), step.visiblePanel && std::string(name) == step.visiblePanel) << name;
         for (const char* name : {"HScroll3", "HScroll4", "Picture3"})
@@ -66,22 +61,16 @@ TEST(HelpPanels, EachEntryShowsOnePanelAndTheRampControlsOnlyWithoutOne)
         // A panel fills the column below the contour settings, tall enough to read.
         if (step.visiblePanel) {
             const QRect place = panel(step.visiblePanel)->geometry();
-            EXPECT_TRUE(window.panelArea()->rect().contains(place));
+            EXPECT_TRUE(window->panelArea()->rect().contains(place));
             EXPECT_GE(place.height(), 300);
-            EXPECT_GT(place.top(), window.findChild<QWidget*>("HScroll1")->mapTo(window.panelArea(), QPoint()).y());
+            EXPECT_GT(place.top(), window->findChild<QWidget*>("HScroll1")->mapTo(window->panelArea(), QPoint()).y());
         }
     }
-    EXPECT_EQ(window.findChild<QAction*>(QStringLiteral("czbz"))->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("czbz"))->shortcut(), QKeySequence(Qt::Key_F1));
 }
 
-TEST(HelpPanels, TeachingOpensOneWindowThatOutlivesTheMainWindow)
+TEST_F(HelpPanels, TeachingOpensOneWindowThatOutlivesTheMainWindow)
 {
-    test::ensureQtApp();
-    SharedState state;
-    Random random{7};
-    ScriptedPrompter prompter;
-    QtEscapeKey escape;
-    auto window = std::make_unique<MainWindow>(state, random, prompter, escape);
     QAction* jx = window->findChild<QAction*>(QStringLiteral("jx"));
     ASSERT_TRUE(jx);
     EXPECT_EQ(jx->text(), QStringLiteral("教学(&X)"));
