@@ -14,6 +14,7 @@
 namespace tervane {
 namespace {
 
+using test::jitteredGrid;
 using test::Points;
 using test::randomPoints;
 
@@ -256,17 +257,6 @@ TEST(TriangulatorTest, CallbackStopsTheBuildAtOnce)
     EXPECT_EQ(r.tables.count, 3);
     EXPECT_EQ(seedScans, 50);
 }
-
-} // namespace
-} // namespace tervane
-
-
-namespace tervane {
-namespace {
-
-using test::jitteredGrid;
-using test::Points;
-using test::randomPoints;
 
 std::string describe(const NetworkFaults& f)
 {
