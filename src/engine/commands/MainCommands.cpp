@@ -4,6 +4,7 @@
 #include "engine/contour/ContourRun.h"
 #include "engine/survey/SurveyFile.h"
 #include "engine/network/NetworkBuilder.h"
+#include "engine/network/NetworkPreparation.h"
 #include "engine/pictures/PictureMemo.h"
 #include "engine/base/Limits.h"
 #include "engine/network/NetworkTexts.h"
@@ -145,7 +146,7 @@ bool MainCommands::openDataFile(const std::optional<std::string>& presetPath)
         return false;
     }
     if (!newFile && count < limits::kMinPoints) {
-        ctx_.prompter.message(text::kTooFewPoints);
+        reportDataProblem(ctx_, text::kTooFewPoints);
         ctx_.view.setCaption(kProgramTitle);
         // The file stays open for Edit, where the message sends the user;
         // the working files are those of some earlier data, so Draw must

@@ -191,6 +191,7 @@ TEST_F(MainCommandsTest, FiveRecordsAreTooFewForTheWorkingFiles)
     prompter.openPaths = {writeSurvey("five.D3D", 5)};
     commands.open();
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"数据少于6 个,请进入[编辑]添加数据! "});
+    EXPECT_EQ(view.notices, std::vector<std::string>{"可用[文件]菜单中的[数据检查…]查看数据有什么问题"});
     EXPECT_FALSE(std::filesystem::exists(kXyzFile));
     // Refused before the caption and the build: nothing drawn, no name shown,
     // and Draw builds (and refuses) rather than drawing older working files.
