@@ -527,23 +527,31 @@ std::string dialogPath(const std::string& path)
     return ec ? path : absolute.lexically_normal().string();
 }
 
-std::optional<std::string> missingDisplay(const char* platform, const char* display, const char* wayland)
+std::optional<std::string> missingDisplay(const char* platform, const char* display, const char* wayland,
+                                          const std::function<bool(const std::string&)>& answers)
 {
     const auto set = [](const char* v) { return v != nullptr && *v != '\0'; };
     const std::string chosen = set(platform) ? platform : "";
-    bool found = false;
-    if (chosen.empty())
-        found = set(display) || set(wayland);
-    else if (chosen.rfind("xcb", 0) == 0)
-        found = set(display);
-    else if (chosen.rfind("wayland", 0) == 0)
-        found = set(wayland);
-    else
-        found = true;  // offscreen, vnc and the like need no display
-    if (found)
-        return std::nullopt;
-    return std::string("tervane: no display was found to show the window on (DISPLAY is not set).\n")
-           + "To draw a map without a window: tervane render FILE.D3D --png OUT.png\n";
+    const std::string hint = "To draw a map without a window: tervane render FILE.D3D --png OUT.png\n";
+    bool x = false;
+    if (chosen.empty()) {
+        if (set(wayland))
+            return std::nullopt;
+        x = true;
+    } else if (chosen.rfind("xcb", 0) == 0) {
+        x = true;
+    } else if (chosen.rfind("wayland", 0) == 0) {
+        if (set(wayland))
+            return std::nullopt;
+    } else {
+        return std::nullopt;  // offscreen, vnc and the like need no display
+    }
+    if (x && set(display)) {
+        if (answers(display))
+            return std::nullopt;
+        return "tervane: the display that DISPLAY names (" + std::string(display) + ") does not answer.\n" + hint;
+    }
+    return "tervane: no display was found to show the window on (DISPLAY is not set).\n" + hint;
 }
 
 std::string usageText()

@@ -1,8 +1,10 @@
 #pragma once
+#include "app/DisplayProbe.h"
 #include "engine/commands/PanelSettings.h"
 #include "ui/HeadlessView3d.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,10 +58,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 std::string dialogPath(const std::string& path);
 
 // Whether the window can be shown, judged from QT_QPA_PLATFORM, DISPLAY and
-// WAYLAND_DISPLAY (null or empty when unset): the reason it cannot, ready to
-// print, or nothing when it may be tried. Without this check the windowing
-// library aborts the program with a core dump.
-std::optional<std::string> missingDisplay(const char* platform, const char* display, const char* wayland);
+// WAYLAND_DISPLAY (null or empty when unset) and whether the X server that
+// DISPLAY names answers: the reason it cannot, ready to print, or nothing
+// when it may be tried. Without this check the windowing library aborts the
+// program with a core dump.
+std::optional<std::string> missingDisplay(const char* platform, const char* display, const char* wayland,
+                                          const std::function<bool(const std::string&)>& answers = xServerAnswers);
 
 // The usage text printed for --help and after a mistake.
 std::string usageText();

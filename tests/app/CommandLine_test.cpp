@@ -3,6 +3,15 @@
 #include <set>
 #include <sstream>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -266,16 +275,64 @@ TEST(CommandLine, MistakesGiveUsageWithTheReason)
 
 TEST(CommandLine, NoDisplayIsFoundBeforeTheWindowWouldAbort)
 {
-    EXPECT_TRUE(missingDisplay(nullptr, nullptr, nullptr));
-    EXPECT_TRUE(missingDisplay("", "", ""));
-    EXPECT_TRUE(missingDisplay("xcb", nullptr, "wayland-0"));
-    EXPECT_TRUE(missingDisplay("wayland", ":0", nullptr));
-    EXPECT_FALSE(missingDisplay(nullptr, ":0", nullptr));
-    EXPECT_FALSE(missingDisplay(nullptr, nullptr, "wayland-0"));
-    EXPECT_FALSE(missingDisplay("offscreen", nullptr, nullptr));
-    const std::string text = missingDisplay(nullptr, nullptr, nullptr).value_or("");
+    const auto up = [](const std::string&) { return true; };
+    const auto down = [](const std::string&) { return false; };
+    EXPECT_TRUE(missingDisplay(nullptr, nullptr, nullptr, up));
+    EXPECT_TRUE(missingDisplay("", "", "", up));
+    EXPECT_TRUE(missingDisplay("xcb", nullptr, "wayland-0", up));
+    EXPECT_TRUE(missingDisplay("wayland", ":0", nullptr, up));
+    EXPECT_FALSE(missingDisplay(nullptr, ":0", nullptr, up));
+    EXPECT_FALSE(missingDisplay(nullptr, nullptr, "wayland-0", up));
+    EXPECT_FALSE(missingDisplay("offscreen", nullptr, nullptr, down));
+    EXPECT_FALSE(missingDisplay(nullptr, ":0", "wayland-0", down)) << "Wayland is tried first";
+    const std::string text = missingDisplay(nullptr, nullptr, nullptr, up).value_or("");
     EXPECT_NE(text.find("no display"), std::string::npos);
     EXPECT_NE(text.find("tervane render"), std::string::npos);
+
+    // A DISPLAY left behind by a session that is gone names a server that
+    // no longer answers.
+    const std::string gone = missingDisplay("xcb", ":7", nullptr, down).value_or("");
+    EXPECT_EQ(gone.substr(0, gone.find('\n')), "tervane: the display that DISPLAY names (:7) does not answer.");
+    EXPECT_NE(gone.find("tervane render"), std::string::npos);
+}
+
+// The probe against real sockets: a server listening on a display's local
+// socket answers, and one that has stopped does not.
+TEST(CommandLine, XServerProbeConnectsToTheDisplaysSocket)
+{
+    const int number = 60000 + static_cast<int>(::getpid() % 5000);
+    const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    // The abstract name, which needs no folder to exist.
+    std::memcpy(address.sun_path + 1, path.data(), path.size());
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    EXPECT_TRUE(xServerAnswers(":" + std::to_string(number)));
+    EXPECT_TRUE(xServerAnswers("unix:" + std::to_string(number) + ".0"));
+    ::close(listener);
+    EXPECT_FALSE(xServerAnswers(":" + std::to_string(number)));
+
+    // Over TCP, as ssh forwards a display: port 6000 + N.
+    const int tcp = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(tcp, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof local;
+    ASSERT_EQ(::bind(tcp, reinterpret_cast<const sockaddr*>(&local), size), 0);
+    ASSERT_EQ(::listen(tcp, 4), 0);
+    ASSERT_EQ(::getsockname(tcp, reinterpret_cast<sockaddr*>(&local), &size), 0);
+    const std::string forwarded = "127.0.0.1:" + std::to_string(ntohs(local.sin_port) - 6000) + ".0";
+    EXPECT_TRUE(xServerAnswers(forwarded));
+    ::close(tcp);
+    EXPECT_FALSE(xServerAnswers(forwarded));
+    // Values the probe cannot read are left to the windowing library.
+    for (const char* odd : {"", "nocolon", "/private/tmp/launch/org.x:0", "host::0"})
+        EXPECT_TRUE(xServerAnswers(odd)) << odd;
 }
 
 TEST(CommandLine, UsageNamesEveryOption)
