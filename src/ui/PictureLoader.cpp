@@ -4,7 +4,11 @@
 #include <QImageReader>
 
 #include <png.h>
+#include <tiffio.h>
 
+#include <algorithm>
+#include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -69,6 +73,48 @@ QImage readPngTopLeft(const QString& path, QSize shown)
     return ok ? out : QImage();
 }
 
+int quietTiffHandler(TIFF*, void*, const char*, const char*, va_list)
+{
+    // Handled: a picture that cannot be read is said so by the caller.
+    return 1;
+}
+
+// The top-left part of a TIFF through libtiff's RGBA reader, which reads
+// only the strips or tiles that part lies in.
+QImage readTiffTopLeft(const QString& path, QSize shown)
+{
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, quietTiffHandler, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, quietTiffHandler, nullptr);
+    TIFF* tiff = TIFFOpenExt(QFile::encodeName(path).constData(), "r", options);
+    TIFFOpenOptionsFree(options);
+    if (!tiff)
+        return {};
+    QImage out;
+    char message[1024];
+    TIFFRGBAImage image;
+    if (TIFFRGBAImageOK(tiff, message) && TIFFRGBAImageBegin(&image, tiff, 0, message)) {
+        image.req_orientation = ORIENTATION_TOPLEFT;
+        const auto width = std::min<std::uint32_t>(image.width, static_cast<std::uint32_t>(shown.width()));
+        const auto height = std::min<std::uint32_t>(image.height, static_cast<std::uint32_t>(shown.height()));
+        std::vector<std::uint32_t> raster(static_cast<std::size_t>(width) * height);
+        if (width > 0 && height > 0 && TIFFRGBAImageGet(&image, raster.data(), width, height)) {
+            out = QImage(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
+            for (std::uint32_t y = 0; y < height; ++y) {
+                auto* line = reinterpret_cast<QRgb*>(out.scanLine(static_cast<int>(y)));
+                for (std::uint32_t x = 0; x < width; ++x) {
+                    const std::uint32_t p = raster[static_cast<std::size_t>(y) * width + x];
+                    line[x] = qRgb(static_cast<int>(TIFFGetR(p)), static_cast<int>(TIFFGetG(p)),
+                                   static_cast<int>(TIFFGetB(p)));
+                }
+            }
+        }
+        TIFFRGBAImageEnd(&image);
+    }
+    TIFFClose(tiff);
+    return out;
+}
+
 // Whether decoding the whole picture would pass the reader's limit.
 bool overAllocationLimit(QSize full)
 {
@@ -87,6 +133,8 @@ QImage loadPictureTopLeft(const QString& path, QSize shown)
         reader.setClipRect(part);
     } else if (full.isValid() && overAllocationLimit(full) && reader.format() == "png") {
         return readPngTopLeft(path, shown);
+    } else if (full.isValid() && overAllocationLimit(full) && reader.format() == "tiff") {
+        return readTiffTopLeft(path, shown);
     }
     QImage loaded = reader.read();
     if (loaded.isNull())

@@ -89,5 +89,42 @@ TEST(PictureLoader, AHugePictureIsDecodedOnlyWhereItShows)
     EXPECT_TRUE(loadPictureTopLeft(dir.filePath(QStringLiteral("absent.png")), QSize(631, 497)).isNull());
 }
 
+// A TIFF scan over the reader's limit (lowered here, so the files stay
+// small) is read through libtiff, in colour and in grey.
+TEST(PictureLoader, ATiffOverTheLimitIsReadOnlyWhereItShows)
+{
+    test::ensureQtApp();
+    QTemporaryDir dir;
+    QImage colour(1200, 800, QImage::Format_RGB32);
+    for (int y = 0; y < colour.height(); ++y)
+        for (int x = 0; x < colour.width(); ++x)
+            colour.setPixel(x, y, patternAt(x, y));
+    const QImage grey = colour.convertToFormat(QImage::Format_Grayscale8);
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(1);
+    for (const QImage& picture : {colour, grey}) {
+        SCOPED_TRACE(picture.format() == QImage::Format_Grayscale8 ? "grey" : "colour");
+        const QString path = dir.filePath(QStringLiteral("scan.tif"));
+        ASSERT_TRUE(picture.save(path, "TIFF"));
+        EXPECT_TRUE(QImageReader(path).read().isNull()) << "over the lowered limit";
+        const QImage shown = loadPictureTopLeft(path, QSize(631, 497));
+        ASSERT_EQ(shown.size(), QSize(631, 497));
+        const QImage expected = picture.copy(0, 0, 631, 497).convertToFormat(QImage::Format_RGB32);
+        int wrong = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                wrong += shown.pixel(x, y) != expected.pixel(x, y) ? 1 : 0;
+        EXPECT_EQ(wrong, 0);
+    }
+    QFile damaged(dir.filePath(QStringLiteral("scan.tif")));
+    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite));
+    damaged.resize(damaged.size() / 3);
+    damaged.close();
+    // A cut-off scan loads as far as it can or not at all, never past its end.
+    const QImage cut = loadPictureTopLeft(damaged.fileName(), QSize(631, 497));
+    EXPECT_TRUE(cut.isNull() || cut.size() == QSize(631, 497));
+    QImageReader::setAllocationLimit(limit);
+}
+
 } // namespace
 } // namespace tervane
