@@ -1,7 +1,9 @@
 #pragma once
 // What the benchmarks that build and draw share: a scratch current folder for
-// the working files, and the same uniform survey at any size.
+// the working files, the same uniform survey at any size, and a prompter
+// that answers every question at once.
 #include "engine/base/NumberText.h"
+#include "engine/base/Prompter.h"
 #include "engine/survey/SurveyFile.h"
 
 #include <cmath>
@@ -13,6 +15,26 @@
 #include <unistd.h>
 
 namespace tervane::bench {
+
+// Says yes to every message and cancels every dialog, keeping nothing.
+class SilentPrompter final : public Prompter {
+public:
+    Answer message(const std::string&, const std::string&, MessageIcon, MessageButtons) override
+    {
+        return Answer::Ok;
+    }
+    std::optional<std::string> openFile(const std::string&, int, const std::string&, const std::string&) override
+    {
+        return std::nullopt;
+    }
+    std::optional<std::string> saveFile(const std::string&, int, const std::string&, const std::string&) override
+    {
+        return std::nullopt;
+    }
+    std::optional<Colour> chooseColour(Colour) override { return std::nullopt; }
+    std::optional<int> choosePrinter(int) override { return std::nullopt; }
+    void beep() override {}
+};
 
 // A scratch folder, the current folder while it lives.
 class ScratchFolder {

@@ -32,6 +32,8 @@
 namespace tervane {
 namespace {
 
+using bench::SilentPrompter;
+
 using bench::ScratchFolder;
 using bench::writeUniformSurvey;
 
@@ -49,25 +51,6 @@ public:
     std::string status() const override { return {}; }
     void showNotice(const std::string&) override {}
     void openRecordEditor() override {}
-};
-
-class SilentPrompter final : public Prompter {
-public:
-    Answer message(const std::string&, const std::string&, MessageIcon, MessageButtons) override
-    {
-        return Answer::Ok;
-    }
-    std::optional<std::string> openFile(const std::string&, int, const std::string&, const std::string&) override
-    {
-        return std::nullopt;
-    }
-    std::optional<std::string> saveFile(const std::string&, int, const std::string&, const std::string&) override
-    {
-        return std::nullopt;
-    }
-    std::optional<Colour> chooseColour(Colour) override { return std::nullopt; }
-    std::optional<int> choosePrinter(int) override { return std::nullopt; }
-    void beep() override {}
 };
 
 // A jittered grid of side x side points over a surface of two hills and a

@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <QPainter>
 
+#include "BenchSurvey.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -23,26 +25,9 @@
 namespace tervane {
 namespace {
 
-constexpr double kAreaWidth = 7695, kAreaHeight = 7575;
+using bench::SilentPrompter;
 
-class SilentPrompter final : public Prompter {
-public:
-    Answer message(const std::string&, const std::string&, MessageIcon, MessageButtons) override
-    {
-        return Answer::Ok;
-    }
-    std::optional<std::string> openFile(const std::string&, int, const std::string&, const std::string&) override
-    {
-        return std::nullopt;
-    }
-    std::optional<std::string> saveFile(const std::string&, int, const std::string&, const std::string&) override
-    {
-        return std::nullopt;
-    }
-    std::optional<Colour> chooseColour(Colour) override { return std::nullopt; }
-    std::optional<int> choosePrinter(int) override { return std::nullopt; }
-    void beep() override {}
-};
+constexpr double kAreaWidth = 7695, kAreaHeight = 7575;
 
 // Every square through its own painter, as filledBox paints one.
 class PainterPerBoxCanvas final : public Canvas {
