@@ -81,7 +81,8 @@ int main(int argc, char** argv)
     if (const auto problem = missingDisplay(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
                                             std::getenv("WAYLAND_DISPLAY"))) {
         std::cerr << *problem;
-        return 2;
+        // Its own status, so that a script can draw headlessly instead.
+        return 3;
     }
     return runGui(argc, argv, line);
 }
