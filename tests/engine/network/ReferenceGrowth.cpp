@@ -11,6 +11,11 @@
 
 namespace tervane::reference {
 
+namespace {
+
+// Which side of the line through A and B the point (x, y) lies on: -1, 0 or
+// +1. Vertical and horizontal edges are tested against B's coordinate; other
+// edges through slope and intercept, so the sign follows y - (m x + b).
 int sideOfLine(double xA, double yA, double xB, double yB, double x, double y)
 {
     double v;
@@ -35,9 +40,6 @@ std::array<double, 2> incentreOf(double x1, double y1, double x2, double y2, dou
     return {(s1 * x1 + s2 * x2 + s3 * x3) / sum, (s1 * y1 + s2 * y2 + s3 * y3) / sum};
 }
 
-
-namespace {
-
 // 1 - cos of the angle APB from the squared side lengths; larger means the
 // point sees the edge AB under a larger angle.
 double angleMeasure(double pa2, double pb2, double ab2)
@@ -48,10 +50,8 @@ double angleMeasure(double pa2, double pb2, double ab2)
 class Builder {
 public:
     Builder(const std::vector<double>& x, const std::vector<double>& y,
-            const std::vector<double>& z, long n, const TriangulationCallbacks& callbacks,
-            EdgeSearch search)
-        : x_(x), y_(y), z_(z), n_(n), cb_(callbacks), cap_(tervane::triangleCap(n)),
-          buckets_(x, y, search == EdgeSearch::Indexed ? n : 0)
+            const std::vector<double>& z, long n, const TriangulationCallbacks& callbacks)
+        : x_(x), y_(y), z_(z), n_(n), cb_(callbacks), cap_(tervane::triangleCap(n)), buckets_(x, y, n)
     {
         const auto reserve = static_cast<std::size_t>(2 * n + 8);
         Triangulation& t = tables_;
@@ -380,14 +380,14 @@ void Builder::reconcileNeighbours()
 
 TriangulationResult growNetwork(const std::vector<double>& x, const std::vector<double>& y,
                                 const std::vector<double>& z, long n,
-                                const TriangulationCallbacks& callbacks, EdgeSearch search)
+                                const TriangulationCallbacks& callbacks)
 {
     const auto need = static_cast<std::size_t>(n) + 1;
     if (n < 0 || (n > 0 && (x.size() < need || y.size() < need || z.size() < need)))
         throw std::invalid_argument("Point tables must hold slots 0..n for x, y and z");
     if (n >= (1L << 21))
         throw std::invalid_argument("A network takes at most 2097151 points");
-    Builder builder(x, y, z, n, callbacks, search);
+    Builder builder(x, y, z, n, callbacks);
     TriangulationResult result;
     result.end = builder.run();
     result.tables = std::move(builder.tables());
