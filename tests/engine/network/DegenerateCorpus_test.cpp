@@ -1,4 +1,5 @@
 #include "engine/commands/MainCommands.h"
+#include "engine/network/NetworkCheck.h"
 #include "engine/network/WorkingFiles.h"
 #include "engine/survey/SurveyFile.h"
 #include "support/FakeMainView.h"
@@ -95,39 +96,27 @@ std::string fieldText(double v)
     return "0";
 }
 
-// Why the network the open step built is not a triangulation, or empty.
+// Why the network the open step built is not a valid triangulation, or
+// empty.
 std::string networkFault(const SharedState& s)
 {
-    std::map<std::pair<int, int>, int> edges;
-    std::map<int, int> used;
-    for (int t = 1; t <= s.triangleCount; ++t) {
-        const auto u = static_cast<std::size_t>(t);
-        const int v[3] = {s.triVertexA[u], s.triVertexB[u], s.triVertexC[u]};
-        for (int k = 0; k < 3; ++k) {
-            if (v[k] < 1 || v[k] > s.recordCount)
-                return "triangle " + std::to_string(t) + " names no point";
-            ++used[v[k]];
-            const int a = std::min(v[k], v[(k + 1) % 3]);
-            const int b = std::max(v[k], v[(k + 1) % 3]);
-            if (++edges[{a, b}] > 2)
-                return "an edge of triangle " + std::to_string(t) + " is in three triangles";
-        }
-        const auto x = [&](int i) { return static_cast<long double>(s.pointX[static_cast<std::size_t>(i)]); };
-        const auto y = [&](int i) { return static_cast<long double>(s.pointY[static_cast<std::size_t>(i)]); };
-        const long double area = (x(v[1]) - x(v[0])) * (y(v[2]) - y(v[0])) - (y(v[1]) - y(v[0])) * (x(v[2]) - x(v[0]));
-        if (area == 0)
-            return "triangle " + std::to_string(t) + " has no area";
-    }
-    // A triangulated disc of V points with B edges on its rim has 2V - 2 - B
-    // triangles (Euler); overlaps and folds break the count.
-    long rim = 0;
-    for (const auto& [edge, n] : edges)
-        rim += n == 1 ? 1 : 0;
-    const long expected = 2 * static_cast<long>(used.size()) - 2 - rim;
-    if (s.triangleCount > 0 && s.triangleCount != expected)
-        return std::to_string(s.triangleCount) + " triangles where the points and rim give " +
-               std::to_string(expected);
-    return {};
+    Triangulation t;
+    t.vertexA = s.triVertexA;
+    t.vertexB = s.triVertexB;
+    t.vertexC = s.triVertexC;
+    t.neighbour = s.triNeighbour;
+    t.centreX = s.triCentreX;
+    t.centreY = s.triCentreY;
+    t.centreZ = s.triCentreZ;
+    t.count = s.triangleCount;
+    t.cursor = s.triangleCursor;
+    const NetworkFaults f = checkNetwork(s.pointX, s.pointY, s.recordCount, t);
+    if (f.valid())
+        return {};
+    return "flat " + std::to_string(f.flatTriangles) + ", crowded " + std::to_string(f.crowdedEdges) + ", folded " +
+           std::to_string(f.foldedEdges) + ", broken " + std::to_string(f.brokenNeighbours) + ", occupied " +
+           std::to_string(f.occupiedCircles) + ", " + std::to_string(f.triangles) + " of " +
+           std::to_string(f.expectedTriangles) + " triangles";
 }
 
 long fileSize(const char* name)
