@@ -153,7 +153,12 @@ FileHandle FileHandle::open(const std::string& path, FileMode mode, int recordLe
     return handle;
 }
 
-bool FileHandle::readRecord(long recordNumber, char* out)
+// Moves one whole record at its place, going on after short transfers and
+// interrupts. `io(done, offset)` moves what is left from `done` on; a
+// transfer of nothing ends the record with `endError` (0 for a read past
+// the end, which is no system error).
+template <class Io>
+bool FileHandle::wholeRecord(long recordNumber, int endError, Io io)
 {
     if (fd_ < 0 || recordLength_ < 1 || recordNumber < 1) {
         lastError_ = EBADF;
@@ -162,11 +167,11 @@ bool FileHandle::readRecord(long recordNumber, char* out)
     const off_t offset = static_cast<off_t>(recordNumber - 1) * recordLength_;
     std::size_t done = 0;
     while (done < static_cast<std::size_t>(recordLength_)) {
-        const ssize_t n = ::pread(fd_, out + done, recordLength_ - done, offset + static_cast<off_t>(done));
+        const ssize_t n = io(done, offset + static_cast<off_t>(done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            lastError_ = n < 0 ? errno : 0;
+            lastError_ = n < 0 ? errno : endError;
             return false;
         }
         done += static_cast<std::size_t>(n);
@@ -174,25 +179,18 @@ bool FileHandle::readRecord(long recordNumber, char* out)
     return true;
 }
 
+bool FileHandle::readRecord(long recordNumber, char* out)
+{
+    return wholeRecord(recordNumber, 0, [&](std::size_t done, off_t at) {
+        return ::pread(fd_, out + done, recordLength_ - done, at);
+    });
+}
+
 bool FileHandle::writeRecord(long recordNumber, const char* data)
 {
-    if (fd_ < 0 || recordLength_ < 1 || recordNumber < 1) {
-        lastError_ = EBADF;
-        return false;
-    }
-    const off_t offset = static_cast<off_t>(recordNumber - 1) * recordLength_;
-    std::size_t done = 0;
-    while (done < static_cast<std::size_t>(recordLength_)) {
-        const ssize_t n = ::pwrite(fd_, data + done, recordLength_ - done, offset + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            lastError_ = n < 0 ? errno : EIO;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return wholeRecord(recordNumber, EIO, [&](std::size_t done, off_t at) {
+        return ::pwrite(fd_, data + done, recordLength_ - done, at);
+    });
 }
 
 bool FileHandle::write(std::string_view bytes)

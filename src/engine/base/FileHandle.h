@@ -81,6 +81,9 @@ private:
     int recordLength_ = 0;
     std::string path_;
     int lastError_ = 0;
+
+    template <class Io>
+    bool wholeRecord(long recordNumber, int endError, Io io);
 };
 
 } // namespace tervane
