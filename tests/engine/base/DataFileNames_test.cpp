@@ -8,17 +8,12 @@ namespace {
 TEST(DataFileNames, FirstDotOfTheFileNameKeepingItsFolder)
 {
     struct Case {
-        const char* path;
-        const char* ending;
-        const char* expected;
+        const char *path, *ending, *expected;
     };
     const Case cases[] = {
         {"/data/my.survey/site.D3D", ".PLT", "/data/my.survey/site.PLT"},
-        {"/data/my.survey/site.D3D", ".BMP", "/data/my.survey/site.BMP"},
         {"/data/my.survey/site.D3D", "_D3D.BMP", "/data/my.survey/site_D3D.BMP"},
-        {"/home/ann/map.D3D", ".PLT", "/home/ann/map.PLT"},
         {"a.b.D3D", ".PLT", "a.PLT"},
-        {"/srv/x/a.b.D3D", ".BMP", "/srv/x/a.BMP"},
         {"site", ".BMP", "site.BMP"},
         {"/data/my.survey/site", ".PLT", "/data/my.survey/site.PLT"},
         {"map.", ".PLT", "map.PLT"},

@@ -14,15 +14,13 @@ namespace {
 
 using Outcome = DataCheckOutcome;
 
-struct Row {
-    std::string x, y, z, note;
-};
+using Row = SurveyRecord;
 
 std::string fileOf(const std::vector<Row>& rows)
 {
     std::string bytes;
     for (const Row& r : rows) {
-        const RecordBytes b = encodeRecord(SurveyRecord{r.x, r.y, r.z, r.note});
+        const RecordBytes b = encodeRecord(r);
         bytes.append(b.begin(), b.end());
     }
     return bytes;
@@ -45,22 +43,16 @@ std::vector<Row> goodWith(std::size_t record, Row row)
     return rows;
 }
 
-struct Case {
-    const char* name;
-    std::string bytes;
-    std::vector<std::string> findings;
-    Outcome outcome;
-};
-
-std::string withBadNote()
-{
-    std::string bytes = fileOf(goodRows());
-    bytes[65 * 2 + 45] = '\xFF';  // no GBK character starts with 0xFF
-    return bytes;
-}
-
 TEST(DataCheck, OneFileForEachFinding)
 {
+    std::string badNote = fileOf(goodRows());
+    badNote[65 * 2 + 45] = '\xFF';  // no GBK character starts with 0xFF
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> findings;
+        Outcome outcome;
+    };
     const std::vector<Case> cases = {
         {"clean", fileOf(goodRows()), {}, Outcome::Draws},
         {"text instead of a number", fileOf(goodWith(5, {"abc", "3", "5", ""})),
@@ -97,7 +89,7 @@ TEST(DataCheck, OneFileForEachFinding)
          {"只有 5 个记录，少于 6 个，无法建立网络"}, Outcome::Refused},
         {"trailing partial record", fileOf(goodRows()) + "12",
          {"文件末尾有 2 个字节不足一个记录（65 字节），已忽略"}, Outcome::Draws},
-        {"note not GBK", withBadNote(), {"第 3 个记录的注释不是有效的 GBK 文字"}, Outcome::Draws},
+        {"note not GBK", badNote, {"第 3 个记录的注释不是有效的 GBK 文字"}, Outcome::Draws},
     };
     for (const Case& c : cases) {
         const DataCheckReport report = checkSurveyBytes(c.bytes, "t.D3D");
