@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace tervane {
@@ -28,11 +29,7 @@ struct TeachingCase {
 
 bool onControlPoint(const SplinePoint& v, const TeachingCurve& c)
 {
-    for (const SplinePoint& p : c.points()) {
-        if (v.x == p.x && v.y == p.y)
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(c.points(), [&](const SplinePoint& p) { return v.x == p.x && v.y == p.y; });
 }
 
 TEST(TeachingCurve, FigureForEachSetting)
@@ -84,8 +81,7 @@ TEST(TeachingCurve, FigureForEachSetting)
 TEST(TeachingCurve, QuadraticPointWorkedByHand)
 {
     // u = 0.5 on knots 0 0 0 1 ...: bases 0.25, 0.625, 0.125 of P0, P1, P2.
-    const TeachingCurve c;
-    const SplinePoint p = c.curve()[10];
+    const SplinePoint p = TeachingCurve().curve()[10];
     EXPECT_FLOAT_EQ(p.x, 136.25f);
     EXPECT_FLOAT_EQ(p.y, 270.0f);
 }
@@ -93,15 +89,13 @@ TEST(TeachingCurve, QuadraticPointWorkedByHand)
 TEST(TeachingCurve, DropsAreKeptInsideTheFrame)
 {
     TeachingCurve c;
-    c.dropPoint(4, 600, 100, 6, 8);
-    EXPECT_EQ(c.points()[4].x, 600.0f);
-    EXPECT_EQ(c.points()[4].y, 100.0f);
-    c.dropPoint(1, -40, 900, 6, 8);
-    EXPECT_EQ(c.points()[1].x, 0.0f);
-    EXPECT_EQ(c.points()[1].y, 592.0f);
-    c.dropPoint(2, 1000, -5, 6, 8);
-    EXPECT_EQ(c.points()[2].x, 794.0f);
-    EXPECT_EQ(c.points()[2].y, 0.0f);
+    const struct { int index; float x, y, keptX, keptY; } drops[] = {
+        {4, 600, 100, 600, 100}, {1, -40, 900, 0, 592}, {2, 1000, -5, 794, 0}};
+    for (const auto& d : drops) {
+        c.dropPoint(d.index, d.x, d.y, 6, 8);
+        EXPECT_EQ(c.points()[d.index].x, d.keptX) << "point " << d.index;
+        EXPECT_EQ(c.points()[d.index].y, d.keptY) << "point " << d.index;
+    }
     EXPECT_THROW(c.dropPoint(6, 0, 0, 6, 8), std::invalid_argument);
     EXPECT_THROW(c.setOrder(7), std::invalid_argument);
 }
@@ -118,15 +112,14 @@ TEST(TeachingCurve, DrawsTheDottedPolygonThenTheRedCurve)
     const auto lines = canvas.opsOf(RecordingCanvas::Kind::Line);
     // P0 to P0, then to P1 .. P5; then 119 curve segments and the closing line.
     ASSERT_EQ(lines.size(), 6u + 120u);
-    for (std::size_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(lines[i].colour, rgb(0, 0, 0));
-        EXPECT_EQ(lines[i].drawStyle, kDot);
-        EXPECT_EQ(lines[i].x2, c.points()[i].x);
-        EXPECT_EQ(lines[i].y2, c.points()[i].y);
-    }
-    for (std::size_t i = 6; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].colour, rgb(255, 0, 0));
-        EXPECT_EQ(lines[i].drawStyle, kSolid);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const bool polygon = i < 6;
+        EXPECT_EQ(lines[i].colour, polygon ? rgb(0, 0, 0) : rgb(255, 0, 0)) << i;
+        EXPECT_EQ(lines[i].drawStyle, polygon ? kDot : kSolid) << i;
+        if (polygon) {
+            EXPECT_EQ(lines[i].x2, c.points()[i].x);
+            EXPECT_EQ(lines[i].y2, c.points()[i].y);
+        }
     }
     EXPECT_EQ(lines.back().x2, lines[6].x1);
     EXPECT_EQ(lines.back().y2, lines[6].y1);
