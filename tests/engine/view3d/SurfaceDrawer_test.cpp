@@ -11,24 +11,21 @@ namespace {
 
 using Kind = RecordingCanvas::Kind;
 
-// A surface rising along X: node (a, b) has value a.
-SurfaceGrid slope()
-{
-    std::vector<double> values(kSurfaceNodes);
-    for (int k = 0; k < kSurfaceNodes; ++k)
-        values[static_cast<std::size_t>(k)] = k / kSurfaceSide;
-    SurfaceGrid grid;
-    grid.setValues(values);
-    return grid;
-}
-
 struct Drawing {
     RecordingCanvas area{7695, 7575};
     RecordingCanvas progress{7665, 135};
     ScriptedPrompter prompter;
     LevelColours colours{{"/nonexistent"}};
-    SurfaceGrid grid = slope();
+    SurfaceGrid grid;
     SurfaceProjection projection;
+
+    Drawing()  // a surface rising along X: node (a, b) has value a
+    {
+        std::vector<double> values(kSurfaceNodes);
+        for (int k = 0; k < kSurfaceNodes; ++k)
+            values[static_cast<std::size_t>(k)] = k / kSurfaceSide;
+        grid.setValues(values);
+    }
 
     bool draw(const SurfaceOptions& options, ScriptedEscapeKey& escape)
     {

