@@ -183,21 +183,14 @@ TEST(CommandLine, PlayTakesAPlotFileAndItsImages)
     EXPECT_EQ(parseCommandLine({"play", "--bmp", "o.bmp", "x.PLT"}).mode, Mode::Play);
 }
 
-TEST(CommandLine, VectorImagesAndTheDataCheck)
+TEST(CommandLine, VectorImages)
 {
-    const CommandLine render = parseCommandLine({"render", "a.D3D", "--svg", "o.svg", "--pdf=o.pdf"});
+    const CommandLine render = parseCommandLine({"render", "a.D3D", "--pdf=o.pdf"});
     EXPECT_EQ(render.mode, Mode::Render);
-    EXPECT_EQ(render.svgPath, "o.svg");
     EXPECT_EQ(render.pdfPath, "o.pdf");
     const CommandLine play = parseCommandLine({"play", "x.PLT", "--pdf", "o.pdf"});
     EXPECT_EQ(play.mode, Mode::Play);
     EXPECT_EQ(play.pdfPath, "o.pdf");
-    const CommandLine view3d = parseCommandLine({"view3d", "a.D3D", "--svg", "s.svg"});
-    EXPECT_EQ(view3d.mode, Mode::View3d) << view3d.error;
-    EXPECT_EQ(view3d.view3d.svgPath, "s.svg");
-    const CommandLine check = parseCommandLine({"check", "a.D3D"});
-    EXPECT_EQ(check.mode, Mode::Check);
-    EXPECT_EQ(check.file, "a.D3D");
 }
 
 TEST(CommandLine, MistakesGiveUsageWithTheReason)
@@ -289,15 +282,12 @@ TEST(CommandLine, NoDisplayIsFoundBeforeTheWindowWouldAbort)
     EXPECT_NE(text.find("no display"), std::string::npos);
     EXPECT_NE(text.find("tervane render"), std::string::npos);
 
-    // A DISPLAY left behind by a session that is gone names a server that
-    // no longer answers.
+    // A DISPLAY left behind by a session that is gone.
     const std::string gone = missingDisplay("xcb", ":7", nullptr, down).value_or("");
     EXPECT_EQ(gone.substr(0, gone.find('\n')), "tervane: the display that DISPLAY names (:7) does not answer.");
     EXPECT_NE(gone.find("tervane render"), std::string::npos);
 }
 
-// The probe against real sockets: a server listening on a display's local
-// socket answers, and one that has stopped does not.
 TEST(CommandLine, XServerProbeConnectsToTheDisplaysSocket)
 {
     const int number = 60000 + static_cast<int>(::getpid() % 5000);
@@ -306,7 +296,7 @@ TEST(CommandLine, XServerProbeConnectsToTheDisplaysSocket)
     ASSERT_GE(listener, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    // The abstract name, which needs no folder to exist.
+    // The abstract name needs no folder.
     std::memcpy(address.sun_path + 1, path.data(), path.size());
     const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
     ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), length), 0);
@@ -340,13 +330,12 @@ TEST(CommandLine, UsageNamesEveryOption)
     const std::string text = usageText();
     for (const char* name : {"--network", "--seed", "--interval", "--error", "--error-control", "--width", "--line-type",
                              "--smooth", "--labels", "--decimals", "--no-network", "--observe", "--ramp", "--colour", "--hpgl",
-                             "--png", "--bmp", "--svg", "--pdf", "tervane play", "tervane check"})
+                             "--png", "--bmp", "--svg", "--pdf", "tervane play", "tervane check", "tervane view3d"})
         EXPECT_NE(text.find(name), std::string::npos) << name;
 }
 
-// An option line is "    --name VALUE" then at least two blanks then the
-// description; a continuation line is blanks then text. Both must start
-// their text in one column for the list to read as a table.
+// "    --name VALUE", two blanks or more, the description; continuation lines
+// start their text in that same column.
 TEST(CommandLine, EveryOptionDescriptionStartsInTheSameColumn)
 {
     std::istringstream text(usageText());

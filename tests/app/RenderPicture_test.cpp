@@ -14,8 +14,8 @@
 namespace tervane {
 namespace {
 
-// A digitized survey over its scan: `render --picture` draws the network
-// over the picture, each point at the picture pixel it was picked on.
+// `render --picture` draws the network over the picture, each point at the
+// picture pixel it was picked on; a picture that does not load stops the run.
 TEST(RenderPicture, DrawsTheMapOverThePictureInItsFrame)
 {
     test::ensureQtApp();
@@ -24,7 +24,6 @@ TEST(RenderPicture, DrawsTheMapOverThePictureInItsFrame)
     QImage scan(700, 520, QImage::Format_RGB32);
     scan.fill(paper);
     ASSERT_TRUE(scan.save(folder.file(QStringLiteral("scan.png"))));
-
     // Picture units: 15 to a pixel, Y up from the frame's bottom edge.
     std::vector<SurveyRecord> points;
     const double spots[][3] = {{1500, 1500, 10}, {7500, 1200, 14}, {8000, 6000, 22},
@@ -35,38 +34,30 @@ TEST(RenderPicture, DrawsTheMapOverThePictureInItsFrame)
     ASSERT_TRUE(writeSurveyFile(data, points));
 
     const std::string png = folder.file(QStringLiteral("out.png")).toStdString();
-    const CommandLine line = parseCommandLine(
-        {"render", data, "--seed", "1", "--picture", folder.file(QStringLiteral("scan.png")).toStdString(), "--png", png});
-    ASSERT_EQ(line.mode, CommandLine::Mode::Render) << line.error;
-    std::ostringstream out, err;
-    ASSERT_EQ(runRender(line, out, err), 0) << err.str();
+    const auto render = [&](const char* picture, int status) {
+        std::ostringstream out, err;
+        EXPECT_EQ(runRender(parseCommandLine({"render", data, "--seed", "1", "--picture",
+                                              folder.file(picture).toStdString(), "--png", png}),
+                            out, err),
+                  status) << err.str();
+        return err.str();
+    };
+    EXPECT_NE(render("none.jpg", 1).find("cannot load the picture"), std::string::npos);
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(png)));
+    render("scan.png", 0);
 
     const QImage image(QString::fromStdString(png));
     ASSERT_EQ(image.size(), QSize(631, 497));
     EXPECT_EQ(image.pixelColor(630, 496), paper) << "the picture shows where nothing is drawn";
     EXPECT_EQ(image.pixelColor(3, 3), paper) << "no ruler strip over the picture";
-    // The network's hull edge from (1500, 1500) to (7500, 1200) runs through
-    // pixel rows (7410 - 1500) / 15 = 394 .. 414 between columns 100 and 500.
+    // The hull edge from (1500, 1500) to (7500, 1200) runs through pixel rows
+    // (7410 - 1500) / 15 = 394 .. 414 between columns 100 and 500.
     int drawn = 0;
     for (int x = 110; x < 490; x += 20)
         for (int y = 385; y < 425; ++y)
             drawn += image.pixelColor(x, y) != paper ? 1 : 0;
     EXPECT_GE(drawn, 19) << "a line crosses every sampled column";
     EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("photofiles1.txt"))));
-}
-
-TEST(RenderPicture, APictureThatDoesNotLoadStopsTheRun)
-{
-    test::ensureQtApp();
-    test::InTemporaryFolder folder;
-    const std::string png = folder.file(QStringLiteral("out.png")).toStdString();
-    const CommandLine line = parseCommandLine({"render", TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D",
-                                               "--picture", folder.file(QStringLiteral("none.jpg")).toStdString(),
-                                               "--png", png});
-    std::ostringstream out, err;
-    EXPECT_EQ(runRender(line, out, err), 1);
-    EXPECT_NE(err.str().find("cannot load the picture"), std::string::npos) << err.str();
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(png)));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QImage>
 
 #include <sstream>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -15,55 +16,37 @@ namespace tervane {
 namespace {
 
 using Mode = CommandLine::Mode;
-
-const char* const kExample = TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D";
+using test::paintedPixels;
+using namespace std::string_literals;
 
 TEST(View3dCommandLine, EveryOptionReachesTheJob)
 {
-    const CommandLine line = parseCommandLine({"view3d", "hill.D3D", "--angle", "225", "--height", "60", "--levels",
-                                               "5", "--zoom", "100", "--table", "A", "--no-grid", "--no-float",
-                                               "--preview", "--brightness", "10,-20,99", "--background",
-                                               "1,2,3", "--seed", "4", "--png", "o.png", "--bmp", "o.bmp"});
+    const CommandLine line = parseCommandLine(
+        {"view3d", "hill.D3D", "--angle", "225", "--height", "60", "--levels", "5", "--zoom", "100", "--table", "A",
+         "--no-grid", "--no-float", "--preview", "--brightness", "10,-20,99", "--background", "1,2,3", "--seed", "4",
+         "--png", "o.png", "--bmp", "o.bmp", "--svg", "o.svg", "--pdf", "o.pdf"});
     ASSERT_EQ(line.mode, Mode::View3d) << line.error;
     const View3dJob& job = line.view3d;
-    EXPECT_EQ(job.file, "hill.D3D");
-    EXPECT_EQ(job.angle, "225");
-    EXPECT_EQ(job.height, "60");
-    EXPECT_EQ(job.levelCount, 5);
-    EXPECT_EQ(job.zoom, 100);
-    EXPECT_EQ(job.table, "A");
-    EXPECT_FALSE(job.grid);
-    EXPECT_FALSE(job.floating);
-    EXPECT_TRUE(job.preview);
+    EXPECT_EQ(std::tie(job.file, job.angle, job.height, job.table, job.levelCount, job.zoom),
+              std::tuple("hill.D3D"s, "225"s, "60"s, "A"s, 5, 100));
+    EXPECT_EQ(std::tie(job.grid, job.floating, job.preview), std::tuple(false, false, true));
     EXPECT_EQ(job.brightness, (std::array<int, 3>{10, -20, 99}));
     EXPECT_EQ(job.background, rgb(1, 2, 3));
     EXPECT_EQ(job.seed, 4u);
-    EXPECT_EQ(job.pngPath, "o.png");
-    EXPECT_EQ(job.bmpPath, "o.bmp");
-
-    const View3dJob defaults = parseCommandLine({"view3d", "h.D3D", "--bmp", "o.bmp"}).view3d;
-    EXPECT_EQ(defaults.angle, "45");
-    EXPECT_TRUE(defaults.grid && defaults.floating && !defaults.preview);
-    EXPECT_NE(usageText().find("tervane view3d"), std::string::npos);
+    EXPECT_EQ(std::tie(job.pngPath, job.bmpPath, job.svgPath, job.pdfPath),
+              std::tuple("o.png"s, "o.bmp"s, "o.svg"s, "o.pdf"s));
 }
 
 TEST(View3dCommandLine, ValuesTheViewWouldRefuseAreRefused)
 {
-    const std::vector<std::vector<std::string>> wrong = {
-        {"view3d"},
-        {"view3d", "h.D3D"},
-        {"view3d", "h.D3D", "g.D3D", "--png", "o.png"},
-        {"view3d", "h.D3D", "--png", "o.png", "--angle", "045"},
-        {"view3d", "h.D3D", "--png", "o.png", "--angle", "0"},
-        {"view3d", "h.D3D", "--png", "o.png", "--height", "201"},
-        {"view3d", "h.D3D", "--png", "o.png", "--levels", "1"},
-        {"view3d", "h.D3D", "--png", "o.png", "--zoom", "99"},
-        {"view3d", "h.D3D", "--png", "o.png", "--table", "B"},
-        {"view3d", "h.D3D", "--png", "o.png", "--brightness", "100,0,0"},
-        {"view3d", "h.D3D", "--png", "o.png", "--background", "1,2"},
-        {"view3d", "h.D3D", "--png", "o.png", "--network", "raw"},
-        {"view3d", "h.D3D", "--png"},
-    };
+    std::vector<std::vector<std::string>> wrong = {{"view3d"}, {"view3d", "h.D3D"},
+                                                   {"view3d", "h.D3D", "g.D3D", "--png", "o.png"}};
+    for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
+             {"--angle", "045"}, {"--angle", "0"}, {"--height", "201"}, {"--levels", "1"}, {"--zoom", "99"},
+             {"--table", "B"}, {"--brightness", "100,0,0"}, {"--background", "1,2"}, {"--network", "raw"}, {"--png"}}) {
+        bad.insert(bad.begin(), {"view3d", "h.D3D", "--png", "o.png"});
+        wrong.push_back(bad);
+    }
     for (const auto& args : wrong) {
         const CommandLine line = parseCommandLine(args);
         EXPECT_EQ(line.mode, Mode::Usage) << args.back();
@@ -71,33 +54,27 @@ TEST(View3dCommandLine, ValuesTheViewWouldRefuseAreRefused)
     }
 }
 
-using test::paintedPixels;
-
 TEST(View3dCommand, BuildsThe3dNetworkAndDrawsTheSurface)
 {
     test::ensureQtApp();
     test::InTemporaryFolder folder;
-    auto run = [&](std::vector<std::string> options, const char* name) {
-        std::vector<std::string> args = {"view3d", kExample, "--seed", "1", "--png", folder.file(name).toStdString()};
-        args.insert(args.end(), options.begin(), options.end());
-        const CommandLine line = parseCommandLine(args);
+    const std::string example = TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D";
+    auto run = [&](std::vector<std::string> args, const char* png, int status) {
+        args.insert(args.end(), {"--seed", "1", "--png", folder.file(png).toStdString()});
         std::ostringstream out, err;
-        EXPECT_EQ(runView3d(line, out, err), 0) << err.str();
-        return QImage(folder.file(name));
+        EXPECT_EQ(runView3d(parseCommandLine(args), out, err), status) << err.str();
+        EXPECT_EQ(err.str().empty(), status == 0) << err.str();
+        return QImage(folder.file(png));
     };
-    const QImage full = run({}, "full.png");
+    const QImage full = run({"view3d", example}, "full.png", 0);
     EXPECT_EQ(full.size(), QSize(511, 487));
     EXPECT_TRUE(QFile::exists(folder.file("D3d.dzx")));
-    const QImage preview = run({"--preview"}, "preview.png");
-    const QImage grounded = run({"--no-float", "--no-grid"}, "grounded.png");
+    const QImage preview = run({"view3d", example, "--preview"}, "preview.png", 0);
+    const QImage grounded = run({"view3d", example, "--no-float", "--no-grid"}, "grounded.png", 0);
     EXPECT_GT(paintedPixels(full), 5000);
     EXPECT_LT(paintedPixels(preview), paintedPixels(full)) << "the preview is sparse";
     EXPECT_GT(paintedPixels(grounded), paintedPixels(full)) << "the outer ring is drawn down to the base";
-
-    std::ostringstream out, err;
-    const CommandLine missing = parseCommandLine({"view3d", folder.file("none.D3D").toStdString(), "--png", "x.png"});
-    EXPECT_EQ(runView3d(missing, out, err), 1);
-    EXPECT_FALSE(err.str().empty());
+    run({"view3d", folder.file("none.D3D").toStdString()}, "none.png", 1);
 }
 
 } // namespace
