@@ -28,12 +28,12 @@ protected:
         return grid;
     }
 
-    bool draw(QtCanvas& area, SurfaceGrid& grid, const SurfaceOptions& options, long escOnPoll = 0)
+    bool draw(QtCanvas& area, SurfaceGrid& grid, const SurfaceOptions& options)
     {
         for (int level = 0; level <= 9; ++level)
             colours.setColour(level, rgb(0, 25 * level + 5, 255 - 25 * level));
         NullCanvas progress(7665, 135);
-        ScriptedEscapeKey escape(escOnPoll);
+        ScriptedEscapeKey escape;
         return drawSurface(grid, projection, projection.viewAngle, colours, options,
                            {area, progress, escape, prompter});
     }
@@ -58,8 +58,7 @@ TEST_F(SurfaceImageTest, FloatingSurfaceLeavesTheOuterRingUndrawn)
     EXPECT_GT(paintedPixels(floating.image(), all), 1000);
     EXPECT_GT(paintedPixels(grounded.image(), all), paintedPixels(floating.image(), all));
 
-    // The front row's corner of the grounded surface, mapped back to
-    // pixels: nothing of the floating one lies there.
+    // Nothing of the floating surface lies on the grounded one's front corner.
     const int x = static_cast<int>(grounded.toPixelX(projection.x(19.5, 0.2)));
     const int y = static_cast<int>(grounded.toPixelY(projection.y(19.5, 0) + 27));
     const QRect corner(x - 2, y - 2, 5, 5);
@@ -69,9 +68,8 @@ TEST_F(SurfaceImageTest, FloatingSurfaceLeavesTheOuterRingUndrawn)
 
 TEST_F(SurfaceImageTest, ANearerRowCoversAFartherOne)
 {
-    // Flat at level 0 but for a ridge at display row 15 (node row b = 5).
-    // The slope rising to it (cells of row 14) is drawn after the flat
-    // row 10 and lifts into the same place on the picture, so it covers it.
+    // Flat but for a ridge at display row 15: the slope of row 14, drawn
+    // after the flat row 10, lifts into the same place on the picture.
     std::vector<double> values(kSurfaceNodes, 0.0);
     for (int a = 1; a < 20; ++a)
         values[static_cast<std::size_t>(a * kSurfaceSide + 5)] = 1;
@@ -83,28 +81,13 @@ TEST_F(SurfaceImageTest, ANearerRowCoversAFartherOne)
     area.setBackColour(0);
     ASSERT_TRUE(draw(area, grid, options));
 
-    // The middle of row 10's cell at column 10, at level 0 ...
+    // Row 10's cell at column 10, level 0, is where row 14 passes at level 3.9 or so.
     const double x = projection.x(10.5, 10) + 27, y = projection.y(10.5, 0) + 27;
-    // ... is where the slope of row 14 passes at level 3.9 or so.
     const QRgb seen = area.image().pixel(static_cast<int>(area.toPixelX(x)), static_cast<int>(area.toPixelY(y)));
     EXPECT_GT(qGreen(seen), 60) << "level 0 would be green 5";
     EXPECT_LT(qGreen(seen), 160);
 }
 
-TEST_F(SurfaceImageTest, EscLeavesAnEmptyArea)
-{
-    SurfaceGrid grid = rising();
-    QtCanvas area(7695, 7575);
-    area.setBackColour(rgb(10, 20, 30));
-    EXPECT_FALSE(draw(area, grid, SurfaceOptions{}, 20000));
-    EXPECT_EQ(prompter.beeps, 1);
-    const QImage& image = area.image();
-    for (int y = 0; y < image.height(); y += 7)
-        for (int x = 0; x < image.width(); x += 7)
-            ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, qRgb(10, 20, 30) & 0xFFFFFF) << x << "," << y;
-}
-
-// The batch fills the same pixels as the boxes painted one by one.
 TEST_F(SurfaceImageTest, BatchedBoxesPaintWhatSingleBoxesPaint)
 {
     std::vector<FilledBox> boxes;
