@@ -15,24 +15,20 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 
 namespace tervane {
 namespace {
 
 const char* const kExample = TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D";
 
-// The example's contour map drawn headless with a fixed seed.
-struct ExampleMap {
-    SharedState state;
-    PanelSettings panel;
-    HeadlessView view;
-    ScriptedPrompter prompter;
-    NoEscapeKey escape;
-    Random random;
-    RunContext ctx{state, panel, view, prompter, escape, random};
-
-    ExampleMap()
+// The example's contour map drawn headless with a fixed seed, in a fresh folder.
+class VectorExport : public ::testing::Test {
+protected:
+    void SetUp() override
     {
+        test::ensureQtApp();
+        folder = std::make_unique<test::InTemporaryFolder>();
         random.setFixedSeed(1);
         view.recordDrawing();
         MainCommands commands(ctx);
@@ -40,11 +36,19 @@ struct ExampleMap {
         commands.open(std::string(kExample));
         commands.draw();
     }
+
+    std::unique_ptr<test::InTemporaryFolder> folder;
+    SharedState state;
+    PanelSettings panel;
+    HeadlessView view;
+    ScriptedPrompter prompter;
+    NoEscapeKey escape;
+    Random random;
+    RunContext ctx{state, panel, view, prompter, escape, random};
 };
 
-// Element names of an XML file and how often each occurs, with the root's
-// viewBox and all its text run together; an empty map when the file does
-// not parse.
+// Element counts of an XML file, its root's viewBox and all its text; empty
+// when the file does not parse.
 std::map<QString, int> elementCounts(const QString& path, QString* viewBox, QString* texts)
 {
     QFile file(path);
@@ -72,23 +76,19 @@ QString run(const QString& program, const QStringList& args)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-TEST(VectorExport, TheExampleMapAsSvgKeepsEveryLineAndLabel)
+TEST_F(VectorExport, TheExampleMapAsSvgKeepsEveryLineAndLabel)
 {
-    test::ensureQtApp();
-    test::InTemporaryFolder folder;
-    ExampleMap map;
-    ASSERT_TRUE(map.prompter.messages().empty());
-    const DrawingRecord& record = map.view.drawingRecord();
+    ASSERT_TRUE(prompter.messages().empty());
+    const DrawingRecord& record = view.drawingRecord();
     ASSERT_GT(record.count(DrawingRecord::Kind::Line), 1000u);
 
-    const QString path = folder.file(QStringLiteral("map.svg"));
+    const QString path = folder->file(QStringLiteral("map.svg"));
     ASSERT_TRUE(exportVectorDrawing(record, path, VectorFormat::Svg));
     QString viewBox, texts;
     const auto counts = elementCounts(path, &viewBox, &texts);
     ASSERT_FALSE(counts.empty());
     EXPECT_EQ(viewBox, QStringLiteral("0 0 631 497"));
-    // Every line with a length is one polyline of the SVG, and nothing else
-    // is; a line of no length is a dot.
+    // Every line with a length is one polyline; labels are text in the order printed.
     int lines = 0;
     QString printed;
     for (const DrawingRecord::Item& item : record.items()) {
@@ -97,7 +97,6 @@ TEST(VectorExport, TheExampleMapAsSvgKeepsEveryLineAndLabel)
             printed += QString::fromStdString(record.text(item));
     }
     EXPECT_EQ(counts.count(QStringLiteral("polyline")) ? counts.at(QStringLiteral("polyline")) : 0, lines);
-    // Labels are text (split where the font changes), in the order printed.
     EXPECT_EQ(texts, printed);
     EXPECT_FALSE(counts.count(QStringLiteral("image")));
 
@@ -110,28 +109,23 @@ TEST(VectorExport, TheExampleMapAsSvgKeepsEveryLineAndLabel)
     EXPECT_EQ(pictureCounts.count(QStringLiteral("image")) ? pictureCounts.at(QStringLiteral("image")) : 0, 1);
 }
 
-TEST(VectorExport, TheExampleMapAsPdfIsOnePageWithTheFontEmbedded)
+TEST_F(VectorExport, TheExampleMapAsPdfIsOnePageWithTheFontEmbedded)
 {
-    test::ensureQtApp();
-    test::InTemporaryFolder folder;
-    ExampleMap map;
-    const QString path = folder.file(QStringLiteral("map.pdf"));
-    ASSERT_TRUE(exportVectorDrawing(map.view.drawingRecord(), path, VectorFormat::Pdf));
+    const QString path = folder->file(QStringLiteral("map.pdf"));
+    ASSERT_TRUE(exportVectorDrawing(view.drawingRecord(), path, VectorFormat::Pdf));
 
     const QString info = run(QStringLiteral("pdfinfo"), {path});
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")))) << info.toStdString();
-    // 631 x 497 pixels at 96 dpi and a margin of 18 points all round
-    // (509.25 x 408.75, which the page size rounds to whole points).
+    // 631 x 497 pixels at 96 dpi and an 18-point margin all round.
     EXPECT_TRUE(info.contains(QStringLiteral("Page size:       509 x 409 pts"))) << info.toStdString();
     const QStringList fonts = run(QStringLiteral("pdffonts"), {path}).split(QLatin1Char('\n')).mid(2);
     ASSERT_FALSE(fonts.isEmpty());
     for (const QString& font : fonts)
         EXPECT_TRUE(font.isEmpty() || font.contains(QStringLiteral(" yes "))) << font.toStdString();
-    // Labels are text, not pixels: the summit's note reads back.
     const QString text = run(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
     EXPECT_TRUE(text.contains(QStringLiteral("山顶"))) << text.toStdString();
 
-    EXPECT_FALSE(exportVectorDrawing(map.view.drawingRecord(), folder.file(QStringLiteral("no/such/dir/x.pdf")),
+    EXPECT_FALSE(exportVectorDrawing(view.drawingRecord(), folder->file(QStringLiteral("no/such/dir/x.pdf")),
                                      VectorFormat::Pdf));
 }
 
