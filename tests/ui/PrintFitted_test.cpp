@@ -34,25 +34,21 @@ TEST(PrintFitted, WidePictureLandscapeAcrossTheWidthTallPicturePortraitDownTheHe
     };
     for (const Case c : {Case{1000, 400, QPageLayout::Landscape, true}, Case{400, 1000, QPageLayout::Portrait, false},
                          Case{500, 500, QPageLayout::Portrait, true}}) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
         PdfPrinter pdf;
         QImage picture(c.width, c.height, QImage::Format_RGB32);
         picture.fill(Qt::red);
         const QRectF painted = PrintFitted(pdf.printer, picture);
-        SCOPED_TRACE(c.width);
         EXPECT_EQ(pdf.printer.pageLayout().orientation(), c.orientation);
-        EXPECT_GT(pdf.printer.width(), 0);
         EXPECT_EQ(pdf.printer.width() > pdf.printer.height(), c.orientation == QPageLayout::Landscape);
         EXPECT_EQ(painted.topLeft(), QPointF(0, 0));
         const double shownRatio = (painted.width() / pdf.printer.width() * pdf.printer.widthMM())
                                   / (painted.height() / pdf.printer.height() * pdf.printer.heightMM());
         EXPECT_NEAR(shownRatio, double(c.width) / c.height, 0.01);
-        if (c.fullWidth) {
-            EXPECT_DOUBLE_EQ(painted.width(), pdf.printer.width());
-            EXPECT_LE(painted.height(), pdf.printer.height());
-        } else {
-            EXPECT_DOUBLE_EQ(painted.height(), pdf.printer.height());
-            EXPECT_LE(painted.width(), pdf.printer.width());
-        }
+        EXPECT_LE(painted.width(), pdf.printer.width());
+        EXPECT_LE(painted.height(), pdf.printer.height());
+        EXPECT_DOUBLE_EQ(c.fullWidth ? painted.width() : painted.height(),
+                         c.fullWidth ? pdf.printer.width() : pdf.printer.height());
         EXPECT_GT(QFileInfo(pdf.file()).size(), 0);
     }
 }
@@ -69,7 +65,6 @@ TEST(PrintFitted, NoPicturePrintsNothingAndEachCopyIsAJob)
     pdf.printer.setCopyCount(3);
     EXPECT_EQ(printCopies(pdf.printer, picture), 3);
     EXPECT_EQ(pdf.printer.copyCount(), 1);
-    EXPECT_EQ(pdf.printer.pageLayout().orientation(), QPageLayout::Landscape);
     EXPECT_TRUE(QFileInfo::exists(pdf.file()));
 }
 
