@@ -128,47 +128,16 @@ TEST_F(QtEscapeKeyTest, NestedRunsEndWithTheOutermost)
     EXPECT_FALSE(key.running());
 }
 
-// Types one key where a user's key would go: into the open popup, else
-// into the widget with the focus (the window off screen may not be active,
-// so the focus is named).
+// Types one key into the open popup, else into `focus` (named, since the
+// window off screen may not be active).
 void typeKey(QWidget* focus, int key, const QString& text = {})
 {
-    QWidget* target = QApplication::activePopupWidget();
-    if (target == nullptr)
-        target = focus;
+    QWidget* target = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : focus;
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QApplication::sendEvent(target, &press);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
     QApplication::sendEvent(target, &release);
 }
-
-// Steps run one after another from timers while the dialog is open; each
-// returns false to be asked again a little later (a popup still loading).
-class DialogScript {
-public:
-    explicit DialogScript(QDialog& dialog) : dialog_(dialog) {}
-
-    void add(std::function<bool()> step) { steps_.push_back(std::move(step)); }
-    void start() { QTimer::singleShot(0, &dialog_, [this] { next(); }); }
-    bool finished() const { return index_ == steps_.size(); }
-
-private:
-    void next()
-    {
-        if (finished())
-            return;
-        if (steps_[index_]())
-            ++index_;
-        else if (++tries_ > 200)
-            return;  // give up: the safety timer closes the dialog
-        QTimer::singleShot(10, &dialog_, [this] { next(); });
-    }
-
-    QDialog& dialog_;
-    std::vector<std::function<bool()>> steps_;
-    std::size_t index_ = 0;
-    int tries_ = 0;
-};
 
 // The freeze a new user met: inside a command, typing in a file dialog's
 // name box pops up the completion list, and from then on no key, not even
@@ -191,67 +160,53 @@ TEST_F(QtEscapeKeyTest, AFileDialogWithItsPopupsStaysUsableDuringARun)
     ASSERT_NE(name, nullptr);
     ASSERT_NE(types, nullptr);
 
-    bool completerShown = false;
-    bool typeListShown = false;
-    bool safetyUsed = false;
-    DialogScript script(dialog);
-    script.add([&] {
-        name->setFocus();
-        typeKey(name, Qt::Key_A, QStringLiteral("a"));
-        return true;
-    });
-    script.add([&] {
-        // The folder's model loads in the background; ask again until it has.
-        if (QApplication::activePopupWidget() == nullptr)
-            name->completer()->complete();
-        completerShown = QApplication::activePopupWidget() != nullptr;
-        return completerShown;
-    });
-    script.add([&] {
-        typeKey(name, Qt::Key_Escape);  // into the completion list: closes it
-        return true;
-    });
-    script.add([&] {
-        if (QApplication::activePopupWidget() != nullptr)
-            return false;
-        typeKey(name, Qt::Key_L, QStringLiteral("l"));
-        return true;
-    });
-    script.add([&] {
-        if (QApplication::activePopupWidget() != nullptr)
-            typeKey(name, Qt::Key_Escape);
-        if (QApplication::activePopupWidget() != nullptr)
-            return false;
-        types->showPopup();
-        return true;
-    });
-    script.add([&] {
-        typeListShown = QApplication::activePopupWidget() != nullptr;
-        return typeListShown;
-    });
-    script.add([&] {
-        typeKey(types, Qt::Key_Down);
-        typeKey(types, Qt::Key_Escape);
-        return QApplication::activePopupWidget() == nullptr;
-    });
-    script.add([&] {
-        typeKey(name, Qt::Key_Escape);  // cancels the dialog
-        return true;
-    });
+    // Steps run in turn from a timer while the dialog is open; one that
+    // returns false is asked again at the next tick (a popup still loading).
+    const auto popup = [] { return QApplication::activePopupWidget() != nullptr; };
+    bool completerShown = false, typeListShown = false, safetyUsed = false;
+    const std::vector<std::function<bool()>> steps{
+        [&] { name->setFocus(); typeKey(name, Qt::Key_A, QStringLiteral("a")); return true; },
+        [&] {  // the folder's model loads in the background
+            if (!popup())
+                name->completer()->complete();
+            return completerShown = popup();
+        },
+        [&] { typeKey(name, Qt::Key_Escape); return true; },  // into the completion list: closes it
+        [&] {
+            if (popup())
+                return false;
+            typeKey(name, Qt::Key_L, QStringLiteral("l"));
+            return true;
+        },
+        [&] {
+            if (popup())
+                typeKey(name, Qt::Key_Escape);
+            if (popup())
+                return false;
+            types->showPopup();
+            return true;
+        },
+        [&] { return typeListShown = popup(); },
+        [&] { typeKey(types, Qt::Key_Down); typeKey(types, Qt::Key_Escape); return !popup(); },
+        [&] { typeKey(name, Qt::Key_Escape); return true; },  // cancels the dialog
+    };
+    std::size_t done = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { done += done < steps.size() && steps[done](); });
+    ticker.start(10);
     QTimer::singleShot(5000, &dialog, [&] {
         safetyUsed = true;
-        if (QWidget* popup = QApplication::activePopupWidget())
-            popup->close();
+        if (QWidget* open = QApplication::activePopupWidget())
+            open->close();
         static_cast<QDialog&>(dialog).accept();
     });
-    script.start();
     const int result = dialog.exec();
     key.endRun();
 
     EXPECT_TRUE(completerShown);
     EXPECT_TRUE(typeListShown);
     EXPECT_EQ(name->text(), QStringLiteral("al")) << "keys typed into the name box and its list arrive";
-    EXPECT_TRUE(script.finished());
+    EXPECT_EQ(done, steps.size());
     EXPECT_FALSE(safetyUsed) << "the dialog could not be cancelled";
     EXPECT_EQ(result, QDialog::Rejected);
     EXPECT_FALSE(key.isDown()) << "an Esc meant for the dialog does not stop the run";
