@@ -33,6 +33,7 @@ TEST_F(HelpPanels, EachEntryShowsOnePanelAndTheRampControlsOnlyWithoutOne)
     for (const char* name : {"bz0", "bz1", "bz3"}) {
         ASSERT_TRUE(panel(name)) << name;
         EXPECT_TRUE(panel(name)->isReadOnly());
+        EXPECT_TRUE(panel(name)->isHidden());
         EXPECT_GT(panel(name)->toPlainText().size(), 200) << name;
     }
 
