@@ -17,17 +17,6 @@ class SurfaceImageTest : public ::testing::Test {
 protected:
     void SetUp() override { test::ensureQtApp(); }
 
-    // Levels rising with display row (towards the front), one colour per level.
-    SurfaceGrid rising()
-    {
-        std::vector<double> values(kSurfaceNodes);
-        for (int k = 0; k < kSurfaceNodes; ++k)
-            values[static_cast<std::size_t>(k)] = 20 - k % kSurfaceSide;
-        SurfaceGrid grid;
-        grid.setValues(values);
-        return grid;
-    }
-
     bool draw(QtCanvas& area, SurfaceGrid& grid, const SurfaceOptions& options)
     {
         for (int level = 0; level <= 9; ++level)
@@ -45,7 +34,12 @@ protected:
 
 TEST_F(SurfaceImageTest, FloatingSurfaceLeavesTheOuterRingUndrawn)
 {
-    SurfaceGrid grid = rising();
+    // Levels rising with display row (towards the front).
+    std::vector<double> values(kSurfaceNodes);
+    for (int k = 0; k < kSurfaceNodes; ++k)
+        values[static_cast<std::size_t>(k)] = 20 - k % kSurfaceSide;
+    SurfaceGrid grid;
+    grid.setValues(values);
     SurfaceOptions options;
     options.showGrid = false;
     QtCanvas floating(7695, 7575), grounded(7695, 7575);
