@@ -172,14 +172,10 @@ TEST_F(View3dWindowTest, ABlockChangeGoesToTheUsersTableAndAnotherTableShowsItsO
     w->onColourSample(3);
     EXPECT_EQ(w->colours().colour(3), table5Level3) << "table 5 shows its own colour again";
     const std::string bytes = test::readBytes(folder.file("color0.DAT").toStdString());
-    ASSERT_GE(bytes.size(), 16u);
-    EXPECT_EQ(bytes.substr(12, 4), std::string("\x00\x00\x7F\x43", 4));
-
     biao->setCurrentText("0");
-    EXPECT_EQ(w->colours().colour(3), rgb(255, 0, 0));
-    // A cancelled dialog changes nothing.
+    EXPECT_EQ(w->colours().colour(3), rgb(255, 0, 0)) << "the user's table is read back from the file";
     w->onColourSample(4);
-    EXPECT_EQ(test::readBytes(folder.file("color0.DAT").toStdString()), bytes);
+    EXPECT_EQ(test::readBytes(folder.file("color0.DAT").toStdString()), bytes) << "a cancelled dialog changes nothing";
 }
 
 TEST_F(View3dWindowTest, SaveAsksThenStoresTheCutOutBesideTheDataFile)
