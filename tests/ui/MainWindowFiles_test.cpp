@@ -24,8 +24,7 @@ class MainWindowFilesTest : public test::MainWindowFixture {
 protected:
     MainWindowFilesTest() : MainWindowFixture(5) {}
 
-    // The window reads the recent files as it is made.
-    void SetUp() override
+    void SetUp() override  // the window reads the recent files as it is made
     {
         test::ensureQtApp();
         for (const QString& f : RecentFiles().files())
@@ -33,7 +32,8 @@ protected:
         MainWindowFixture::SetUp();
     }
 
-    // Sends a drop of the given local files onto the window.
+    // A drag of local files entering the window and dropped on it; the drop
+    // goes to the window that took the enter, its command runs from the loop.
     void drop(const QStringList& paths)
     {
         QMimeData mime;
@@ -41,25 +41,20 @@ protected:
         for (const QString& p : paths)
             urls.append(QUrl::fromLocalFile(p));
         mime.setUrls(urls);
-        // As a real drag does: the drop goes to the window that took the enter.
         QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(window.get(), &enter);
         ASSERT_TRUE(enter.isAccepted());
         QDropEvent event(QPointF(200, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(window.get(), &event);
-        // The dropped file's command runs from the event loop.
         QCoreApplication::processEvents();
     }
-
-    QString notice() const { return window->statusBar()->currentMessage(); }
-
-    QStringList fileMenu() const { return menuCaptions("wenjian"); }
 };
 
 TEST_F(MainWindowFilesTest, DroppedSurveyOpensDroppedPlotPlaysAnythingElseIsRefused)
 {
+    const QString example = QString::fromStdString(kExample);
     EXPECT_TRUE(window->acceptDrops());
-    drop({QString::fromStdString(kExample)});
+    drop({example});
     EXPECT_EQ(state.fileOpen, 1);
     EXPECT_EQ(state.dataFileName, kExample);
     EXPECT_TRUE(QFile::exists(folder->file(QStringLiteral("dzx.NDX"))));
@@ -67,10 +62,10 @@ TEST_F(MainWindowFilesTest, DroppedSurveyOpensDroppedPlotPlaysAnythingElseIsRefu
     const QString refusal = QStringLiteral("只能放下一个 .D3D 数据文件（打开）或一个 .PLT 绘图文件（播放）");
     const QString text = folder->file(QStringLiteral("notes.txt"));
     test::writeBytes(text.toStdString(), "hello");
-    for (const QStringList& refused : {QStringList{text}, QStringList{QString::fromStdString(kExample), text}}) {
+    for (const QStringList& refused : {QStringList{text}, QStringList{example, text}}) {
         window->statusBar()->clearMessage();
         drop(refused);
-        EXPECT_EQ(notice(), refusal) << refused.join(' ').toStdString();
+        EXPECT_EQ(window->statusBar()->currentMessage(), refusal) << refused.join(' ').toStdString();
         EXPECT_EQ(state.dataFileName, kExample);
     }
 
@@ -78,7 +73,6 @@ TEST_F(MainWindowFilesTest, DroppedSurveyOpensDroppedPlotPlaysAnythingElseIsRefu
     test::writeBytes(plot.toStdString(), "IN;\r\nPA:\r\nSP1;\r\nPU0,0;\r\nPD3000,2000;\r\nPU0,0;SP0;\r\n");
     const QImage before = window->drawingWidget()->canvas().image().copy();
     drop({plot});
-    // Playing gives the data file up and draws the plot.
     EXPECT_EQ(state.fileOpen, 0);
     EXPECT_EQ(state.dataFileName, plot.toStdString());
     EXPECT_NE(window->drawingWidget()->canvas().image(), before);
@@ -87,7 +81,7 @@ TEST_F(MainWindowFilesTest, DroppedSurveyOpensDroppedPlotPlaysAnythingElseIsRefu
 
 TEST_F(MainWindowFilesTest, RecentFilesSitAboveExitNewestFirstAndAGoneFileIsDropped)
 {
-    EXPECT_EQ(fileMenu(), (QStringList{"新建文件", "打开文件", "导出矢量图…", "数据检查…", "-", "退出"}));
+    EXPECT_EQ(menuCaptions("wenjian"), (QStringList{"新建文件", "打开文件", "导出矢量图…", "数据检查…", "-", "退出"}));
     // Kept in the user's configuration folder, never in the working folder.
     EXPECT_TRUE(RecentFiles::settingsPath().endsWith(QStringLiteral("/tervane/tervane.conf")));
     EXPECT_FALSE(RecentFiles::settingsPath().startsWith(QDir::currentPath()));
@@ -103,7 +97,7 @@ TEST_F(MainWindowFilesTest, RecentFilesSitAboveExitNewestFirstAndAGoneFileIsDrop
     for (int i : {5, 9, 8, 7, 6, 4, 3, 2})
         expected.append(QStringLiteral("&%1 %2").arg(expected.size() - 4).arg(copies[i]));
     expected.append({"-", "退出"});
-    EXPECT_EQ(fileMenu(), expected);
+    EXPECT_EQ(menuCaptions("wenjian"), expected);
 
     // A new window reads the same list; a file that has gone is dropped with a notice.
     QFile::remove(copies[9]);
