@@ -32,12 +32,11 @@ TEST(CommandLine, NoArgumentsStartsTheWindowAndOneFileOpensIt)
 
 TEST(CommandLine, PlotFilesPlayInTheWindow)
 {
-    struct Case {
+    const struct {
         std::vector<std::string> args;
         std::string file;
         bool play;
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {{"--play", "maps/hill.PLT"}, "maps/hill.PLT", true},
         {{"--play", "odd.D3D"}, "odd.D3D", true},  // asked for by name: played whatever it is
         {{"hill.PLT"}, "hill.PLT", true},          // what a file manager hands over
@@ -45,11 +44,12 @@ TEST(CommandLine, PlotFilesPlayInTheWindow)
         {{"hill.D3D"}, "hill.D3D", false},
         {{"plt"}, "plt", false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.file);
         const CommandLine line = parseCommandLine(c.args);
-        EXPECT_EQ(line.mode, Mode::Gui) << c.args[0];
-        EXPECT_EQ(line.file, c.file) << c.args[0];
-        EXPECT_EQ(line.playInWindow, c.play) << c.args[0];
+        EXPECT_EQ(line.mode, Mode::Gui);
+        EXPECT_EQ(line.file, c.file);
+        EXPECT_EQ(line.playInWindow, c.play);
     }
     for (const auto& wrong : std::vector<std::vector<std::string>>{{"--play"}, {"--play", "a.PLT", "b.PLT"}})
         EXPECT_EQ(parseCommandLine(wrong).mode, Mode::Usage) << wrong.size();
@@ -290,33 +290,32 @@ TEST(CommandLine, NoDisplayIsFoundBeforeTheWindowWouldAbort)
 
 TEST(CommandLine, XServerProbeConnectsToTheDisplaysSocket)
 {
-    const int number = 60000 + static_cast<int>(::getpid() % 5000);
-    const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
-    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_GE(listener, 0);
+    const auto listening = [](int family, const void* address, socklen_t length) {
+        const int fd = ::socket(family, SOCK_STREAM, 0);
+        EXPECT_EQ(::bind(fd, static_cast<const sockaddr*>(address), length), 0);
+        EXPECT_EQ(::listen(fd, 4), 0);
+        return fd;
+    };
+    // A display's local socket, by its abstract name, which needs no folder.
+    const std::string number = std::to_string(60000 + ::getpid() % 5000);
+    const std::string path = "/tmp/.X11-unix/X" + number;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    // The abstract name needs no folder.
     std::memcpy(address.sun_path + 1, path.data(), path.size());
-    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
-    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), length), 0);
-    ASSERT_EQ(::listen(listener, 4), 0);
-    EXPECT_TRUE(xServerAnswers(":" + std::to_string(number)));
-    EXPECT_TRUE(xServerAnswers("unix:" + std::to_string(number) + ".0"));
-    ::close(listener);
-    EXPECT_FALSE(xServerAnswers(":" + std::to_string(number)));
+    const int local = listening(AF_UNIX, &address, offsetof(sockaddr_un, sun_path) + 1 + path.size());
+    EXPECT_TRUE(xServerAnswers(":" + number));
+    EXPECT_TRUE(xServerAnswers("unix:" + number + ".0"));
+    ::close(local);
+    EXPECT_FALSE(xServerAnswers(":" + number));
 
     // Over TCP, as ssh forwards a display: port 6000 + N.
-    const int tcp = ::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(tcp, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof local;
-    ASSERT_EQ(::bind(tcp, reinterpret_cast<const sockaddr*>(&local), size), 0);
-    ASSERT_EQ(::listen(tcp, 4), 0);
-    ASSERT_EQ(::getsockname(tcp, reinterpret_cast<sockaddr*>(&local), &size), 0);
-    const std::string forwarded = "127.0.0.1:" + std::to_string(ntohs(local.sin_port) - 6000) + ".0";
+    sockaddr_in loopback{};
+    loopback.sin_family = AF_INET;
+    loopback.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof loopback;
+    const int tcp = listening(AF_INET, &loopback, size);
+    ASSERT_EQ(::getsockname(tcp, reinterpret_cast<sockaddr*>(&loopback), &size), 0);
+    const std::string forwarded = "127.0.0.1:" + std::to_string(ntohs(loopback.sin_port) - 6000) + ".0";
     EXPECT_TRUE(xServerAnswers(forwarded));
     ::close(tcp);
     EXPECT_FALSE(xServerAnswers(forwarded));

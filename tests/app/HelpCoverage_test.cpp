@@ -2,11 +2,8 @@
 // caption of the main window's menus as the window builds them, and each
 // form of the command line as its usage text lists them.
 #include "app/CommandLine.h"
-#include "engine/base/ScriptedPrompter.h"
 #include "engine/commands/HelpTexts.h"
-#include "ui/MainWindow.h"
-#include "ui/QtEscapeKey.h"
-#include "ui/QtTestApp.h"
+#include "ui/MainWindowHarness.h"
 
 #include <QAction>
 #include <QMenu>
@@ -35,21 +32,20 @@ void collectCaptions(const QList<QAction*>& actions, std::set<QString>& out)
     }
 }
 
-TEST(HelpCoverage, OperatingHelpNamesEveryMenuCommandAndCommandLineForm)
+class HelpCoverage : public test::MainWindowFixture {
+protected:
+    HelpCoverage() : MainWindowFixture(1) {}
+};
+
+TEST_F(HelpCoverage, OperatingHelpNamesEveryMenuCommandAndCommandLineForm)
 {
-    test::ensureQtApp();
     const std::optional<std::string> help =
         readHelpText(HelpTopic::Operating, {std::string(TERVANE_SOURCE_DIR) + "/resources"});
     ASSERT_TRUE(help);
     const QString text = QString::fromStdString(*help);
 
-    SharedState state;
-    Random random{1};
-    ScriptedPrompter prompter;
-    QtEscapeKey escape;
-    MainWindow window(state, random, prompter, escape);
     std::set<QString> captions;
-    collectCaptions(window.menuBar()->actions(), captions);
+    collectCaptions(window->menuBar()->actions(), captions);
     for (const char* known : {"打开文件", "网络", "原始网络", "播放", "退出帮助"})  // titles, entries, submenus
         EXPECT_TRUE(captions.count(QString::fromUtf8(known))) << known;
     for (const QString& caption : captions)

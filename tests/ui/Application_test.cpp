@@ -13,6 +13,8 @@
 #include <QTranslator>
 #include <QThread>
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 namespace tervane {
@@ -53,6 +55,13 @@ TEST_F(ApplicationTest, RecordEditorReplacesTheMainWindowWhichComesBackFresh)
     QPointer<MainWindow> first = app.mainWindow();
     ASSERT_TRUE(first);
     EXPECT_TRUE(first->isVisible());
+    PanelSettings set = first->parameterPanel()->snapshot();
+    set.intervalText = "5";
+    set.check2 = !set.check2;
+    set.beijing = rgb(10, 20, 30);
+    first->parameterPanel()->apply(set);
+    first->move(123, 77);
+    const QPoint place = first->pos();
 
     // Edit sets the plan-only kind before the editor opens; the main
     // window's start-up turns it back into raw when the editor closes.
@@ -74,6 +83,11 @@ TEST_F(ApplicationTest, RecordEditorReplacesTheMainWindowWhichComesBackFresh)
     EXPECT_EQ(app.state().networkKind, 1);
     EXPECT_EQ(app.state().fileOpen, 1) << "the shared state survives";
     EXPECT_EQ(app.state().dataEdited, 1) << "the next Draw rebuilds the network";
+    // The window comes back where it stood, its panel as the user set it.
+    const PanelSettings back = app.mainWindow()->parameterPanel()->snapshot();
+    EXPECT_EQ(std::tie(back.intervalText, back.check2, back.beijing),
+              std::tie(set.intervalText, set.check2, set.beijing));
+    EXPECT_EQ(app.mainWindow()->pos(), place);
 }
 
 TEST_F(ApplicationTest, Leaving3dViewKeepsThe3dKind)
@@ -155,34 +169,6 @@ TEST_F(ApplicationTest, CloseBoxAsksAsExitDoes)
     EXPECT_FALSE(window);
     EXPECT_EQ(app.mainWindow(), nullptr);
     EXPECT_EQ(prompter.messages().size(), 2u) << "one question per close";
-}
-
-// Coming back from the editor, the panel holds what the user set and the
-// window stands where it stood.
-TEST_F(ApplicationTest, TheMainWindowComesBackWithItsPanelAndPlace)
-{
-    TervaneApplication app(&prompter);
-    app.start();
-    ParameterPanel* panel = app.mainWindow()->parameterPanel();
-    PanelSettings set = panel->snapshot();
-    set.intervalText = "5";
-    set.check2 = !set.check2;
-    set.beijing = rgb(10, 20, 30);
-    panel->apply(set);
-    app.mainWindow()->move(123, 77);
-    const QPoint place = app.mainWindow()->pos();
-
-    giveEditorAFile(app);
-    app.state().fileOpen = 1;
-    app.changeWindows(WindowChange::OpenRecordEditor);
-    deleteLaterNow();
-    leaveEditor(app);
-    ASSERT_NE(app.mainWindow(), nullptr);
-    const PanelSettings back = app.mainWindow()->parameterPanel()->snapshot();
-    EXPECT_EQ(back.intervalText, "5");
-    EXPECT_EQ(back.check2, set.check2);
-    EXPECT_EQ(back.beijing, rgb(10, 20, 30));
-    EXPECT_EQ(app.mainWindow()->pos(), place);
 }
 
 TEST(QtTranslation, StandardButtonsAndDialogsReadInChinese)

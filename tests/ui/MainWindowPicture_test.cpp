@@ -72,15 +72,12 @@ TEST_F(MainWindowPictureTest, InsertSavePrintAndClear)
 
     // Print prints the area's picture, which the save made the drawing.
     const QString pdf = folder->file(QStringLiteral("print.pdf"));
-    int dialogs = 0;
     window->setPrinterDialog([&](QPrinter& printer) {
-        ++dialogs;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         return true;
     });
     window->onPrint();
-    EXPECT_EQ(dialogs, 1);
     EXPECT_GT(QFileInfo(pdf).size(), 0);
 
     window->onClearPicture();
@@ -90,7 +87,7 @@ TEST_F(MainWindowPictureTest, InsertSavePrintAndClear)
     EXPECT_NE(areaPixel(0, 0), QColor(0, 0, 255));
     EXPECT_NE(areaPixel(630, 496), QColor(255, 255, 0));
 
-    // With no picture Print shows its dialog and prints nothing.
+    // With no picture Print prints nothing.
     QFile::remove(pdf);
     window->onPrint();
     EXPECT_FALSE(QFileInfo::exists(pdf));
