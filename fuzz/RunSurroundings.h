@@ -5,9 +5,9 @@
 #include "engine/base/NullCanvas.h"
 #include "engine/base/ScriptedEscapeKey.h"
 #include "engine/base/ScriptedPrompter.h"
-#include "engine/commands/MainView.h"
-#include "engine/commands/PlotFrame.h"
-#include "engine/commands/RunContext.h"
+#include "engine/state/MainView.h"
+#include "engine/state/PlotFrame.h"
+#include "engine/state/RunContext.h"
 
 namespace tervane::fuzz {
 

@@ -5,7 +5,7 @@
 // the former ones, kept in the test tree, in the same run. Build with
 // -DTERVANE_BENCH=ON -DCMAKE_BUILD_TYPE=Release.
 #include "engine/commands/MainCommands.h"
-#include "engine/commands/RunContext.h"
+#include "engine/state/RunContext.h"
 #include "engine/contour/ContourRun.h"
 #include "engine/contour/ContourTracer.h"
 #include "engine/contour/ContourNetworkReader.h"

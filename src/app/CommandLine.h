@@ -1,6 +1,6 @@
 #pragma once
 #include "app/DisplayProbe.h"
-#include "engine/commands/PanelSettings.h"
+#include "engine/state/PanelSettings.h"
 #include "ui/HeadlessView3d.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 #include "engine/commands/MainCommands.h"
-#include "engine/commands/SharedState.h"
+#include "engine/state/SharedState.h"
 #include "ui/QtEscapeKey.h"
 #include "ui/QtPrompter.h"
 #include "engine/base/Random.h"

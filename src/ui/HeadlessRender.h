@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/commands/PanelSettings.h"
+#include "engine/state/PanelSettings.h"
 
 #include <cstdint>
 #include <functional>

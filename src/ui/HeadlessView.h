@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/commands/MainView.h"
+#include "engine/state/MainView.h"
 #include "ui/QtCanvas.h"
 
 #include <string>

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/commands/PlotFrame.h"
+#include "engine/state/PlotFrame.h"
 
 namespace tervane {
 

@@ -1,8 +1,8 @@
 #include "ui/MainWindow.h"
 
 #include "ui/ParameterPanel.h"
-#include "engine/commands/HelpTexts.h"
-#include "engine/commands/PlotFrame.h"
+#include "engine/state/HelpTexts.h"
+#include "engine/state/PlotFrame.h"
 #include "engine/hpgl/PlayCommand.h"
 #include "engine/pictures/PictureCommands.h"
 #include "ui/CanvasWidget.h"

@@ -1,8 +1,8 @@
 #pragma once
 #include "engine/commands/MainCommands.h"
-#include "engine/commands/MainView.h"
-#include "engine/commands/PanelSettings.h"
-#include "engine/commands/RunContext.h"
+#include "engine/state/MainView.h"
+#include "engine/state/PanelSettings.h"
+#include "engine/state/RunContext.h"
 
 #include <QKeySequence>
 #include <QMainWindow>

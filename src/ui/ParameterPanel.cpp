@@ -1,6 +1,6 @@
 #include "ui/ParameterPanel.h"
 
-#include "engine/commands/TransitionColours.h"
+#include "engine/contour/TransitionColours.h"
 #include "engine/base/NumberText.h"
 
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/commands/PanelSettings.h"
+#include "engine/state/PanelSettings.h"
 #include "engine/base/Prompter.h"
 
 #include <QWidget>

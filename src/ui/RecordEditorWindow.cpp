@@ -1,6 +1,6 @@
 #include "ui/RecordEditorWindow.h"
 
-#include "engine/commands/PlotFrame.h"
+#include "engine/state/PlotFrame.h"
 #include "ui/CanvasWidget.h"
 #include "ui/QtCanvas.h"
 #include "engine/base/NumberText.h"

@@ -1,6 +1,6 @@
 #pragma once
 #include "engine/base/Prompter.h"
-#include "engine/commands/SharedState.h"
+#include "engine/state/SharedState.h"
 #include "engine/view3d/LevelColours.h"
 #include "engine/view3d/SurfaceGrid.h"
 #include "engine/view3d/SurfaceProjection.h"

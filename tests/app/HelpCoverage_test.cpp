@@ -2,7 +2,7 @@
 // caption of the main window's menus as the window builds them, and each
 // form of the command line as its usage text lists them.
 #include "app/CommandLine.h"
-#include "engine/commands/HelpTexts.h"
+#include "engine/state/HelpTexts.h"
 #include "ui/MainWindowHarness.h"
 
 #include <QAction>

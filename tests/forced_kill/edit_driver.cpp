@@ -8,7 +8,7 @@
 #include "engine/base/NullCanvas.h"
 #include "engine/base/Random.h"
 #include "engine/base/ScriptedPrompter.h"
-#include "engine/commands/SharedState.h"
+#include "engine/state/SharedState.h"
 #include "engine/survey/RecordEditor.h"
 #include "engine/survey/SurveyFile.h"
 

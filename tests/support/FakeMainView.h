@@ -1,6 +1,6 @@
 #pragma once
-#include "engine/commands/MainView.h"
-#include "engine/commands/PlotFrame.h"
+#include "engine/state/MainView.h"
+#include "engine/state/PlotFrame.h"
 #include "engine/base/RecordingCanvas.h"
 
 #include <string>

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/commands/RunContext.h"
+#include "engine/state/RunContext.h"
 #include "engine/contour/ContourNetwork.h"
 #include "support/FakeMainView.h"
 #include "support/ScratchDir.h"

@@ -1,7 +1,7 @@
 #include "ui/MainWindow.h"
 
 #include "engine/pictures/PictureCommands.h"
-#include "engine/pictures/PictureMemo.h"
+#include "engine/state/PictureMemo.h"
 #include "ui/CanvasWidget.h"
 #include "ui/MainWindowHarness.h"
 

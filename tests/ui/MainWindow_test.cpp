@@ -1,6 +1,6 @@
 #include "ui/MainWindow.h"
 #include "ui/ParameterPanel.h"
-#include "engine/commands/PlotFrame.h"
+#include "engine/state/PlotFrame.h"
 #include "ui/CanvasWidget.h"
 #include "ui/CurrentFolder.h"
 #include "ui/QtEscapeKey.h"

@@ -1,6 +1,6 @@
 #include "ui/RecordEditorWindow.h"
 
-#include "engine/pictures/PictureMemo.h"
+#include "engine/state/PictureMemo.h"
 #include "ui/CanvasWidget.h"
 #include "ui/CurrentFolder.h"
 #include "ui/QtTestApp.h"

@@ -1,7 +1,7 @@
 #include "ui/RecordEditorWindow.h"
 
 #include "ui/MainWindow.h"
-#include "engine/commands/PlotFrame.h"
+#include "engine/state/PlotFrame.h"
 #include "ui/Application.h"
 
 #include "support/ScratchDir.h"

@@ -1,11 +1,11 @@
 #include "engine/commands/MainCommands.h"
 
-#include "engine/commands/PlotFrame.h"
+#include "engine/state/PlotFrame.h"
 #include "engine/contour/ContourRun.h"
 #include "engine/survey/SurveyFile.h"
 #include "engine/network/NetworkBuilder.h"
 #include "engine/network/NetworkPreparation.h"
-#include "engine/pictures/PictureMemo.h"
+#include "engine/state/PictureMemo.h"
 #include "engine/base/Limits.h"
 #include "engine/network/NetworkTexts.h"
 #include "engine/base/NumberText.h"

@@ -1,5 +1,6 @@
 #pragma once
-#include "engine/commands/RunContext.h"
+#include "engine/state/RunContext.h"
+#include "engine/state/Texts.h"
 
 #include <optional>
 #include <string>
@@ -7,22 +8,14 @@
 
 namespace tervane {
 
-// The exact message texts of the main window's commands.
+// The exact message texts of the main window's commands (the shared ones
+// are in state/Texts.h).
 namespace text {
-inline const std::string kFileNotOpen = "文件没打开！";
 inline const std::string kBadPath = "这个目录或文件是不合规定的！";
-inline const std::string kTooFewPoints = "数据少于6 个,请进入[编辑]添加数据! ";
 inline const std::string kFlatValues = "第三维数据全部为O或完全相同，应检查数据的正确性！";
 inline const std::string kChoose3d = "请选择三维网络格式！";
 inline const std::string kExitQuestion = "您是否退出程序？";
 inline const std::string kWaiting = "等待状态";
-inline const std::string kRawNetwork = "原始网络";
-inline const std::string kOptimizedNetwork = "优化网络";
-inline const std::string k3dNetwork = "三维网络";
-inline const std::string kCaptionTitle = "  Tervane V2.0    ";
-inline const std::string kOpenFilter = "All Files (*.*)|*.*|Contour(*.D3D)|*.D3D";
-// A notice of the program's own: the background picture no longer loads.
-inline const std::string kPictureGone = "背景图片无法再载入,已不再使用: ";
 // Texts of this program's own, beyond the original commands'.
 inline const std::string kIntervalNotPositive = "等值线间隔必须是大于 0 的数值，请在[间隔]中重新输入！";
 // A file most of whose records hold no numbers; the record numbers follow.

@@ -1,7 +1,7 @@
 #include "engine/contour/ContourRun.h"
 
-#include "engine/commands/MainCommands.h"
-#include "engine/commands/PlotFrame.h"
+#include "engine/state/Texts.h"
+#include "engine/state/PlotFrame.h"
 #include "engine/contour/ContourFault.h"
 #include "engine/contour/ContourNetworkReader.h"
 #include "engine/contour/ContourTracer.h"

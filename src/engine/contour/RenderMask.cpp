@@ -1,6 +1,6 @@
 #include "engine/contour/RenderMask.h"
 
-#include "engine/commands/PlotFrame.h"
+#include "engine/state/PlotFrame.h"
 #include "engine/contour/CurveDrawer.h"
 #include "engine/contour/PanelValues.h"
 

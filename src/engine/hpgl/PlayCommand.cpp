@@ -1,7 +1,7 @@
 #include "engine/hpgl/PlayCommand.h"
 
 #include "engine/base/Prompter.h"
-#include "engine/commands/MainCommands.h"
+#include "engine/state/Texts.h"
 
 namespace tervane {
 

@@ -1,6 +1,6 @@
 #include "engine/hpgl/PlotFilePlayer.h"
 
-#include "engine/commands/PlotFrame.h"
+#include "engine/state/PlotFrame.h"
 #include "engine/base/NumberText.h"
 
 #include <algorithm>

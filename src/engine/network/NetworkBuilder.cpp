@@ -1,8 +1,9 @@
 #include "engine/network/NetworkBuilder.h"
 
 #include "engine/base/Limits.h"
-#include "engine/commands/MainCommands.h"
-#include "engine/commands/PlotFrame.h"
+#include "engine/state/Texts.h"
+#include "engine/state/PlotFrame.h"
+#include "engine/base/Geometry.h"
 #include "engine/network/GridBuilder.h"
 #include "engine/network/NetworkPreparation.h"
 #include "engine/network/NetworkTexts.h"
@@ -148,7 +149,7 @@ bool prepareNetwork(RunContext& ctx)
     }
     if (!findExtents(ctx) || !setPlotScale(ctx))
         return false;
-    if (s.networkKind != 2 && s.networkKind != 3 && pointsCollinear(s)) {
+    if (s.networkKind != 2 && s.networkKind != 3 && pointsCollinear(s.pointX, s.pointY, s.recordCount)) {
         reportDataProblem(ctx, text::kCollinearPoints);
         s.fileOpen = 0;
         return false;

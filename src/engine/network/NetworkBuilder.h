@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/commands/RunContext.h"
+#include "engine/state/RunContext.h"
 
 namespace tervane {
 

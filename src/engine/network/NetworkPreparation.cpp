@@ -1,7 +1,7 @@
 #include "engine/network/NetworkPreparation.h"
 
-#include "engine/commands/MainCommands.h"
-#include "engine/commands/PlotFrame.h"
+#include "engine/state/Texts.h"
+#include "engine/state/PlotFrame.h"
 #include "engine/survey/SurveyFile.h"
 #include "engine/network/NetworkTexts.h"
 
@@ -156,31 +156,6 @@ bool setPlotScale(RunContext& ctx)
         return false;
     }
     s.plotScale = s.pictureInserted == 1 ? 1.0 : *scale;
-    return true;
-}
-
-bool pointsCollinear(const SharedState& s)
-{
-    const double x1 = s.pointX[1], y1 = s.pointY[1];
-    std::size_t far = 1;
-    double farD = 0;
-    for (long i = 2; i <= s.recordCount; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        const double d = std::hypot(s.pointX[k] - x1, s.pointY[k] - y1);
-        if (d > farD) {
-            farD = d;
-            far = k;
-        }
-    }
-    if (farD == 0)
-        return true;
-    const double dx = s.pointX[far] - x1, dy = s.pointY[far] - y1;
-    for (long i = 2; i <= s.recordCount; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        const double ex = s.pointX[k] - x1, ey = s.pointY[k] - y1;
-        if (std::fabs(dx * ey - dy * ex) > 1e-9 * farD * std::hypot(ex, ey))
-            return false;
-    }
     return true;
 }
 

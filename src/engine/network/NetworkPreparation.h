@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/commands/RunContext.h"
+#include "engine/state/RunContext.h"
 
 #include <string>
 
@@ -32,10 +32,6 @@ bool findExtents(RunContext& ctx);
 // plotScale from the extents (1 with a background picture); refuses
 // extents of zero width or height, which no scale can show.
 bool setPlotScale(RunContext& ctx);
-
-// True when every point lies on one straight line (within rounding), so no
-// triangle can be made.
-bool pointsCollinear(const SharedState& state);
 
 // Shifts the points to the data origin (unless a background picture is in
 // use) and adds a tiny random offset to every coordinate.

@@ -1,4 +1,4 @@
-#include "engine/commands/MainCommands.h"
+#include "engine/state/Texts.h"
 #include "engine/network/NetworkBuilder.h"
 #include "engine/network/NetworkPreparation.h"
 #include "engine/network/NetworkTexts.h"

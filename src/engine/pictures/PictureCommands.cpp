@@ -1,9 +1,9 @@
 #include "engine/pictures/PictureCommands.h"
 
 #include "engine/base/DataFileNames.h"
-#include "engine/commands/MainCommands.h"
+#include "engine/state/Texts.h"
 #include "engine/network/NetworkBuilder.h"
-#include "engine/pictures/PictureMemo.h"
+#include "engine/state/PictureMemo.h"
 
 #include <filesystem>
 #include <system_error>

@@ -2,9 +2,9 @@
 
 #include "engine/base/Limits.h"
 #include "engine/base/NumberText.h"
-#include "engine/commands/PlotFrame.h"
-#include "engine/commands/SharedState.h"
-#include "engine/network/NetworkPreparation.h"
+#include "engine/state/PlotFrame.h"
+#include "engine/state/SharedState.h"
+#include "engine/base/Geometry.h"
 #include "engine/survey/SurveyFile.h"
 
 #include <algorithm>
@@ -277,7 +277,7 @@ void checkShape(Checker& c, double xMin, double xMax, double yMin, double yMax, 
             s.pointX[i + 1] = c.points[i].x;
             s.pointY[i + 1] = c.points[i].y;
         }
-        if (pointsCollinear(s))
+        if (pointsCollinear(s.pointX, s.pointY, s.recordCount))
             c.refuse("所有点都在一条直线上，无法构成三角网络");
     }
     if (zMin == zMax)

@@ -4,7 +4,7 @@
 #include "engine/base/Gbk.h"
 #include "engine/base/Limits.h"
 #include "engine/base/NumberText.h"
-#include "engine/pictures/PictureMemo.h"
+#include "engine/state/PictureMemo.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/commands/SharedState.h"
+#include "engine/state/SharedState.h"
 #include "engine/survey/SurveyFile.h"
 #include "engine/base/Canvas.h"
 #include "engine/base/FileHandle.h"

@@ -1,7 +1,7 @@
 #include "engine/pictures/PictureCommands.h"
 
 #include "engine/commands/MainCommands.h"
-#include "engine/pictures/PictureMemo.h"
+#include "engine/state/PictureMemo.h"
 #include "engine/survey/SurveyFile.h"
 #include "support/RunFixture.h"
 

@@ -1,4 +1,4 @@
-#include "engine/commands/HelpTexts.h"
+#include "engine/state/HelpTexts.h"
 
 #include "engine/base/Resources.h"
 

@@ -1,7 +1,7 @@
 #pragma once
-#include "engine/commands/MainView.h"
-#include "engine/commands/PanelSettings.h"
-#include "engine/commands/SharedState.h"
+#include "engine/state/MainView.h"
+#include "engine/state/PanelSettings.h"
+#include "engine/state/SharedState.h"
 #include "engine/base/EscapeKey.h"
 #include "engine/base/Prompter.h"
 #include "engine/base/Random.h"

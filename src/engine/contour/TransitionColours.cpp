@@ -1,4 +1,4 @@
-#include "engine/commands/TransitionColours.h"
+#include "engine/contour/TransitionColours.h"
 
 namespace tervane {
 

@@ -1,4 +1,4 @@
-#include "engine/pictures/PictureMemo.h"
+#include "engine/state/PictureMemo.h"
 
 #include <cstdio>
 #include <filesystem>

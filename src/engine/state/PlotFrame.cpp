@@ -1,4 +1,4 @@
-#include "engine/commands/PlotFrame.h"
+#include "engine/state/PlotFrame.h"
 
 #include "engine/base/NumberText.h"
 
