@@ -19,12 +19,12 @@ bool saveImages(const HeadlessView& view, const HeadlessJob& line, std::ostream&
 {
     const QtCanvas& image = view.drawingImage();
     const DrawingRecord& record = view.drawingRecord();
-    const bool png = writeHeadlessOutput(line.pngPath, [&](const QString& p) { return image.save(p, "PNG"); }, out, err);
-    const bool bmp = writeHeadlessOutput(line.bmpPath, [&](const QString& p) { return image.save(p, "BMP"); }, out, err);
-    const bool svg = writeHeadlessOutput(
-        line.svgPath, [&](const QString& p) { return exportVectorDrawing(record, p, VectorFormat::Svg); }, out, err);
-    const bool pdf = writeHeadlessOutput(
-        line.pdfPath, [&](const QString& p) { return exportVectorDrawing(record, p, VectorFormat::Pdf); }, out, err);
+    const bool png = writeHeadlessOutput(line.pngPath, [&] { return imageBytes(image.image(), "PNG"); }, out, err);
+    const bool bmp = writeHeadlessOutput(line.bmpPath, [&] { return imageBytes(image.image(), "BMP"); }, out, err);
+    const bool svg =
+        writeHeadlessOutput(line.svgPath, [&] { return vectorDrawingBytes(record, VectorFormat::Svg); }, out, err);
+    const bool pdf =
+        writeHeadlessOutput(line.pdfPath, [&] { return vectorDrawingBytes(record, VectorFormat::Pdf); }, out, err);
     return png && bmp && svg && pdf;
 }
 
@@ -42,13 +42,18 @@ std::string unplayableReason(const std::string& path)
 
 } // namespace
 
-bool writeHeadlessOutput(const std::string& path, const std::function<bool(const QString&)>& write,
+bool writeHeadlessOutput(const std::string& path, const std::function<std::optional<QByteArray>()>& make,
                          std::ostream& out, std::ostream& err)
 {
     if (path.empty())
         return true;
-    if (!write(QString::fromStdString(path))) {
-        err << "tervane: cannot write " << path << '\n';
+    const std::optional<QByteArray> bytes = make();
+    if (!bytes) {
+        err << "tervane: cannot write " << path << ": the picture could not be made\n";
+        return false;
+    }
+    if (const WriteOutcome outcome = writeOutputFile(path, bytes); !outcome) {
+        err << "tervane: cannot write " << path << ": " << writeFailureMessage(path, outcome) << '\n';
         return false;
     }
     out << "wrote " << path << '\n';

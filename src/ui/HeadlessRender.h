@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-class QString;
+class QByteArray;
 
 namespace tervane {
 
@@ -27,9 +27,11 @@ struct HeadlessJob {
 };
 
 // Writes one output file a headless command was asked for: nothing when
-// `path` is empty; otherwise `write` makes it, and "wrote PATH" goes to
-// `out` or the reason to `err`. False only when the file could not be made.
-bool writeHeadlessOutput(const std::string& path, const std::function<bool(const QString&)>& write,
+// `path` is empty; otherwise `make` makes its bytes in memory, the one
+// writer puts them on disk, and "wrote PATH" goes to `out` or the reason to
+// `err`. False only when the file could not be made or written; the old
+// file at PATH is then as it was.
+bool writeHeadlessOutput(const std::string& path, const std::function<std::optional<QByteArray>()>& make,
                          std::ostream& out, std::ostream& err);
 
 // Runs `tervane render` without a window: start-up, the panel as the

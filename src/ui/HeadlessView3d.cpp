@@ -76,12 +76,12 @@ int view3dHeadless(const View3dJob& job, std::ostream& out, std::ostream& err)
     drawSurface(grid, projection, projection.viewAngle, colours, options, {area, progress, escape, prompter});
 
     const QImage picture = surfaceCutOut(area.image());
-    const bool png = writeHeadlessOutput(job.pngPath, [&](const QString& p) { return picture.save(p, "PNG"); }, out, err);
-    const bool bmp = writeHeadlessOutput(job.bmpPath, [&](const QString& p) { return picture.save(p, "BMP"); }, out, err);
-    const bool svg = writeHeadlessOutput(
-        job.svgPath, [&](const QString& p) { return exportPicture(picture, p, VectorFormat::Svg); }, out, err);
-    const bool pdf = writeHeadlessOutput(
-        job.pdfPath, [&](const QString& p) { return exportPicture(picture, p, VectorFormat::Pdf); }, out, err);
+    const bool png = writeHeadlessOutput(job.pngPath, [&] { return imageBytes(picture, "PNG"); }, out, err);
+    const bool bmp = writeHeadlessOutput(job.bmpPath, [&] { return imageBytes(picture, "BMP"); }, out, err);
+    const bool svg =
+        writeHeadlessOutput(job.svgPath, [&] { return pictureVectorBytes(picture, VectorFormat::Svg); }, out, err);
+    const bool pdf =
+        writeHeadlessOutput(job.pdfPath, [&] { return pictureVectorBytes(picture, VectorFormat::Pdf); }, out, err);
     return png && bmp && svg && pdf ? 0 : 1;
 }
 

@@ -2,6 +2,7 @@
 
 #include "ui/QtCanvas.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QPageSize>
@@ -162,26 +163,37 @@ void replay(const DrawingRecord& record, QPainter& painter)
 
 // Paints with `draw` onto an SVG of `size` pixels, its viewBox in pixels.
 template <typename Draw>
-bool writeSvg(QSize size, const QString& path, Draw draw)
+std::optional<QByteArray> writeSvg(QSize size, Draw draw)
 {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
-    svg.setFileName(path);
+    svg.setOutputDevice(&buffer);
     svg.setSize(size);
     svg.setViewBox(QRectF(QPointF(0, 0), QSizeF(size)));
     svg.setResolution(static_cast<int>(kDrawingDpi));
     svg.setTitle(QStringLiteral("Tervane"));
     QPainter painter;
     if (!painter.begin(&svg))
-        return false;
+        return std::nullopt;
     draw(painter);
-    return painter.end();
+    if (!painter.end())
+        return std::nullopt;
+    buffer.close();
+    return bytes;
 }
 
 // Paints with `draw` onto a PDF page of `size` pixels at 96 dpi plus the margin.
 template <typename Draw>
-bool writePdf(QSize size, const QString& path, Draw draw)
+std::optional<QByteArray> writePdf(QSize size, Draw draw)
 {
-    QPdfWriter pdf(path);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    std::optional<QPdfWriter> pdfHolder;
+    pdfHolder.emplace(&buffer);
+    QPdfWriter& pdf = *pdfHolder;
     pdf.setResolution(static_cast<int>(kDrawingDpi));
     const double pointsPerPixel = 72.0 / kDrawingDpi;
     const QSizeF page(size.width() * pointsPerPixel + 2 * kPdfMarginPoints,
@@ -192,19 +204,13 @@ bool writePdf(QSize size, const QString& path, Draw draw)
     pdf.setCreator(QStringLiteral("Tervane"));
     QPainter painter;
     if (!painter.begin(&pdf))
-        return false;
+        return std::nullopt;
     draw(painter);
-    return painter.end();
-}
-
-// Neither writer reports a file it could not open, so try it first.
-bool writable(const QString& path)
-{
-    QFile probe(path);
-    if (!probe.open(QIODevice::WriteOnly))
-        return false;
-    probe.close();
-    return true;
+    if (!painter.end())
+        return std::nullopt;
+    pdfHolder.reset();  // the writer finishes the file as it goes
+    buffer.close();
+    return bytes;
 }
 
 } // namespace
@@ -218,23 +224,50 @@ std::optional<VectorFormat> vectorFormatOf(const QString& path)
     return std::nullopt;
 }
 
-bool exportVectorDrawing(const DrawingRecord& record, const QString& path, VectorFormat format)
+std::optional<QByteArray> vectorDrawingBytes(const DrawingRecord& record, VectorFormat format)
 {
-    if (!writable(path))
-        return false;
     const QSize size(record.pixelWidth(), record.pixelHeight());
     const auto draw = [&record](QPainter& painter) { replay(record, painter); };
-    return format == VectorFormat::Svg ? writeSvg(size, path, draw) : writePdf(size, path, draw);
+    return format == VectorFormat::Svg ? writeSvg(size, draw) : writePdf(size, draw);
+}
+
+std::optional<QByteArray> pictureVectorBytes(const QImage& picture, VectorFormat format)
+{
+    if (picture.isNull())
+        return std::nullopt;
+    // At its own pixel size whatever the device pixel ratio it was made at.
+    const QSize size = picture.size();
+    const auto draw = [&picture, size](QPainter& painter) { painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size)), picture); };
+    return format == VectorFormat::Svg ? writeSvg(size, draw) : writePdf(size, draw);
+}
+
+std::optional<QByteArray> imageBytes(const QImage& image, const char* format)
+{
+    if (image.isNull())
+        return std::nullopt;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format))
+        return std::nullopt;
+    return bytes;
+}
+
+WriteOutcome writeOutputFile(const std::string& path, const std::optional<QByteArray>& bytes)
+{
+    if (!bytes)
+        return WriteOutcome{WriteFault::Other, EINVAL};
+    return writeWholeFile(path, std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
+}
+
+bool exportVectorDrawing(const DrawingRecord& record, const QString& path, VectorFormat format)
+{
+    return static_cast<bool>(writeOutputFile(path.toStdString(), vectorDrawingBytes(record, format)));
 }
 
 bool exportPicture(const QImage& picture, const QString& path, VectorFormat format)
 {
-    if (picture.isNull() || !writable(path))
-        return false;
-    // At its own pixel size whatever the device pixel ratio it was made at.
-    const QSize size = picture.size();
-    const auto draw = [&picture, size](QPainter& painter) { painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size)), picture); };
-    return format == VectorFormat::Svg ? writeSvg(size, path, draw) : writePdf(size, path, draw);
+    return static_cast<bool>(writeOutputFile(path.toStdString(), pictureVectorBytes(picture, format)));
 }
 
 } // namespace tervane

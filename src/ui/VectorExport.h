@@ -1,10 +1,14 @@
 #pragma once
 #include "engine/base/DrawingRecord.h"
+#include "engine/base/FileReplace.h"
+
+#include <QByteArray>
 
 #include <QImage>
 #include <QString>
 
 #include <optional>
+#include <string>
 
 namespace tervane {
 
@@ -13,6 +17,18 @@ enum class VectorFormat { Svg, Pdf };
 // The vector format a file name asks for by its suffix (.svg, .pdf, any
 // case), if it is one of them.
 std::optional<VectorFormat> vectorFormatOf(const QString& path);
+
+// The bytes of a drawing as SVG or PDF, of a picture framed as one, and of
+// an image in a format Qt writes ("PNG", "BMP"); nothing when they cannot
+// be made. Files are made in memory first so that the one writer of
+// engine/base/FileReplace puts them on disk whole or not at all.
+std::optional<QByteArray> vectorDrawingBytes(const DrawingRecord& record, VectorFormat format);
+std::optional<QByteArray> pictureVectorBytes(const QImage& picture, VectorFormat format);
+std::optional<QByteArray> imageBytes(const QImage& image, const char* format);
+
+// Writes bytes made above through the one writer; bytes that could not be
+// made count as a failure of their own.
+WriteOutcome writeOutputFile(const std::string& path, const std::optional<QByteArray>& bytes);
 
 // Draws what a drawing area shows again, from its record, as an SVG or a
 // PDF file: lines stay lines, boxes boxes and labels text, in the canvas's

@@ -4,6 +4,7 @@
 #include "engine/base/FileReplace.h"
 #include "ui/PrintFitted.h"
 #include "ui/SurfaceArea.h"
+#include "ui/VectorExport.h"
 #include "ui/View3dTexts.h"
 
 #include <QFile>
@@ -16,20 +17,10 @@ namespace text = view3d_text;
 
 namespace {
 
-// Writes the picture as BMP beside its final name, then moves it over the
-// old file, so a failed write leaves the old picture whole.
+// Through the one writer, so a failed write leaves the old picture whole.
 bool saveBmp(const QImage& picture, const std::string& path)
 {
-    const std::string temporary = path + ".tmp";
-    if (!picture.save(QString::fromStdString(temporary), "BMP")) {
-        QFile::remove(QString::fromStdString(temporary));
-        return false;
-    }
-    if (replaceFile(temporary, path) != 0) {
-        QFile::remove(QString::fromStdString(temporary));
-        return false;
-    }
-    return true;
+    return static_cast<bool>(writeOutputFile(path, imageBytes(picture, "BMP")));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -167,6 +168,183 @@ int removeStaleCopies(const std::string& folder)
     }
     ::closedir(dir);
     return removed;
+}
+
+} // namespace tervane
+
+namespace tervane {
+
+namespace {
+
+// Follows a chain of links to the name that will really be replaced; a
+// dangling link gives the name it points to.
+std::string followLinks(const std::string& target)
+{
+    std::string path = target;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::vector<char> buffer(PATH_MAX + 1);
+        const ssize_t n = ::readlink(path.c_str(), buffer.data(), PATH_MAX);
+        if (n <= 0)
+            return path;
+        std::string next(buffer.data(), static_cast<std::size_t>(n));
+        if (next.front() != '/' && path.find('/') != std::string::npos)
+            next = folderOf(path) + "/" + next;
+        path = next;
+    }
+    return path;
+}
+
+} // namespace
+
+FileWriteOps systemFileWriteOps()
+{
+    return FileWriteOps{[](int fd, const void* data, std::size_t size) { return ::write(fd, data, size); },
+                        [](int fd) { return ::fsync(fd); },
+                        [](const char* from, const char* to) { return ::rename(from, to); }};
+}
+
+WriteFault writeFaultOf(int err)
+{
+    switch (err) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return WriteFault::DiskFull;
+    case EROFS:
+    case EACCES:
+    case EPERM:
+        return WriteFault::ReadOnly;
+    default:
+        return WriteFault::Other;
+    }
+}
+
+FileWriter::FileWriter(const std::string& target, const FileWriteOps& ops) : ops_(ops), final_(followLinks(target))
+{
+    if (final_.empty()) {
+        fail(WriteFault::Other, ENOENT);
+        return;
+    }
+    struct stat st {};
+    mode_t mode = 0666;
+    if (::stat(final_.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            fail(WriteFault::NotRegular, 0);
+            return;
+        }
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    std::string name = folderOf(final_) + "/" + kReplaceCopyPrefix + "XXXXXX";
+    fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd_ < 0) {
+        fail(writeFaultOf(errno), errno);
+        return;
+    }
+    temporary_ = name;
+    // Held while it is written, so that a clean-up of leftovers spares it.
+    ::flock(fd_, LOCK_EX | LOCK_NB);
+    ::fchmod(fd_, mode);
+}
+
+FileWriter::~FileWriter()
+{
+    if (!done_)
+        abandon();
+}
+
+void FileWriter::fail(WriteFault fault, int err)
+{
+    if (failed_)
+        return;
+    failed_ = true;
+    outcome_ = WriteOutcome{fault, err};
+}
+
+bool FileWriter::write(std::string_view bytes)
+{
+    if (failed_ || done_)
+        return false;
+    while (!bytes.empty()) {
+        const ssize_t n = ops_.write(fd_, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int err = n < 0 ? errno : EIO;
+            fail(writeFaultOf(err), err);
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+WriteOutcome FileWriter::commit()
+{
+    if (done_)
+        return outcome_;
+    if (!failed_ && ops_.fsync(fd_) != 0)
+        fail(writeFaultOf(errno), errno);
+    if (fd_ >= 0) {
+        // The lock goes with the close; the rename below needs no lock,
+        // since the name is ours alone until then.
+        if (::close(fd_) != 0)
+            fail(writeFaultOf(errno), errno);
+        fd_ = -1;
+    }
+    if (!failed_ && ops_.rename(temporary_.c_str(), final_.c_str()) != 0)
+        fail(writeFaultOf(errno), errno);
+    if (failed_) {
+        if (!temporary_.empty())
+            ::unlink(temporary_.c_str());
+    } else {
+        flushFolder(folderOf(final_));
+    }
+    done_ = true;
+    return outcome_;
+}
+
+void FileWriter::abandon()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporary_.empty() && !done_)
+        ::unlink(temporary_.c_str());
+    if (!failed_)
+        fail(WriteFault::Other, ECANCELED);
+    done_ = true;
+}
+
+WriteOutcome writeWholeFile(const std::string& target, std::string_view bytes, const FileWriteOps& ops)
+{
+    FileWriter writer(target, ops);
+    writer.write(bytes);
+    return writer.commit();
+}
+
+std::string writeFailureMessage(const std::string& path, const WriteOutcome& outcome)
+{
+    switch (outcome.fault) {
+    case WriteFault::None:
+        return {};
+    case WriteFault::DiskFull:
+        return "磁盘已满，文件没有写成，原有文件保持不变: " + path;
+    case WriteFault::ReadOnly:
+        return "目录或文件是只读的，文件没有写成: " + path;
+    case WriteFault::NotRegular:
+        return "这不是一个普通文件，不能写入: " + path;
+    case WriteFault::Other:
+        break;
+    }
+    return "文件没有写成，原有文件保持不变: " + path + " (" + std::strerror(outcome.errnoValue) + ")";
 }
 
 } // namespace tervane
