@@ -3,7 +3,9 @@
 #include "support/ScratchDir.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdio>
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -106,6 +108,126 @@ TEST(FileReplace, StaleCopiesGoAndLockedOnesStay)
     ::close(held);
     EXPECT_EQ(removeStaleCopies(dir.path()), 1);
     EXPECT_EQ(removeStaleCopies(dir.path() + "/no-such-folder"), 0);
+}
+
+// Names in a folder, so a test can see that no temporary was left behind.
+std::vector<std::string> namesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir))
+            if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
+                names.push_back(entry->d_name);
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Every step of a write that can fail leaves the old file as it was, no
+// temporary behind, and a fault that names the cause.
+TEST(FileWriter, AFailedStepLeavesTheOldFileAndNamesTheCause)
+{
+    struct Case {
+        const char* step;
+        int err;
+        WriteFault expected;
+        const char* inMessage;
+    };
+    const Case cases[] = {
+        {"write", ENOSPC, WriteFault::DiskFull, "磁盘已满"},
+        {"write", EFBIG, WriteFault::DiskFull, "磁盘已满"},
+        {"write", EIO, WriteFault::Other, "Input/output error"},
+        {"fsync", EIO, WriteFault::Other, "原有文件保持不变"},
+        {"fsync", EDQUOT, WriteFault::DiskFull, "磁盘已满"},
+        {"rename", EROFS, WriteFault::ReadOnly, "只读"},
+        {"short", 0, WriteFault::Other, "原有文件保持不变"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.step) + " " + std::to_string(c.err));
+        ScratchDir dir;
+        writeBytes(dir.file("map.png"), "good old picture");
+        FileWriteOps ops = systemFileWriteOps();
+        const std::string step = c.step;
+        const int err = c.err;
+        if (step == "write" || step == "short")
+            ops.write = [step, err](int fd, const void* data, std::size_t size) -> ssize_t {
+                if (step == "short")
+                    return 0;
+                // The first piece lands, the second finds the disk full.
+                static thread_local int calls = 0;
+                if (++calls % 2 == 1)
+                    return ::write(fd, data, std::min<std::size_t>(size, 4));
+                errno = err;
+                return -1;
+            };
+        if (step == "fsync")
+            ops.fsync = [err](int) { errno = err; return -1; };
+        if (step == "rename")
+            ops.rename = [err](const char*, const char*) { errno = err; return -1; };
+
+        const WriteOutcome outcome = writeWholeFile(dir.file("map.png"), "a new picture of many bytes", ops);
+        EXPECT_FALSE(outcome);
+        EXPECT_EQ(outcome.fault, c.expected);
+        EXPECT_NE(writeFailureMessage(dir.file("map.png"), outcome).find(c.inMessage), std::string::npos)
+            << writeFailureMessage(dir.file("map.png"), outcome);
+        EXPECT_EQ(readBytes(dir.file("map.png")), "good old picture");
+        EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"map.png"});
+    }
+}
+
+// What stands under the name decides: a regular file or nothing is
+// replaced, a link's file is replaced where it lies, anything else is
+// refused and stays as it was.
+TEST(FileWriter, WritesRegularFilesAndLinksAndRefusesEverythingElse)
+{
+    ScratchDir dir;
+    ASSERT_EQ(::mkdir(dir.file("sub").c_str(), 0755), 0);
+    writeBytes(dir.file("sub/real.svg"), "old");
+    ::chmod(dir.file("sub/real.svg").c_str(), 0640);
+    ASSERT_EQ(::symlink("sub/real.svg", dir.file("link.svg").c_str()), 0);
+    ASSERT_EQ(::symlink("sub/new.svg", dir.file("dangling.svg").c_str()), 0);
+    ASSERT_EQ(::mkfifo(dir.file("pipe.svg").c_str(), 0644), 0);
+    ASSERT_EQ(::mkdir(dir.file("folder.svg").c_str(), 0755), 0);
+
+    EXPECT_TRUE(writeWholeFile(dir.file("fresh.svg"), "new"));
+    EXPECT_EQ(readBytes(dir.file("fresh.svg")), "new");
+
+    EXPECT_TRUE(writeWholeFile(dir.file("link.svg"), "through the link"));
+    EXPECT_EQ(readBytes(dir.file("sub/real.svg")), "through the link");
+    struct stat st {};
+    ASSERT_EQ(::lstat(dir.file("link.svg").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(::stat(dir.file("sub/real.svg").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    EXPECT_TRUE(writeWholeFile(dir.file("dangling.svg"), "made"));
+    EXPECT_EQ(readBytes(dir.file("sub/new.svg")), "made");
+
+    for (const std::string name : {"pipe.svg", "folder.svg", "/dev/full", "/dev/null"}) {
+        const std::string path = name[0] == '/' ? name : dir.file(name);
+        const WriteOutcome outcome = writeWholeFile(path, "x");
+        EXPECT_EQ(outcome.fault, WriteFault::NotRegular) << name;
+        EXPECT_NE(writeFailureMessage(path, outcome).find(path), std::string::npos);
+    }
+    ASSERT_EQ(::lstat(dir.file("pipe.svg").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(namesIn(dir.path()),
+              (std::vector<std::string>{"dangling.svg", "folder.svg", "fresh.svg", "link.svg", "pipe.svg", "sub"}));
+}
+
+// A writer given up halfway, or dropped without a commit, leaves the old
+// file and nothing else.
+TEST(FileWriter, AnAbandonedWriteLeavesNothing)
+{
+    ScratchDir dir;
+    writeBytes(dir.file("map.PLT"), "old plot");
+    {
+        FileWriter writer(dir.file("map.PLT"));
+        EXPECT_TRUE(writer.write("IN;"));
+    }
+    EXPECT_EQ(readBytes(dir.file("map.PLT")), "old plot");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"map.PLT"});
 }
 
 } // namespace
