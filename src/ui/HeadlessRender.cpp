@@ -74,6 +74,11 @@ int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err
         random.setFixedSeed(*line.seed);
     RunContext ctx{state, panel, view, prompter, escape, random};
     MainCommands commands(ctx);
+    // From the build to the Draw's read-back the working files are this run's.
+    const WorkingFilesLock lock({}, [&err] {
+        err << "tervane: waiting for another run in this folder to finish with its working files ("
+            << kWorkingLockFile << ")\n";
+    });
 
     commands.startUp();
     if (!line.picturePath.empty()) {

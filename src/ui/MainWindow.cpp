@@ -1,5 +1,7 @@
 #include "ui/MainWindow.h"
 
+#include "engine/network/WorkingFiles.h"
+
 #include "ui/ParameterPanel.h"
 #include "engine/state/HelpTexts.h"
 #include "engine/state/PlotFrame.h"
@@ -297,6 +299,19 @@ void MainWindow::runCommand(Command&& command)
     showPanel();
 }
 
+// Builds and Draw runs write and read the working files of the current
+// folder, which another run of the program there may share.
+template <typename Command>
+void MainWindow::runWorkingFilesCommand(Command&& command)
+{
+    runCommand([&] {
+        const WorkingFilesLock lock({}, [this] {
+            setStatus("等待本目录中另一个运行用完工作文件 (" + kWorkingLockFile + ")…", rgb(255, 255, 255), rgb(0, 0, 0));
+        });
+        command();
+    });
+}
+
 void MainWindow::requestChange(WindowChange change)
 {
     if (change != WindowChange::None)
@@ -349,7 +364,7 @@ void MainWindow::openRecordEditor() { requestChange(WindowChange::OpenRecordEdit
 void MainWindow::openFile(const std::string& path)
 {
     WindowChange change = WindowChange::None;
-    runCommand([&] { change = commands_.open(path); });
+    runWorkingFilesCommand([&] { change = commands_.open(path); });
     rememberOpenedFile();
     requestChange(change);
 }
@@ -357,7 +372,7 @@ void MainWindow::openFile(const std::string& path)
 void MainWindow::onOpen()
 {
     WindowChange change = WindowChange::None;
-    runCommand([&] { change = commands_.open(); });
+    runWorkingFilesCommand([&] { change = commands_.open(); });
     rememberOpenedFile();
     requestChange(change);
 }
@@ -478,28 +493,28 @@ bool MainWindow::onNetworkMenu()
 
 void MainWindow::onRawNetwork()
 {
-    runCommand([this] { commands_.rawNetwork(); });
+    runWorkingFilesCommand([this] { commands_.rawNetwork(); });
 }
 
 void MainWindow::onOptimizedNetwork()
 {
-    runCommand([this] { commands_.optimizedNetwork(); });
+    runWorkingFilesCommand([this] { commands_.optimizedNetwork(); });
 }
 
 void MainWindow::onNetwork3d()
 {
-    runCommand([this] { commands_.network3d(); });
+    runWorkingFilesCommand([this] { commands_.network3d(); });
 }
 
 void MainWindow::onDraw()
 {
-    runCommand([this] { commands_.draw(); });
+    runWorkingFilesCommand([this] { commands_.draw(); });
 }
 
 void MainWindow::onView3d()
 {
     WindowChange change = WindowChange::None;
-    runCommand([&] { change = commands_.view3d(); });
+    runWorkingFilesCommand([&] { change = commands_.view3d(); });
     requestChange(change);
 }
 

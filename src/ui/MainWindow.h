@@ -134,6 +134,9 @@ private:
     // Runs a command with Esc watching and the panel read before and shown after.
     template <typename Command>
     void runCommand(Command&& command);
+    // The same, holding the current folder's working files for the command.
+    template <typename Command>
+    void runWorkingFilesCommand(Command&& command);
     void requestChange(WindowChange change);
     void readPanel();
     void showPanel();

@@ -1,7 +1,11 @@
 #include "ui/PictureLoader.h"
 
+#include "engine/base/FileHandle.h"
+
 #include <QFile>
 #include <QImageReader>
+
+#include <unistd.h>
 
 #include <png.h>
 #include <tiffio.h>
@@ -126,6 +130,11 @@ bool overAllocationLimit(QSize full)
 
 QImage loadPictureTopLeft(const QString& path, QSize shown)
 {
+    // A FIFO or device given as a picture would hang the reader.
+    const int fd = openRegularForReading(QFile::encodeName(path).toStdString());
+    if (fd < 0)
+        return {};
+    ::close(fd);
     QImageReader reader(path);
     const QSize full = reader.size();
     const QRect part(QPoint(0, 0), full.boundedTo(shown));

@@ -1,5 +1,7 @@
 #include "ui/QtCanvas.h"
 
+#include "ui/VectorExport.h"
+
 #include "ui/PictureLoader.h"
 #include "ui/PixelStamps.h"
 
@@ -199,11 +201,7 @@ bool QtCanvas::savePictureBmp(const std::string& path) const
 {
     if (picture_.isNull())
         return false;
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&file, "BMP");
-    return writer.write(picture_) && file.commit();
+    return static_cast<bool>(writeOutputFile(path, imageBytes(picture_, "BMP")));
 }
 
 int QtCanvas::pixelColumn(double x) const

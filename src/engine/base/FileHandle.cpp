@@ -283,4 +283,22 @@ void FileHandle::release() noexcept
 
 int FileHandle::openCount() { return static_cast<int>(openFiles().size()); }
 
+int openRegularForReading(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = errno;
+        ::close(fd);
+        errno = S_ISREG(st.st_mode) ? err : ENODEV;
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
 } // namespace tervane

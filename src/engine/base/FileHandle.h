@@ -86,4 +86,11 @@ private:
     bool wholeRecord(long recordNumber, int endError, Io io);
 };
 
+// Opens a file for reading only when it is a regular file, without waiting
+// on the way: a FIFO or device named where a file belongs would otherwise
+// hang the program in open() or read(). Returns the descriptor, blocking
+// again and closed on exec, or -1 with errno set (ENODEV for a name that
+// holds something other than a regular file).
+int openRegularForReading(const std::string& path);
+
 } // namespace tervane

@@ -1,12 +1,20 @@
 #include "engine/network/WorkingFiles.h"
 
+#include "engine/base/FileHandle.h"
+#include "engine/base/FileReplace.h"
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <stdexcept>
+#include <string_view>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tervane {
 
@@ -60,17 +68,12 @@ void putRecord(Bytes& out, std::initializer_list<float> fields, std::size_t leng
     out.resize(start + length, 0);
 }
 
-// Replaces the file's contents with `bytes` (truncating first, so no record
-// of an earlier, larger build is left behind).
+// Replaces the file's contents with `bytes` through the one writer, so a
+// reader never finds a half-written working file.
 bool writeFile(const std::string& path, const Bytes& bytes)
 {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr)
-        return false;
-    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const bool flushed = std::fflush(f) == 0;
-    const bool closed = std::fclose(f) == 0;
-    return written && flushed && closed;
+    return static_cast<bool>(writeWholeFile(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
 }
 
 // The first `size` bytes of a regular file, or nothing when it is missing or
@@ -78,9 +81,13 @@ bool writeFile(const std::string& path, const Bytes& bytes)
 // from a damaged header cannot ask for more memory than the file holds.
 std::optional<Bytes> readPrefix(const std::string& path, std::size_t size)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
+    const int fd = openRegularForReading(path);
+    std::FILE* f = fd < 0 ? nullptr : ::fdopen(fd, "rb");
+    if (f == nullptr) {
+        if (fd >= 0)
+            ::close(fd);
         return std::nullopt;
+    }
     struct stat st {};
     std::optional<Bytes> result;
     if (::fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
@@ -249,6 +256,46 @@ std::optional<GridFile> readGrid(const std::string& dir)
     for (long k = 1; k <= count; ++k)
         grid.values.push_back(getFloat(*bytes, static_cast<std::size_t>(k) * kGridLength + 8));
     return grid;
+}
+
+WorkingFilesLock::WorkingFilesLock(const std::string& dir, const std::function<void()>& waiting)
+{
+    const std::string path = dir.empty() ? kWorkingLockFile : dir + "/" + kWorkingLockFile;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+    struct stat st {};
+    if (fd < 0)
+        return;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return;
+    }
+    // A short poll first, so that the notice is given only for a real wait.
+    for (int tries = 0; tries < 20; ++tries) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            fd_ = fd;
+            return;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            ::close(fd);
+            return;
+        }
+        ::usleep(50'000);
+    }
+    if (waiting)
+        waiting();
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            ::close(fd);
+            return;
+        }
+    }
+    fd_ = fd;
+}
+
+WorkingFilesLock::~WorkingFilesLock()
+{
+    if (fd_ >= 0)
+        ::close(fd_);  // the lock goes with the descriptor
 }
 
 } // namespace tervane

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@ inline const std::string kXyzFile = "dzx.XYZ";
 inline const std::string kOxyFile = "dzx.OXY";
 inline const std::string kDhFile = "dzx.DH";
 inline const std::string kD3dFile = "D3d.dzx";
+// Held by a run that writes or reads the working files of its folder.
+inline const std::string kWorkingLockFile = "dzx.lock";
 
 // dzx.NDX: one 32-byte record.
 struct NdxHeader {
@@ -77,5 +80,26 @@ std::optional<std::vector<OxyRecord>> readOxy(long count, const std::string& dir
 std::optional<std::vector<DhRecord>> readDh(long count, const std::string& dir = {});
 // Reads the grid size and count from record 1 and then the values.
 std::optional<GridFile> readGrid(const std::string& dir = {});
+
+// Two runs in one folder share its working files: one must not read what
+// the other is halfway through writing. A run holds this lock (an advisory
+// lock on dzx.lock in the folder) from the start of its network build until
+// its Draw has read the files back. A second run waits for it; `waiting` is
+// called once when the wait passes a second, so the user knows why.
+class WorkingFilesLock {
+public:
+    explicit WorkingFilesLock(const std::string& dir = {}, const std::function<void()>& waiting = {});
+    ~WorkingFilesLock();
+    WorkingFilesLock(const WorkingFilesLock&) = delete;
+    WorkingFilesLock& operator=(const WorkingFilesLock&) = delete;
+
+    // False when the lock file could not be made (a read-only folder, or a
+    // name that is not a regular file); the run then goes on unguarded, as
+    // it would write no working files there either.
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
 
 } // namespace tervane

@@ -1,16 +1,25 @@
 #include "engine/state/PictureMemo.h"
 
+#include "engine/base/FileHandle.h"
+#include "engine/base/FileReplace.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <unistd.h>
 
 namespace tervane {
 
 std::optional<std::string> readPictureMemo()
 {
-    std::FILE* f = std::fopen(kPictureMemoFile, "rb");
-    if (!f)
+    // A FIFO or device under the memo's name is no memo, and must not hang us.
+    const int fd = openRegularForReading(kPictureMemoFile);
+    std::FILE* f = fd < 0 ? nullptr : ::fdopen(fd, "rb");
+    if (!f) {
+        if (fd >= 0)
+            ::close(fd);
         return std::nullopt;
+    }
     std::string field(kPictureMemoRecord, '\0');
     const std::size_t got = std::fread(field.data(), 1, field.size(), f);
     std::fclose(f);
@@ -33,21 +42,7 @@ bool writePictureMemo(const std::string& path)
         return false;
     std::string record = path;
     record.resize(kPictureMemoRecord, ' ');
-    // Written beside and renamed over, so a failed write keeps the old memo.
-    const std::string temporary = std::string(kPictureMemoFile) + ".new";
-    std::FILE* f = std::fopen(temporary.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool written = std::fwrite(record.data(), 1, record.size(), f) == record.size();
-    const bool closed = std::fclose(f) == 0;
-    std::error_code ec;
-    if (written && closed)
-        std::filesystem::rename(temporary, kPictureMemoFile, ec);
-    if (!written || !closed || ec) {
-        std::filesystem::remove(temporary, ec);
-        return false;
-    }
-    return true;
+    return static_cast<bool>(writeWholeFile(kPictureMemoFile, record));
 }
 
 void deletePictureMemo()
