@@ -5,6 +5,10 @@
 //   edit_driver make FILE N       writes N records and a few stray bytes
 //   edit_driver delete FILE K     deletes record K
 //   edit_driver compact FILE      compacts (the save step of 保存退出)
+//   edit_driver hold FILE SECONDS opens the editor, prints "held" once it
+//                                 has the file, and keeps it that long
+//
+// A command refused because another editor holds the file exits with 3.
 #include "engine/base/NullCanvas.h"
 #include "engine/base/Random.h"
 #include "engine/base/ScriptedPrompter.h"
@@ -12,9 +16,12 @@
 #include "engine/survey/RecordEditor.h"
 #include "engine/survey/SurveyFile.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 
 using namespace tervane;
 
@@ -22,7 +29,7 @@ namespace {
 
 int usage()
 {
-    std::fputs("usage: edit_driver make FILE N | delete FILE K | compact FILE\n", stderr);
+    std::fputs("usage: edit_driver make FILE N | delete FILE K | compact FILE | hold FILE SECONDS\n", stderr);
     return 2;
 }
 
@@ -41,7 +48,8 @@ int makeFile(const std::string& path, long n)
     return out ? 0 : 1;
 }
 
-int runEditor(const std::string& command, const std::string& path, long record)
+// number is the record to delete, or how long to hold in milliseconds.
+int runEditor(const std::string& command, const std::string& path, long number)
 {
     SharedState state;
     state.dataFileName = path;
@@ -52,11 +60,22 @@ int runEditor(const std::string& command, const std::string& path, long record)
     Random random(1);
     RecordEditor editor(state, prompter, canvas, random);
     editor.open();
-    if (!editor.fileOpen())
-        return 1;
+    if (!editor.fileOpen()) {
+        const auto said = prompter.messages();
+        const bool busy = std::any_of(said.begin(), said.end(), [](const std::string& text) {
+            return text.rfind(kFileBeingEditedMessage, 0) == 0;
+        });
+        return busy ? 3 : 1;
+    }
+    if (command == "hold") {
+        std::puts("held");
+        std::fflush(stdout);
+        std::this_thread::sleep_for(std::chrono::milliseconds(number));
+        return 0;
+    }
     const long before = editor.recordTotal();
     if (command == "delete") {
-        editor.browse(static_cast<int>(record));
+        editor.browse(static_cast<int>(number));
         editor.deleteRecord();
         return editor.recordTotal() == before - 1 ? 0 : 1;
     }
@@ -76,6 +95,8 @@ int main(int argc, char** argv)
         return makeFile(path, std::stol(argv[3]));
     if (command == "delete" && argc == 4)
         return runEditor(command, path, std::stol(argv[3]));
+    if (command == "hold" && argc == 4)
+        return runEditor(command, path, static_cast<long>(std::stod(argv[3]) * 1000));
     if (command == "compact" && argc == 3)
         return runEditor(command, path, 0);
     return usage();

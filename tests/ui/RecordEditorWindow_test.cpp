@@ -269,6 +269,51 @@ TEST_F(RecordEditorWindowTest, SaveAndExitWithYesClosesOnce)
     EXPECT_EQ(prompter.messages().size(), 1u);
 }
 
+// Save and exit on a full disk: the window stays, with the file as it was,
+// and both the message box and the status bar say why; it does not ask the
+// exit question as if the file were saved. Once the disk takes the write
+// the same button leaves. A second window on the same file meanwhile is
+// told the file is being edited and goes without touching it.
+TEST_F(RecordEditorWindowTest, SaveThatCannotBeWrittenOrAFileHeldElsewhereIsSaid)
+{
+    const std::string before = recordBytes({"100", "200", "1", "a"}) + "stray";
+    writeBytes(path, before);
+    RecordEditorWindow& w = openWindow();
+    FileWriteOps full = systemFileWriteOps();
+    full.write = [](int, const void*, std::size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    w.editor().setWriteOps(full);
+    prompter.answers = {Answer::Yes};
+    w.onSaveAndExit();
+    QCoreApplication::processEvents();
+    const std::string why = writeFailureMessage(path, {WriteFault::DiskFull, ENOSPC});
+    EXPECT_EQ(closedCount, 0);
+    EXPECT_FALSE(w.finished());
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{why});
+    EXPECT_EQ(w.statusBar()->currentMessage().toStdString(), why);
+    EXPECT_EQ(readBytes(path), before);
+
+    ScriptedPrompter otherPrompter;
+    RecordEditorWindow second(state, random, otherPrompter);
+    int secondClosed = 0;
+    QObject::connect(&second, &RecordEditorWindow::closed, [&] { ++secondClosed; });
+    second.start();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(otherPrompter.messages(), std::vector<std::string>{kFileBeingEditedMessage + path});
+    EXPECT_EQ(secondClosed, 1);
+    EXPECT_EQ(readBytes(path), before);
+
+    w.editor().setWriteOps(systemFileWriteOps());
+    prompter.answers = {Answer::Yes};
+    w.onSaveAndExit();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(closedCount, 1);
+    EXPECT_EQ(prompter.messages().back(), editortext::kExitQuestion);
+    EXPECT_EQ(readBytes(path), recordBytes({"100", "200", "1", "a"}));
+}
+
 TEST_F(RecordEditorWindowTest, CloseBoxSavesTheShownRecordAndLeavesTheWindowToTheApplication)
 {
     writeBytes(path, recordBytes({"100", "200", "1", "a"}));

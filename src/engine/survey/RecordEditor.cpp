@@ -7,6 +7,7 @@
 #include "engine/state/PictureMemo.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <unistd.h>
 
@@ -215,15 +216,20 @@ void RecordEditor::pressOpenFile()
 
 void RecordEditor::openEditFile()
 {
+    const std::string name = trimBlanks(state_.dataFileName);
     // The file being left is saved and compacted before the name moves on,
     // so its records can never be copied over the next file.
-    if (recordTotal_ > 0 && file_) {
+    if (recordTotal_ > 0 && file_ && name != editFileName_) {
         saveCurrentRecord();
         compactFile();
     }
-    editFileName_ = trimBlanks(state_.dataFileName);
+    editFileName_ = name;
     if (file_ && file_.path() != editFileName_)
         file_.close();
+    if (file_) {
+        loadRecordCount();
+        return;
+    }
     while (!file_) {
         if (editFileName_.empty()) {
             outcome_ = EditorOutcome::ToMainWindow;
@@ -242,7 +248,49 @@ void RecordEditor::openEditFile()
                                                             : EditorOutcome::ToMainWindow;
         return;
     }
+    const Hold hold = holdEditFile();
+    if (hold != Hold::Held) {
+        if (hold == Hold::Busy)
+            reportBusy();
+        file_.close();
+        outcome_ = EditorOutcome::ToMainWindow;
+        return;
+    }
     loadRecordCount();
+}
+
+// Takes the editor's lock on the file just opened and makes sure the name
+// still leads to it. A file replaced between the open and the lock (by
+// another writer's rename) is opened again under its name.
+RecordEditor::Hold RecordEditor::holdEditFile()
+{
+    for (int attempt = 0; attempt < 5 && file_; ++attempt) {
+        // A file system without locks guards nothing, but is no reason to
+        // refuse the file either.
+        if (!file_.tryLock() && file_.lastError() == EWOULDBLOCK)
+            return Hold::Busy;
+        if (nameLeadsToHeldFile())
+            return Hold::Held;
+        file_ = openWithoutQuestions(editFileName_);
+    }
+    file_.close();
+    return Hold::Lost;
+}
+
+// Whether the data file's name still names the file the editor holds (same
+// device and inode), rather than one put there by someone else's rename.
+bool RecordEditor::nameLeadsToHeldFile() const
+{
+    OpenFailure failure;
+    const FileHandle probe = FileHandle::open(editFileName_, FileMode::Input, 0, &failure);
+    return probe && probe.refersToSameFileAs(file_);
+}
+
+void RecordEditor::reportBusy()
+{
+    const std::string text = kFileBeingEditedMessage + editFileName_;
+    prompter_.message(text);
+    notice_ = text;
 }
 
 void RecordEditor::loadRecordCount()
@@ -495,14 +543,21 @@ void RecordEditor::deleteRecord()
         // The shift and the compaction happen in one replacement of the
         // file, so a stop halfway leaves the file as it was. Once the file
         // is replaced the record is gone, even if it could not be reopened.
-        bool replaced = false;
-        if (!rewriteFile(recordTotal_, currentRecord_, &replaced) && !replaced) {
+        const Rewrite rewrite = rewriteFile(recordTotal_, currentRecord_);
+        if (!rewrite.replaced) {
             if (outcome_ == EditorOutcome::Stay) {
                 prompter_.message(editortext::kDeleteFailed);
+                // The box says what was kept; the status bar says why.
+                if (!rewrite.failure.empty())
+                    notice_ = rewrite.failure;
                 showCurrentRecord();
             }
             return;
         }
+        // Deleted, but the new file could not be held (another editor took
+        // it): that is said, and the editor leaves.
+        if (!rewrite.failure.empty())
+            prompter_.message(rewrite.failure);
         deletedRecord_ = texts;
         shownRecord_ = 0;
         recordTotal_ -= 1;
@@ -515,8 +570,11 @@ void RecordEditor::deleteRecord()
                                        MessageIcon::Information, MessageButtons::OkCancel);
     if (a != Answer::Ok)
         return;
+    // Only the file the editor holds is removed, never one put under its
+    // name since; the lock is kept until the name is gone.
+    if (nameLeadsToHeldFile())
+        ::unlink(editFileName_.c_str());
     file_.close();
-    ::unlink(editFileName_.c_str());
     outcome_ = EditorOutcome::ToMainWindow;
 }
 
@@ -614,7 +672,10 @@ void RecordEditor::refresh()
     picture_.clear();
     if (!file_ || !saveCurrentRecord())
         return;
+    // A compaction that failed has said why; the file as it was is shown.
     compactFile();
+    if (outcome_ != EditorOutcome::Stay)
+        return;
     openEditFile();
     ringExtra_ = 0;
     for (long i = 1; i <= recordTotal_ && file_; ++i) {
@@ -639,9 +700,15 @@ void RecordEditor::saveAndExit()
     picture_.clear();
     if (!saveCurrentRecord())
         return;
-    // Without an open file (a reopen after a compaction failed) this opens
-    // the file again rather than leaving the user no way out.
-    compactFile();
+    // A compaction that failed before the rename has said why and left
+    // the file as it was: the user stays, with the file, and nothing
+    // pretends it was saved. Without an open file (a reopen after a
+    // compaction failed) this opens the file again rather than leaving the
+    // user no way out.
+    if (file_ && !compactFile() && file_)
+        return;
+    if (outcome_ != EditorOutcome::Stay)
+        return;
     openEditFile();
     if (!file_ || outcome_ != EditorOutcome::Stay)
         return;
@@ -656,7 +723,8 @@ void RecordEditor::saveAndExit()
         return;
     if (fieldsChanged_ && !saveCurrentRecord())
         return;
-    compactFile();
+    if (!compactFile() && file_)
+        return;
     file_.close();
     outcome_ = EditorOutcome::ToMainWindow;
 }
@@ -691,9 +759,18 @@ std::optional<int> RecordEditor::takeFocusRequest()
     return f;
 }
 
+// Rewrites the data file whole. A failure is said, naming its cause; when
+// it came before the rename the file is as it was and still the editor's.
 bool RecordEditor::compactFile()
 {
-    return file_ && rewriteFile(recordTotal_, 0);
+    if (!file_)
+        return false;
+    const Rewrite rewrite = rewriteFile(recordTotal_, 0);
+    if (!rewrite.failure.empty()) {
+        prompter_.message(rewrite.failure);
+        notice_ = rewrite.failure;
+    }
+    return rewrite.ok();
 }
 
 FileHandle RecordEditor::openWithoutQuestions(const std::string& name)
@@ -707,51 +784,69 @@ FileHandle RecordEditor::openWithoutQuestions(const std::string& name)
 }
 
 // Copies records 1 to sourceRecords, all but skipRecord (0 skips none),
-// into the temporary file, flushes it and moves it over the data file. The
-// data file is never written in place here: until the move it is the old
-// file, after it the new one. Returns false when any step fails; *replaced
-// then says whether the data file is already the new one (only its reopen
-// failed) or still the old one.
-bool RecordEditor::rewriteFile(long sourceRecords, long skipRecord, bool* replaced)
+// into a new file made exclusively beside the data file and renames it
+// over the data file, so that the file on disk is always either the old
+// one or the new one. Nothing goes through a name in the current folder,
+// and no link is ever followed to write the new file. The old file stays
+// open, and locked, until the new one is locked in its place.
+RecordEditor::Rewrite RecordEditor::rewriteFile(long sourceRecords, long skipRecord)
 {
-    if (replaced)
-        *replaced = false;
-    // Copies a killed replacement left beside the data file (on another
-    // file system than the current folder) go now; ours holds its lock.
-    removeStaleCopies(folderOf(editFileName_));
-    const std::string& tempName = editortext::kTempFileName;
-    FileHandle temp = openWithoutQuestions(tempName);
-    if (!temp)
-        return false;
-    // Another copy of the program rewriting through the same temporary
-    // holds its lock: cutting the file under it would spoil its data file.
-    // A temporary file left by a crash may be longer than what is written
-    // now; and a data file that is itself the temporary must not be cut.
-    if (!temp.tryLock() || temp.refersToSameFileAs(file_) || !temp.resize(0))
-        return false;
-    bool ok = true;
-    long written = 0;
-    RecordBytes bytes{};
-    for (long i = 1; ok && i <= sourceRecords; ++i) {
+    Rewrite result;
+    // Someone else's rename put another file under the name: writing over
+    // it would drop whatever they wrote, and our records are not in it.
+    if (!nameLeadsToHeldFile()) {
+        result.failure = kFileBeingEditedMessage + editFileName_;
+        return result;
+    }
+    FileWriter writer(editFileName_, writeOps_);
+    // Leftovers of a replacement killed halfway go now; a writer still at
+    // work holds its file locked, ours included.
+    removeStaleCopies(folderOf(writer.finalPath()));
+    constexpr std::size_t kChunk = 1 << 16;
+    std::string bytes;
+    RecordBytes record{};
+    for (long i = 1; writer.good() && i <= sourceRecords; ++i) {
         if (i == skipRecord)
             continue;
-        ok = file_.readRecord(i, bytes.data()) && temp.writeRecord(++written, bytes.data());
+        if (!file_.readRecord(i, record.data())) {
+            writer.abandon();
+            const int err = file_.lastError() != 0 ? file_.lastError() : EIO;
+            result.failure = writeFailureMessage(editFileName_, WriteOutcome{writeFaultOf(err), err});
+            return result;
+        }
+        bytes.append(record.begin(), record.end());
+        if (bytes.size() >= kChunk) {
+            writer.write(bytes);
+            bytes.clear();
+        }
     }
-    ok = ok && temp.flushToDisk();
-    bool moved = false;
-    if (ok) {
-        // The temporary stays open, and locked, until it has been moved.
+    writer.write(bytes);
+    const WriteOutcome outcome = writer.commit();
+    if (!outcome) {
+        result.failure = writeFailureMessage(editFileName_, outcome);
+        return result;
+    }
+    result.replaced = true;
+    const FileHandle old = std::move(file_);
+    file_ = openWithoutQuestions(editFileName_);
+    // A reopen that fails has said so itself, or has nothing to say.
+    if (!file_)
+        return result;
+    switch (holdEditFile()) {
+    case Hold::Held:
+        result.held = true;
+        break;
+    case Hold::Busy:
+        // Another editor took the new file in the moment after the rename.
+        // Our records are all in it; the editor gives it up to the other.
         file_.close();
-        moved = replaceFile(tempName, editFileName_, replaceOps_) == 0;
-        ok = moved;
-        if (replaced)
-            *replaced = moved;
-        file_ = openWithoutQuestions(editFileName_);
+        result.failure = kFileBeingEditedMessage + editFileName_;
+        outcome_ = EditorOutcome::ToMainWindow;
+        break;
+    case Hold::Lost:
+        break;
     }
-    if (!moved)
-        ::unlink(tempName.c_str());
-    temp.close();
-    return ok && file_;
+    return result;
 }
 
 } // namespace tervane

@@ -16,7 +16,6 @@ namespace tervane {
 // The record editor's own texts.
 namespace editortext {
 inline const std::string kOpenFilter = "All Files (*.*)|*.*|等值线(*.D3D)|*.D3D";
-inline const std::string kTempFileName = "~~Tmp~~.Tmp";
 inline const std::string kRecordWord = " : Record   1";
 inline const std::string kNoRecordAbove = "没有记录大于 ";
 inline const std::string kNoRecordBelowOne = "没有记录号小于 1.";
@@ -72,6 +71,12 @@ enum class EditorOutcome {
 // The record editor's command logic, free of any widget. It edits a survey
 // data file in place, one 65-byte record at a time, and marks each record's
 // point on its drawing area.
+//
+// While the editor has a file open it holds an advisory lock (flock) on it,
+// so a second editor, or any other writer of survey files, refuses to touch
+// it instead of losing one side's edits. A delete or compaction replaces
+// the file by a rename; the editor locks the new file at once and checks
+// that the name still leads to the file it holds.
 //
 // The four input boxes, the record-number box and the find box live here as
 // texts; the window copies the user's typing in (edit...) and shows what the
@@ -169,8 +174,9 @@ public:
     double indicatorX() const { return indicatorX_; }
     double indicatorY() const { return indicatorY_; }
 
-    // How the compaction replaces the data file (tests make steps fail).
-    void setReplaceOps(FileReplaceOps ops) { replaceOps_ = std::move(ops); }
+    // How a delete or a compaction writes the new data file (tests make a
+    // write, flush or rename fail).
+    void setWriteOps(FileWriteOps ops) { writeOps_ = std::move(ops); }
 
 private:
     void prepareDrawingArea();
@@ -187,7 +193,19 @@ private:
     void markPoint(double x, double y, long recordNumber);
     void eraseMarker(double x, double y);
     bool compactFile();
-    bool rewriteFile(long sourceRecords, long skipRecord, bool* replaced = nullptr);
+    // How a rewrite of the data file went.
+    struct Rewrite {
+        bool replaced = false;  // the data file on disk is the new one
+        bool held = false;      // and the editor holds it, locked, again
+        std::string failure;    // why not, naming the cause (empty: already said or nothing to say)
+        bool ok() const { return replaced && held; }
+    };
+    Rewrite rewriteFile(long sourceRecords, long skipRecord);
+    // Whether the editor has the data file to itself.
+    enum class Hold { Held, Busy, Lost };
+    Hold holdEditFile();
+    bool nameLeadsToHeldFile() const;
+    void reportBusy();
     FileHandle openWithoutQuestions(const std::string& name);
     bool appendBuffer();
     void beginNewRecord();
@@ -199,7 +217,7 @@ private:
     Prompter& prompter_;
     Canvas& picture_;
     Random& random_;
-    FileReplaceOps replaceOps_ = systemFileReplaceOps();
+    FileWriteOps writeOps_ = systemFileWriteOps();
 
     FileHandle file_;
     std::string editFileName_;

@@ -6,10 +6,10 @@
 #include "engine/base/NumberText.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,20 +72,6 @@ long readAll(int fd, char* buffer, std::size_t size)
     return static_cast<long>(got);
 }
 
-bool writeAll(int fd, const char* data, std::size_t size)
-{
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, data + done, size - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Reads the records of an open regular file of `length` bytes.
 SurveyReadResult readRecords(int fd, off_t length)
 {
@@ -108,46 +94,44 @@ SurveyReadResult readRecords(int fd, off_t length)
     return result;
 }
 
-// The new file keeps the old one's permissions; a new file gets the usual
-// ones rather than mkstemp's owner-only mode.
-void copyMode(int fd, const std::string& target)
+bool failWrite(std::string* error, const std::string& why)
 {
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
-        ::fchmod(fd, st.st_mode & 07777);
-        return;
-    }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    if (error != nullptr)
+        *error = why;
+    return false;
 }
 
 bool failWrite(std::string* error, int errorNumber)
 {
-    if (error != nullptr)
-        *error = kFileUnwritableMessage + " (" + std::strerror(errorNumber) + ")";
-    return false;
+    return failWrite(error, kFileUnwritableMessage + " (" + std::strerror(errorNumber) + ")");
 }
 
-// Writes `bytes` to a new temporary file beside the target; its name on
-// success, empty with errno set on failure.
-std::string writeTemporary(const std::string& target, const std::vector<char>& bytes)
-{
-    std::string name = target + ".XXXXXX";
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        return {};
-    copyMode(fd, target);
-    const bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-    int err = errno;
-    if (::close(fd) != 0 && ok)
-        err = errno;
-    else if (ok)
-        return name;
-    ::unlink(name.c_str());
-    errno = err;
-    return {};
-}
+// The record editor's advisory lock, taken on the file a name leads to if
+// there is one. Busy when an editor holds it; without a file, or on a file
+// system without locks, there is nothing to guard.
+class WriterLock {
+public:
+    explicit WriterLock(const std::string& path)
+    {
+        // O_NONBLOCK keeps a FIFO from hanging the open.
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        struct stat st {};
+        if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode))
+            busy_ = ::flock(fd_, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    }
+    ~WriterLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    WriterLock(const WriterLock&) = delete;
+    WriterLock& operator=(const WriterLock&) = delete;
+    bool busy() const { return busy_; }
+
+private:
+    int fd_ = -1;
+    bool busy_ = false;
+};
 
 bool blankField(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
@@ -248,26 +232,28 @@ SurveyReadResult readSurveyFile(const std::string& path, long maxRecords)
 }
 
 bool writeSurveyFile(const std::string& path, const std::vector<SurveyRecord>& records,
-                     std::string* error)
+                     std::string* error, const FileWriteOps& ops)
 {
     if (path.empty())
         return failWrite(error, ENOENT);
-    std::vector<char> bytes;
+    // Held until the new file is in place: an editor that opens the old
+    // one meanwhile finds it busy, and one that opens it afterwards finds
+    // the new one.
+    const WriterLock lock(path);
+    if (lock.busy())
+        return failWrite(error, kFileBeingEditedMessage + path);
+    std::string bytes;
     bytes.reserve(records.size() * kRecordLength);
     for (const SurveyRecord& record : records) {
         const RecordBytes encoded = encodeRecord(record);
-        bytes.insert(bytes.end(), encoded.begin(), encoded.end());
+        bytes.append(encoded.begin(), encoded.end());
     }
-    const std::string temporary = writeTemporary(path, bytes);
-    if (temporary.empty())
-        return failWrite(error, errno);
-    // The rename (or, across file systems, a flushed copy renamed in turn)
-    // leaves the data file either old or new, never half-written.
-    const int err = replaceFile(temporary, path);
-    if (err == 0)
+    const WriteOutcome outcome = writeWholeFile(path, bytes, ops);
+    if (outcome)
         return true;
-    ::unlink(temporary.c_str());
-    return failWrite(error, err);
+    if (outcome.errnoValue != 0)
+        return failWrite(error, outcome.errnoValue);
+    return failWrite(error, kFileUnwritableMessage + " " + writeFailureMessage(path, outcome));
 }
 
 } // namespace tervane

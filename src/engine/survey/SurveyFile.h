@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/base/FileReplace.h"
 #include "engine/base/Limits.h"
 
 #include <array>
@@ -51,6 +52,9 @@ inline const std::string kFileUnreadableMessage = "无法读取文件！";
 inline const std::string kNotDataFileMessage = "这不是一个数据文件！";
 inline const std::string kTooManyRecordsMessage = "数据记录超过 32767 个，无法打开！";
 inline const std::string kFileUnwritableMessage = "无法写入文件！";
+// A record editor holds the data file (its advisory lock): nobody else may
+// write it meanwhile. The path follows.
+inline const std::string kFileBeingEditedMessage = "这个数据文件正在另一个编辑窗口中编辑，没有作任何修改: ";
 // The too-many-records message for a given limit (kTooManyRecordsMessage
 // for the program's own).
 std::string tooManyRecordsMessage(long maxRecords);
@@ -79,8 +83,11 @@ std::vector<long> recordsWithoutNumbers(const std::vector<SurveyRecord>& records
 bool looksLikeSurveyData(const std::vector<SurveyRecord>& records);
 
 // Writes a whole file so that a failure leaves the old file whole: a
-// temporary copy is written, flushed and renamed over the target.
+// temporary copy is written, flushed and renamed over the target. A file
+// a record editor holds open is refused (kFileBeingEditedMessage) and left
+// as it is; the old file is held locked while the new one is written, so
+// no editor starts on it meanwhile.
 bool writeSurveyFile(const std::string& path, const std::vector<SurveyRecord>& records,
-                     std::string* error = nullptr);
+                     std::string* error = nullptr, const FileWriteOps& ops = systemFileWriteOps());
 
 } // namespace tervane

@@ -7,6 +7,8 @@
 #include "engine/base/ScriptedPrompter.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <functional>
 #include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -502,57 +504,172 @@ TEST_F(RecordEditorTest, SaveAndExitShowsTheLastRecordAsksAndClosesOnYes)
     EXPECT_EQ(readBytes(path).size(), 195u);
 }
 
-TEST_F(RecordEditorTest, CompactionThatFailsBeforeTheRenameLeavesTheFileWhole)
+// Faults a delete or a save must survive: a link or other file planted
+// where earlier versions put their temporary file, a second writer of the
+// same file (another editor started from another folder, an import), and a
+// step of the new file's write failing. Each time the data file ends whole
+// (the old bytes or the new ones, as the case says), stays a plain file,
+// nothing planted is touched, no temporary is left, and a failure names
+// its cause while the editor goes on with the file as it was.
+TEST_F(RecordEditorTest, FaultsLeaveTheDataFileWholeAndNamePlantedFilesUntouched)
 {
-    writeRecords(5);
-    const std::string before = readBytes(path);
-    RecordEditor& e = openEditor();
-    e.setReplaceOps(FileReplaceOps{[](const char*, const char*) {
-        errno = EIO;
-        return -1;
-    }});
-    e.nextRecord();
-    e.deleteRecord();
-    EXPECT_EQ(readBytes(path), before);
-    EXPECT_EQ(e.recordTotal(), 5);
-    EXPECT_FALSE(e.undoAvailable());
-    EXPECT_EQ(prompter.messages().back(), editortext::kDeleteFailed);
-    EXPECT_FALSE(exists(dir.file("~~Tmp~~.Tmp")));
-    // The editor goes on with the file as it was.
-    ASSERT_TRUE(e.fileOpen());
-    e.editField(3, "still works");
-    e.previousRecord();
-    EXPECT_EQ(recordAt(readBytes(path), 2), recordBytes({"200", "100", "2.5", "still works"}));
-    EXPECT_EQ(readBytes(path).size(), before.size());
-}
-
-// Another copy of the program rewriting through the same temporary file
-// holds its lock: a delete then fails whole instead of cutting that file.
-// A copy left by a killed replacement beside the data file is cleared by
-// the next delete.
-TEST_F(RecordEditorTest, DeleteLeavesALockedTemporaryAloneAndClearsStaleCopies)
-{
-    writeRecords(4);
-    const std::string before = readBytes(path);
-    writeBytes(dir.file("~~Tmp~~.Tmp"), "another program's records");
-    writeBytes(dir.file("~~Tmp~~Qx81bZ"), before);
-    const int held = ::open(dir.file("~~Tmp~~.Tmp").c_str(), O_RDWR);
-    ASSERT_GE(held, 0);
-    ASSERT_EQ(::flock(held, LOCK_EX), 0);
-    RecordEditor& e = openEditor();
-    e.nextRecord();
-    e.deleteRecord();
-    EXPECT_EQ(prompter.messages().back(), editortext::kDeleteFailed);
-    EXPECT_EQ(readBytes(path), before);
-    EXPECT_EQ(readBytes(dir.file("~~Tmp~~.Tmp")), "another program's records");
-    EXPECT_FALSE(exists(dir.file("~~Tmp~~Qx81bZ")));
-
-    ::close(held);
-    e.nextRecord();
-    e.deleteRecord();
-    EXPECT_EQ(e.recordTotal(), 3);
-    EXPECT_EQ(readBytes(path).size(), 3u * 65);
-    EXPECT_FALSE(exists(dir.file("~~Tmp~~.Tmp")));
+    enum class Command { Delete, SaveAndExit, SecondEditor, Import };
+    const std::string oldTemp = dir.file("~~Tmp~~.Tmp");
+    const std::string victim = dir.file("victim.txt");
+    const std::string elsewhere = dir.file("elsewhere");
+    ASSERT_EQ(::mkdir(elsewhere.c_str(), 0755), 0);
+    int held = -1;
+    auto failing = [](int which, int err) {
+        FileWriteOps ops = systemFileWriteOps();
+        if (which == 0)
+            ops.write = [err](int, const void*, std::size_t) -> ssize_t { errno = err; return -1; };
+        else if (which == 1)
+            ops.fsync = [err](int) { errno = err; return -1; };
+        else
+            ops.rename = [err](const char*, const char*) { errno = err; return -1; };
+        return ops;
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> plant;
+        std::function<void()> verifyPlant;
+        std::optional<FileWriteOps> ops;
+        Command command;
+        bool endsNew;
+        // The last message box, and the status bar's notice (unchecked when empty).
+        std::string message;
+        std::string notice;
+    };
+    const std::string busy = kFileBeingEditedMessage;
+    const Case cases[] = {
+        {"a link at the old temporary name",
+         [&] {
+             writeBytes(victim, "not survey data");
+             ASSERT_EQ(::symlink(victim.c_str(), oldTemp.c_str()), 0);
+         },
+         [&] {
+             char target[4096] = {};
+             ASSERT_GT(::readlink(oldTemp.c_str(), target, sizeof target - 1), 0);
+             EXPECT_EQ(std::string(target), victim);
+             EXPECT_EQ(readBytes(victim), "not survey data");
+         },
+         {}, Command::Delete, true, "", ""},
+        {"a file locked by another program at the old temporary name",
+         [&] {
+             writeBytes(oldTemp, "another program's records");
+             held = ::open(oldTemp.c_str(), O_RDWR);
+             ASSERT_EQ(::flock(held, LOCK_EX), 0);
+             // A copy left by a replacement killed halfway, which goes.
+             writeBytes(dir.file("~~Tmp~~Qx81bZ"), "leftover");
+         },
+         [&] {
+             EXPECT_EQ(readBytes(oldTemp), "another program's records");
+             EXPECT_FALSE(exists(dir.file("~~Tmp~~Qx81bZ")));
+         },
+         {}, Command::Delete, true, "", ""},
+        {"a FIFO at the old temporary name", [&] { ASSERT_EQ(::mkfifo(oldTemp.c_str(), 0600), 0); },
+         [&] {
+             struct stat st {};
+             ASSERT_EQ(::lstat(oldTemp.c_str(), &st), 0);
+             EXPECT_TRUE(S_ISFIFO(st.st_mode));
+         },
+         {}, Command::Delete, true, "", ""},
+        {"a delete on a full disk", {}, {}, failing(0, ENOSPC), Command::Delete, false,
+         editortext::kDeleteFailed, writeFailureMessage(path, {WriteFault::DiskFull, ENOSPC})},
+        {"a delete whose flush fails", {}, {}, failing(1, EIO), Command::Delete, false, editortext::kDeleteFailed,
+         writeFailureMessage(path, {WriteFault::Other, EIO})},
+        {"a delete whose rename fails", {}, {}, failing(2, EACCES), Command::Delete, false,
+         editortext::kDeleteFailed, writeFailureMessage(path, {WriteFault::ReadOnly, EACCES})},
+        {"save and exit on a full disk", {}, {}, failing(0, ENOSPC), Command::SaveAndExit, false,
+         writeFailureMessage(path, {WriteFault::DiskFull, ENOSPC}),
+         writeFailureMessage(path, {WriteFault::DiskFull, ENOSPC})},
+        {"a second editor started from another folder", {}, {}, {}, Command::SecondEditor, true,
+         busy + "../site.D3D", busy + "../site.D3D"},
+        {"an import over the file being edited", {}, {}, {}, Command::Import, false, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        editor.reset();
+        prompter = ScriptedPrompter{};
+        ::unlink(oldTemp.c_str());
+        ::unlink(victim.c_str());
+        writeRecords(5);
+        writeBytes(path, readBytes(path) + "stray tail");
+        const std::string before = readBytes(path);
+        const std::string deleted = recordAt(before, 1) + before.substr(2 * kRecordLength, 3 * kRecordLength);
+        if (c.plant)
+            c.plant();
+        RecordEditor& e = openEditor();
+        if (c.ops)
+            e.setWriteOps(*c.ops);
+        e.nextRecord();
+        switch (c.command) {
+        case Command::Delete:
+            e.deleteRecord();
+            break;
+        case Command::SaveAndExit:
+            prompter.answers = {Answer::Yes};
+            e.saveAndExit();
+            for (const std::string& text : prompter.messages())
+                EXPECT_NE(text, editortext::kExitQuestion) << "the exit question comes only once the file is saved";
+            break;
+        case Command::SecondEditor: {
+            // The second editor names the file from another folder; it is
+            // refused both before and after the first one's delete has put
+            // a new file under the name.
+            ASSERT_EQ(::chdir(elsewhere.c_str()), 0);
+            SharedState otherState;
+            otherState.dataFileName = "../site.D3D";
+            otherState.editorUsesMainFile = 1.0f;
+            RecordingCanvas otherCanvas{9480, 7470};
+            for (int round = 0; round < 2; ++round) {
+                RecordEditor second(otherState, prompter, otherCanvas, random);
+                second.open();
+                EXPECT_FALSE(second.fileOpen());
+                EXPECT_EQ(second.outcome(), EditorOutcome::ToMainWindow);
+                EXPECT_EQ(second.takeNotice(), std::optional<std::string>(busy + "../site.D3D"));
+                if (round == 0) {
+                    EXPECT_EQ(readBytes(path), before);
+                    e.deleteRecord();
+                }
+            }
+            ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+            break;
+        }
+        case Command::Import: {
+            std::string error;
+            EXPECT_FALSE(writeSurveyFile(path, {{"1", "2", "3", "imported"}}, &error));
+            EXPECT_EQ(error, busy + path);
+            break;
+        }
+        }
+        EXPECT_EQ(readBytes(path), c.endsNew ? deleted : before);
+        struct stat st {};
+        ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode)) << "the data file is never turned into a link";
+        if (c.message.empty())
+            EXPECT_TRUE(prompter.messages().empty()) << prompter.last().text;
+        else
+            EXPECT_EQ(prompter.messages().back(), c.message);
+        if (!c.notice.empty() && c.command != Command::SecondEditor)
+            EXPECT_EQ(e.takeNotice(), std::optional<std::string>(c.notice));
+        if (c.verifyPlant)
+            c.verifyPlant();
+        if (held >= 0)
+            ::close(held), held = -1;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_TRUE(name.rfind("~~Tmp~~", 0) != 0 || entry.path() == oldTemp) << name << " was left";
+        }
+        // The editor still holds its file and goes on with it.
+        ASSERT_TRUE(e.fileOpen());
+        EXPECT_EQ(e.outcome(), EditorOutcome::Stay);
+        e.setWriteOps(systemFileWriteOps());
+        e.firstRecord();
+        e.editField(3, "still works");
+        e.nextRecord();
+        EXPECT_EQ(recordAt(readBytes(path), 1), recordBytes({"100", "50", "1.5", "still works"}));
+    }
 }
 
 // A delete whose reopen fails without a message leaves the editor with no
@@ -563,14 +680,16 @@ TEST_F(RecordEditorTest, DeleteWhoseReopenFailsCountsAndSaveAndExitOpensTheFileA
     const std::string before = readBytes(path);
     RecordEditor& e = openEditor();
     const std::string target = path;
-    e.setReplaceOps(FileReplaceOps{[target](const char* from, const char* to) {
+    FileWriteOps ops = systemFileWriteOps();
+    ops.rename = [target](const char* from, const char* to) {
         // The data file turns into a link to a folder that does not exist,
         // which the reopen finds missing (a failure without a message).
         const int rc = ::rename(from, to);
         ::unlink(target.c_str());
         EXPECT_EQ(::symlink("no-such-folder/site.D3D", target.c_str()), 0);
         return rc;
-    }});
+    };
+    e.setWriteOps(ops);
     e.deleteRecord();
     ASSERT_FALSE(e.fileOpen());
     ASSERT_EQ(e.outcome(), EditorOutcome::Stay);
@@ -582,7 +701,7 @@ TEST_F(RecordEditorTest, DeleteWhoseReopenFailsCountsAndSaveAndExitOpensTheFileA
 
     ::unlink(path.c_str());
     writeBytes(path, before);
-    e.setReplaceOps(systemFileReplaceOps());
+    e.setWriteOps(systemFileWriteOps());
     prompter.answers = {Answer::Yes};
     e.saveAndExit();
     EXPECT_EQ(prompter.last().text, editortext::kExitQuestion);

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
@@ -237,6 +240,50 @@ TEST_F(SurveyFileOnDisk, WriteFailureIsReportedAndLeavesNoFile)
     std::filesystem::create_directory(dir.file("sub"));
     EXPECT_FALSE(writeSurveyFile(dir.file("sub"), {{"1", "1", "1", ""}}));
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("sub")));
+}
+
+// A file an editor holds (its lock, even through a link) is refused and
+// left as it is, as is a file whose new contents cannot be written; once
+// the lock is gone the same write goes through.
+TEST_F(SurveyFileOnDisk, WriteLeavesAFileBeingEditedOrUnwritableAsItWas)
+{
+    const std::string link = dir.file("link.D3D");
+    std::filesystem::create_symlink(path, link);
+    FileWriteOps full = systemFileWriteOps();
+    full.write = [](int, const void*, std::size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    struct Case {
+        const char* name;
+        std::string target;
+        bool locked;
+        FileWriteOps ops;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"held by an editor", path, true, systemFileWriteOps(), kFileBeingEditedMessage + path},
+        {"held, written through a link", link, true, systemFileWriteOps(), kFileBeingEditedMessage + link},
+        {"a full disk", path, false, full, kFileUnwritableMessage + " (" + std::strerror(ENOSPC) + ")"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeRecords(3);
+        const std::string before = readBytes(path);
+        const int editor = ::open(path.c_str(), O_RDWR);
+        ASSERT_GE(editor, 0);
+        if (c.locked)
+            ASSERT_EQ(::flock(editor, LOCK_EX | LOCK_NB), 0);
+        std::string error;
+        EXPECT_FALSE(writeSurveyFile(c.target, {{"1", "1", "1", ""}}, &error, c.ops));
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(readBytes(path), before);
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator{}), 2) << "no temporary is left";
+        ::close(editor);
+        EXPECT_TRUE(writeSurveyFile(c.target, {{"1", "1", "1", ""}}, &error)) << error;
+        EXPECT_EQ(readBytes(path).size(), kRecordLength);
+    }
 }
 
 } // namespace
