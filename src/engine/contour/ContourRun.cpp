@@ -16,6 +16,7 @@
 #include "engine/network/NetworkTexts.h"
 #include "engine/base/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -86,6 +87,34 @@ RunInputs readInputs(RunContext& ctx)
     in.scroll3 = panel.hScroll3;
     in.scroll4 = panel.hScroll4;
     return in;
+}
+
+// The values span more levels than a run can draw at this interval.
+class LevelCountFault : public std::runtime_error {
+public:
+    LevelCountFault() : std::runtime_error("more levels than a run can draw") {}
+};
+
+// The level sequence of the run. A sequence refused as too long is the
+// interval's fault only when the points themselves span that many levels;
+// a header whose range the points do not bear out is a damaged file.
+LevelSequence runLevels(const ContourNetwork& net, double interval)
+{
+    try {
+        return makeLevelSequence(net.zMin, net.zMax, interval);
+    } catch (const ContourFault&) {
+        if (!(interval > 0) || !std::isfinite(interval) || net.pointCount() == 0)
+            throw;
+        const auto first = net.pointZ.begin() + 1;
+        const auto [low, high] = std::minmax_element(first, net.pointZ.end());
+        try {
+            makeLevelSequence(*low, *high, interval);
+        } catch (const ContourFault&) {
+            if (std::isfinite(*low) && std::isfinite(*high))
+                throw LevelCountFault();
+        }
+        throw;
+    }
 }
 
 // The level actually traced: a hair below the nominal one, and lower still
@@ -200,29 +229,41 @@ bool drawContourMap(RunContext& ctx)
         return false;
     Canvas& area = ctx.view.drawingArea();
     area.setForeColour(ctx.panel.quxian);
-    // However the run ends, the plot file is closed and the HPGL box
-    // unticked when this goes.
+    // However the run ends, the plot file is given up (unless the run
+    // completed) and the HPGL box unticked when this goes.
     PlotRecording recording(ctx);
+    // Before anything is drawn or written: a plot file name that cannot take
+    // a file stops the run while the old drawing is still there.
+    if (!recording.start()) {
+        recording.end();
+        ctx.prompter.message(recording.faultMessage());
+        return false;
+    }
     try {
         if (!preparePlotArea(ctx))
             return false;
         RunInputs in = readInputs(ctx);
-        if (!recording.start())
-            throw ContourFault("plot file cannot be opened");
-        // Fixed only once the plot file is open: a sequence the run cannot
-        // draw (an interval of 0) faults with the header already written,
-        // as every other fault of a recording run leaves its file.
-        in.levels = makeLevelSequence(in.net.zMin, in.net.zMax, leadingNumber(ctx.panel.intervalText));
+        in.levels = runLevels(in.net, leadingNumber(ctx.panel.intervalText));
         LevelLoop loop(ctx, in, recording);
         if (!loop.run())
             return false;
         finishRun(ctx, in, recording);
         return true;
+    } catch (const LevelCountFault&) {
+        recording.end();
+        ctx.prompter.message(kTooManyLevelsMessage);
+        return false;
     } catch (const std::exception&) {
         // Whatever the run met that it cannot handle (a ContourFault from its
         // own checks, or memory for a damaged file's counts) ends it here,
-        // leaving what was drawn.
+        // leaving what was drawn. A plot file that failed says so itself;
+        // everything else is the data's fault.
         recording.end();
+        const std::string plotFault = recording.faultMessage();
+        if (!plotFault.empty()) {
+            ctx.prompter.message(plotFault);
+            return false;
+        }
         ctx.prompter.message(kContourFaultMessage);
         ctx.view.showNotice(text::kDataCheckHint);
         return false;

@@ -2,10 +2,11 @@
 
 #include "engine/base/NumberText.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tervane {
 
@@ -34,6 +35,64 @@ bool isPenUpMarker(std::string_view field)
 {
     const std::size_t first = field.find_first_not_of(' ');
     return first != std::string_view::npos && field.substr(first, 2) == "SP";
+}
+
+enum class GlyphRead { Read, Missing, NotRegular, TooLarge, Unreadable };
+
+// A glyph file's bytes. The open never waits (a FIFO under a glyph's name
+// would hang the recording) and nothing is read unless it is a regular
+// file within the size limit.
+GlyphRead readGlyphFile(const std::string& path, std::string& bytes)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errno == ENOENT ? GlyphRead::Missing : GlyphRead::Unreadable;
+    GlyphRead result = GlyphRead::Read;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        result = GlyphRead::Unreadable;
+    else if (!S_ISREG(st.st_mode))
+        result = GlyphRead::NotRegular;
+    else if (static_cast<unsigned long long>(st.st_size) > kLargestGlyphFile)
+        result = GlyphRead::TooLarge;
+    if (result == GlyphRead::Read) {
+        // One byte past the limit tells a file that grew since the fstat.
+        bytes.resize(kLargestGlyphFile + 1);
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                if (n < 0)
+                    result = GlyphRead::Unreadable;
+                break;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+        if (got > kLargestGlyphFile)
+            result = GlyphRead::TooLarge;
+    }
+    ::close(fd);
+    return result;
+}
+
+std::string pathIn(const std::string& folder, const std::string& name)
+{
+    if (folder.empty())
+        return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+bool usable(const Glyph& glyph)
+{
+    if (glyph.empty())
+        return false;
+    for (const GlyphPoint& p : glyph)
+        if (!std::isfinite(p.a) || !std::isfinite(p.b))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -72,19 +131,46 @@ const Glyph* GlyphSet::find(char c)
     auto it = cache_.find(c);
     if (it == cache_.end())
         it = cache_.emplace(c, load(glyphFileName(c))).first;
-    return it->second ? &*it->second : nullptr;
+    return it->second.glyph ? &*it->second.glyph : nullptr;
 }
 
-std::optional<Glyph> GlyphSet::load(const std::string& fileName) const
+std::string GlyphSet::faultOf(char c) const
 {
-    const auto path = findResource(fileName, folders_);
-    if (!path)
-        return std::nullopt;
-    std::ifstream in(*path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return parseGlyph(text);
+    const auto it = cache_.find(c);
+    return it == cache_.end() ? std::string() : it->second.fault;
+}
+
+GlyphSet::Entry GlyphSet::load(const std::string& fileName) const
+{
+    Entry entry;
+    for (const std::string& folder : folders_) {
+        const std::string path = pathIn(folder, fileName);
+        std::string bytes;
+        switch (readGlyphFile(path, bytes)) {
+        case GlyphRead::Missing:
+            continue;
+        case GlyphRead::NotRegular:
+            entry.fault = "字形文件 " + path + " 不是普通文件（管道、设备或文件夹），不予读取";
+            return entry;
+        case GlyphRead::TooLarge:
+            entry.fault = "字形文件 " + path + " 大于 64 KB，不予读取";
+            return entry;
+        case GlyphRead::Unreadable:
+            entry.fault = "字形文件 " + path + " 无法读取";
+            return entry;
+        case GlyphRead::Read:
+            break;
+        }
+        Glyph glyph = parseGlyph(bytes);
+        if (!usable(glyph)) {
+            entry.fault = "字形文件 " + path + " 已损坏（没有可用的笔画）";
+            return entry;
+        }
+        entry.glyph = std::move(glyph);
+        return entry;
+    }
+    entry.fault = "找不到字形文件 " + fileName + "（程序的 glyphs 文件夹中应有）";
+    return entry;
 }
 
 } // namespace tervane

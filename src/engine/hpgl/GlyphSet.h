@@ -1,6 +1,7 @@
 #pragma once
 #include "engine/base/Resources.h"
 
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
@@ -29,9 +30,16 @@ std::string glyphFileName(char c);
 // last field is ignored.
 Glyph parseGlyph(std::string_view text);
 
+// No glyph needs more than a few hundred bytes; a larger file is refused
+// rather than turned into millions of strokes.
+inline constexpr std::size_t kLargestGlyphFile = 64 * 1024;
+
 // The glyph files of a recording, loaded on first use and kept. Each file is
-// looked for in the folders in order; an empty folder is the current
-// directory.
+// looked for in the folders in order (an empty folder is the current
+// directory) and the first one found is the one read. It is opened without
+// waiting and read only when it is a regular file of at most 64 KB with at
+// least one stroke point, all of them finite; otherwise the glyph is
+// missing and faultOf says why, naming the file.
 class GlyphSet {
 public:
     explicit GlyphSet(std::vector<std::string> folders);
@@ -39,14 +47,21 @@ public:
     // The usual search: the program's resource folders.
     static GlyphSet standard();
 
-    // The glyph of a character, or nothing when no folder holds its file.
+    // The glyph of a character, or nothing when it cannot be had.
     const Glyph* find(char c);
+    // Why find(c) gave nothing: the program's message naming the file.
+    // Empty before find(c), or when the glyph was found.
+    std::string faultOf(char c) const;
 
 private:
-    std::optional<Glyph> load(const std::string& fileName) const;
+    struct Entry {
+        std::optional<Glyph> glyph;
+        std::string fault;
+    };
+    Entry load(const std::string& fileName) const;
 
     std::vector<std::string> folders_;
-    std::map<char, std::optional<Glyph>> cache_;
+    std::map<char, Entry> cache_;
 };
 
 } // namespace tervane

@@ -5,12 +5,13 @@
 
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
 namespace tervane {
 
 namespace {
+
+// Lines gather into pieces of this size before they go to the file.
+constexpr std::size_t kPieceSize = 64 * 1024;
 
 // The 15 significant digits of |value| without trailing zeros, and the
 // decimal exponent of the first one.
@@ -67,30 +68,50 @@ std::string valueLabelText(double z, int valueScale)
     return std::isfinite(truncated) ? hpglNumber(truncated) : std::string();
 }
 
-PlotFileWriter::~PlotFileWriter() { close(); }
+PlotFileWriter::~PlotFileWriter() { abandon(); }
 
 bool PlotFileWriter::open(const std::string& path)
 {
-    close();
+    abandon();
     path_ = path;
-    // Only a plain file is replaced: opening a pipe of that name for writing
-    // would wait for a reader for ever, and a device is no plot file.
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    fault_.clear();
+    // The writer refuses a name that holds anything but a plain file:
+    // opening a pipe of that name for writing would wait for a reader for
+    // ever, and a device is no plot file.
+    file_ = std::make_unique<FileWriter>(path, ops_);
+    if (!file_->good()) {
+        failed(file_->commit());
         return false;
-    file_ = std::fopen(path.c_str(), "wb");
+    }
+    return writeLine("IN;") && writeLine("PA:") && writeLine("SP1;");
+}
+
+void PlotFileWriter::failed(const WriteOutcome& outcome)
+{
+    fault_ = "绘图文件没有写成。" + writeFailureMessage(path_, outcome);
+    file_.reset();
+    buffer_.clear();
+}
+
+bool PlotFileWriter::flush()
+{
     if (!file_)
         return false;
-    return writeLine("IN;") && writeLine("PA:") && writeLine("SP1;");
+    if (!buffer_.empty() && !file_->write(buffer_)) {
+        failed(file_->commit());
+        return false;
+    }
+    buffer_.clear();
+    return true;
 }
 
 bool PlotFileWriter::writeLine(const std::string& line)
 {
     if (!file_)
         return false;
-    const std::string text = line + "\r\n";
-    return std::fwrite(text.data(), 1, text.size(), file_) == text.size();
+    buffer_ += line;
+    buffer_ += "\r\n";
+    return buffer_.size() < kPieceSize || flush();
 }
 
 bool PlotFileWriter::writePen(const char* command, double x, double y)
@@ -125,8 +146,10 @@ bool PlotFileWriter::pointAndLabel(double x, double y, const std::string& label,
         return false;
     for (std::size_t j = 1; j <= label.size(); ++j) {
         const Glyph* glyph = glyphs.find(label[j - 1]);
-        if (!glyph)
+        if (!glyph) {
+            fault_ = glyphs.faultOf(label[j - 1]) + "；数值标注写不成，绘图文件 " + path_ + " 没有写成，原有文件保持不变。";
             return false;
+        }
         const double cell = 110.0 * static_cast<double>(j);
         for (const GlyphPoint& g : *glyph) {
             const double gx = 0.9 * (3.5 * g.a + cell) + x;
@@ -138,19 +161,29 @@ bool PlotFileWriter::pointAndLabel(double x, double y, const std::string& label,
     return true;
 }
 
-bool PlotFileWriter::finish()
-{
-    const bool written = writeLine("PU0,0;SP0;");
-    return close() && written;
-}
+bool PlotFileWriter::finish() { return writeLine("PU0,0;SP0;") && commit(); }
 
-bool PlotFileWriter::close()
+bool PlotFileWriter::commit()
 {
     if (!file_)
-        return true;
-    const bool ok = std::fclose(file_) == 0;
-    file_ = nullptr;
-    return ok;
+        return fault_.empty();
+    if (!flush())
+        return false;
+    const WriteOutcome outcome = file_->commit();
+    if (!outcome) {
+        failed(outcome);
+        return false;
+    }
+    file_.reset();
+    return true;
+}
+
+void PlotFileWriter::abandon()
+{
+    if (file_)
+        file_->abandon();
+    file_.reset();
+    buffer_.clear();
 }
 
 } // namespace tervane

@@ -1,7 +1,8 @@
 #pragma once
+#include "engine/base/FileReplace.h"
 #include "engine/hpgl/GlyphSet.h"
 
-#include <cstdio>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,22 +33,29 @@ inline constexpr double kLabelBlockPerChar = 3.5 * 0.9 * 40;
 
 // Writes an HPGL plot file line by line, each line ended by CR LF.
 //
+// The lines go through the program's one writer: into a new file beside
+// the target, which replaces the target only when the file is committed
+// (finish() or commit()). Whatever ends the writing before that (a failed
+// write, abandon(), destruction) leaves the old plot file as it was.
+//
 // Every write reports failure (the file could not be written, a coordinate
-// is not finite, a glyph file is missing) by returning false; the caller
-// ends its run with its fault message. The file stays open until close(),
-// finish() or destruction, so whatever was written before a failure stays.
+// is not finite, a glyph file is missing or broken) by returning false;
+// faultMessage() then names the cause and the file, except for a
+// coordinate that is not finite, which is the data's fault and the caller's
+// to word.
 class PlotFileWriter {
 public:
     using Point = std::pair<double, double>;
 
-    PlotFileWriter() = default;
+    explicit PlotFileWriter(FileWriteOps ops = systemFileWriteOps()) : ops_(std::move(ops)) {}
     ~PlotFileWriter();
     PlotFileWriter(const PlotFileWriter&) = delete;
     PlotFileWriter& operator=(const PlotFileWriter&) = delete;
 
-    // Closes any file still open, creates or truncates `path` and writes the
-    // header "IN;", "PA:", "SP1;". A path that names something other than a
-    // plain file (a folder, a pipe, a device) is refused.
+    // Abandons any file still open, starts the new file for `path` and
+    // writes the header "IN;", "PA:", "SP1;". A path that names something
+    // other than a plain file (a folder, a pipe, a device) is refused before
+    // anything is written.
     bool open(const std::string& path);
     bool isOpen() const { return file_ != nullptr; }
     const std::string& path() const { return path_; }
@@ -65,18 +73,29 @@ public:
     // as glyph strokes to its right. Coordinates in drawing units.
     bool pointAndLabel(double x, double y, const std::string& label, GlyphSet& glyphs);
 
-    // Writes the last line "PU0,0;SP0;" and closes the file.
+    // Writes the last line "PU0,0;SP0;" and commits the file.
     bool finish();
-    // Closes the file as far as it was written. Returns false when buffered
-    // lines could not be written out.
-    bool close();
+    // Puts the file as far as it was written in place of the old one.
+    // True when nothing was open or it landed.
+    bool commit();
+    // Gives the file up: the old plot file stays as it was.
+    void abandon();
+
+    // Why the last write failed, naming the cause and the file; empty when
+    // nothing failed or the data were at fault.
+    const std::string& faultMessage() const { return fault_; }
 
 private:
     bool writeLine(const std::string& line);
     bool writePen(const char* command, double x, double y);
+    bool flush();
+    void failed(const WriteOutcome& outcome);
 
-    std::FILE* file_ = nullptr;
+    FileWriteOps ops_;
+    std::unique_ptr<FileWriter> file_;
+    std::string buffer_;
     std::string path_;
+    std::string fault_;
 };
 
 } // namespace tervane

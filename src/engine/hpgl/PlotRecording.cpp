@@ -6,22 +6,30 @@
 
 namespace tervane {
 
-PlotRecording::PlotRecording(RunContext& ctx, GlyphSet glyphs) : ctx_(ctx), glyphs_(std::move(glyphs)) {}
+PlotRecording::PlotRecording(RunContext& ctx, GlyphSet glyphs, FileWriteOps ops)
+    : ctx_(ctx), glyphs_(std::move(glyphs)), writer_(std::move(ops))
+{
+}
 
 bool PlotRecording::start()
 {
-    writer_.close();
+    writer_.abandon();
+    fault_.clear();
     if (!ctx_.panel.check15)
         return true;
     // A data file whose own name is its plot file's (survey.PLT) would be
-    // truncated by the recording: that run is refused rather than losing the
+    // replaced by the recording: that run is refused rather than losing the
     // survey.
     const std::string path = plotFileName(ctx_.state.dataFileName);
     std::error_code ec;
-    if (std::filesystem::equivalent(path, ctx_.state.dataFileName, ec))
+    if (std::filesystem::equivalent(path, ctx_.state.dataFileName, ec)) {
+        fault_ = "数据文件 " + ctx_.state.dataFileName + " 与它的绘图文件同名，不能录制；数据文件保持不变。";
         return false;
+    }
     return writer_.open(path);
 }
+
+std::string PlotRecording::faultMessage() const { return fault_.empty() ? writer_.faultMessage() : fault_; }
 
 bool PlotRecording::active() const { return ctx_.panel.check15 && writer_.isOpen(); }
 
@@ -65,7 +73,7 @@ bool PlotRecording::writePointsAndLabels(const std::vector<DataPoint>& points)
 
 void PlotRecording::end()
 {
-    writer_.close();
+    writer_.abandon();
     ctx_.panel.check15 = false;
 }
 

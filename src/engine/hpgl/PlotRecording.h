@@ -20,19 +20,23 @@ inline const std::string& hpglBoxCaption(bool ticked) { return ticked ? kRecordi
 // in drawing units (world x plotScale).
 //
 // Every call returns false on a fault (the file cannot be written, a glyph
-// file is missing, a coordinate is not finite); the run then shows its fault
-// message. However the run ends, the recording ends with it: the destructor
-// closes the file and unticks the box if end() was not called.
+// file is missing or broken, a coordinate is not finite); faultMessage()
+// then words the cause, naming the file, unless the data are at fault. The
+// new plot file replaces the old one only when the run completes: however
+// else the run ends, the recording ends with it and the old file stays.
+// The destructor does that and unticks the box if end() was not called.
 class PlotRecording {
 public:
-    explicit PlotRecording(RunContext& ctx, GlyphSet glyphs = GlyphSet::standard());
+    explicit PlotRecording(RunContext& ctx, GlyphSet glyphs = GlyphSet::standard(),
+                           FileWriteOps ops = systemFileWriteOps());
     ~PlotRecording() { end(); }
     PlotRecording(const PlotRecording&) = delete;
     PlotRecording& operator=(const PlotRecording&) = delete;
 
-    // Start of the run: with the box ticked, opens the plot file named after
-    // dataFileName (created or truncated) and writes the header. False, and
-    // the data file untouched, when that name is the data file itself.
+    // Start of the run: with the box ticked, starts the plot file named
+    // after dataFileName and writes the header. False, and the data file
+    // untouched, when that name is the data file itself or holds something
+    // other than a plain file.
     bool start();
     // True while the box is ticked and the plot file open.
     bool active() const;
@@ -53,12 +57,17 @@ public:
     // After the point marks of a run that was not stopped: labelBlockWidth
     // becomes 0, and while recording 126 x the longest value label; then
     // every point's dot and label and the last line are written and the
-    // file is closed.
+    // file takes the plot file's name.
     bool writePointsAndLabels(const std::vector<DataPoint>& points);
 
-    // End of every run, also after Esc or a fault: closes the plot file as
-    // far as it was written and unticks the HPGL box.
+    // End of every run, also after Esc or a fault: a plot file not yet
+    // completed is given up, the old one stays, and the HPGL box is
+    // unticked.
     void end();
+
+    // The cause of the last fault, naming the file; empty when there was
+    // none or the data were at fault.
+    std::string faultMessage() const;
 
 private:
     double scaled(double world) const { return world * ctx_.state.plotScale; }
@@ -66,6 +75,7 @@ private:
     RunContext& ctx_;
     GlyphSet glyphs_;
     PlotFileWriter writer_;
+    std::string fault_;
 };
 
 } // namespace tervane

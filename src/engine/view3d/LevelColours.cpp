@@ -1,16 +1,13 @@
 #include "engine/view3d/LevelColours.h"
 
-#include "engine/base/FileReplace.h"
 #include "engine/base/Resources.h"
+#include "engine/view3d/ViewFileRead.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 namespace tervane {
@@ -29,10 +26,35 @@ std::string pathIn(const std::string& folder, const std::string& name)
     return folder.empty() ? name : (std::filesystem::path(folder) / name).string();
 }
 
-std::string readAll(const std::string& path)
+constexpr std::size_t kTableBytes = kColourFileLevels * kRecordLength;
+
+const unsigned char* recordAt(const std::string& bytes, int level)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return reinterpret_cast<const unsigned char*>(bytes.data()) + static_cast<std::size_t>(level) * kRecordLength;
+}
+
+// Why a table's file cannot serve, or empty when it can.
+std::string tableFault(const ViewFileBytes& file)
+{
+    switch (file.fault) {
+    case ViewReadFault::None:
+    case ViewReadFault::Missing:
+        break;
+    case ViewReadFault::NotRegular:
+        return "不是普通文件（管道、设备或文件夹）";
+    case ViewReadFault::TooLarge:
+        return "大于 4 KB，不是色表";
+    case ViewReadFault::Unreadable:
+        return "无法读取";
+    }
+    if (file.bytes.empty())
+        return "是空的";
+    if (file.bytes.size() < kTableBytes)
+        return "不完整（不足 10 种颜色）";
+    for (int level = 0; level < kColourFileLevels; ++level)
+        if (!isColourRecord(recordAt(file.bytes, level)))
+            return "含有不是颜色的数值";
+    return {};
 }
 
 int component(Colour c, int which)
@@ -71,6 +93,14 @@ Colour colourFromRecord(const unsigned char* bytes)
     return static_cast<Colour>(value);
 }
 
+bool isColourRecord(const unsigned char* bytes)
+{
+    const std::uint32_t bits = bytes[0] | (std::uint32_t{bytes[1]} << 8) | (std::uint32_t{bytes[2]} << 16) |
+                               (std::uint32_t{bytes[3]} << 24);
+    const double value = std::bit_cast<float>(bits);
+    return std::isfinite(value) && value >= 0 && value <= kLargestColour && value == std::floor(value);
+}
+
 LevelColours::LevelColours(std::vector<std::string> folders) : folders_(std::move(folders))
 {
     if (folders_.empty())
@@ -79,53 +109,63 @@ LevelColours::LevelColours(std::vector<std::string> folders) : folders_(std::mov
 
 std::vector<std::string> LevelColours::standardFolders() { return resourceFolders(); }
 
-std::string LevelColours::pathOf(const std::string& table) const
+LevelColours::Found LevelColours::find(const std::string& table) const
 {
-    return findResource(colourFileName(table), folders_).value_or(std::string());
-}
-
-std::string LevelColours::load(const std::string& table)
-{
-    const std::string path = pathOf(table);
-    const std::string bytes = path.empty() ? std::string() : readAll(path);
-    for (int level = 0; level < kColourFileLevels; ++level) {
-        const std::size_t at = static_cast<std::size_t>(level) * kRecordLength;
-        colours_[static_cast<std::size_t>(level)] =
-            at + kRecordLength <= bytes.size()
-                ? colourFromRecord(reinterpret_cast<const unsigned char*>(bytes.data() + at))
-                : 0;
+    Found found;
+    const std::string name = colourFileName(table);
+    for (const std::string& folder : folders_) {
+        const std::string path = pathIn(folder, name);
+        ViewFileBytes file = readViewFile(path, kLargestColourFile);
+        if (file.fault == ViewReadFault::Missing)
+            continue;
+        const std::string fault = tableFault(file);
+        if (fault.empty()) {
+            found.path = path;
+            found.bytes = std::move(file.bytes);
+            return found;
+        }
+        if (found.firstFault.empty())
+            found.firstFault = "色表文件 " + path + " " + fault;
     }
-    return path;
+    return found;
 }
 
-bool LevelColours::saveBlock(int slot, Colour c)
+std::string LevelColours::pathOf(const std::string& table) const { return find(table).path; }
+
+ColourTableLoad LevelColours::load(const std::string& table)
 {
-    setColour(slot, c);
+    Found found = find(table);
+    for (int level = 0; level < kColourFileLevels; ++level)
+        colours_[static_cast<std::size_t>(level)] =
+            found.path.empty() ? 0 : colourFromRecord(recordAt(found.bytes, level));
+    ColourTableLoad result;
+    result.path = found.path;
+    if (found.path.empty()) {
+        result.notice = (found.firstFault.empty() ? std::string() : found.firstFault + "；\n") + "找不到可用的色表 " +
+                        colourFileName(table) + "，不能绘制立体图！";
+    } else if (!found.firstFault.empty()) {
+        result.notice = found.firstFault + "，改用程序自带的色表 " + found.path + "。";
+    }
+    return result;
+}
+
+BlockSave LevelColours::saveBlock(int slot, Colour c, const FileWriteOps& ops)
+{
     const std::string target = pathIn(folders_.front(), colourFileName(kUserTable));
-    // The user's own table when there is one, else the shipped table 0.
-    const std::string source = pathOf(kUserTable);
-    std::string bytes = source.empty() ? std::string() : readAll(source);
+    // The user's own table when it is usable, else the shipped table 0.
+    std::string bytes = find(kUserTable).bytes;
     const std::size_t at = static_cast<std::size_t>(slot) * kRecordLength;
-    if (bytes.size() < at + kRecordLength)
-        bytes.resize(at + kRecordLength, '\0');
+    bytes.resize(std::max({bytes.size(), at + kRecordLength, kTableBytes}), '\0');
     const auto record = colourRecord(c);
     std::copy(record.begin(), record.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
 
-    const std::string temporary = target + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (replaceFile(temporary, target) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    BlockSave save;
+    save.outcome = writeWholeFile(target, bytes, ops);
+    if (save.outcome)
+        setColour(slot, c);
+    else
+        save.message = "颜色没有存入色表，色块保持原来的颜色。" + writeFailureMessage(target, save.outcome);
+    return save;
 }
 
 void LevelColours::setPercents(int red, int green, int blue)

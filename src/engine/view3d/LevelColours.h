@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/base/Colour.h"
+#include "engine/base/FileReplace.h"
 
 #include <array>
 #include <string>
@@ -12,6 +13,9 @@ inline constexpr int kLevelColourSlots = 11;
 inline constexpr int kGridLineSlot = 10;
 // Records of a colour file the view reads: one per level.
 inline constexpr int kColourFileLevels = 10;
+// The shipped tables hold 40 bytes and a user's table 44; anything much
+// longer is no colour table, and reading it would be no use.
+inline constexpr std::size_t kLargestColourFile = 4096;
 
 // The tables the list offers, in its order: "0" .. "9", "A".
 const std::vector<std::string>& colourTableNames();
@@ -24,13 +28,32 @@ std::string colourFileName(const std::string& table);
 std::array<unsigned char, 4> colourRecord(Colour c);
 // A record read back; anything that is not a colour number reads as black.
 Colour colourFromRecord(const unsigned char* bytes);
+// Whether a record holds a colour number: a whole number 0..16777215.
+bool isColourRecord(const unsigned char* bytes);
+
+// What loading a table found.
+struct ColourTableLoad {
+    std::string path;    // the table read; empty when no usable one was found
+    std::string notice;  // what to tell the user; empty when all went well
+    bool usable() const { return !path.empty(); }
+};
+
+// What a block change did to color0.DAT.
+struct BlockSave {
+    WriteOutcome outcome;
+    std::string message;  // the program's message when it failed
+    explicit operator bool() const { return static_cast<bool>(outcome); }
+};
 
 // The level colour table of the 3D view and its brightness settings.
 //
-// A table is read from the first folder of `folders` that holds its file:
-// the current folder (the user's own copies), then the folder of the
-// shipped tables. A table found nowhere, or the records a short file lacks,
-// read as black; no file is ever created by reading.
+// A table is read from the folders of `folders` in order: the current
+// folder (the user's own copies), then the folders of the shipped tables.
+// A file that is empty, short, longer than 4 KB, not a regular file or
+// holding a record that is no colour number is passed over for the next
+// folder's table of the same number, with a notice naming it. When no
+// folder holds a usable table the levels read black and the load says so;
+// the view then draws nothing. No file is ever created by reading.
 class LevelColours {
 public:
     explicit LevelColours(std::vector<std::string> folders = standardFolders());
@@ -40,20 +63,20 @@ public:
     static std::vector<std::string> standardFolders();
 
     // Loads levels 0..9 of a table; the grid-line colour keeps its value.
-    // Returns the path read, or empty when the table was found nowhere.
-    std::string load(const std::string& table);
-    // Where a table would be read from, or empty.
+    ColourTableLoad load(const std::string& table);
+    // Where a table would be read from (the first usable one), or empty.
     std::string pathOf(const std::string& table) const;
 
     Colour colour(int slot) const { return colours_.at(static_cast<std::size_t>(slot)); }
     void setColour(int slot, Colour c) { colours_.at(static_cast<std::size_t>(slot)) = c; }
 
-    // A block change: the colour goes into the slot and into record
-    // slot + 1 of color0.DAT in the first folder. A color0.DAT that is not
-    // there yet starts as a copy of the shipped table 0, so the other slots
-    // keep their colours. The file is replaced whole, so a failure leaves
-    // the old one. False when it cannot be written.
-    bool saveBlock(int slot, Colour c);
+    // A block change: the colour goes into record slot + 1 of color0.DAT in
+    // the first folder and, once that is stored, into the slot. A
+    // color0.DAT that is not there yet (or is not usable) starts as a copy
+    // of the shipped table 0, so the other slots keep their colours. The
+    // file is replaced whole through the program's one writer, so a failure
+    // leaves the old file and the slot as they were.
+    BlockSave saveBlock(int slot, Colour c, const FileWriteOps& ops = systemFileWriteOps());
 
     // Brightness change in per cent, -99..99, per component.
     void setPercents(int red, int green, int blue);
@@ -70,6 +93,13 @@ public:
     Colour adjustedColour(int slot) const;
 
 private:
+    struct Found {
+        std::string path;
+        std::string bytes;
+        std::string firstFault;  // the first unusable table passed over
+    };
+    Found find(const std::string& table) const;
+
     std::vector<std::string> folders_;
     std::array<Colour, kLevelColourSlots> colours_{};
     std::array<int, 3> percents_{};

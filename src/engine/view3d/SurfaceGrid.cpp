@@ -2,9 +2,12 @@
 
 #include "engine/base/NumberText.h"
 #include "engine/network/WorkingFiles.h"
+#include "engine/view3d/ViewFileRead.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 
 namespace tervane {
@@ -15,6 +18,27 @@ constexpr double kRangeStart = 1e11;
 constexpr int kHighestLevel = 9;
 const std::string kBadGrid =
     "三维网格文件 D3d.dzx 缺失或不完整，请先建立三维网络！";
+
+// D3d.dzx as the 3D network writes it: 32-byte records, the first holding
+// columns, rows and node count, each following one the node's value in its
+// third single. The view reads only the bytes of the 21 x 21 layout.
+constexpr std::size_t kGridRecord = 32;
+constexpr std::size_t kGridBytes = kSurfaceNodes * kGridRecord + 12;
+
+float singleAt(const std::string& bytes, std::size_t at)
+{
+    std::uint32_t bits = 0;
+    for (int i = 3; i >= 0; --i)
+        bits = (bits << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    return std::bit_cast<float>(bits);
+}
+
+std::string pathIn(const std::string& dir, const std::string& name)
+{
+    if (dir.empty())
+        return name;
+    return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
 
 } // namespace
 
@@ -30,12 +54,16 @@ std::optional<std::string> SurfaceGrid::load(const std::string& dir)
     nodeZ_.fill(0);
     levels_.fill(0);
     loaded_ = false;
-    const std::optional<GridFile> grid = readGrid(dir);
-    if (!grid || grid->columns != kSurfaceSide || grid->rows != kSurfaceSide ||
-        grid->values.size() != static_cast<std::size_t>(kSurfaceNodes))
+    const std::string path = pathIn(dir, kD3dFile);
+    const ViewFileBytes file = readViewFile(path, kGridBytes, true);
+    if (file.fault == ViewReadFault::NotRegular)
+        return "三维网格文件 " + path + " 不是普通文件（管道、设备或文件夹），不予读取！";
+    const std::string& bytes = file.bytes;
+    if (bytes.size() < kGridBytes || singleAt(bytes, 0) != kSurfaceSide || singleAt(bytes, 4) != kSurfaceSide ||
+        singleAt(bytes, 8) != kSurfaceNodes)
         return kBadGrid;
     for (int k = 0; k < kSurfaceNodes; ++k) {
-        const double z = grid->values[static_cast<std::size_t>(k)];
+        const double z = singleAt(bytes, static_cast<std::size_t>(k + 1) * kGridRecord + 8);
         // A value no range can hold would poison every level.
         if (!std::isfinite(z))
             return kBadGrid;

@@ -1,6 +1,7 @@
 #include "engine/commands/MainCommands.h"
 #include "engine/contour/ContourFault.h"
 #include "engine/contour/ContourRun.h"
+#include "engine/hpgl/GlyphSet.h"
 #include "engine/network/NetworkBuilder.h"
 #include "engine/network/WorkingFiles.h"
 #include "support/HandNetworks.h"
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace tervane {
@@ -138,9 +140,19 @@ TEST_F(ContourRunTest, NegativeIntervalDrawsOnlyPointsAndLabels)
     EXPECT_EQ(view.picture1.count(Kind::Circle), 14u);
 }
 
-TEST_F(ContourRunTest, TooManyLevelsGiveTheFaultMessage)
+// Too many levels is the interval's fault when the points span them, and
+// a damaged file's when only the network header's range does.
+TEST_F(ContourRunTest, TooManyLevelsBlameTheIntervalOnlyWhenThePointsSpanThem)
 {
     panel.intervalText = "0.001";  // 110001 levels
+    EXPECT_FALSE(drawContourMap(ctx));
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{kTooManyLevelsMessage});
+
+    ContourNetwork net = testing::sixTriangleCone();
+    net.zMax = 1e30;
+    writeNetwork(net);
+    panel.intervalText = "10";
+    prompter.questions.clear();
     EXPECT_FALSE(drawContourMap(ctx));
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage});
 }
@@ -312,6 +324,7 @@ protected:
 
 TEST_F(RecordingRunTest, RecordsEveryCurveAndPointThenClosesAndUnticks)
 {
+    test::writeBytes(dir.file("cone.PLT"), "an older plot");
     EXPECT_TRUE(drawContourMap(ctx));
     EXPECT_FALSE(panel.check15);
     const auto lines = plotLines(dir.file("cone.PLT"));
@@ -332,35 +345,63 @@ TEST_F(RecordingRunTest, RecordsEveryCurveAndPointThenClosesAndUnticks)
     EXPECT_EQ(first[14].substr(2), first[1].substr(2));
 }
 
-// The plot file is opened before the level sequence is fixed, so an
-// interval of 0 leaves it holding just its header.
-TEST_F(RecordingRunTest, ZeroIntervalFaultsAfterThePlotFileHeader)
+// However a recording run stops short (a data fault, Esc, too many
+// levels, a plot file name that cannot take a file, a glyph file refused),
+// the older plot stays as it was, and each cause has its own message.
+TEST_F(RecordingRunTest, AnUnfinishedRunLeavesTheOlderPlot)
 {
-    panel.intervalText = "0";
-    EXPECT_FALSE(drawContourMap(ctx));
-    EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage});
-    EXPECT_FALSE(panel.check15);
-    EXPECT_EQ(plotLines(dir.file("cone.PLT")), (std::vector<std::string>{"IN;", "PA:", "SP1;"}));
-}
-
-TEST_F(RecordingRunTest, EscStopsTheRecordingWhereItIs)
-{
-    escape.reset(2);
-    EXPECT_FALSE(drawContourMap(ctx));
-    EXPECT_FALSE(panel.check15);
-    const auto lines = plotLines(dir.file("cone.PLT"));
-    ASSERT_FALSE(lines.empty());
-    EXPECT_NE(lines.back(), "PU0,0;SP0;");
-}
-
-TEST_F(RecordingRunTest, TooManyLevelsFaultAfterTheHeaderReplacedAnOlderPlot)
-{
-    test::writeBytes(dir.file("cone.PLT"), "an older plot");
-    panel.intervalText = "0.001";  // 100001 levels
-    EXPECT_FALSE(drawContourMap(ctx));
-    EXPECT_EQ(prompter.messages(), std::vector<std::string>{kContourFaultMessage});
-    EXPECT_FALSE(panel.check15);
-    EXPECT_EQ(test::readBytes(dir.file("cone.PLT")), "IN;\r\nPA:\r\nSP1;\r\n");
+    const std::string older = "IN;\r\nPA:\r\nSP1;\r\nan older plot\r\n";
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        std::string message;  // exactly, or the file it must name
+        bool drawsNothing;
+    };
+    const Case cases[] = {
+        {"zero interval", [&] { panel.intervalText = "0"; }, kContourFaultMessage, false},
+        {"Esc", [&] { escape.reset(2); }, "", false},
+        {"too many levels", [&] { panel.intervalText = "0.001"; }, kTooManyLevelsMessage, false},
+        {"glyph files too large",
+         [&] {
+             for (const char c : std::string("0123456789.-"))
+                 test::writeBytes(glyphFileName(c), "SP0,0\n" + std::string(70 * 1024, '1'));
+         },
+         "zk 大于 64 KB", false},
+        {"plot file name is a folder",
+         [&] {
+             std::filesystem::remove(dir.file("cone.PLT"));
+             std::filesystem::create_directory(dir.file("cone.PLT"));
+         },
+         "cone.PLT", true},
+    };
+    for (const Case& c : cases) {
+        test::writeBytes(dir.file("cone.PLT"), older);
+        for (const char c : std::string("0123456789.-"))
+            std::filesystem::remove(glyphFileName(c));
+        panel.intervalText = "10";
+        panel.check15 = true;
+        escape.reset(0);
+        prompter.questions.clear();
+        view.picture1.forget();
+        c.arrange();
+        EXPECT_FALSE(drawContourMap(ctx)) << c.name;
+        EXPECT_FALSE(panel.check15) << c.name;
+        const auto said = prompter.messages();
+        if (c.message.empty() || c.message == kContourFaultMessage || c.message == kTooManyLevelsMessage) {
+            EXPECT_EQ(said, c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message})
+                << c.name;
+        } else {
+            ASSERT_EQ(said.size(), 1u) << c.name;
+            EXPECT_NE(said[0].find(c.message), std::string::npos) << c.name << ": " << said[0];
+        }
+        if (c.drawsNothing) {
+            EXPECT_EQ(view.picture1.count(Kind::Line), 0u) << c.name;
+            EXPECT_TRUE(std::filesystem::is_empty(dir.file("cone.PLT"))) << c.name;
+            std::filesystem::remove(dir.file("cone.PLT"));
+        } else {
+            EXPECT_EQ(test::readBytes(dir.file("cone.PLT")), older) << c.name;
+        }
+    }
 }
 
 } // namespace

@@ -129,7 +129,7 @@ TEST_F(WriterFile, TwelveSamplesGiveTwelvePenDownLinesOrThirteenClosed)
     for (const bool closed : {false, true}) {
         ASSERT_TRUE(writer.open(path));
         ASSERT_TRUE(writer.curve(samples, closed));
-        ASSERT_TRUE(writer.close());
+        ASSERT_TRUE(writer.commit());
         const std::string text = readBytes(path).substr(kHeader.size());
         EXPECT_EQ(countLines(text, "SP0;"), 1u);
         EXPECT_EQ(countLines(text, "PU"), 1u);
@@ -140,13 +140,13 @@ TEST_F(WriterFile, TwelveSamplesGiveTwelvePenDownLinesOrThirteenClosed)
     }
 }
 
-TEST_F(WriterFile, OpenTruncatesAndNothingIsLostOnClose)
+TEST_F(WriterFile, CommitReplacesTheOldFileWithWhatWasWritten)
 {
     writeBytes(path, std::string(5000, 'x'));
     ASSERT_TRUE(writer.open(path));
     ASSERT_TRUE(writer.beginCurve(1, 2));
     ASSERT_TRUE(writer.penDown(3, 4));
-    ASSERT_TRUE(writer.close());
+    ASSERT_TRUE(writer.commit());
     EXPECT_EQ(readBytes(path), kHeader + "SP0;\r\nPU1,2;\r\nPD3,4;\r\n");
 }
 
@@ -157,7 +157,7 @@ TEST_F(WriterFile, FaultsAreReported)
     ASSERT_TRUE(writer.open(path));
     EXPECT_FALSE(writer.penDown(std::numeric_limits<double>::infinity(), 0));
     EXPECT_FALSE(writer.beginCurve(0, std::nan("")));
-    ASSERT_TRUE(writer.close());
+    ASSERT_TRUE(writer.commit());
 }
 
 TEST_F(WriterFile, OnlyAPlainFileIsReplaced)
@@ -171,7 +171,7 @@ TEST_F(WriterFile, OnlyAPlainFileIsReplaced)
     ASSERT_GE(reader, 0);
     EXPECT_FALSE(writer.open(pipe));
     EXPECT_FALSE(writer.isOpen());
-    writer.close();
+    writer.abandon();
     ::close(reader);
 }
 
@@ -194,7 +194,7 @@ TEST_F(MarkedGlyphs, FourGlyphsOfTwelvePointFiveAtCellOffsets)
 {
     ASSERT_TRUE(writer.open(path));
     ASSERT_TRUE(writer.pointAndLabel(1000, 2000, "12.5", glyphs));
-    ASSERT_TRUE(writer.close());
+    ASSERT_TRUE(writer.commit());
     EXPECT_EQ(readBytes(path), kHeader +
                                    "SP0;\r\nPU1000,2000;\r\nPD1000,2000;\r\n"
                                    "PU1099,2003.15;\r\nPU1198,2006.3;\r\nPU1297,2031.5;\r\nPU1396,2015.75;\r\n");
@@ -204,7 +204,7 @@ TEST_F(MarkedGlyphs, StrokesAfterAMarkerArePenUpTheRestPenDown)
 {
     ASSERT_TRUE(writer.open(path));
     ASSERT_TRUE(writer.pointAndLabel(-10, 0, "-", glyphs));
-    ASSERT_TRUE(writer.close());
+    ASSERT_TRUE(writer.commit());
     EXPECT_EQ(readBytes(path).substr(kHeader.size()),
               "SP0;\r\nPU-10,0;\r\nPD-10,0;\r\nPU89,0;\r\nPD164.6,0;\r\nPU89,113.4;\r\n");
 }
@@ -213,7 +213,7 @@ TEST_F(MarkedGlyphs, MissingGlyphFileFailsAfterWhatWasWritten)
 {
     ASSERT_TRUE(writer.open(path));
     EXPECT_FALSE(writer.pointAndLabel(0, 0, "1E+20", glyphs));
-    ASSERT_TRUE(writer.close());
+    ASSERT_TRUE(writer.commit());
     EXPECT_EQ(readBytes(path).substr(kHeader.size()), "SP0;\r\nPU0,0;\r\nPD0,0;\r\nPU99,3.15;\r\n");
 }
 

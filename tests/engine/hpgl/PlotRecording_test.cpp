@@ -101,19 +101,21 @@ TEST_F(Recording, UntickingTheBoxStopsWritingAtOnce)
     ASSERT_TRUE(rec.penDown(3, 4));
     ASSERT_TRUE(rec.beginCurve(5, 6));
     rec.end();
-    EXPECT_EQ(plot(), kHeader + "SP0;\r\nPU2,4;\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("hill.PLT"))) << "a stopped recording leaves no plot file";
     EXPECT_DOUBLE_EQ(s.state.labelBlockWidth, 378);
 }
 
 TEST_F(Recording, MissingGlyphIsAFaultAndTheBoxEndsClear)
 {
     ScratchDir empty;
+    writeBytes(dir.file("hill.PLT"), "an older plot");
     PlotRecording rec(s.ctx, GlyphSet({empty.path()}));
     ASSERT_TRUE(rec.start());
     EXPECT_FALSE(rec.writePointsAndLabels(points));
     rec.end();
     EXPECT_FALSE(s.panel.check15);
-    EXPECT_EQ(plot(), kHeader + "SP0;\r\nPU20,40;\r\nPD20,40;\r\n");
+    EXPECT_EQ(rec.faultMessage().rfind("找不到字形文件 11.zk", 0), 0u) << rec.faultMessage();
+    EXPECT_EQ(plot(), "an older plot");
 }
 
 TEST_F(Recording, LeavingTheRunAnyWayEndsTheRecording)
@@ -124,7 +126,7 @@ TEST_F(Recording, LeavingTheRunAnyWayEndsTheRecording)
         ASSERT_TRUE(rec.beginCurve(1, 2));
     }
     EXPECT_FALSE(s.panel.check15);
-    EXPECT_EQ(plot(), kHeader + "SP0;\r\nPU2,4;\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("hill.PLT")));
 }
 
 TEST_F(Recording, UnwritablePlotFileIsAFault)
@@ -145,6 +147,7 @@ TEST_F(Recording, ADataFileNamedLikeItsPlotFileIsNeverOverwritten)
     EXPECT_FALSE(rec.start());
     rec.end();
     EXPECT_FALSE(s.panel.check15);
+    EXPECT_NE(rec.faultMessage().find(dir.file("survey.PLT")), std::string::npos);
     EXPECT_EQ(readBytes(dir.file("survey.PLT")), survey);
 
     // Another name still records beside it.
@@ -152,8 +155,9 @@ TEST_F(Recording, ADataFileNamedLikeItsPlotFileIsNeverOverwritten)
     s.state.dataFileName = dir.file("survey.D3D");
     PlotRecording other(s.ctx, shipped());
     EXPECT_TRUE(other.start());
+    EXPECT_TRUE(other.writePointsAndLabels({}));
     other.end();
-    EXPECT_EQ(readBytes(dir.file("survey.PLT")), kHeader);
+    EXPECT_EQ(readBytes(dir.file("survey.PLT")), kHeader + kLastLine);
 }
 
 TEST_F(Recording, ADottedFolderKeepsThePlotFileBesideItsData)
@@ -162,8 +166,8 @@ TEST_F(Recording, ADottedFolderKeepsThePlotFileBesideItsData)
     s.state.dataFileName = dir.file("my.survey/site.D3D");
     PlotRecording rec(s.ctx, shipped());
     EXPECT_TRUE(rec.start());
-    rec.end();
-    EXPECT_EQ(readBytes(dir.file("my.survey/site.PLT")), kHeader);
+    EXPECT_TRUE(rec.writePointsAndLabels({}));
+    EXPECT_EQ(readBytes(dir.file("my.survey/site.PLT")), kHeader + kLastLine);
     EXPECT_FALSE(std::filesystem::exists(dir.file("my.PLT")));
 }
 

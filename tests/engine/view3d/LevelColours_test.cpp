@@ -38,9 +38,13 @@ TEST(ColourRecordTest, ColourNumbersAreLittleEndianSingles)
         EXPECT_EQ(table({c.colour}), c.bytes) << c.colour;
         EXPECT_EQ(colourFromRecord(reinterpret_cast<const unsigned char*>(c.bytes.data())), c.colour);
     }
-    // Not a colour number: negative, too large, not a number.
-    for (const char* odd : {"\x00\x00\x80\xBF", "\x00\x00\x80\x4B", "\x00\x00\xC0\x7F"})
-        EXPECT_EQ(colourFromRecord(reinterpret_cast<const unsigned char*>(odd)), 0u);
+    // Not a colour number: negative, too large, not a number, not whole (2.5).
+    for (const char* odd : {"\x00\x00\x80\xBF", "\x00\x00\x80\x4B", "\x00\x00\xC0\x7F", "\x00\x00\x20\x40"}) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(odd);
+        EXPECT_FALSE(isColourRecord(bytes));
+        EXPECT_LE(colourFromRecord(bytes), 2u);
+    }
+    EXPECT_TRUE(isColourRecord(reinterpret_cast<const unsigned char*>(table({16777215}).data())));
 }
 
 class LevelColoursTest : public ::testing::Test {
@@ -56,21 +60,29 @@ protected:
     LevelColours colours{{user, shipped}};
 };
 
-TEST_F(LevelColoursTest, TheCurrentFolderWinsAndShortOrMissingTablesReadBlack)
+TEST_F(LevelColoursTest, TheCurrentFolderWinsAndAnUnusableTableFallsBackToTheShippedOne)
 {
     writeBytes(shipped + "/color5.DAT", table({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    writeBytes(user + "/color3.DAT", table({31, 32, 33, 34, 35, 36, 37, 38, 39, 40}) + table({41}));
     writeBytes(user + "/color5.DAT", table({11, 12, 13}));
-    writeBytes(shipped + "/color3.DAT", table({31, 32, 33, 34, 35, 36, 37, 38, 39, 40}));
 
-    EXPECT_EQ(colours.load("5"), user + "/color5.DAT");
-    EXPECT_EQ(colours.colour(2), 13u);
-    EXPECT_EQ(colours.colour(3), 0u) << "a short file's missing records read black";
+    ColourTableLoad load = colours.load("3");
+    EXPECT_EQ(load.path, user + "/color3.DAT");
+    EXPECT_EQ(load.notice, "");
+    EXPECT_EQ(colours.colour(9), 40u) << "an eleventh record is allowed and not read";
 
-    EXPECT_EQ(colours.load("3"), shipped + "/color3.DAT");
-    EXPECT_EQ(colours.colour(9), 40u);
+    load = colours.load("5");
+    EXPECT_EQ(load.path, shipped + "/color5.DAT");
+    EXPECT_NE(load.notice.find(user + "/color5.DAT"), std::string::npos) << load.notice;
+    EXPECT_EQ(colours.colour(2), 3u);
+    EXPECT_EQ(colours.colour(9), 10u);
+    EXPECT_EQ(readBytes(user + "/color5.DAT"), table({11, 12, 13})) << "reading never repairs a table";
 
-    EXPECT_EQ(colours.load("A"), "");
-    EXPECT_EQ(colours.colour(0), 0u);
+    colours.setColour(4, 77);
+    load = colours.load("A");
+    EXPECT_FALSE(load.usable());
+    EXPECT_NE(load.notice.find("colorA.DAT"), std::string::npos) << load.notice;
+    EXPECT_EQ(colours.colour(4), 0u);
     EXPECT_FALSE(std::filesystem::exists(user + "/colorA.DAT")) << "reading never creates a table";
 }
 
