@@ -77,10 +77,13 @@ std::optional<int> indexOf(const std::string& value, const std::array<const char
 // Each handler returns the error text, empty when the value was taken.
 using Handler = std::string (*)(Reading&, const std::string&);
 
+// The subcommands an option belongs to.
+enum Commands : unsigned { kRender = 1, kPlay = 2, kCheck = 4 };
+
 struct Option {
     const char* name;
     bool takesValue;
-    bool renderOnly;
+    unsigned commands;
     Handler apply;
 };
 
@@ -249,57 +252,62 @@ std::string setHpgl(Reading& r, const std::string&)
     return {};
 }
 
+// An empty name would be taken as no file at all, and the run would end
+// without the file it was asked for.
+std::string setPath(std::string& path, const char* option, const std::string& value)
+{
+    if (value.empty())
+        return std::string("option ") + option + " needs a file name, not an empty one";
+    path = value;
+    return {};
+}
+
 std::string setPicture(Reading& r, const std::string& value)
 {
-    r.line.picturePath = value;
-    return {};
+    return setPath(r.line.picturePath, "--picture", value);
 }
 
 std::string setPng(Reading& r, const std::string& value)
 {
-    r.line.pngPath = value;
-    return {};
+    return setPath(r.line.pngPath, "--png", value);
 }
 
 std::string setBmp(Reading& r, const std::string& value)
 {
-    r.line.bmpPath = value;
-    return {};
+    return setPath(r.line.bmpPath, "--bmp", value);
 }
 
 std::string setSvg(Reading& r, const std::string& value)
 {
-    r.line.svgPath = value;
-    return {};
+    return setPath(r.line.svgPath, "--svg", value);
 }
 
 std::string setPdf(Reading& r, const std::string& value)
 {
-    r.line.pdfPath = value;
-    return {};
+    return setPath(r.line.pdfPath, "--pdf", value);
 }
 
 const std::array<Option, 20> kOptions = {{
-    {"--network", true, true, setNetwork},
-    {"--seed", true, true, setSeed},
-    {"--interval", true, true, setInterval},
-    {"--error", true, true, setError},
-    {"--error-control", false, true, setErrorControl},
-    {"--width", true, true, setWidth},
-    {"--line-type", true, true, setType},
-    {"--smooth", true, true, setSmooth},
-    {"--labels", true, true, setLabels},
-    {"--decimals", true, true, setDecimals},
-    {"--no-network", false, true, setNoNetwork},
-    {"--observe", false, true, setObserve},
-    {"--ramp", true, true, setRamp},
-    {"--colour", true, true, setColour},
-    {"--hpgl", false, true, setHpgl},
-    {"--picture", true, true, setPicture},
-    {"--png", true, false, setPng},
-    {"--bmp", true, false, setBmp},
-    {"--svg", true, false, setSvg},
-    {"--pdf", true, false, setPdf},
+    {"--network", true, kRender | kCheck, setNetwork},
+    {"--seed", true, kRender, setSeed},
+    {"--interval", true, kRender | kCheck, setInterval},
+    {"--error", true, kRender, setError},
+    {"--error-control", false, kRender, setErrorControl},
+    {"--width", true, kRender, setWidth},
+    {"--line-type", true, kRender, setType},
+    {"--smooth", true, kRender, setSmooth},
+    {"--labels", true, kRender, setLabels},
+    {"--decimals", true, kRender, setDecimals},
+    {"--no-network", false, kRender, setNoNetwork},
+    {"--observe", false, kRender, setObserve},
+    {"--ramp", true, kRender, setRamp},
+    {"--colour", true, kRender, setColour},
+    {"--hpgl", false, kRender, setHpgl},
+    {"--picture", true, kRender, setPicture},
+    {"--png", true, kRender | kPlay, setPng},
+    {"--bmp", true, kRender | kPlay, setBmp},
+    {"--svg", true, kRender | kPlay, setSvg},
+    {"--pdf", true, kRender | kPlay, setPdf},
 }};
 
 const Option* findOption(const std::string& name)
@@ -338,7 +346,17 @@ std::string applyLabelChoices(Reading& r)
     return {};
 }
 
-// Reads the options and the one file after "render" or "play".
+unsigned commandOf(CommandLine::Mode mode)
+{
+    switch (mode) {
+    case CommandLine::Mode::Render: return kRender;
+    case CommandLine::Mode::Play: return kPlay;
+    case CommandLine::Mode::Check: return kCheck;
+    default: return 0;
+    }
+}
+
+// Reads the options and the one file after "render", "play" or "check".
 CommandLine parseCommand(const std::vector<std::string>& args, CommandLine::Mode mode)
 {
     const std::string command = args[0];
@@ -348,14 +366,16 @@ CommandLine parseCommand(const std::vector<std::string>& args, CommandLine::Mode
         const std::string& arg = args[i];
         if (arg.size() < 2 || arg[0] != '-') {
             if (r.line.file)
-                return usage(command + " takes one file");
+                return usage(command + (mode == CommandLine::Mode::Check ? " takes one data file" : " takes one file"));
+            if (arg.empty())
+                return usage(command + " needs a file name, not an empty one");
             r.line.file = arg;
             continue;
         }
         const auto eq = arg.find('=');
         const std::string name = arg.substr(0, eq);
         const Option* option = findOption(name);
-        if (!option || (option->renderOnly && mode != CommandLine::Mode::Render))
+        if (!option || (option->commands & commandOf(mode)) == 0)
             return usage("unknown option " + name + " for " + command);
         std::string value;
         if (!option->takesValue && eq != std::string::npos)
@@ -370,7 +390,7 @@ CommandLine parseCommand(const std::vector<std::string>& args, CommandLine::Mode
             return usage(error);
     }
     if (!r.line.file)
-        return usage(command == "play" ? "play needs a plot file" : "render needs a data file");
+        return usage(command == "play" ? "play needs a plot file" : command + " needs a data file");
     if (mode == CommandLine::Mode::Play && r.line.pngPath.empty() && r.line.bmpPath.empty() &&
         r.line.svgPath.empty() && r.line.pdfPath.empty())
         return usage("play needs --png, --bmp, --svg or --pdf to show its drawing");
@@ -380,19 +400,6 @@ CommandLine parseCommand(const std::vector<std::string>& args, CommandLine::Mode
     if (auto error = applyLabelChoices(r); !error.empty())
         return usage(error);
     return r.line;
-}
-
-// "check FILE.D3D": one data file and nothing else.
-CommandLine parseCheck(const std::vector<std::string>& args)
-{
-    if (args.size() != 2)
-        return usage(args.size() < 2 ? "check needs a data file" : "check takes one data file and no options");
-    if (args[1].size() > 1 && args[1][0] == '-')
-        return usage("unknown option " + args[1] + " for check");
-    CommandLine line;
-    line.mode = CommandLine::Mode::Check;
-    line.file = args[1];
-    return line;
 }
 
 // "R,G,B" with each part 0..255 (or -99..99 for brightness).
@@ -426,6 +433,8 @@ CommandLine parseView3d(const std::vector<std::string>& args)
         if (arg.size() < 2 || arg[0] != '-') {
             if (haveFile)
                 return usage("view3d takes one file");
+            if (arg.empty())
+                return usage("view3d needs a file name, not an empty one");
             job.file = arg;
             haveFile = true;
             continue;
@@ -463,10 +472,13 @@ CommandLine parseView3d(const std::vector<std::string>& args)
             job.background = rgb(c[0], c[1], c[2]);
         } else if (arg == "--seed" && seedOf(value)) {
             job.seed = seedOf(value);
-        } else if (arg == "--png" || arg == "--bmp") {
-            (arg == "--png" ? job.pngPath : job.bmpPath) = value;
-        } else if (arg == "--svg" || arg == "--pdf") {
-            (arg == "--svg" ? job.svgPath : job.pdfPath) = value;
+        } else if (arg == "--png" || arg == "--bmp" || arg == "--svg" || arg == "--pdf") {
+            std::string& path = arg == "--png" ? job.pngPath
+                                : arg == "--bmp" ? job.bmpPath
+                                : arg == "--svg" ? job.svgPath
+                                                 : job.pdfPath;
+            if (const std::string error = setPath(path, arg.c_str(), value); !error.empty())
+                return usage(error);
         } else {
             return usage("option " + arg + " of view3d does not take " + value);
         }
@@ -501,7 +513,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
     if (first == "view3d")
         return parseView3d(args);
     if (first == "check")
-        return parseCheck(args);
+        return parseCommand(args, CommandLine::Mode::Check);
     if (args.size() == 1) {
         CommandLine line;
         if (first == "--help" || first == "-h")
@@ -622,11 +634,19 @@ std::string usageText()
            "                                   each (0,0,0)\n"
            "    --background R,G,B             background colour, 0..255 each (0,0,0)\n"
            "    --seed N                       fixed random seed of the network build\n"
-           "  tervane check FILE.D3D  list what is wrong with a data file; exit status 0\n"
-           "                          when it draws, 1 when it would be refused, 3 when it\n"
-           "                          cannot be read\n"
+           "  tervane check FILE.D3D [--network raw|optimized|3d] [--interval X]\n"
+           "                          list what is wrong with a data file, judged as render\n"
+           "                          judges it with the same two options (raw, 1); exit\n"
+           "                          status 0 when it draws, 1 when it would be refused,\n"
+           "                          3 when it cannot be read\n"
+           "    --network raw|optimized|3d     network kind: all points on one line are\n"
+           "                                   refused for raw only (raw)\n"
+           "    --interval X                   contour interval, above 0 (1); 3d draws\n"
+           "                                   no contours\n"
            "  tervane --help          show this text\n"
-           "  tervane --version       show the version\n";
+           "  tervane --version       show the version\n"
+           "No output may name an input of the run or another output: such a run\n"
+           "writes nothing and ends with exit status 2, as a mistake on the line does.\n";
 }
 
 } // namespace tervane

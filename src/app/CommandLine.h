@@ -19,9 +19,10 @@ struct CommandLine {
     Mode mode = Mode::Gui;
     std::optional<std::string> file;     // the data file to open (play: the plot file)
     bool playInWindow = false;           // window: play `file` as a plot file instead
-    int networkKind = 1;                 // render: 1 raw, 2 optimized, 3 3D
+    int networkKind = 1;                 // render, check: 1 raw, 2 optimized, 3 3D
     std::optional<std::uint64_t> seed;   // render: fixed random seed
     PanelSettings panel;                 // render: the panel as its options set it
+                                         // (check: its interval only)
     std::string pngPath;                 // render, play: drawing area as PNG
     std::string bmpPath;                 // render, play: drawing area as BMP
     std::string picturePath;             // render: background picture, empty for none
@@ -41,12 +42,12 @@ struct CommandLine {
 //                           [--svg OUT.svg] [--pdf OUT.pdf]
 //   tervane play FILE.PLT [--png|--bmp|--svg|--pdf OUT]...   (at least one image)
 //   tervane view3d FILE.D3D [3D view options] (--png|--bmp|--svg|--pdf OUT)...
-//   tervane check FILE.D3D
+//   tervane check FILE.D3D [--network raw|optimized|3d] [--interval X]
 // The panel options (listed in usageText()) tick the boxes and fill the
 // texts exactly as a click on the panel would, so `panel` is the snapshot
 // the window would hand to the run. A value the panel could not hold
 // sensibly (an interval of 0, a line type of 9, a scroll value beyond its
-// bar) is refused rather than passed on. Options may come in any order;
+// bar) is refused rather than passed on, and so is an empty file name. Options may come in any order;
 // the last of a repeated option counts. Anything wrong gives Mode::Usage
 // with the reason in `error`.
 CommandLine parseCommandLine(const std::vector<std::string>& args);

@@ -1,6 +1,11 @@
 #include "app/Headless.h"
 
+#include "app/OutputClash.h"
+#include "engine/base/NumberText.h"
+#include "engine/hpgl/PlotFileWriter.h"
+#include "engine/network/WorkingFiles.h"
 #include "engine/survey/DataCheck.h"
+#include "engine/view3d/LevelColours.h"
 #include "ui/HeadlessRender.h"
 #include "ui/HeadlessView3d.h"
 
@@ -25,6 +30,36 @@ HeadlessJob jobOf(const CommandLine& line)
     return job;
 }
 
+// The images a run was asked for.
+std::vector<RunFile> imageOutputs(const std::string& png, const std::string& bmp, const std::string& svg,
+                                  const std::string& pdf)
+{
+    return {{"--png", png}, {"--bmp", bmp}, {"--svg", svg}, {"--pdf", pdf}};
+}
+
+// The working files the network build writes to the current folder; the
+// grid networks write the 3D view's grid file too.
+void addWorkingFiles(std::vector<RunFile>& outputs, bool grid)
+{
+    for (const std::string& name : {kNdxFile, kXyzFile, kOxyFile, kDhFile})
+        outputs.push_back({"the working file", name});
+    if (grid)
+        outputs.push_back({"the working file", kD3dFile});
+}
+
+// Checked before the run writes anything, the working files included: an
+// output that names an input would destroy it, and two outputs of one name
+// would leave only the last. Status 2, as for any other mistake on the line.
+bool refuseClash(const std::vector<RunFile>& outputs, const std::vector<RunFile>& inputs, std::ostream& err)
+{
+    const auto clash = outputClash(outputs, inputs);
+    if (clash)
+        err << "tervane: " << *clash << '\n';
+    return clash.has_value();
+}
+
+constexpr int kUsageStatus = 2;
+
 } // namespace
 
 int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
@@ -32,17 +67,33 @@ int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
     HeadlessJob job = jobOf(line);
     if (job.file)
         job.file = dialogPath(*job.file);
+    const std::string data = job.file.value_or(std::string());
+    std::vector<RunFile> outputs = imageOutputs(job.pngPath, job.bmpPath, job.svgPath, job.pdfPath);
+    if (job.panel.check15 && !data.empty())
+        outputs.push_back({"the plot file of --hpgl", plotFileName(data)});
+    addWorkingFiles(outputs, job.networkKind != 1);
+    if (refuseClash(outputs, {{"the data file", data}, {"--picture", job.picturePath}}, err))
+        return kUsageStatus;
     return renderHeadless(job, out, err);
 }
 
 int runPlay(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
-    return playHeadless(jobOf(line), out, err);
+    const HeadlessJob job = jobOf(line);
+    if (refuseClash(imageOutputs(job.pngPath, job.bmpPath, job.svgPath, job.pdfPath),
+                    {{"the plot file played", job.file.value_or(std::string())}}, err))
+        return kUsageStatus;
+    return playHeadless(job, out, err);
 }
 
 int runCheck(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
-    const DataCheckReport report = checkSurveyFile(line.file.value_or(std::string()));
+    DataCheckOptions options;
+    options.networkKind = line.networkKind;
+    // As the run reads the interval box: an empty box counts as 1.
+    if (!line.panel.intervalText.empty())
+        options.interval = leadingNumber(line.panel.intervalText);
+    const DataCheckReport report = checkSurveyFile(line.file.value_or(std::string()), options);
     if (report.outcome == DataCheckOutcome::Unreadable) {
         err << report.text();
         return static_cast<int>(report.outcome);
@@ -55,6 +106,11 @@ int runView3d(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
     View3dJob job = line.view3d;
     job.file = dialogPath(job.file);
+    std::vector<RunFile> outputs = imageOutputs(job.pngPath, job.bmpPath, job.svgPath, job.pdfPath);
+    addWorkingFiles(outputs, true);
+    if (refuseClash(outputs, {{"the data file", job.file}, {"the colour table", LevelColours().pathOf(job.table)}},
+                    err))
+        return kUsageStatus;
     return view3dHeadless(job, out, err);
 }
 

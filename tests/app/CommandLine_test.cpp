@@ -2,6 +2,7 @@
 
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -20,6 +21,7 @@ namespace tervane {
 namespace {
 
 using Mode = CommandLine::Mode;
+using namespace std::string_literals;
 
 TEST(CommandLine, NoArgumentsStartsTheWindowAndOneFileOpensIt)
 {
@@ -193,6 +195,18 @@ TEST(CommandLine, VectorImages)
     EXPECT_EQ(play.pdfPath, "o.pdf");
 }
 
+// check takes the two options that decide what the build and Draw refuse,
+// read by render's own rules.
+TEST(CommandLine, CheckTakesTheNetworkKindAndInterval)
+{
+    const CommandLine plain = parseCommandLine({"check", "a.D3D"});
+    ASSERT_EQ(plain.mode, Mode::Check) << plain.error;
+    EXPECT_EQ(std::tie(*plain.file, plain.networkKind, plain.panel.intervalText), std::tuple("a.D3D"s, 1, "1"s));
+    const CommandLine set = parseCommandLine({"check", "--interval=0.25", "a.D3D", "--network", "optimized"});
+    ASSERT_EQ(set.mode, Mode::Check) << set.error;
+    EXPECT_EQ(std::tie(*set.file, set.networkKind, set.panel.intervalText), std::tuple("a.D3D"s, 2, "0.25"s));
+}
+
 TEST(CommandLine, MistakesGiveUsageWithTheReason)
 {
     const std::vector<std::vector<std::string>> wrong = {
@@ -251,6 +265,9 @@ TEST(CommandLine, MistakesGiveUsageWithTheReason)
         {"check", "a.D3D", "b.D3D"},
         {"check", "a.D3D", "--png", "o.png"},
         {"check", "--seed"},
+        {"check", "a.D3D", "--network", "hexagonal"},
+        {"check", "a.D3D", "--interval", "0"},
+        {"check", "a.D3D", "--width", "3"},
     };
     for (const auto& args : wrong) {
         const CommandLine line = parseCommandLine(args);

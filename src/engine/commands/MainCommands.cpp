@@ -53,17 +53,6 @@ bool intervalUsable(const std::string& text)
 
 } // namespace
 
-std::string text::notSurveyDataMessage(const std::vector<long>& recordNumbers)
-{
-    constexpr std::size_t kListed = 10;
-    std::string m = kNotSurveyData;
-    for (std::size_t i = 0; i < recordNumbers.size() && i < kListed; ++i)
-        m += (i == 0 ? "" : ", ") + std::to_string(recordNumbers[i]);
-    if (recordNumbers.size() > kListed)
-        m += " 等共 " + std::to_string(recordNumbers.size()) + " 个记录";
-    return m + "。";
-}
-
 void MainCommands::startUp()
 {
     SharedState& s = ctx_.state;
@@ -139,8 +128,8 @@ bool MainCommands::openDataFile(const std::optional<std::string>& presetPath)
     const long count = file.recordCount;
     // Checked before the caption and the build, so that a refused file
     // shows no name and draws nothing.
-    if (!newFile && !looksLikeSurveyData(file.records)) {
-        ctx_.prompter.message(text::notSurveyDataMessage(recordsWithoutNumbers(file.records)));
+    if (const auto notData = newFile ? std::nullopt : notSurveyDataFinding(file.records)) {
+        ctx_.prompter.message(*notData);
         ctx_.view.setCaption(kProgramTitle);
         s.dataFileName.clear();
         return false;
@@ -272,6 +261,14 @@ void MainCommands::draw()
     if (s.zMax - s.zMin == 0) {
         ctx_.prompter.message(text::kFlatValues);
         ctx_.view.showNotice(text::kDataCheckHint);
+        return;
+    }
+    // The run fixes its levels from the range as the working files hold it;
+    // more than its counter holds is the interval's fault, said plainly
+    // rather than as a fault of the run.
+    const double interval = ctx_.panel.intervalText.empty() ? 1 : leadingNumber(ctx_.panel.intervalText);
+    if (interval > 0 && !levelCount(asWorkingFileValue(s.zMin), asWorkingFileValue(s.zMax), interval)) {
+        ctx_.prompter.message(text::kTooManyLevels);
         return;
     }
     drawContourMap(ctx_);

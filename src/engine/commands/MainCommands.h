@@ -1,6 +1,7 @@
 #pragma once
 #include "engine/state/RunContext.h"
 #include "engine/state/Texts.h"
+#include "engine/survey/DataRules.h"
 
 #include <optional>
 #include <string>
@@ -18,9 +19,8 @@ inline const std::string kExitQuestion = "您是否退出程序？";
 inline const std::string kWaiting = "等待状态";
 // Texts of this program's own, beyond the original commands'.
 inline const std::string kIntervalNotPositive = "等值线间隔必须是大于 0 的数值，请在[间隔]中重新输入！";
-// A file most of whose records hold no numbers; the record numbers follow.
-inline const std::string kNotSurveyData = "这不是一个数据文件！以下记录的坐标X、Y或观测值不是数值: ";
-std::string notSurveyDataMessage(const std::vector<long>& recordNumbers);
+inline const std::string kTooManyLevels = "等值线间隔太小，数值范围内的等值线超过 32768 条，请在[间隔]中输入更大的间隔！";
+// kNotSurveyData and notSurveyDataMessage are the data rules' (survey/DataRules.h).
 } // namespace text
 
 // What a command asks the application to do with the windows next.

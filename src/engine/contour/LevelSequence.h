@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/survey/DataRules.h"
 
 namespace tervane {
 
@@ -13,14 +14,11 @@ struct LevelSequence {
     double level(long k) const { return start + static_cast<double>(k) * step; }
 };
 
-// The level counter is a 16-bit number: a sequence longer than this cannot
-// be drawn.
-inline constexpr long kMaxLevels = 32768;
-
 // Fixes the level sequence for the value range and interval. A negative
 // interval gives an empty sequence (only points and labels get drawn).
 // Throws ContourFault for an interval of 0, a value that is not finite, or
-// more than kMaxLevels levels.
+// more than kMaxLevels levels (the count is the data rules' levelCount, which
+// the data check asks too).
 LevelSequence makeLevelSequence(double zMin, double zMax, double interval);
 
 } // namespace tervane

@@ -3,13 +3,13 @@
 #include "engine/base/Limits.h"
 #include "engine/state/Texts.h"
 #include "engine/state/PlotFrame.h"
-#include "engine/base/Geometry.h"
 #include "engine/network/GridBuilder.h"
 #include "engine/network/NetworkPreparation.h"
 #include "engine/network/NetworkTexts.h"
 #include "engine/network/PointMarks.h"
 #include "engine/network/Triangulator.h"
 #include "engine/network/WorkingFiles.h"
+#include "engine/survey/DataRules.h"
 
 #include <filesystem>
 
@@ -149,7 +149,7 @@ bool prepareNetwork(RunContext& ctx)
     }
     if (!findExtents(ctx) || !setPlotScale(ctx))
         return false;
-    if (s.networkKind != 2 && s.networkKind != 3 && pointsCollinear(s.pointX, s.pointY, s.recordCount)) {
+    if (collinearityRefused(s.networkKind, s.pointX, s.pointY, s.recordCount)) {
         reportDataProblem(ctx, text::kCollinearPoints);
         s.fileOpen = 0;
         return false;

@@ -2,12 +2,12 @@
 
 #include "engine/state/Texts.h"
 #include "engine/state/PlotFrame.h"
+#include "engine/survey/DataRules.h"
 #include "engine/survey/SurveyFile.h"
 #include "engine/network/NetworkTexts.h"
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace tervane {
 
@@ -105,17 +105,6 @@ bool loadSurveyPoints(RunContext& ctx)
     strip.clear();
     return true;
 }
-
-namespace {
-
-// The working files hold singles: a value beyond their range ("1e300")
-// would reach the contour run as an infinity, so it counts as no number.
-bool fitsWorkingFiles(double value)
-{
-    return std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max();
-}
-
-} // namespace
 
 bool findExtents(RunContext& ctx)
 {

@@ -4,7 +4,7 @@
 #include "engine/base/NumberText.h"
 #include "engine/state/PlotFrame.h"
 #include "engine/state/SharedState.h"
-#include "engine/base/Geometry.h"
+#include "engine/survey/DataRules.h"
 #include "engine/survey/SurveyFile.h"
 
 #include <algorithm>
@@ -13,7 +13,6 @@
 #include <cmath>
 #include <cstdint>
 #include <fcntl.h>
-#include <limits>
 #include <numeric>
 #include <string_view>
 #include <sys/stat.h>
@@ -61,7 +60,7 @@ FieldReading readField(const std::string& text)
         f.state = FieldReading::State::NotNumber;
     else if (overflows(std::string_view(text).substr(0, length)))
         f.state = FieldReading::State::Overflow;
-    else if (std::fabs(f.value) > std::numeric_limits<float>::max())
+    else if (!fitsWorkingFiles(f.value))
         f.state = FieldReading::State::BeyondSingle;
     else if (!blankText(std::string_view(text).substr(length)))
         f.state = FieldReading::State::TrailingText;
@@ -258,11 +257,10 @@ std::string tooManyRecords(long n)
     return "有 " + std::to_string(n) + " 个记录，超过 " + std::to_string(limits::kMaxRecords) + " 个，无法打开";
 }
 
-void checkShape(Checker& c, double xMin, double xMax, double yMin, double yMax, double zMin, double zMax)
+void checkShape(Checker& c, const DataCheckOptions& options, double xMin, double xMax, double yMin, double yMax,
+                double zMin, double zMax)
 {
     const long n = static_cast<long>(c.points.size());
-    if (n > limits::kMaxRecords)
-        c.refuse(tooManyRecords(n));
     if (n < limits::kMinPoints)
         c.refuse("只有 " + std::to_string(n) + " 个记录，少于 6 个，无法建立网络");
     if (n == 0)
@@ -277,11 +275,23 @@ void checkShape(Checker& c, double xMin, double xMax, double yMin, double yMax, 
             s.pointX[i + 1] = c.points[i].x;
             s.pointY[i + 1] = c.points[i].y;
         }
-        if (pointsCollinear(s.pointX, s.pointY, s.recordCount))
+        if (collinearityRefused(options.networkKind, s.pointX, s.pointY, s.recordCount))
             c.refuse("所有点都在一条直线上，无法构成三角网络");
     }
-    if (zMin == zMax)
+    if (zMin == zMax) {
         c.refuse("所有记录的值都相同（" + number(zMin) + "），无法绘图");
+        return;
+    }
+    // The 3D network draws no contours, so its interval counts no levels.
+    // A value beyond single precision is refused already and would only
+    // add a count of infinitely many levels.
+    const bool valuesFit = std::all_of(c.points.begin(), c.points.end(), [](const Point& p) {
+        return fitsWorkingFiles(p.x) && fitsWorkingFiles(p.y) && fitsWorkingFiles(p.z);
+    });
+    if (options.networkKind != 3 && valuesFit &&
+        !levelCount(asWorkingFileValue(zMin), asWorkingFileValue(zMax), options.interval))
+        c.refuse("值的范围（" + number(zMin) + " 至 " + number(zMax) + "）按间隔 " + number(options.interval) +
+                 " 分级超过 " + std::to_string(kMaxLevels) + " 级，无法绘图");
 }
 
 void checkNotes(Checker& c, const std::vector<SurveyRecord>& records)
@@ -348,16 +358,37 @@ std::string DataCheckReport::text() const
     return all;
 }
 
-DataCheckReport checkSurveyBytes(const std::string& bytes, const std::string& name)
+DataCheckReport checkSurveyBytes(const std::string& bytes, const std::string& name, const DataCheckOptions& options)
 {
-    const std::size_t count = bytes.size() / kRecordLength;
     std::vector<SurveyRecord> records;
-    records.reserve(count);
-    for (std::size_t i = 0; i < count; ++i)
-        records.push_back(decodeRecord(bytes.data() + i * kRecordLength));
+    records.reserve(bytes.size() / kRecordLength);
+    for (std::size_t i = 0; i + kRecordLength <= bytes.size(); i += kRecordLength)
+        records.push_back(decodeRecord(bytes.data() + i));
+    // The loader leaves out blank records at the end (an editor that wrote a
+    // record before it was typed left them), so they are no points here.
+    std::size_t trailingBlanks = 0;
+    while (!records.empty() && records.back().isBlank()) {
+        records.pop_back();
+        ++trailingBlanks;
+    }
+    const std::size_t count = records.size();
 
     Checker c;
     c.report.recordCount = static_cast<long>(count);
+    DataCheckReport& r = c.report;
+    r.lines.push_back("数据检查：" + name);
+    r.lines.push_back("记录数：" + std::to_string(count));
+    // The open step refuses such a file before reading a point of it, and
+    // a finding per field of a picture's bytes would bury the reason.
+    if (const auto notData = notSurveyDataFinding(records)) {
+        c.refuse(*notData);
+        r.lines.push_back(*notData);
+        r.lines.push_back(verdict(r.outcome));
+        return std::move(c.report);
+    }
+    // The loader measures the file, blank records at the end included.
+    if (const auto whole = static_cast<long>(bytes.size() / kRecordLength); whole > limits::kMaxRecords)
+        c.refuse(tooManyRecords(whole));
     checkFields(c, records);
     double xMin = 0, xMax = 0, yMin = 0, yMax = 0, zMin = 0, zMax = 0;
     if (!c.points.empty()) {
@@ -373,14 +404,13 @@ DataCheckReport checkSurveyBytes(const std::string& bytes, const std::string& na
     std::vector<std::size_t> order;
     checkDuplicates(c, order);
     checkNearDuplicates(c, order, 1e-6 * std::max(xMax - xMin, yMax - yMin));
-    checkShape(c, xMin, xMax, yMin, yMax, zMin, zMax);
+    checkShape(c, options, xMin, xMax, yMin, yMax, zMin, zMax);
+    if (trailingBlanks > 0)
+        c.warn("文件末尾有 " + std::to_string(trailingBlanks) + " 个空记录，打开时忽略");
     if (const std::size_t partial = bytes.size() % kRecordLength; partial != 0)
         c.warn("文件末尾有 " + std::to_string(partial) + " 个字节不足一个记录（65 字节），已忽略");
     checkNotes(c, records);
 
-    DataCheckReport& r = c.report;
-    r.lines.push_back("数据检查：" + name);
-    r.lines.push_back("记录数：" + std::to_string(count));
     if (count > 0) {
         r.lines.push_back(range("X", xMin, xMax));
         r.lines.push_back(range("Y", yMin, yMax));
@@ -393,7 +423,7 @@ DataCheckReport checkSurveyBytes(const std::string& bytes, const std::string& na
     return std::move(c.report);
 }
 
-DataCheckReport checkSurveyFile(const std::string& path)
+DataCheckReport checkSurveyFile(const std::string& path, const DataCheckOptions& options)
 {
     std::string bytes, message;
     off_t size = 0;
@@ -414,7 +444,7 @@ DataCheckReport checkSurveyFile(const std::string& path)
                    verdict(r.outcome)};
         return r;
     }
-    return checkSurveyBytes(bytes, path);
+    return checkSurveyBytes(bytes, path, options);
 }
 
 } // namespace tervane

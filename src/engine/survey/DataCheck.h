@@ -23,15 +23,26 @@ struct DataCheckReport {
     std::string text() const;
 };
 
-// Reads a survey data file and lists what is wrong with it: fields that do
-// not read as numbers, values the working files cannot hold, points at the
-// same or almost the same place, all points on one line, too few points,
-// a trailing partial record and notes that are not valid GBK. The checks
-// are those the network build makes, said with record numbers. Runs in
+// What the file is checked for: the network kind and the contour interval
+// of the panel (its defaults: the raw network, an interval of 1).
+struct DataCheckOptions {
+    int networkKind = 1;  // 1 raw, 2 optimized, 3 3D
+    double interval = 1;  // above 0
+};
+
+// Reads a survey data file and lists what is wrong with it: a file that is
+// not survey data at all, fields that do not read as numbers, values the
+// working files cannot hold, points at the same or almost the same place,
+// all points on one line (for the raw network), too few points, more
+// levels than the Draw run holds at the interval, blank records and a
+// partial record at the end, and notes that are not valid GBK. The
+// refusals are decided by the data rules the open step, the network build
+// and Draw use (survey/DataRules.h), said with record numbers. Runs in
 // O(n log n) for n records.
-DataCheckReport checkSurveyFile(const std::string& path);
+DataCheckReport checkSurveyFile(const std::string& path, const DataCheckOptions& options = {});
 
 // The same for a file's bytes already in memory (`name` heads the report).
-DataCheckReport checkSurveyBytes(const std::string& bytes, const std::string& name);
+DataCheckReport checkSurveyBytes(const std::string& bytes, const std::string& name,
+                                 const DataCheckOptions& options = {});
 
 } // namespace tervane

@@ -83,7 +83,7 @@ bool isProgramText(const std::string& m)
         text::kCollinearPoints, text::kNetworkIncomplete, kContourFaultMessage,
         k3dNetworkForViewOnly,  kFileMissingMessage,    kFileUnreadableMessage,
         kNotDataFileMessage,    kTooManyRecordsMessage, kFileUnwritableMessage,
-        text::kIntervalNotPositive,
+        text::kIntervalNotPositive, text::kTooManyLevels,
     };
     if (fixed.count(m) != 0)
         return true;

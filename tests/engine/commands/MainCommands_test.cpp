@@ -259,6 +259,16 @@ TEST_F(MainCommandsTest, DrawRefusesAnIntervalThatIsNotANumberAboveZero)
             << bad;
         EXPECT_EQ(view.picture4.count(RecordingCanvas::Kind::FilledBox), 0u) << bad;
     }
+    // Values about 95 to 111: a ten-thousandth steps past the level counter,
+    // a thousandth does not.
+    prompter.questions.clear();
+    panel.intervalText = "0.0001";
+    commands.draw();
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{text::kTooManyLevels});
+    prompter.questions.clear();
+    panel.intervalText = "0.001";
+    commands.draw();
+    EXPECT_TRUE(prompter.messages().empty());
     prompter.questions.clear();
     panel.intervalText = "0.5";
     commands.draw();

@@ -56,5 +56,24 @@ TEST(LevelSequence, FaultsOnZeroIntervalNonFiniteValuesAndTooManyLevels)
     EXPECT_THROW(makeLevelSequence(0.0, 1e9, 1e-6), ContourFault);
 }
 
+// The data check asks the data rules' count; the run must refuse exactly
+// the ranges it refuses, at the edge of the counter and off round numbers.
+TEST(LevelSequence, CountsAsTheDataRulesCount)
+{
+    const struct {
+        double zMin, zMax, interval;
+    } ranges[] = {{0, 32766, 1}, {0, 32767, 1}, {-5, 3276.6, 0.1}, {-5, 3276.7, 0.1}, {123.4, 130, 0.5},
+                  {0, 0.9, 0.1},  {7, 7, 3},     {-1e6, 1e6, 61.04}};
+    for (const auto& r : ranges) {
+        const std::optional<long> rule = levelCount(r.zMin, r.zMax, r.interval);
+        if (rule)
+            EXPECT_EQ(makeLevelSequence(r.zMin, r.zMax, r.interval).count, *rule) << r.zMax;
+        else
+            EXPECT_THROW(makeLevelSequence(r.zMin, r.zMax, r.interval), ContourFault) << r.zMax;
+    }
+    EXPECT_EQ(levelCount(0, 32766, 1), kMaxLevels);
+    EXPECT_FALSE(levelCount(0, 32767, 1));
+}
+
 } // namespace
 } // namespace tervane

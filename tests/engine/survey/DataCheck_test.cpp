@@ -1,5 +1,6 @@
 #include "engine/survey/DataCheck.h"
 
+#include "engine/survey/DataRules.h"
 #include "engine/survey/SurveyFile.h"
 #include "support/ScratchDir.h"
 
@@ -64,9 +65,12 @@ TEST(DataCheck, OneFileForEachFinding)
          {"第 7 个记录的 值“1e39”超出单精度范围，无法建立网络"}, Outcome::Refused},
         {"beyond double precision", fileOf(goodWith(7, {"7", "6", "-1e999", ""})),
          {"第 7 个记录的 值“-1e999”超出数值范围，按 0 读取"}, Outcome::Draws},
-        {"blank record", fileOf(goodWith(9, {"", "", "", ""})),
-         {"第 9 个记录是空记录，按 X 0、Y 0、值 0 读取", "第 1、9 个记录的位置相同（X 0，Y 0），值为 1、0，值不同"},
+        {"blank record", fileOf(goodWith(5, {"", "", "", ""})),
+         {"第 5 个记录是空记录，按 X 0、Y 0、值 0 读取", "第 1、5 个记录的位置相同（X 0，Y 0），值为 1、0，值不同"},
          Outcome::Draws},
+        // The loader leaves blank records at the end out: they are no points.
+        {"blank records at the end", fileOf(goodWith(9, {"", "", "", ""})) + fileOf({{"", "", "", "注"}}),
+         {"文件末尾有 2 个空记录，打开时忽略"}, Outcome::Draws},
         {"duplicate, same height", fileOf(goodWith(9, {"10.0", "0", "2", ""})),
          {"第 2、9 个记录的位置相同（X 10，Y 0），值为 2、2"}, Outcome::Draws},
         {"near duplicates", fileOf(goodWith(9, {"9.999999", "10", "4", ""})),
@@ -95,6 +99,42 @@ TEST(DataCheck, OneFileForEachFinding)
         const DataCheckReport report = checkSurveyBytes(c.bytes, "t.D3D");
         EXPECT_EQ(report.findings, c.findings) << c.name;
         EXPECT_EQ(report.outcome, c.outcome) << c.name;
+    }
+}
+
+// The network kind and interval decide what the build and Draw refuse, by
+// the rules they use themselves.
+TEST(DataCheck, NetworkKindAndIntervalDecideAsTheBuildAndDrawDo)
+{
+    std::vector<Row> line, wide;
+    for (int i = 0; i < 8; ++i) {
+        line.push_back({std::to_string(i), std::to_string(2 * i), std::to_string(i), ""});
+        wide.push_back(goodRows()[static_cast<std::size_t>(i)]);
+        wide.back().zText = std::to_string(i * 5000);
+    }
+    std::vector<Row> text(8, Row{"abc", "1", "2", ""});
+    text[0] = goodRows()[0];
+    const std::string tooMany = "值的范围（0 至 35000）按间隔 1 分级超过 32768 级，无法绘图";
+    struct Case {
+        const char* name;
+        std::vector<Row> rows;
+        DataCheckOptions options;
+        std::vector<std::string> findings;
+    };
+    const std::vector<Case> cases = {
+        {"collinear, raw", line, {1, 1}, {"所有点都在一条直线上，无法构成三角网络"}},
+        {"collinear, optimized", line, {2, 1}, {}},
+        {"collinear, 3D", line, {3, 1}, {}},
+        {"too many levels, raw", wide, {1, 1}, {tooMany}},
+        {"too many levels, optimized", wide, {2, 1}, {tooMany}},
+        {"a 3D network counts no levels", wide, {3, 1}, {}},
+        {"a wider interval", wide, {1, 2}, {}},
+        {"not survey data", text, {1, 1}, {text::notSurveyDataMessage({2, 3, 4, 5, 6, 7, 8})}},
+    };
+    for (const Case& c : cases) {
+        const DataCheckReport report = checkSurveyBytes(fileOf(c.rows), "t.D3D", c.options);
+        EXPECT_EQ(report.findings, c.findings) << c.name;
+        EXPECT_EQ(report.outcome, c.findings.empty() ? Outcome::Draws : Outcome::Refused) << c.name;
     }
 }
 
