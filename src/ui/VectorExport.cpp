@@ -7,11 +7,16 @@
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace tervane {
 
@@ -134,20 +139,143 @@ private:
         const std::string& printed = record_.text(item);
         if (printed.empty())
             return;
-        QFont font = QtCanvas::textFont();
-        // Print quality: the screen's unsmoothed glyphs are no use on paper.
-        font.setStyleStrategy(QFont::PreferDefault);
-        painter_.setFont(font);
-        painter_.setPen(toQColor(item.colour));
+        // Set only when it changes: every change of the painter's state opens
+        // a new group in an SVG, and a large map prints a hundred thousand labels.
+        if (!fontSet_) {
+            QFont font = QtCanvas::textFont();
+            // Print quality: the screen's unsmoothed glyphs are no use on paper.
+            font.setStyleStrategy(QFont::PreferDefault);
+            painter_.setFont(font);
+            ascent_ = QFontMetricsF(font).ascent();
+            fontSet_ = true;
+        }
+        const QColor colour = toQColor(item.colour);
+        if (painter_.pen().color() != colour || painter_.pen().style() != Qt::SolidLine || painter_.pen().widthF() != 1)
+            painter_.setPen(colour);
         const QPointF topLeft = at(item.x1, item.y1);
-        painter_.drawText(QPointF(topLeft.x(), topLeft.y() + QFontMetricsF(font).ascent()),
-                          QString::fromStdString(printed));
+        painter_.drawText(QPointF(topLeft.x(), topLeft.y() + ascent_), QString::fromStdString(printed));
     }
 
     QPainter& painter_;
     const DrawingRecord& record_;
     QPointF dashEnd_{-1.0e9, -1.0e9};
     qreal dashOffset_ = 0;
+    bool fontSet_ = false;
+    qreal ascent_ = 0;
+};
+
+// What an item draws, whatever its colour: two items of one shape in one
+// colour draw the same pixels, so the later one adds nothing.
+struct Shape {
+    Kind kind;
+    std::uint8_t drawStyle;
+    std::uint16_t drawWidth;
+    float x1, y1, x2, y2, radius;
+    std::uint32_t text;
+    bool operator==(const Shape&) const = default;
+};
+
+struct ShapeHash {
+    std::size_t operator()(const Shape& s) const
+    {
+        std::size_t h = static_cast<std::size_t>(s.kind) * 31 + s.drawStyle * 7 + s.drawWidth;
+        for (float f : {s.x1, s.y1, s.x2, s.y2, s.radius})
+            h = h * 1000003u ^ std::hash<float>{}(f);
+        return h ^ s.text;
+    }
+};
+
+Shape shapeOf(const Item& item)
+{
+    Shape s{item.kind, item.drawStyle, item.drawWidth, item.x1, item.y1, item.x2, item.y2, item.radius, item.text};
+    // A line is the same line drawn from either end.
+    if (item.kind == Kind::Line && std::make_pair(s.x2, s.y2) < std::make_pair(s.x1, s.y1)) {
+        std::swap(s.x1, s.x2);
+        std::swap(s.y1, s.y2);
+    }
+    return s;
+}
+
+// Plain lines, circle outlines and labels, gathered by pen: a network of
+// thirty thousand points is hundreds of thousands of them, and a state
+// change of the painter for each made SVG files of hundreds of megabytes.
+// Within a run of such items the lines of one pen become one path, the
+// circles of one pen follow one pen change, and the labels come last in
+// their own order, so only which colour lies on top where two cross can
+// change. Anything else (boxes, fills, dashes, dots) ends the run.
+class PenBatches {
+public:
+    static bool takes(const Item& item)
+    {
+        if (item.kind == Kind::Text)
+            return true;
+        if (item.drawStyle == kInvisible || !dashPattern(item.drawWidth == 1 ? item.drawStyle : 0).isEmpty())
+            return false;
+        if (item.kind == Kind::Line)
+            return item.x1 != item.x2 || item.y1 != item.y2;
+        return item.kind == Kind::Circle;
+    }
+
+    void add(const Item& item)
+    {
+        if (item.kind == Kind::Text) {
+            texts_.push_back(item);
+            return;
+        }
+        Batch& batch = batchOf(item);
+        if (item.kind == Kind::Line) {
+            const QPointF from = at(item.x1, item.y1), to = at(item.x2, item.y2);
+            if (batch.path.elementCount() == 0 || batch.end != from)
+                batch.path.moveTo(from);
+            batch.path.lineTo(to);
+            batch.end = to;
+        } else {
+            batch.circles.push_back(item);
+        }
+    }
+
+    void flush(QPainter& painter, Replay& replay)
+    {
+        for (const Batch& batch : batches_) {
+            QPen pen(toQColor(batch.key.first));
+            pen.setWidthF(batch.key.second);
+            pen.setJoinStyle(Qt::RoundJoin);
+            pen.setCapStyle(batch.key.second == 1 ? Qt::SquareCap : Qt::RoundCap);
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            if (batch.path.elementCount() > 0)
+                painter.drawPath(batch.path);
+            for (const Item& circle : batch.circles) {
+                const double r = std::clamp(static_cast<double>(circle.radius), 1.0, 1.0e6);
+                painter.drawEllipse(at(circle.x1, circle.y1), r, r);
+            }
+        }
+        for (const Item& text : texts_)
+            replay.draw(text);
+        batches_.clear();
+        texts_.clear();
+    }
+
+private:
+    struct Batch {
+        std::pair<Colour, int> key;
+        QPainterPath path;
+        QPointF end;
+        std::vector<Item> circles;
+    };
+
+    Batch& batchOf(const Item& item)
+    {
+        const std::pair<Colour, int> key{item.colour, item.drawWidth};
+        auto found = std::find_if(batches_.begin(), batches_.end(), [&](const Batch& b) { return b.key == key; });
+        if (found != batches_.end())
+            return *found;
+        batches_.push_back(Batch{key, {}, QPointF(-1.0e9, -1.0e9), {}});
+        return batches_.back();
+    }
+
+    std::vector<Batch> batches_;
+    std::vector<Item> texts_;
 };
 
 void replay(const DrawingRecord& record, QPainter& painter)
@@ -157,8 +285,28 @@ void replay(const DrawingRecord& record, QPainter& painter)
     painter.fillRect(area, toQColor(record.background()));
     Replay replay(painter, record);
     replay.picture(record.backgroundPicture());
-    for (const Item& item : record.items())
+    // The colour each shape was last drawn in: a repeat in that colour is
+    // skipped, while a shape drawn over in another colour (text rubbed out
+    // in the back colour, say) and then again is drawn again.
+    std::unordered_map<Shape, Colour, ShapeHash> lastColour;
+    PenBatches batches;
+    for (const Item& item : record.items()) {
+        if (!finite(item))
+            continue;
+        if (item.kind != Kind::Picture) {
+            const auto [slot, fresh] = lastColour.try_emplace(shapeOf(item), item.colour);
+            if (!fresh && slot->second == item.colour)
+                continue;
+            slot->second = item.colour;
+        }
+        if (PenBatches::takes(item)) {
+            batches.add(item);
+            continue;
+        }
+        batches.flush(painter, replay);
         replay.draw(item);
+    }
+    batches.flush(painter, replay);
 }
 
 // Paints with `draw` onto an SVG of `size` pixels, its viewBox in pixels.
