@@ -60,7 +60,12 @@ int view3dHeadless(const View3dJob& job, std::ostream& out, std::ostream& err)
         return 1;
     }
     LevelColours colours;
-    colours.load(job.table);
+    const ColourTableLoad table = colours.load(job.table);
+    if (!table.notice.empty())
+        prompter.message(table.notice);
+    // An all-black picture is no result: without a table nothing is drawn.
+    if (!table.usable())
+        return 1;
     colours.setPercents(job.brightness[0], job.brightness[1], job.brightness[2]);
 
     QtCanvas area(kAreaWidth, kAreaHeight);

@@ -329,7 +329,7 @@ void View3dWindow::openView()
     grid_.classifyInitial(levelCount());
     dataAngle_->setText(QStringLiteral("45"));
     dataHeight_->setText(QStringLiteral("120"));
-    loadLevelColours();
+    loadLevelColours(true);
     showThumbnail();
     paintStrip();
     if (fault) {
@@ -354,10 +354,25 @@ void View3dWindow::paintBlock(QPushButton* block, Colour c)
 }
 
 // LoadLevelColours: the table the list names, shown in the blocks.
-void View3dWindow::loadLevelColours()
+bool View3dWindow::loadLevelColours(bool deferNotice)
 {
-    colours_.load(biao_->currentText().toStdString());
+    const ColourTableLoad load = colours_.load(biao_->currentText().toStdString());
     showColourBlocks();
+    // The folder watcher reads the table again on every change in the
+    // current folder; one notice per problem is enough.
+    if (load.notice != colourNotice_ && !load.notice.empty())
+        tell(load.notice, deferNotice);
+    colourNotice_ = load.notice;
+    return load.usable();
+}
+
+// While the window opens, a message waits until it is shown.
+void View3dWindow::tell(const std::string& message, bool defer)
+{
+    if (defer)
+        QTimer::singleShot(0, this, [this, message] { prompter_.message(message); });
+    else
+        prompter_.message(message);
 }
 
 void View3dWindow::showColourBlocks()
@@ -406,7 +421,9 @@ void View3dWindow::drawSurfaceNow(bool preview)
     mainmap_->clearPicture();
     const bool live = guocheng_->isChecked();
     QtCanvas& target = live ? mainmap_->shown() : mainmap_->hidden();
-    loadLevelColours();
+    // Without a usable table every level would come out black.
+    if (!loadLevelColours())
+        return;
     SurfaceOptions options;
     options.levelCount = levelCount();
     options.zoomMargin = sf_->value();
@@ -536,8 +553,12 @@ void View3dWindow::onColourSample(int slot)
         paintBlock(block, remembered);
         return;
     }
-    paintBlock(block, *chosen);
-    colours_.saveBlock(slot, *chosen);
+    // The block shows what the table really holds: a colour that could
+    // not be stored goes back to the old one.
+    const BlockSave save = colours_.saveBlock(slot, *chosen);
+    paintBlock(block, save ? *chosen : remembered);
+    if (!save)
+        prompter_.message(save.message);
     // Another table keeps its own colours: it is read again at once.
     if (biao_->currentText() != QStringLiteral("0") && slot != kGridLineSlot) {
         const Colour gridLines = colours_.colour(kGridLineSlot);

@@ -92,7 +92,11 @@ private:
     void openView();
 
     void drawSurfaceNow(bool preview);
-    void loadLevelColours();
+    // Reads the table the list names and shows its blocks; a notice about
+    // the table is shown once, however often the same table is read again.
+    // False when no usable table was found.
+    bool loadLevelColours(bool deferNotice = false);
+    void tell(const std::string& message, bool defer);
     void showColourBlocks();
     void paintStrip();
     void showThumbnail();
@@ -138,6 +142,7 @@ private:
     std::array<QLineEdit*, kSurfaceNodes> gridBoxes_{};
     QFileSystemWatcher* watcher_ = nullptr;
     std::function<bool(QPrinter&)> printerDialog_;
+    std::string colourNotice_;
     bool finished_ = false;
 };
 

@@ -77,5 +77,32 @@ TEST(View3dCommand, BuildsThe3dNetworkAndDrawsTheSurface)
     run({"view3d", folder.file("none.D3D").toStdString()}, "none.png", 1);
 }
 
+// A broken table of the user's is passed over for the shipped one, with a
+// notice naming it, and the surface is still drawn in colour.
+TEST(View3dCommand, AnUnusableUserTableFallsBackToTheShippedOneWithANotice)
+{
+    test::ensureQtApp();
+    test::InTemporaryFolder folder;
+    const std::string example = TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D";
+    const std::pair<std::string, std::string> tables[] = {
+        {std::string(), "是空的"},
+        {std::string(4, '\x7F'), "不完整"},
+        {std::string(5000, '\0'), "大于 4 KB"},
+    };
+    for (const auto& [bytes, reason] : tables) {
+        QFile table(folder.file("color0.DAT"));
+        ASSERT_TRUE(table.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        table.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        table.close();
+        std::ostringstream out, err;
+        const auto line =
+            parseCommandLine({"view3d", example, "--seed", "1", "--png", folder.file("t.png").toStdString()});
+        EXPECT_EQ(runView3d(line, out, err), 0) << reason;
+        EXPECT_NE(err.str().find("color0.DAT " + reason), std::string::npos) << err.str();
+        EXPECT_GT(paintedPixels(QImage(folder.file("t.png"))), 5000) << reason;
+        QFile::remove(folder.file("t.png"));
+    }
+}
+
 } // namespace
 } // namespace tervane

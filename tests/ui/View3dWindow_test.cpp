@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace tervane {
 namespace {
 
@@ -176,6 +178,44 @@ TEST_F(View3dWindowTest, ABlockChangeGoesToTheUsersTableAndAnotherTableShowsItsO
     EXPECT_EQ(w->colours().colour(3), rgb(255, 0, 0)) << "the user's table is read back from the file";
     w->onColourSample(4);
     EXPECT_EQ(test::readBytes(folder.file("color0.DAT").toStdString()), bytes) << "a cancelled dialog changes nothing";
+}
+
+// A broken table in the current folder is told once, however often it is
+// read again, and the shipped table is drawn; a block change that cannot be
+// stored says so and the block keeps the stored colour.
+TEST_F(View3dWindowTest, ColourTableFaultsAreToldAndTheBlockFollowsTheStoredColour)
+{
+    test::writeBytes(folder.file("color5.DAT").toStdString(), std::string(6, '\0'));
+    std::filesystem::create_directory(folder.file("color0.DAT").toStdString());
+    auto w = open();
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    EXPECT_NE(prompter.messages()[0].find("color0.DAT 不是普通文件"), std::string::npos) << prompter.messages()[0];
+
+    auto* biao = control<QComboBox>(*w, "biao");
+    biao->setCurrentText("5");
+    w->onEditMap();
+    w->onEditMap();
+    ASSERT_EQ(prompter.messages().size(), 2u);
+    EXPECT_NE(prompter.messages()[1].find("color5.DAT 不完整"), std::string::npos) << prompter.messages()[1];
+    EXPECT_GT(test::paintedPixels(w->drawingArea()->picture()), 5000) << "the shipped table 5 is drawn";
+    EXPECT_NE(w->colours().colour(9), 0u);
+
+    biao->setCurrentText("0");
+    const Colour stored = w->colours().colour(3);
+    ASSERT_NE(stored, rgb(255, 0, 0));
+    prompter.colours.push_back(rgb(255, 0, 0));
+    w->onColourSample(3);
+    EXPECT_NE(prompter.last().text.find("这不是一个普通文件"), std::string::npos) << prompter.last().text;
+    EXPECT_EQ(w->colours().colour(3), stored);
+    for (QPushButton* block : w->findChildren<QPushButton*>(QStringLiteral("ColorSample"))) {
+        if (block->property("slot").toInt() == 3)
+            EXPECT_TRUE(block->styleSheet().contains(QStringLiteral("rgb(%1, %2, %3)")
+                                                         .arg(redOf(stored))
+                                                         .arg(greenOf(stored))
+                                                         .arg(blueOf(stored))))
+                << block->styleSheet().toStdString();
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder.file("color0.DAT").toStdString()));
 }
 
 TEST_F(View3dWindowTest, SaveAsksThenStoresTheCutOutBesideTheDataFile)

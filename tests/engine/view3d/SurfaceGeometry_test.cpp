@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sys/stat.h>
+
 #include <cmath>
 
 namespace tervane {
@@ -156,6 +159,14 @@ TEST(SurfaceGridTest, OnlyAWhole21By21GridFileLoads)
     ASSERT_TRUE(writeGrid(file, dir.path()));
     test::writeBytes(dir.file(kD3dFile), test::readBytes(dir.file(kD3dFile)).substr(0, 1000));
     EXPECT_TRUE(grid.load(dir.path()).has_value()) << "a short file";
+
+    // A FIFO with no writer would hang a blocking open for good.
+    std::filesystem::remove(dir.file(kD3dFile));
+    ASSERT_EQ(::mkfifo(dir.file(kD3dFile).c_str(), 0600), 0);
+    const auto refusal = grid.load(dir.path());
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_NE(refusal->find(dir.file(kD3dFile) + " 不是普通文件"), std::string::npos) << *refusal;
+    EXPECT_FALSE(grid.loaded());
 }
 
 } // namespace
