@@ -4,7 +4,8 @@
 
 namespace tervane {
 
-// The Draw run's one message for every input it cannot handle.
+// The Draw run's message for faults in the data itself; files it cannot
+// write or read (plot file, glyph files) have messages naming them.
 inline const std::string kContourFaultMessage =
     "数据记录中可能有不完整数据或两点数值相同的情况,请进入[编辑]检查数据! ";
 // Draw refuses the 3D network, which has no triangles to trace.

@@ -1,12 +1,9 @@
 #include "engine/hpgl/GlyphSet.h"
 
 #include "engine/base/NumberText.h"
+#include "engine/base/RegularFileRead.h"
 
-#include <cerrno>
 #include <cmath>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tervane {
 
@@ -35,47 +32,6 @@ bool isPenUpMarker(std::string_view field)
 {
     const std::size_t first = field.find_first_not_of(' ');
     return first != std::string_view::npos && field.substr(first, 2) == "SP";
-}
-
-enum class GlyphRead { Read, Missing, NotRegular, TooLarge, Unreadable };
-
-// A glyph file's bytes. The open never waits (a FIFO under a glyph's name
-// would hang the recording) and nothing is read unless it is a regular
-// file within the size limit.
-GlyphRead readGlyphFile(const std::string& path, std::string& bytes)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return errno == ENOENT ? GlyphRead::Missing : GlyphRead::Unreadable;
-    GlyphRead result = GlyphRead::Read;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        result = GlyphRead::Unreadable;
-    else if (!S_ISREG(st.st_mode))
-        result = GlyphRead::NotRegular;
-    else if (static_cast<unsigned long long>(st.st_size) > kLargestGlyphFile)
-        result = GlyphRead::TooLarge;
-    if (result == GlyphRead::Read) {
-        // One byte past the limit tells a file that grew since the fstat.
-        bytes.resize(kLargestGlyphFile + 1);
-        std::size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                if (n < 0)
-                    result = GlyphRead::Unreadable;
-                break;
-            }
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
-        if (got > kLargestGlyphFile)
-            result = GlyphRead::TooLarge;
-    }
-    ::close(fd);
-    return result;
 }
 
 std::string pathIn(const std::string& folder, const std::string& name)
@@ -145,20 +101,21 @@ GlyphSet::Entry GlyphSet::load(const std::string& fileName) const
     Entry entry;
     for (const std::string& folder : folders_) {
         const std::string path = pathIn(folder, fileName);
-        std::string bytes;
-        switch (readGlyphFile(path, bytes)) {
-        case GlyphRead::Missing:
+        RegularFileBytes file = readRegularFile(path, kLargestGlyphFile);
+        const std::string& bytes = file.bytes;
+        switch (file.fault) {
+        case ReadFault::Missing:
             continue;
-        case GlyphRead::NotRegular:
+        case ReadFault::NotRegular:
             entry.fault = "字形文件 " + path + " 不是普通文件（管道、设备或文件夹），不予读取";
             return entry;
-        case GlyphRead::TooLarge:
+        case ReadFault::TooLarge:
             entry.fault = "字形文件 " + path + " 大于 64 KB，不予读取";
             return entry;
-        case GlyphRead::Unreadable:
+        case ReadFault::Unreadable:
             entry.fault = "字形文件 " + path + " 无法读取";
             return entry;
-        case GlyphRead::Read:
+        case ReadFault::None:
             break;
         }
         Glyph glyph = parseGlyph(bytes);

@@ -1,7 +1,7 @@
 #include "engine/view3d/LevelColours.h"
 
 #include "engine/base/Resources.h"
-#include "engine/view3d/ViewFileRead.h"
+#include "engine/base/RegularFileRead.h"
 
 #include <algorithm>
 #include <bit>
@@ -34,17 +34,17 @@ const unsigned char* recordAt(const std::string& bytes, int level)
 }
 
 // Why a table's file cannot serve, or empty when it can.
-std::string tableFault(const ViewFileBytes& file)
+std::string tableFault(const RegularFileBytes& file)
 {
     switch (file.fault) {
-    case ViewReadFault::None:
-    case ViewReadFault::Missing:
+    case ReadFault::None:
+    case ReadFault::Missing:
         break;
-    case ViewReadFault::NotRegular:
+    case ReadFault::NotRegular:
         return "不是普通文件（管道、设备或文件夹）";
-    case ViewReadFault::TooLarge:
+    case ReadFault::TooLarge:
         return "大于 4 KB，不是色表";
-    case ViewReadFault::Unreadable:
+    case ReadFault::Unreadable:
         return "无法读取";
     }
     if (file.bytes.empty())
@@ -115,8 +115,8 @@ LevelColours::Found LevelColours::find(const std::string& table) const
     const std::string name = colourFileName(table);
     for (const std::string& folder : folders_) {
         const std::string path = pathIn(folder, name);
-        ViewFileBytes file = readViewFile(path, kLargestColourFile);
-        if (file.fault == ViewReadFault::Missing)
+        RegularFileBytes file = readRegularFile(path, kLargestColourFile);
+        if (file.fault == ReadFault::Missing)
             continue;
         const std::string fault = tableFault(file);
         if (fault.empty()) {

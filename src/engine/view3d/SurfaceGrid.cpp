@@ -2,7 +2,7 @@
 
 #include "engine/base/NumberText.h"
 #include "engine/network/WorkingFiles.h"
-#include "engine/view3d/ViewFileRead.h"
+#include "engine/base/RegularFileRead.h"
 
 #include <algorithm>
 #include <bit>
@@ -55,8 +55,8 @@ std::optional<std::string> SurfaceGrid::load(const std::string& dir)
     levels_.fill(0);
     loaded_ = false;
     const std::string path = pathIn(dir, kD3dFile);
-    const ViewFileBytes file = readViewFile(path, kGridBytes, true);
-    if (file.fault == ViewReadFault::NotRegular)
+    const RegularFileBytes file = readRegularFile(path, kGridBytes, true);
+    if (file.fault == ReadFault::NotRegular)
         return "三维网格文件 " + path + " 不是普通文件（管道、设备或文件夹），不予读取！";
     const std::string& bytes = file.bytes;
     if (bytes.size() < kGridBytes || singleAt(bytes, 0) != kSurfaceSide || singleAt(bytes, 4) != kSurfaceSide ||

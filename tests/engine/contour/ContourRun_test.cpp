@@ -376,8 +376,8 @@ TEST_F(RecordingRunTest, AnUnfinishedRunLeavesTheOlderPlot)
     };
     for (const Case& c : cases) {
         test::writeBytes(dir.file("cone.PLT"), older);
-        for (const char c : std::string("0123456789.-"))
-            std::filesystem::remove(glyphFileName(c));
+        for (const char glyph : std::string("0123456789.-"))
+            std::filesystem::remove(glyphFileName(glyph));
         panel.intervalText = "10";
         panel.check15 = true;
         escape.reset(0);

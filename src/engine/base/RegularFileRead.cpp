@@ -1,4 +1,4 @@
-#include "engine/view3d/ViewFileRead.h"
+#include "engine/base/RegularFileRead.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -7,21 +7,21 @@
 
 namespace tervane {
 
-ViewFileBytes readViewFile(const std::string& path, std::size_t limit, bool prefixOnly)
+RegularFileBytes readRegularFile(const std::string& path, std::size_t limit, bool prefixOnly)
 {
-    ViewFileBytes result;
+    RegularFileBytes result;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        result.fault = errno == ENOENT ? ViewReadFault::Missing : ViewReadFault::Unreadable;
+        result.fault = errno == ENOENT ? ReadFault::Missing : ReadFault::Unreadable;
         return result;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
-        result.fault = ViewReadFault::Unreadable;
+        result.fault = ReadFault::Unreadable;
     } else if (!S_ISREG(st.st_mode)) {
-        result.fault = ViewReadFault::NotRegular;
+        result.fault = ReadFault::NotRegular;
     } else if (!prefixOnly && static_cast<unsigned long long>(st.st_size) > limit) {
-        result.fault = ViewReadFault::TooLarge;
+        result.fault = ReadFault::TooLarge;
     } else {
         // One byte past the limit tells a file that grew since the fstat.
         const std::size_t wanted = prefixOnly ? limit : limit + 1;
@@ -32,7 +32,7 @@ ViewFileBytes readViewFile(const std::string& path, std::size_t limit, bool pref
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0) {
-                result.fault = ViewReadFault::Unreadable;
+                result.fault = ReadFault::Unreadable;
                 break;
             }
             if (n == 0)
@@ -40,11 +40,11 @@ ViewFileBytes readViewFile(const std::string& path, std::size_t limit, bool pref
             got += static_cast<std::size_t>(n);
         }
         result.bytes.resize(got);
-        if (result.fault == ViewReadFault::None && !prefixOnly && got > limit)
-            result.fault = ViewReadFault::TooLarge;
+        if (result.fault == ReadFault::None && !prefixOnly && got > limit)
+            result.fault = ReadFault::TooLarge;
     }
     ::close(fd);
-    if (result.fault != ViewReadFault::None)
+    if (result.fault != ReadFault::None)
         result.bytes.clear();
     return result;
 }

@@ -4,8 +4,9 @@
 
 namespace tervane {
 
-// Why a file the 3D view reads (D3d.dzx, a colour table) was not read.
-enum class ViewReadFault {
+// Why a small file the program reads whole (the 3D grid, a colour table, a
+// glyph file) was not read.
+enum class ReadFault {
     None,
     Missing,     // no such file
     NotRegular,  // a FIFO, device, folder or socket under that name
@@ -13,16 +14,16 @@ enum class ViewReadFault {
     Unreadable,  // any other error of the open or the read
 };
 
-struct ViewFileBytes {
-    ViewReadFault fault = ViewReadFault::None;
+struct RegularFileBytes {
+    ReadFault fault = ReadFault::None;
     std::string bytes;
 };
 
 // What a file holds, read without ever waiting on it: the open does not
-// block (a FIFO with no writer would otherwise hang the view for good) and
+// block (a FIFO with no writer would otherwise hang the program for good) and
 // anything but a regular file is refused before a byte is read. A file
 // longer than `limit` is refused as TooLarge, or, with `prefixOnly`, read
 // as its first `limit` bytes.
-ViewFileBytes readViewFile(const std::string& path, std::size_t limit, bool prefixOnly = false);
+RegularFileBytes readRegularFile(const std::string& path, std::size_t limit, bool prefixOnly = false);
 
 } // namespace tervane
