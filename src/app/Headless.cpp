@@ -1,7 +1,6 @@
 #include "app/Headless.h"
 
 #include "app/OutputClash.h"
-#include "engine/base/NumberText.h"
 #include "engine/hpgl/PlotFileWriter.h"
 #include "engine/network/WorkingFiles.h"
 #include "engine/survey/DataCheck.h"
@@ -88,12 +87,8 @@ int runPlay(const CommandLine& line, std::ostream& out, std::ostream& err)
 
 int runCheck(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
-    DataCheckOptions options;
-    options.networkKind = line.networkKind;
-    // As the run reads the interval box: an empty box counts as 1.
-    if (!line.panel.intervalText.empty())
-        options.interval = leadingNumber(line.panel.intervalText);
-    const DataCheckReport report = checkSurveyFile(line.file.value_or(std::string()), options);
+    const DataCheckReport report = checkSurveyFile(line.file.value_or(std::string()),
+                                                   checkOptionsFor(line.networkKind, line.panel.intervalText));
     if (report.outcome == DataCheckOutcome::Unreadable) {
         err << report.text();
         return static_cast<int>(report.outcome);

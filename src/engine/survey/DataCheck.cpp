@@ -288,7 +288,10 @@ void checkShape(Checker& c, const DataCheckOptions& options, double xMin, double
     const bool valuesFit = std::all_of(c.points.begin(), c.points.end(), [](const Point& p) {
         return fitsWorkingFiles(p.x) && fitsWorkingFiles(p.y) && fitsWorkingFiles(p.z);
     });
-    if (options.networkKind != 3 && valuesFit &&
+    // An interval Draw cannot step by is the panel's fault, which Draw
+    // tells itself; the data is not judged by it.
+    const bool intervalUsable = std::isfinite(options.interval) && options.interval > 0;
+    if (options.networkKind != 3 && valuesFit && intervalUsable &&
         !levelCount(asWorkingFileValue(zMin), asWorkingFileValue(zMax), options.interval))
         c.refuse("值的范围（" + number(zMin) + " 至 " + number(zMax) + "）按间隔 " + number(options.interval) +
                  " 分级超过 " + std::to_string(kMaxLevels) + " 级，无法绘图");
@@ -356,6 +359,14 @@ std::string DataCheckReport::text() const
     for (const std::string& line : lines)
         all += line + "\n";
     return all;
+}
+
+DataCheckOptions checkOptionsFor(int networkKind, const std::string& intervalText)
+{
+    DataCheckOptions options;
+    options.networkKind = networkKind == 2 || networkKind == 3 ? networkKind : 1;
+    options.interval = intervalText.empty() ? 1 : leadingNumber(intervalText);
+    return options;
 }
 
 DataCheckReport checkSurveyBytes(const std::string& bytes, const std::string& name, const DataCheckOptions& options)

@@ -30,6 +30,11 @@ struct DataCheckOptions {
     double interval = 1;  // above 0
 };
 
+// The options as the program holds them: the network kind of the shared
+// state (0, none built yet, counts as raw) and the interval box read as the
+// Draw run reads it (an empty box counts as 1).
+DataCheckOptions checkOptionsFor(int networkKind, const std::string& intervalText);
+
 // Reads a survey data file and lists what is wrong with it: a file that is
 // not survey data at all, fields that do not read as numbers, values the
 // working files cannot hold, points at the same or almost the same place,

@@ -129,8 +129,13 @@ TEST(DataCheck, NetworkKindAndIntervalDecideAsTheBuildAndDrawDo)
         {"too many levels, optimized", wide, {2, 1}, {tooMany}},
         {"a 3D network counts no levels", wide, {3, 1}, {}},
         {"a wider interval", wide, {1, 2}, {}},
+        {"an interval Draw cannot step by is no fault of the data", wide, {1, 0}, {}},
         {"not survey data", text, {1, 1}, {text::notSurveyDataMessage({2, 3, 4, 5, 6, 7, 8})}},
     };
+    // As the window holds them: no build yet is raw, an empty box is 1.
+    EXPECT_EQ(checkOptionsFor(0, "").networkKind, 1);
+    EXPECT_EQ(checkOptionsFor(2, "").interval, 1);
+    EXPECT_EQ(checkOptionsFor(3, "0.5").interval, 0.5);
     for (const Case& c : cases) {
         const DataCheckReport report = checkSurveyBytes(fileOf(c.rows), "t.D3D", c.options);
         EXPECT_EQ(report.findings, c.findings) << c.name;
