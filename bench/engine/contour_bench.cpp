@@ -24,6 +24,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -177,9 +179,26 @@ private:
     MainCommands commands_{ctx_};
 };
 
+// Set when a benchmark could not time what it names, so that the program
+// ends with a failure instead of a table that only looks complete.
+bool benchmarkFailed = false;
+
+void fail(benchmark::State& st, const char* why)
+{
+    benchmarkFailed = true;
+    st.SkipWithError(why);
+}
+
+// An input that is missing stops the program at once: a timing of nothing
+// is worse than no timing.
 std::string exampleFile(const std::string& name)
 {
-    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "examples" / name).string();
+    const std::filesystem::path path = std::filesystem::path(TERVANE_SOURCE_DIR) / "examples" / name;
+    if (!std::filesystem::is_regular_file(path)) {
+        std::fprintf(stderr, "contour_bench: the example %s is missing\n", path.c_str());
+        std::exit(2);
+    }
+    return path.string();
 }
 
 // 2000 points spread at random over 1000 x 1000 with two hills.
@@ -203,13 +222,13 @@ std::string writeRandomSurvey(const ScratchFolder& folder)
 void timeRuns(benchmark::State& st, HeadlessDraw& draw)
 {
     if (!draw.ready()) {
-        st.SkipWithError("the network could not be built");
+        fail(st, "the network could not be built");
         return;
     }
     draw.setSmoothness(static_cast<int>(st.range(0)));
     for (auto _ : st) {
         if (!draw.run()) {
-            st.SkipWithError("the Draw run stopped");
+            fail(st, "the Draw run stopped");
             return;
         }
     }
@@ -256,7 +275,7 @@ void traceUniform(benchmark::State& st)
 {
     const ContourNetwork& net = uniformNetwork(static_cast<int>(st.range(0)));
     if (net.rowCount() == 0) {
-        st.SkipWithError("the network could not be built");
+        fail(st, "the network could not be built");
         return;
     }
     const auto levels = levelsOf(net, 100);
@@ -284,12 +303,12 @@ void BM_DrawRunUniform(benchmark::State& st)
     draw.setLevels(100);
     draw.setSmoothness(static_cast<int>(st.range(1)));
     if (!draw.ready()) {
-        st.SkipWithError("the network could not be built");
+        fail(st, "the network could not be built");
         return;
     }
     for (auto _ : st) {
         if (!draw.run()) {
-            st.SkipWithError("the Draw run stopped");
+            fail(st, "the Draw run stopped");
             return;
         }
     }
@@ -322,4 +341,12 @@ BENCHMARK(BM_ClosedSplineFormer)->Arg(40);
 } // namespace
 } // namespace tervane
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return tervane::benchmarkFailed ? 1 : 0;
+}
