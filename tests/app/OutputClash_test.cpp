@@ -174,15 +174,6 @@ TEST(OutputClash, PlotFileAndRepeatedOutputsAreRefused)
         for (const char* written : {"dzx.NDX", "a.png", "x", "D3d.dzx"})
             EXPECT_FALSE(fs::exists(written)) << written;
     }
-    {
-        // The data file's bytes survive a refused --hpgl run.
-        test::InTemporaryFolder folder;
-        const std::string plot = folder.path().toStdString() + "/hill.PLT";
-        test::writeBytes(plot, example);
-        std::string err;
-        runLine({"render", plot, "--hpgl"}, err);
-        EXPECT_TRUE(test::readBytes(plot) == example) << "the data file was written over";
-    }
 }
 
 // An empty file name is a mistake on the line, not "no file".

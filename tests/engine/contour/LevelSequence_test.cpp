@@ -71,8 +71,6 @@ TEST(LevelSequence, CountsAsTheDataRulesCount)
         else
             EXPECT_THROW(makeLevelSequence(r.zMin, r.zMax, r.interval), ContourFault) << r.zMax;
     }
-    EXPECT_EQ(levelCount(0, 32766, 1), kMaxLevels);
-    EXPECT_FALSE(levelCount(0, 32767, 1));
 }
 
 } // namespace
