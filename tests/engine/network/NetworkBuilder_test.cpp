@@ -173,13 +173,27 @@ TEST_F(NetworkBuilderTest, DegenerateExtentsStopWithAMessage)
     EXPECT_EQ(view.picture1.count(Kind::Line), 0u);
 }
 
-TEST_F(NetworkBuilderTest, CollinearPointsAreRefusedByTheRawNetwork)
+// The grid networks triangulate a grid over the extents, which points on
+// one line still span; only the raw network needs the points themselves.
+TEST_F(NetworkBuilderTest, CollinearPointsAreRefusedByTheRawNetworkOnly)
 {
     writeSurvey({{0, 1, 1}, {1, 3, 2}, {2, 5, 3}, {3, 7, 4}, {4, 9, 5}, {5, 11, 6}, {2, 5, 7}});
     EXPECT_FALSE(buildNetwork(ctx));
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{text::kCollinearPoints});
     EXPECT_EQ(state.fileOpen, 0);
     EXPECT_FALSE(anyWorkingFile());
+    for (const int kind : {2, 3}) {
+        prompter.questions.clear();
+        state.fileOpen = 1;
+        state.networkKind = kind;
+        EXPECT_TRUE(buildNetwork(ctx)) << kind;
+        EXPECT_TRUE(prompter.messages().empty()) << kind;
+        EXPECT_TRUE(anyWorkingFile()) << kind;
+        if (kind == 2)
+            EXPECT_GT(state.triangleCount, 0);
+        else
+            EXPECT_EQ(state.gridColumns, 21);
+    }
 }
 
 TEST_F(NetworkBuilderTest, FiveOrFewerPointsAreRefusedBeforeAnythingIsDrawn)
