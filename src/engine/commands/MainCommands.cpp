@@ -268,7 +268,7 @@ void MainCommands::draw()
     // rather than as a fault of the run.
     const double interval = ctx_.panel.intervalText.empty() ? 1 : leadingNumber(ctx_.panel.intervalText);
     if (interval > 0 && !levelCount(asWorkingFileValue(s.zMin), asWorkingFileValue(s.zMax), interval)) {
-        ctx_.prompter.message(text::kTooManyLevels);
+        ctx_.prompter.message(tooManyLevelsMessage(ctx_.panel.intervalText, s.zMin, s.zMax));
         return;
     }
     drawContourMap(ctx_);

@@ -19,7 +19,6 @@ inline const std::string kExitQuestion = "您是否退出程序？";
 inline const std::string kWaiting = "等待状态";
 // Texts of this program's own, beyond the original commands'.
 inline const std::string kIntervalNotPositive = "等值线间隔必须是大于 0 的数值，请在[间隔]中重新输入！";
-inline const std::string kTooManyLevels = "等值线间隔太小，数值范围内的等值线超过 32768 条，请在[间隔]中输入更大的间隔！";
 // kNotSurveyData and notSurveyDataMessage are the data rules' (survey/DataRules.h).
 } // namespace text
 

@@ -89,10 +89,13 @@ RunInputs readInputs(RunContext& ctx)
     return in;
 }
 
-// The values span more levels than a run can draw at this interval.
+// The values, low to high, span more levels than a run can draw at this
+// interval.
 class LevelCountFault : public std::runtime_error {
 public:
-    LevelCountFault() : std::runtime_error("more levels than a run can draw") {}
+    LevelCountFault(double lowest, double highest)
+        : std::runtime_error("more levels than a run can draw"), low(lowest), high(highest) {}
+    double low, high;
 };
 
 // The level sequence of the run. A sequence refused as too long is the
@@ -111,7 +114,7 @@ LevelSequence runLevels(const ContourNetwork& net, double interval)
             makeLevelSequence(*low, *high, interval);
         } catch (const ContourFault&) {
             if (std::isfinite(*low) && std::isfinite(*high))
-                throw LevelCountFault();
+                throw LevelCountFault(*low, *high);
         }
         throw;
     }
@@ -249,9 +252,9 @@ bool drawContourMap(RunContext& ctx)
             return false;
         finishRun(ctx, in, recording);
         return true;
-    } catch (const LevelCountFault&) {
+    } catch (const LevelCountFault& fault) {
         recording.end();
-        ctx.prompter.message(kTooManyLevelsMessage);
+        ctx.prompter.message(tooManyLevelsMessage(ctx.panel.intervalText, fault.low, fault.high));
         return false;
     } catch (const std::exception&) {
         // Whatever the run met that it cannot handle (a ContourFault from its

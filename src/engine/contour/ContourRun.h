@@ -6,8 +6,6 @@
 namespace tervane {
 
 // More levels than a run can draw between the lowest and highest value.
-inline const std::string kTooManyLevelsMessage =
-    "等值线级数太多（超过 32768 级），不能绘图，请加大等值线间距！";
 
 // The Draw run: traces every level of the sequence through the network of
 // the working files, smooths and draws each curve, then the labels, the

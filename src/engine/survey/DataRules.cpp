@@ -1,8 +1,11 @@
 #include "engine/survey/DataRules.h"
 
+#include "engine/base/NumberText.h"
+
 #include "engine/base/Geometry.h"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace tervane {
@@ -39,6 +42,19 @@ bool collinearityRefused(int networkKind, const std::vector<double>& x, const st
 }
 
 double firstLevel(double zMin) { return 10 * std::floor(zMin / 10); }
+
+std::string tooManyLevelsMessage(const std::string& intervalText, double zMin, double zMax)
+{
+    const double interval = leadingNumber(intervalText);
+    const double span = std::floor((zMax + interval - firstLevel(zMin)) / interval) + 1;
+    char count[64];
+    if (std::isfinite(span) && span < 1e15)
+        std::snprintf(count, sizeof count, "%.0f", span);
+    else
+        std::snprintf(count, sizeof count, "%s", "无数");
+    return kTooManyLevelsStart + intervalText + " 太小：数值范围内有 " + count + " 条等值线，超过了 " +
+           std::to_string(kMaxLevels) + " 条的上限，请在[间隔]中输入更大的间隔！";
+}
 
 std::optional<long> levelCount(double zMin, double zMax, double interval)
 {

@@ -40,6 +40,14 @@ bool collinearityRefused(int networkKind, const std::vector<double>& x, const st
 // this cannot be drawn.
 inline constexpr long kMaxLevels = 32768;
 
+// The start of the message for an interval that gives more levels than a
+// Draw run can hold; tooManyLevelsMessage adds the interval and the count.
+inline const std::string kTooManyLevelsStart = "等值线间隔 ";
+
+// The interval, as typed, and about how many levels it gives over the
+// values zMin to zMax, so the user sees what to change and by how much.
+std::string tooManyLevelsMessage(const std::string& intervalText, double zMin, double zMax);
+
 // The first level of a Draw run: 10 x floor(zMin / 10), whatever the interval.
 double firstLevel(double zMin);
 

@@ -83,12 +83,13 @@ bool isProgramText(const std::string& m)
         text::kCollinearPoints, text::kNetworkIncomplete, kContourFaultMessage,
         k3dNetworkForViewOnly,  kFileMissingMessage,    kFileUnreadableMessage,
         kNotDataFileMessage,    kTooManyRecordsMessage, kFileUnwritableMessage,
-        text::kIntervalNotPositive, text::kTooManyLevels,
+        text::kIntervalNotPositive,
     };
     if (fixed.count(m) != 0)
         return true;
-    // A file that is not survey data, with the records that say so.
-    if (m.rfind(text::kNotSurveyData, 0) == 0)
+    // A file that is not survey data, with the records that say so; an
+    // interval too small, with its level count.
+    if (m.rfind(text::kNotSurveyData, 0) == 0 || m.rfind(kTooManyLevelsStart, 0) == 0)
         return true;
     // "第 N 个数据记录的数值无效，…" for a record number N.
     const std::string sample = text::badNumberInRecord(1);

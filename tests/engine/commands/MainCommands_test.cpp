@@ -259,12 +259,14 @@ TEST_F(MainCommandsTest, DrawRefusesAnIntervalThatIsNotANumberAboveZero)
             << bad;
         EXPECT_EQ(view.picture4.count(RecordingCanvas::Kind::FilledBox), 0u) << bad;
     }
-    // Values about 95 to 111: a ten-thousandth steps past the level counter,
+    // Values about 95 to 107.4: a ten-thousandth steps past the level counter,
     // a thousandth does not.
     prompter.questions.clear();
     panel.intervalText = "0.0001";
     commands.draw();
-    EXPECT_EQ(prompter.messages(), std::vector<std::string>{text::kTooManyLevels});
+    EXPECT_EQ(prompter.messages(),
+              std::vector<std::string>{"等值线间隔 0.0001 太小：数值范围内有 173778 条等值线，超过了 32768 "
+                                       "条的上限，请在[间隔]中输入更大的间隔！"});
     prompter.questions.clear();
     panel.intervalText = "0.001";
     commands.draw();
