@@ -67,6 +67,11 @@ void TeachingCurve::draw(Canvas& canvas) const
     canvas.setCurrent(points_[0].x, points_[0].y);
     for (const SplinePoint& p : points_)
         canvas.lineTo(p.x, p.y);
+    // A closed curve runs round all six points, so its polygon must too:
+    // without the side back to P0 the learner cannot see which points
+    // shape the stretch of curve between P5 and P0.
+    if (closed_)
+        canvas.lineTo(points_[0].x, points_[0].y);
 
     canvas.setDrawStyle(kSolid);
     canvas.setForeColour(kCurveColour);

@@ -49,7 +49,8 @@ public:
     // again.
     std::vector<SplinePoint> curve() const;
 
-    // Clears the canvas and draws the polygon and the curve. The canvas's
+    // Clears the canvas and draws the polygon and the curve; the polygon of
+    // a closed curve is closed too, by a side from P5 back to P0. The canvas's
     // scale is left to the caller (the window sets the 800 x 600 frame).
     void draw(Canvas& canvas) const;
 

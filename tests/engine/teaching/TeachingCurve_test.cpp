@@ -102,27 +102,39 @@ TEST(TeachingCurve, DropsAreKeptInsideTheFrame)
 
 TEST(TeachingCurve, DrawsTheDottedPolygonThenTheRedCurve)
 {
-    RecordingCanvas canvas(12000, 9000);
-    canvas.setScale(0, 0, TeachingCurve::kFrameWidth, TeachingCurve::kFrameHeight);
-    TeachingCurve c;
-    c.setClosed(true);
-    c.draw(canvas);
-    ASSERT_FALSE(canvas.ops.empty());
-    EXPECT_EQ(canvas.ops.front().kind, RecordingCanvas::Kind::Clear);
-    const auto lines = canvas.opsOf(RecordingCanvas::Kind::Line);
-    // P0 to P0, then to P1 .. P5; then 119 curve segments and the closing line.
-    ASSERT_EQ(lines.size(), 6u + 120u);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const bool polygon = i < 6;
-        EXPECT_EQ(lines[i].colour, polygon ? rgb(0, 0, 0) : rgb(255, 0, 0)) << i;
-        EXPECT_EQ(lines[i].drawStyle, polygon ? kDot : kSolid) << i;
-        if (polygon) {
-            EXPECT_EQ(lines[i].x2, c.points()[i].x);
-            EXPECT_EQ(lines[i].y2, c.points()[i].y);
+    // Open: P0 to P0, then to P1 .. P5, and 79 curve segments.
+    // Closed: the polygon also returns from P5 to P0; 119 curve segments
+    // and the curve's own closing line.
+    const struct { bool closed; std::size_t polygon, curve; } kinds[] = {{false, 6, 79}, {true, 7, 120}};
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.closed ? "closed" : "open");
+        RecordingCanvas canvas(12000, 9000);
+        canvas.setScale(0, 0, TeachingCurve::kFrameWidth, TeachingCurve::kFrameHeight);
+        TeachingCurve c;
+        c.setClosed(kind.closed);
+        c.draw(canvas);
+        ASSERT_FALSE(canvas.ops.empty());
+        EXPECT_EQ(canvas.ops.front().kind, RecordingCanvas::Kind::Clear);
+        const auto lines = canvas.opsOf(RecordingCanvas::Kind::Line);
+        ASSERT_EQ(lines.size(), kind.polygon + kind.curve);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const bool polygon = i < kind.polygon;
+            EXPECT_EQ(lines[i].colour, polygon ? rgb(0, 0, 0) : rgb(255, 0, 0)) << i;
+            EXPECT_EQ(lines[i].drawStyle, polygon ? kDot : kSolid) << i;
+            if (polygon) {
+                const SplinePoint& to = c.points()[i % TeachingCurve::kPointCount];
+                EXPECT_EQ(lines[i].x2, to.x) << i;
+                EXPECT_EQ(lines[i].y2, to.y) << i;
+            }
+        }
+        if (kind.closed) {
+            const auto& side = lines[kind.polygon - 1];
+            EXPECT_EQ(side.x1, c.points()[5].x);
+            EXPECT_EQ(side.y1, c.points()[5].y);
+            EXPECT_EQ(lines.back().x2, lines[kind.polygon].x1);
+            EXPECT_EQ(lines.back().y2, lines[kind.polygon].y1);
         }
     }
-    EXPECT_EQ(lines.back().x2, lines[6].x1);
-    EXPECT_EQ(lines.back().y2, lines[6].y1);
 }
 
 } // namespace
