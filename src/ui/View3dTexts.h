@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 namespace tervane::view3d_text {
 
@@ -18,6 +19,14 @@ inline constexpr const char* kCannotSave =
 inline constexpr const char* kSaveQuestionStart = "按[是]键，将屏幕图形用已打开的等值线文件名存储为 \n";
 inline constexpr const char* kSaveQuestionEnd = "  若按［否］则不保存。";
 inline constexpr const char* kCannotWrite = "不能写入图形文件 ";
+
+// A drawing asked for while a box holds text its rule refuses.
+inline constexpr const char* kAngleRefused = "角度 ( 1-360 ) 不接受";
+inline constexpr const char* kHeightRefused = "高度 ( 10-200 ) 不接受";
+inline std::string refusedEntry(const char* box, const std::string& typed)
+{
+    return std::string(box) + "“" + typed + "”，图形没有画。请输入范围内的数，不带多余的 0 或正号。";
+}
 
 // The height and angle help over the cell thumbnail: a line break every
 // few characters, as the narrow box needs.

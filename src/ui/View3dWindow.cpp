@@ -1,6 +1,5 @@
 #include "ui/View3dWindow.h"
 
-#include "engine/base/NumberText.h"
 #include "engine/view3d/SurfaceDrawer.h"
 #include "ui/CanvasWidget.h"
 #include "ui/QtEscapeKey.h"
@@ -329,6 +328,8 @@ void View3dWindow::openView()
     grid_.classifyInitial(levelCount());
     dataAngle_->setText(QStringLiteral("45"));
     dataHeight_->setText(QStringLiteral("120"));
+    acceptedAngle_ = dataAngle_->text();
+    acceptedHeight_ = dataHeight_->text();
     loadLevelColours(true);
     showThumbnail();
     paintStrip();
@@ -414,9 +415,40 @@ void View3dWindow::watchColourFiles()
     connect(watcher_, &QFileSystemWatcher::directoryChanged, this, reload);
 }
 
+// A box checks its text when it is left, but a drawing can be asked for
+// while the box still holds text it has not judged (a button pressed from
+// the keyboard, or before the box lost the focus). So every drawing first
+// puts each box's text through the box's own rule; a refused text draws
+// nothing, is said, and keeps the focus in its box. Text already accepted
+// is not entered again: a second entry of the same height after an angle
+// above 90 would change the column spacing the user saw in the thumbnail.
+bool View3dWindow::boxesAccepted()
+{
+    struct Box {
+        QLineEdit* entry;
+        const QString& accepted;
+        bool (View3dWindow::*leave)();
+        const char* refused;
+    };
+    // Height first, as the command line enters them.
+    const Box boxes[] = {{dataHeight_, acceptedHeight_, &View3dWindow::onHeightLeft, text::kHeightRefused},
+                         {dataAngle_, acceptedAngle_, &View3dWindow::onAngleLeft, text::kAngleRefused}};
+    for (const Box& box : boxes) {
+        if (box.entry->text().trimmed() == box.accepted)
+            continue;
+        if (!(this->*box.leave)()) {
+            prompter_.message(text::refusedEntry(box.refused, box.entry->text().toStdString()));
+            return false;
+        }
+    }
+    return true;
+}
+
 void View3dWindow::drawSurfaceNow(bool preview)
 {
     if (escape_.running() || !grid_.loaded())
+        return;
+    if (!boxesAccepted())
         return;
     mainmap_->clearPicture();
     const bool live = guocheng_->isChecked();
@@ -433,7 +465,7 @@ void View3dWindow::drawSurfaceNow(bool preview)
     bool whole = false;
     {
         EscapeRun run(escape_);
-        whole = drawSurface(grid_, projection_, leadingNumber(dataAngle_->text().toStdString()), colours_, options,
+        whole = drawSurface(grid_, projection_, projection_.viewAngle, colours_, options,
                             {target, statusBar_->canvas(), escape_, prompter_});
     }
     if (!live) {
@@ -505,6 +537,7 @@ bool View3dWindow::onAngleLeft()
         keepFocus(dataAngle_, true);
         return false;
     }
+    acceptedAngle_ = dataAngle_->text();
     showThumbnail();
     return true;
 }
@@ -516,6 +549,7 @@ bool View3dWindow::onHeightLeft()
         keepFocus(dataHeight_, true);
         return false;
     }
+    acceptedHeight_ = dataHeight_->text();
     showThumbnail();
     return true;
 }

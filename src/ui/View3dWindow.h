@@ -92,6 +92,7 @@ private:
     void openView();
 
     void drawSurfaceNow(bool preview);
+    bool boxesAccepted();
     // Reads the table the list names and shows its blocks; a notice about
     // the table is shown once, however often the same table is read again.
     // False when no usable table was found.
@@ -143,6 +144,9 @@ private:
     QFileSystemWatcher* watcher_ = nullptr;
     std::function<bool(QPrinter&)> printerDialog_;
     std::string colourNotice_;
+    // The texts of the angle and height boxes the projection now holds.
+    QString acceptedAngle_;
+    QString acceptedHeight_;
     bool finished_ = false;
 };
 

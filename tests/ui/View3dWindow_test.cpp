@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 namespace tervane {
@@ -123,6 +124,63 @@ TEST_F(View3dWindowTest, AngleAndHeightBoxesKeepTheFocusUntilValid)
     control<QLineEdit>(*w, "DataHeight")->setText("200");
     EXPECT_TRUE(w->onHeightLeft());
     EXPECT_EQ(w->projection().cellHeight, 200);
+}
+
+// A drawing puts the boxes' texts through the rule they use on leaving,
+// whether or not the box was left: a refused text draws nothing and is said.
+TEST_F(View3dWindowTest, EveryDrawingChecksTheAngleAndHeightBoxesFirst)
+{
+    struct Case {
+        const char* name;
+        const char* leftAngle;  // entered and left before the drawing, or null
+        const char* angle;
+        const char* height;
+        bool preview;
+        const char* refusal;  // the start of the message, or null when it draws
+        double viewAngle, cellHeight, rowShift, columnSpacing;
+    };
+    const double spacing = SurfaceProjection::kDefaultSpacing;
+    const Case cases[] = {
+        {"angle 400, redraw", nullptr, "400", "120", false, "角度 ( 1-360 ) 不接受“400”", 45, 120, 120, spacing},
+        {"angle 0, preview", nullptr, "0", "120", true, "角度 ( 1-360 ) 不接受“0”", 45, 120, 120, spacing},
+        {"angle 045", nullptr, "045", "120", false, "角度 ( 1-360 ) 不接受“045”", 45, 120, 120, spacing},
+        {"height 5", nullptr, "45", "5", false, "高度 ( 10-200 ) 不接受“5”", 45, 120, 120, spacing},
+        {"height 201, preview", nullptr, "45", "201", true, "高度 ( 10-200 ) 不接受“201”", 45, 120, 120, spacing},
+        {"angle 90 not yet left", nullptr, " 90 ", "120", false, nullptr, 90, 120, 0, 120},
+        {"both boxes not yet left", nullptr, "135", "60", true, nullptr, 135, 60, 60 / std::tan(3.141592654 / 180 * 135), 60},
+        // The height is not entered again: that would reset the spacing.
+        {"accepted angle above 90", "100", "100", "120", false, nullptr, 100, 120, 120 / std::tan(3.141592654 / 180 * 100), 120},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompter.questions.clear();
+        auto w = open();
+        auto* angle = control<QLineEdit>(*w, "DataAngle");
+        if (c.leftAngle) {
+            angle->setText(QString::fromUtf8(c.leftAngle));
+            ASSERT_TRUE(w->onAngleLeft());
+        }
+        angle->setText(QString::fromUtf8(c.angle));
+        control<QLineEdit>(*w, "DataHeight")->setText(QString::fromUtf8(c.height));
+        if (c.preview)
+            w->onPreview();
+        else
+            w->onEditMap();
+        const QImage image = w->drawingArea()->picture();
+        if (c.refusal) {
+            EXPECT_EQ(test::paintedPixels(image, image.rect(), 3), 0) << "nothing is drawn";
+            ASSERT_EQ(prompter.messages().size(), 1u);
+            EXPECT_EQ(prompter.messages()[0].rfind(c.refusal, 0), 0u) << prompter.messages()[0];
+        } else {
+            EXPECT_GT(test::paintedPixels(image, image.rect(), 3), 200) << "the preview is sparse, but drawn";
+            EXPECT_TRUE(prompter.messages().empty());
+        }
+        const SurfaceProjection& p = w->projection();
+        EXPECT_EQ(p.viewAngle, c.viewAngle);
+        EXPECT_EQ(p.cellHeight, c.cellHeight);
+        EXPECT_NEAR(p.rowShift, c.rowShift, 1e-9);
+        EXPECT_NEAR(p.columnSpacing, c.columnSpacing, 1e-9);
+    }
 }
 
 TEST_F(View3dWindowTest, EditingShowsInteriorBoxesWritesLevelsBackAndHoldsTheWindowOpen)
