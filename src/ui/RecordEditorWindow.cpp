@@ -478,9 +478,13 @@ void RecordEditorWindow::showIndicator()
 {
     if (!editor_.indicatorVisible())
         return;
-    const QtCanvas& canvas = picture1_->canvas();
-    picture2_->move(static_cast<int>(std::floor(canvas.toPixelX(editor_.indicatorX()))),
-                    static_cast<int>(std::floor(canvas.toPixelY(editor_.indicatorY()))));
+    if (editor_.indicatorParked()) {
+        picture2_->move(0, 0);
+    } else {
+        const QtCanvas& canvas = picture1_->canvas();
+        picture2_->move(static_cast<int>(std::floor(canvas.toPixelX(editor_.indicatorX()))),
+                        static_cast<int>(std::floor(canvas.toPixelY(editor_.indicatorY()))));
+    }
     picture2_->show();
 }
 

@@ -257,6 +257,25 @@ TEST_F(RecordEditorWindowTest, DeleteEnablesUndoAndDeletingTheOnlyRecordClosesTh
     EXPECT_EQ(::access(path.c_str(), F_OK), -1);
 }
 
+// Undo puts the record back at the end of the file, not where it was, so
+// the status bar says which record it has become.
+TEST_F(RecordEditorWindowTest, UndoDeleteSaysWhereTheRecordWent)
+{
+    writeBytes(path, recordBytes({"100", "200", "1", "a"}) + recordBytes({"300", "400", "2", "b"}) +
+                         recordBytes({"500", "600", "3", "c"}));
+    RecordEditorWindow& w = openWindow();
+    w.onDeleteRecord();
+    EXPECT_TRUE(w.statusBar()->currentMessage().isEmpty());
+    w.onUndoDelete();
+    EXPECT_EQ(w.statusBar()->currentMessage(), QStringLiteral("已恢复为第 3 个记录"));
+    EXPECT_EQ(w.fieldBox(3)->text(), QStringLiteral("a"));
+    EXPECT_EQ(child<QLineEdit>("Text1")->text(), QStringLiteral("3"));
+    EXPECT_FALSE(child<QPushButton>("quxiao")->isEnabled());
+    EXPECT_EQ(readBytes(path).substr(130), recordBytes({"100", "200", "1", "a"}));
+    w.onFirstRecord();
+    EXPECT_TRUE(w.statusBar()->currentMessage().isEmpty()) << "the notice goes with the next command";
+}
+
 TEST_F(RecordEditorWindowTest, SaveAndExitWithYesClosesOnce)
 {
     writeBytes(path, recordBytes({"100", "200", "1", "a"}));

@@ -5,10 +5,13 @@
 #include "engine/base/Limits.h"
 #include "engine/base/NumberText.h"
 #include "engine/state/PictureMemo.h"
+#include "engine/survey/DataRules.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
+#include <string_view>
 #include <unistd.h>
 
 namespace tervane {
@@ -36,11 +39,59 @@ long roundedRecordNumber(double value)
     return static_cast<long>(std::nearbyint(value));
 }
 
-bool blank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+bool blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
+
+// Whether an unsigned decimal number text that a double cannot hold is too
+// large (1e400) rather than too small (1e-400, which reads as 0 like any
+// underflow).
+bool beyondDouble(std::string_view number)
+{
+    const std::size_t e = number.find_first_of("eE");
+    if (e == std::string_view::npos)
+        return number.find_first_of("123456789") < number.find('.');
+    double mantissa = 0;
+    std::from_chars(number.data(), number.data() + e, mantissa);
+    std::string_view power = number.substr(e + 1);
+    if (!power.empty() && power.front() == '+')
+        power.remove_prefix(1);
+    double exponent = 0;
+    std::from_chars(power.data(), power.data() + power.size(), exponent);
+    return std::log10(std::fabs(mantissa)) + exponent > 0;
+}
+
+// Why a stored field's text is not a usable number, or nothing when it is
+// one: a single decimal number, blanks around it aside, whose value the
+// working files can hold. The network build refuses a value beyond single
+// precision in X, Y or value alike, so the editor refuses it on entry
+// rather than store a record that Open and check would refuse later.
+std::optional<std::string> numberFault(const std::string& text)
+{
+    if (blank(text))
+        return editortext::kMustNotBeEmpty;
+    const std::size_t length = leadingNumberLength(text);
+    if (length == 0 || !blank(std::string_view(text).substr(length)))
+        return editortext::kMustBeNumber;
+    std::string_view number = std::string_view(text).substr(0, length);
+    number.remove_prefix(number.find_first_not_of(" \t+-"));
+    double value = 0;
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (ec == std::errc::result_out_of_range)
+        return beyondDouble(number) ? std::optional<std::string>(editortext::kBeyondSingle) : std::nullopt;
+    if (ec != std::errc() || end != number.data() + number.size())
+        return editortext::kMustBeNumber;
+    if (!fitsWorkingFiles(value))
+        return editortext::kBeyondSingle;
+    return std::nullopt;
+}
 
 } // namespace
 
 std::string editortext::noteBytesLeftText(std::size_t left) { return "余 " + std::to_string(left) + " 字节"; }
+
+std::string editortext::restoredAsText(long recordNumber)
+{
+    return "已恢复为第 " + std::to_string(recordNumber) + " 个记录";
+}
 
 std::size_t gbkByteCount(const std::string& utf8) { return utf8ToGbk(utf8).size(); }
 
@@ -119,6 +170,7 @@ void RecordEditor::movePicture(double x, double y)
         return;
     }
     indicatorVisible_ = true;
+    indicatorParked_ = false;
     indicatorX_ = x;
     indicatorY_ = y;
     pickPending_ = true;
@@ -131,10 +183,12 @@ void RecordEditor::releasePicture(double x, double y)
 {
     requestFocus(kFieldValue);
     dragging_ = false;
-    if (pickPending_ && !indicatorParked()) {
+    if (pickPending_ && !indicatorParked_) {
         parkIndicator();
         picture_.setDrawWidth(1);
-        picture_.circle(x, y, kMarkerRadius);
+        // The same size on screen as a record's marker, whatever units the
+        // frame fitted to the points uses.
+        picture_.circle(x, y, kMarkerRadius * unitsPerTwip_);
         picture_.setForeColour(foreground_);
         picture_.setCurrent(x, y);
         picture_.print(" " + recordNumberText_);
@@ -142,13 +196,9 @@ void RecordEditor::releasePicture(double x, double y)
     parkIndicator();
 }
 
-void RecordEditor::parkIndicator()
-{
-    indicatorX_ = 1;
-    indicatorY_ = kFrameHeight;
-}
-
-bool RecordEditor::indicatorParked() const { return indicatorX_ == 1 || indicatorY_ == kFrameHeight; }
+// A parked indicator has no place in the frame: the window puts it in the
+// drawing area's top-left corner, whatever units the frame uses.
+void RecordEditor::parkIndicator() { indicatorParked_ = true; }
 
 // Without a background picture the points are shown as the main window
 // shows them: the frame fitted around them with a margin, X and Y at one
@@ -331,20 +381,19 @@ std::optional<std::string> RecordEditor::takeNotice()
     return n;
 }
 
-// A record goes to disk only with a finite number in X, Y and value, as it
+// A record goes to disk only with a usable number in X, Y and value, as it
 // will be stored (cut to its field). Otherwise the first box at fault is
-// named, marked and given the focus, and nothing is written.
+// named with the reason, marked and given the focus, and nothing is written.
 bool RecordEditor::storableBuffer()
 {
     const SurveyRecord stored = decodeRecord(recordBuffer_.data());
     const std::array<const std::string*, 3> numbers = {&stored.xText, &stored.yText, &stored.zText};
     for (int f = 0; f < 3; ++f) {
-        const std::string& text = *numbers[static_cast<std::size_t>(f)];
-        if (isWholeNumber(text))
+        const std::optional<std::string> fault = numberFault(*numbers[static_cast<std::size_t>(f)]);
+        if (!fault)
             continue;
         refusedField_ = f;
-        notice_ = editortext::kNotStored + editortext::kNumberFieldNames[static_cast<std::size_t>(f)]
-                  + (blank(text) ? editortext::kMustNotBeEmpty : editortext::kMustBeNumber);
+        notice_ = editortext::kNotStored + editortext::kNumberFieldNames[static_cast<std::size_t>(f)] + *fault;
         requestFocus(f);
         return false;
     }
@@ -585,8 +634,11 @@ void RecordEditor::undoDelete()
         return;
     boxes_ = deletedRecord_;
     copyBoxesToBuffer();
-    if (appendBuffer())
-        undoAvailable_ = false;
+    if (!appendBuffer())
+        return;
+    undoAvailable_ = false;
+    // The record comes back at the end, not where it was: say where.
+    notice_ = editortext::restoredAsText(currentRecord_);
 }
 
 void RecordEditor::nextRecord()

@@ -42,9 +42,12 @@ inline const std::string kPictureGone = "背景图片无法载入,编辑器不�
 inline const std::string kNotStored = "记录没有保存: ";
 inline const std::string kMustBeNumber = " 必须是一个数值!";
 inline const std::string kMustNotBeEmpty = " 不能为空!";
+inline const std::string kBeyondSingle = " 超出单精度范围(绝对值不能超过 3.402823E+38)!";
 inline const std::array<std::string, 3> kNumberFieldNames = {"[坐标X]", "[坐标Y]", "[观测值]"};
 // Bytes still free in the note (it holds 20 bytes of GBK).
 std::string noteBytesLeftText(std::size_t left);
+// Where an undone delete put the record back (always at the end).
+std::string restoredAsText(long recordNumber);
 } // namespace editortext
 
 // The longest start of a UTF-8 text that takes at most `bytes` bytes in
@@ -168,9 +171,11 @@ public:
     void releasePicture(double x, double y);
     bool dragging() const { return dragging_; }
     // The drag indicator: shown from the first drag on, its top-left corner
-    // at the pointer while dragging and parked at the area's top-left corner
-    // otherwise.
+    // at the pointer (indicatorX, indicatorY) while dragging, and parked at
+    // the area's top-left corner otherwise; a parked indicator's position
+    // means nothing.
     bool indicatorVisible() const { return indicatorVisible_; }
+    bool indicatorParked() const { return indicatorParked_; }
     double indicatorX() const { return indicatorX_; }
     double indicatorY() const { return indicatorY_; }
 
@@ -182,7 +187,6 @@ private:
     void prepareDrawingArea();
     void loadRememberedPicture();
     void parkIndicator();
-    bool indicatorParked() const;
     void fitFrameToPoints();
     void pressOpenFile();
     void openEditFile();
@@ -243,8 +247,9 @@ private:
     bool dragging_ = false;
     bool pickPending_ = false;
     bool indicatorVisible_ = false;
-    double indicatorX_ = 1;
-    double indicatorY_ = kFrameHeight;
+    bool indicatorParked_ = true;
+    double indicatorX_ = 0;
+    double indicatorY_ = 0;
     bool pendingNew_ = false;
     std::optional<int> refusedField_;
     std::optional<std::string> notice_;

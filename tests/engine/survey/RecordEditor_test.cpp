@@ -150,6 +150,43 @@ TEST_F(RecordEditorTest, WithoutAPictureTheFrameIsFittedToThePoints)
     EXPECT_NEAR(canvas.toPixelLength(canvas.opsOf(OpKind::Circle).front().radius), 8 / kTwipsPerPixel, 0.01);
 }
 
+// On a frame fitted to points in metres a pick is ringed at the size a
+// record's marker has on screen, and a pick at X = 1 or Y = 7410 is as
+// good as any other: the indicator is parked by a flag, not a position.
+TEST_F(RecordEditorTest, PicksOnAFittedFrameAreRingedAtScreenSizeWhereverTheyFall)
+{
+    writeBytes(path, recordBytes({"0", "7400", "1", ""}) + recordBytes({"10", "7410", "2", ""}) +
+                         recordBytes({"5", "7405", "3", ""}));
+    RecordEditor& e = openEditor();
+    ASSERT_LT(canvas.scaleWidth(), 100) << "the frame is fitted to the points";
+    EXPECT_TRUE(e.indicatorParked());
+    const struct { double x, y; const char* xText; const char* yText; } picks[] = {
+        {1, 7405, "1", "7405"}, {4, 7410, "4", "7410"}, {2.5, 7402.5, "2.5", "7402.5"}};
+    for (const auto& pick : picks) {
+        SCOPED_TRACE(pick.xText);
+        canvas.forget();
+        e.pressPicture(pick.x + 1, pick.y + 1);
+        e.movePicture(pick.x, pick.y);
+        EXPECT_FALSE(e.indicatorParked());
+        EXPECT_EQ(e.indicatorX(), pick.x);
+        EXPECT_EQ(e.indicatorY(), pick.y);
+        e.releasePicture(pick.x, pick.y);
+        EXPECT_TRUE(e.indicatorParked());
+        EXPECT_EQ(boxes()[0] + " " + boxes()[1], std::string(pick.xText) + " " + pick.yText);
+        const auto circles = canvas.opsOf(OpKind::Circle);
+        ASSERT_EQ(circles.size(), 1u) << "the pick is ringed";
+        EXPECT_EQ(circles[0].x1, pick.x);
+        EXPECT_EQ(circles[0].y1, pick.y);
+        EXPECT_DOUBLE_EQ(circles[0].radius, frameUnits(8));
+        EXPECT_EQ(canvas.count(OpKind::Text), 1u) << "and numbered";
+    }
+    // A plain click after a pick rings nothing.
+    canvas.forget();
+    e.pressPicture(3, 7403);
+    e.releasePicture(3, 7403);
+    EXPECT_EQ(canvas.count(OpKind::Circle), 0u);
+}
+
 TEST_F(RecordEditorTest, ShownRecordIsMarkedByARingADiscOfAPaletteColourAndItsNumber)
 {
     writeRecords(3);
@@ -256,8 +293,10 @@ TEST_F(RecordEditorTest, ABlankNewRecordIsNeverWritten)
     EXPECT_EQ(readBytes(path).size(), 3 * 65u) << "the blank record left at the end is not stored";
 }
 
-// X, Y and value must be finite numbers before a record is stored; the
-// first box at fault is named and gets the focus, and the disk is untouched.
+// X, Y and value must be usable numbers before a record is stored: one
+// number each, within the single precision the network keeps. The first box
+// at fault is named with the reason and gets the focus, and the disk is
+// untouched.
 TEST_F(RecordEditorTest, ARecordWithoutNumbersIsRefusedAndNothingIsWritten)
 {
     writeRecords(2);
@@ -268,9 +307,16 @@ TEST_F(RecordEditorTest, ARecordWithoutNumbersIsRefusedAndNothingIsWritten)
         int refused;
         const char* notice;
     };
+    const std::string beyond = "超出单精度范围(绝对值不能超过 3.402823E+38)!";
+    const std::string y = "记录没有保存: [坐标Y] ", value = "记录没有保存: [观测值] ";
+    const std::string yBeyond = y + beyond, valueBeyond = value + beyond;
     const Case cases[] = {
         {{"abc", "1", "2"}, 0, "记录没有保存: [坐标X] 必须是一个数值!"},
-        {{"1", "1e400", "2"}, 1, "记录没有保存: [坐标Y] 必须是一个数值!"},
+        {{"1", "1e400", "2"}, 1, yBeyond.c_str()},
+        {{"1", "1e39", "2"}, 1, yBeyond.c_str()},
+        {{"1", "2", "-3.5e38"}, 2, valueBeyond.c_str()},
+        {{"-1E+999", "2", "3"}, 0, "记录没有保存: [坐标X] 超出单精度范围(绝对值不能超过 3.402823E+38)!"},
+        {{"1", "1e", "2"}, 1, "记录没有保存: [坐标Y] 必须是一个数值!"},
         {{"1", "2", ""}, 2, "记录没有保存: [观测值] 不能为空!"},
         {{"1", "2", "3m"}, 2, "记录没有保存: [观测值] 必须是一个数值!"},
     };
@@ -285,6 +331,15 @@ TEST_F(RecordEditorTest, ARecordWithoutNumbersIsRefusedAndNothingIsWritten)
         EXPECT_EQ(e.takeFocusRequest(), std::optional<int>(c.refused));
         EXPECT_EQ(readBytes(path), before);
     }
+    // The largest single and an underflow (which reads as 0) are usable.
+    e.editField(0, "3.4E38");
+    e.editField(1, "-3.402823e+38");
+    e.editField(2, "1e-400");
+    e.nextRecord();
+    EXPECT_EQ(e.currentRecord(), 2);
+    EXPECT_FALSE(e.refusedField());
+    EXPECT_EQ(recordAt(readBytes(path), 1), recordBytes({"3.4E38", "-3.402823e+38", "1e-400", "P1"}));
+    e.previousRecord();
     // The note alone in a new record is refused the same way.
     e.editField(2, "3");
     e.editField(0, "1");
@@ -343,8 +398,10 @@ TEST_F(RecordEditorTest, UndoAppendsTheDeletedRecordAtTheEndOnce)
     EXPECT_EQ(recordAt(bytes, 3), recordBytes({"100", "50", "1.5", "edited"}));
     EXPECT_EQ(e.currentRecord(), 3);
     EXPECT_FALSE(e.undoAvailable());
+    EXPECT_EQ(e.takeNotice(), std::optional<std::string>("已恢复为第 3 个记录")) << "the status bar says where it went";
     e.undoDelete();
     EXPECT_EQ(readBytes(path).size(), 195u);
+    EXPECT_FALSE(e.takeNotice()) << "nothing was restored";
 }
 
 TEST_F(RecordEditorTest, DeletingTheOnlyRecordAsksAndCancelKeepsEverything)
