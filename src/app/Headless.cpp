@@ -64,6 +64,12 @@ constexpr int kUsageStatus = 2;
 int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
     HeadlessJob job = jobOf(line);
+    // A render with nothing to keep would draw the map and throw it away.
+    if (job.pngPath.empty() && job.bmpPath.empty() && job.svgPath.empty() && job.pdfPath.empty() &&
+        !job.panel.check15) {
+        err << "tervane: render needs --png, --bmp, --svg, --pdf or --hpgl to keep its drawing\n";
+        return kUsageStatus;
+    }
     if (job.file)
         job.file = dialogPath(*job.file);
     const std::string data = job.file.value_or(std::string());

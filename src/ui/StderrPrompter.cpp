@@ -10,7 +10,12 @@ Answer StderrPrompter::message(const std::string& text, const std::string& title
                                MessageButtons buttons)
 {
     ++messages_;
-    out_ << (title.empty() ? kProgramTitle : title) << ": " << text << '\n';
+    // Every line on standard error starts with the command's own name, as
+    // the command line's own words do; a box's own title follows it.
+    out_ << "tervane: ";
+    if (!title.empty() && title != kProgramTitle)
+        out_ << title << ": ";
+    out_ << text << '\n';
     // The answer a closed box gives: nobody is there to choose.
     switch (buttons) {
     case MessageButtons::Ok: return Answer::Ok;

@@ -99,7 +99,8 @@ TEST(HeadlessCheck, CheckPassesExactlyWhatRenderDraws)
         test::InTemporaryFolder folder;
         const std::string data = folder.file(QStringLiteral("data.D3D")).toStdString();
         test::writeBytes(data, c.bytes);
-        std::vector<std::string> check = {"check", data}, render = {"render", data, "--seed", "1"};
+        std::vector<std::string> check = {"check", data}, render = {"render", data, "--seed", "1", "--png",
+                                                                           folder.file(QStringLiteral("map.png")).toStdString()};
         check.insert(check.end(), c.options.begin(), c.options.end());
         render.insert(render.end(), c.options.begin(), c.options.end());
         std::ostringstream checkOut, renderOut, err;

@@ -8,6 +8,7 @@
 #include <QImage>
 
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <sstream>
 
@@ -127,7 +128,9 @@ TEST(HeadlessRender, PathWithABlankAndUnwritableImageFail)
     test::ensureQtApp();
     test::InTemporaryFolder folder;
     std::ostringstream out, err;
-    EXPECT_EQ(runRender(renderLine("/tmp/a b/x.D3D"), out, err), 1);
+    CommandLine blank = renderLine("/tmp/a b/x.D3D");
+    blank.pngPath = folder.file(QStringLiteral("out.png")).toStdString();
+    EXPECT_EQ(runRender(blank, out, err), 1);
     EXPECT_NE(err.str().find("这个目录或文件是不合规定的！"), std::string::npos);
 
     CommandLine line = renderLine(TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D");
@@ -135,6 +138,23 @@ TEST(HeadlessRender, PathWithABlankAndUnwritableImageFail)
     std::ostringstream out2, err2;
     EXPECT_EQ(runRender(line, out2, err2), 1);
     EXPECT_NE(err2.str().find("cannot write"), std::string::npos);
+}
+
+// A render that keeps nothing is a usage mistake, found before any work:
+// not even the working files are written. The plot file alone counts.
+TEST(HeadlessRender, ARenderWithNoOutputIsRefused)
+{
+    test::ensureQtApp();
+    test::InTemporaryFolder folder;
+    std::ostringstream out, err;
+    EXPECT_EQ(runRender(renderLine(kExample), out, err), 2);
+    EXPECT_EQ(err.str(), "tervane: render needs --png, --bmp, --svg, --pdf or --hpgl to keep its drawing\n");
+    EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("dzx.NDX"))));
+    const std::string data = folder.file(QStringLiteral("hill.D3D")).toStdString();
+    std::filesystem::copy_file(kExample, data);
+    CommandLine hpgl = renderLine(data);
+    hpgl.panel.check15 = true;
+    EXPECT_EQ(runRender(hpgl, out, err), 0) << err.str();
 }
 
 TEST(HeadlessRender, WideLinesRenderTheMapInTransitionColours)

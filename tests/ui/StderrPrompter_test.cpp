@@ -16,7 +16,7 @@ TEST(StderrPrompter, MessagesArePrintedWithTheirTitleAndCounted)
               Answer::No);
     EXPECT_EQ(prompter.message("x", {}, MessageIcon::None, MessageButtons::OkCancel), Answer::Cancel);
     EXPECT_EQ(prompter.messageCount(), 3);
-    EXPECT_EQ(err.str(), kProgramTitle + ": 文件没打开！\nQuestion: 您是否退出程序？\n" + kProgramTitle + ": x\n");
+    EXPECT_EQ(err.str(), "tervane: 文件没打开！\ntervane: Question: 您是否退出程序？\ntervane: x\n");
 }
 
 TEST(StderrPrompter, EveryDialogIsCancelled)
