@@ -45,6 +45,10 @@ std::unique_ptr<QTranslator> chineseQtTranslator()
     return nullptr;
 }
 
+WindowPlace placeOf(const QWidget& window) { return {window.frameGeometry().topLeft(), window.geometry()}; }
+
+void restorePlace(QWidget& window, const WindowPlace& place) { window.setGeometry(place.client); }
+
 TervaneApplication::TervaneApplication(Prompter* prompter)
     : prompter_(prompter ? *prompter : static_cast<Prompter&>(qtPrompter_))
 {
@@ -88,8 +92,8 @@ void TervaneApplication::showMainWindow()
     main_ = new MainWindow(state_, random_, prompter_, escape_, nullptr,
                            keptPanel_ ? &*keptPanel_ : nullptr);
     main_->setAttribute(Qt::WA_DeleteOnClose);
-    if (keptPosition_)
-        main_->move(*keptPosition_);
+    if (keptPlace_)
+        restorePlace(*main_, *keptPlace_);
     // Queued: the window asking is still inside its own handler.
     connect(main_, &MainWindow::windowChangeRequested, this, &TervaneApplication::changeWindows,
             Qt::QueuedConnection);
@@ -101,7 +105,7 @@ void TervaneApplication::unloadMainWindow()
     if (!main_)
         return;
     keptPanel_ = main_->parameterPanel()->snapshot();
-    keptPosition_ = main_->pos();
+    keptPlace_ = placeOf(*main_);
     main_->hide();
     delete main_.data();
 }

@@ -8,12 +8,14 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QRect>
 
 #include <memory>
 #include <optional>
 #include <string>
 
 class QTranslator;
+class QWidget;
 
 namespace tervane {
 
@@ -22,6 +24,25 @@ namespace tervane {
 // dialog) read in the program's language; null when it is not installed.
 // The caller installs it on the application and keeps it.
 std::unique_ptr<QTranslator> chineseQtTranslator();
+
+// Where a top-level window stood on the screen: the corner of its frame and
+// its client area (the window without the frame the window manager puts
+// round it).
+struct WindowPlace {
+    QPoint frameTopLeft;
+    QRect client;
+};
+
+// The place of a shown window.
+WindowPlace placeOf(const QWidget& window);
+
+// Puts a window back at a place taken with placeOf. The client area is set,
+// not the frame's corner: a window whose native handle already exists is
+// placed by its client area, and until the window manager has framed it
+// Qt takes its frame to be nothing, so a frame position handed to it would
+// put the client area there instead and the window would creep up by its
+// title bar on every return.
+void restorePlace(QWidget& window, const WindowPlace& place);
 
 class MainWindow;
 class RecordEditorWindow;
@@ -81,7 +102,7 @@ private:
     // What the main window had when another window replaced it: the panel's
     // settings and its place on the screen come back with it.
     std::optional<PanelSettings> keptPanel_;
-    std::optional<QPoint> keptPosition_;
+    std::optional<WindowPlace> keptPlace_;
 };
 
 } // namespace tervane

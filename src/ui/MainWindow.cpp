@@ -13,6 +13,7 @@
 #include "ui/QtCanvas.h"
 #include "ui/QtEscapeKey.h"
 #include "ui/VectorExport.h"
+#include "engine/base/NumberText.h"
 #include "engine/survey/DataCheck.h"
 #include "engine/survey/SurveyFile.h"
 #include "ui/TeachingWindow.h"
@@ -26,9 +27,10 @@
 #include "engine/base/FileKinds.h"
 #include "ui/TeachingWindow.h"
 
-#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
@@ -41,14 +43,128 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 namespace tervane {
 
 namespace {
 
+const std::string kNothingToPrint = "没有可打印的图形";
+const std::string kPrintNotStarted = "没有打印：打印机无法开始打印";
+
 int twipsToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+
+// What 存图 takes of the drawing area, and so what Print prints: its
+// top-left 626 x 497 pixels, the picture under the drawing and the drawing.
+QImage shownDrawing(const QtCanvas& area)
+{
+    const QImage& image = area.image();
+    const double ratio = image.devicePixelRatio();
+    const int width = std::min(kPictureWidth, area.pixelWidth());
+    const int height = std::min(kPictureHeight, area.pixelHeight());
+    return image.copy(0, 0, static_cast<int>(std::ceil(width * ratio)), static_cast<int>(std::ceil(height * ratio)));
+}
+
+bool isOneColour(const QImage& image)
+{
+    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
+    const QRgb first = pixels.pixel(0, 0);
+    for (int y = 0; y < pixels.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        if (std::any_of(row, row + pixels.width(), [first](QRgb p) { return p != first; }))
+            return false;
+    }
+    return true;
+}
+
+// Why a plot file drew nothing: it cannot be read, or its pen-down points
+// span no width or no height, as in a file that is no plot file at all (a
+// survey file typed into the dialog, say).
+std::string notPlayedMessage(const std::string& path)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return "无法读取绘图文件 " + path;
+    return "无法播放 " + path + "：它不是 HPGL 绘图文件，或其中落笔画的线没有宽度或高度。";
+}
+
+// New file names its file through the Open dialog, whose filter shows only
+// .D3D files; a name typed without an extension gets .D3D, so the file the
+// editor makes is one that Open will list. A file that already exists is
+// taken as it is named.
+class NewFileNaming final : public Prompter {
+public:
+    explicit NewFileNaming(Prompter& inner) : inner_(inner) {}
+
+    Answer message(const std::string& text, const std::string& title, MessageIcon icon,
+                   MessageButtons buttons) override
+    {
+        return inner_.message(text, title, icon, buttons);
+    }
+    std::optional<std::string> openFile(const std::string& filter, int filterIndex, const std::string& initialName,
+                                        const std::string& title) override
+    {
+        std::optional<std::string> chosen = inner_.openFile(filter, filterIndex, initialName, title);
+        if (chosen && needsExtension(*chosen))
+            *chosen += ".D3D";
+        return chosen;
+    }
+    std::optional<std::string> saveFile(const std::string& filter, int filterIndex, const std::string& initialName,
+                                        const std::string& title) override
+    {
+        return inner_.saveFile(filter, filterIndex, initialName, title);
+    }
+    std::optional<Colour> chooseColour(Colour initial) override { return inner_.chooseColour(initial); }
+    std::optional<int> choosePrinter(int copies) override { return inner_.choosePrinter(copies); }
+    void beep() override { inner_.beep(); }
+
+private:
+    static bool needsExtension(const std::string& path)
+    {
+        const std::filesystem::path name(path);
+        if (name.filename().empty() || name.has_extension())
+            return false;
+        std::error_code ec;
+        return !std::filesystem::exists(name, ec);
+    }
+
+    Prompter& inner_;
+};
+
+// The Esc key's own filter holds back a close box clicked during a run (it
+// would otherwise close the window the run draws in). This one, installed
+// in front of it for the run, hands such a click to the window instead.
+class CloseWatcher final : public QObject {
+public:
+    CloseWatcher(QWidget& window, std::function<void()> onClose) : window_(window), onClose_(std::move(onClose))
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~CloseWatcher() override { QCoreApplication::instance()->removeEventFilter(this); }
+    CloseWatcher(const CloseWatcher&) = delete;
+    CloseWatcher& operator=(const CloseWatcher&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The program's own closes are not user input; they reach the window.
+        if (event->type() != QEvent::Close || !event->spontaneous())
+            return false;
+        if (watched != &window_ && watched != window_.windowHandle())
+            return false;
+        event->ignore();
+        onClose_();
+        return true;
+    }
+
+private:
+    QWidget& window_;
+    std::function<void()> onClose_;
+};
 
 QRect pixelRect(const TwipsRect& r)
 {
@@ -84,7 +200,15 @@ MainWindow::MainWindow(SharedState& state, Random& random, Prompter& prompter, Q
         return dialog.exec() == QDialog::Accepted;
     };
     setAcceptDrops(true);
-    runCommand([this] { commands_.startUp(); });
+    runCommand([this] {
+        commands_.startUp();
+        // Start-up fills the area with the background colour over the
+        // picture it has just loaded; the window coming back from the editor
+        // or the 3D view must show the picture as it did before it went.
+        QtCanvas& area = picture1_->canvas();
+        if (state_.pictureInserted == 1 && area.hasPicture())
+            area.clear();
+    });
 }
 
 MainWindow::~MainWindow() = default;
@@ -286,17 +410,27 @@ QLineEdit* MainWindow::createBox(const char* name, const TwipsRect& place)
 }
 
 template <typename Command>
-void MainWindow::runCommand(Command&& command)
+bool MainWindow::runCommand(Command&& command)
 {
     // A command cannot start inside a running one.
     if (escape_.running())
-        return;
+        return false;
     readPanel();
     {
         EscapeRun run(escape_);
+        // The first look at the key puts its filter in place; the close
+        // watcher goes in front of it.
+        escape_.isDown();
+        const CloseWatcher watcher(*this, [this] { stopRunForClose(); });
         command();
     }
     showPanel();
+    showWhatIsOpen();
+    if (closeAskedDuringRun_) {
+        closeAskedDuringRun_ = false;
+        onExit();
+    }
+    return true;
 }
 
 // Builds and Draw runs write and read the working files of the current
@@ -311,6 +445,33 @@ void MainWindow::runWorkingFilesCommand(Command&& command)
         command();
     });
 }
+
+void MainWindow::stopRunForClose()
+{
+    closeAskedDuringRun_ = true;
+    escape_.press();
+}
+
+std::string MainWindow::captionFromState() const
+{
+    const SharedState& s = state_;
+    if (s.fileOpen == 1 && !s.dataFileName.empty()) {
+        long records = s.fileRecordCount;
+        // After the editor the file is ahead of the records last loaded.
+        if (s.dataEdited == 1) {
+            const long onDisk = surveyRecordCount(s.dataFileName);
+            if (onDisk >= 0)
+                records = onDisk;
+        }
+        return text::kCaptionTitle + s.dataFileName + "  : Record   1" + " to  "
+            + numberText(static_cast<double>(records));
+    }
+    if (plotShown_ && !s.dataFileName.empty())
+        return text::kCaptionTitle + s.dataFileName;
+    return kProgramTitle;
+}
+
+void MainWindow::showWhatIsOpen() { setCaption(captionFromState()); }
 
 void MainWindow::requestChange(WindowChange change)
 {
@@ -364,7 +525,10 @@ void MainWindow::openRecordEditor() { requestChange(WindowChange::OpenRecordEdit
 void MainWindow::openFile(const std::string& path)
 {
     WindowChange change = WindowChange::None;
-    runWorkingFilesCommand([&] { change = commands_.open(path); });
+    runWorkingFilesCommand([&] {
+        plotShown_ = false;
+        change = commands_.open(path);
+    });
     rememberOpenedFile();
     requestChange(change);
 }
@@ -372,14 +536,25 @@ void MainWindow::openFile(const std::string& path)
 void MainWindow::onOpen()
 {
     WindowChange change = WindowChange::None;
-    runWorkingFilesCommand([&] { change = commands_.open(); });
+    runWorkingFilesCommand([&] {
+        plotShown_ = false;
+        change = commands_.open();
+    });
     rememberOpenedFile();
     requestChange(change);
 }
 
-void MainWindow::playFile(const std::string& path)
+void MainWindow::playFile(const std::string& path) { play(path); }
+
+void MainWindow::play(const std::optional<std::string>& presetPath)
 {
-    runCommand([&] { playCommand(ctx_, path); });
+    runCommand([&] {
+        const PlaybackEnd end = playCommand(ctx_, presetPath);
+        // A run stopped by Esc leaves what it drew so far.
+        plotShown_ = end == PlaybackEnd::Completed || end == PlaybackEnd::Stopped;
+        if (end == PlaybackEnd::Failed)
+            ctx_.prompter.message(notPlayedMessage(state_.dataFileName));
+    });
 }
 
 void MainWindow::rememberOpenedFile()
@@ -452,7 +627,12 @@ void MainWindow::dropEvent(QDropEvent* event)
 void MainWindow::onNewFile()
 {
     WindowChange change = WindowChange::None;
-    runCommand([&] { change = commands_.newFile(); });
+    runCommand([&] {
+        plotShown_ = false;
+        NewFileNaming naming(ctx_.prompter);
+        RunContext ctx{ctx_.state, ctx_.panel, ctx_.view, naming, ctx_.escape, ctx_.random};
+        change = MainCommands(ctx).newFile();
+    });
     requestChange(change);
 }
 
@@ -478,8 +658,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     event->ignore();
-    if (escape_.running())
+    if (escape_.running()) {
+        stopRunForClose();
         return;
+    }
     onExit();
     if (exitConfirmed_)
         event->accept();
@@ -525,7 +707,10 @@ void MainWindow::onInsertPicture()
 
 void MainWindow::onClearPicture()
 {
-    runCommand([this] { clearPicture(ctx_); });
+    runCommand([this] {
+        plotShown_ = false;
+        clearPicture(ctx_);
+    });
 }
 
 void MainWindow::onSavePicture()
@@ -535,25 +720,40 @@ void MainWindow::onSavePicture()
 
 void MainWindow::onClearScreen()
 {
-    runCommand([this] { clearScreen(ctx_); });
+    runCommand([this] {
+        plotShown_ = false;
+        clearScreen(ctx_);
+    });
 }
 
-// Prints the drawing area's picture (the inserted one, or the drawing last
-// saved), one job per copy; with no picture nothing is printed.
+QImage MainWindow::printedPicture() const
+{
+    const QImage shown = shownDrawing(picture1_->canvas());
+    // An area of one colour throughout (start-up, 清屏 with no picture) has
+    // nothing on it to print.
+    if (shown.isNull() || isOneColour(shown))
+        return {};
+    return shown;
+}
+
+// Prints what the drawing area shows, one job per copy.
 void MainWindow::onPrint()
 {
     if (escape_.running())
         return;
+    const QImage picture = printedPicture();
+    if (picture.isNull()) {
+        showNotice(kNothingToPrint);
+        return;
+    }
     QPrinter printer;
     if (!printerDialog_ || !printerDialog_(printer))
         return;
-    printCopies(printer, picture1_->canvas().picture());
+    if (printCopies(printer, picture) == 0)
+        showNotice(kPrintNotStarted);
 }
 
-void MainWindow::onPlay()
-{
-    runCommand([this] { playCommand(ctx_); });
-}
+void MainWindow::onPlay() { play(std::nullopt); }
 
 bool MainWindow::exportVector(const QString& path)
 {

@@ -1,15 +1,18 @@
 #pragma once
 #include "engine/commands/MainCommands.h"
+#include "engine/hpgl/PlotFilePlayer.h"
 #include "engine/state/MainView.h"
 #include "engine/state/PanelSettings.h"
 #include "engine/state/RunContext.h"
 
+#include <QImage>
 #include <QKeySequence>
 #include <QMainWindow>
 
 #include <functional>
 
 #include <memory>
+#include <optional>
 
 class QDialog;
 class QDragEnterEvent;
@@ -62,6 +65,9 @@ public:
     // The printer dialog of Print: true when the user chose to print on
     // the printer it set up. Tests put a PDF printer in its place.
     void setPrinterDialog(std::function<bool(QPrinter&)> dialog) { printerDialog_ = std::move(dialog); }
+    // What Print prints: what the drawing area shows, the picture under the
+    // drawing and the drawing, as 存图 takes it; null when nothing is shown.
+    QImage printedPicture() const;
 
     // Opens a data file as Open file does, without the dialog.
     void openFile(const std::string& path);
@@ -103,7 +109,8 @@ protected:
     // A dropped .D3D opens, a dropped .PLT plays; anything else is refused.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    // The close box asks Exit's question, as the menu's Exit does.
+    // The close box asks Exit's question, as the menu's Exit does; during a
+    // run it stops the run first, as Esc does, and asks once it has ended.
     void closeEvent(QCloseEvent* event) override;
 
 signals:
@@ -131,13 +138,22 @@ private:
     CanvasWidget* createCanvas(const char* name, const TwipsRect& place);
     QLineEdit* createBox(const char* name, const TwipsRect& place);
 
-    // Runs a command with Esc watching and the panel read before and shown after.
+    // Runs a command with Esc watching and the panel read before and shown
+    // after, then sets the caption from what is open. False when it could
+    // not start because another run is active.
     template <typename Command>
-    void runCommand(Command&& command);
+    bool runCommand(Command&& command);
     // The same, holding the current folder's working files for the command.
     template <typename Command>
     void runWorkingFilesCommand(Command&& command);
     void requestChange(WindowChange change);
+    // The caption says what is open: the data file and its records, the
+    // plot file last played while it is still shown, or nothing.
+    void showWhatIsOpen();
+    std::string captionFromState() const;
+    void play(const std::optional<std::string>& presetPath);
+    // A close asked for while a run draws: the run stops as on Esc.
+    void stopRunForClose();
     void readPanel();
     void showPanel();
     void showCursor(double x, double y);
@@ -166,6 +182,10 @@ private:
     QList<QAction*> recentActions_;
     // Exit was answered Yes: the closing that follows asks nothing more.
     bool exitConfirmed_ = false;
+    // The close box was clicked during a run; Exit's question waits for its end.
+    bool closeAskedDuringRun_ = false;
+    // The drawing area shows a played plot file (dataFileName names it).
+    bool plotShown_ = false;
     // Help panels bz0 (about), bz1 (operating), bz3 (parameters).
     QPlainTextEdit* bz0_ = nullptr;
     QPlainTextEdit* bz1_ = nullptr;

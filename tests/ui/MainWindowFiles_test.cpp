@@ -70,7 +70,7 @@ TEST_F(MainWindowFilesTest, DroppedSurveyOpensDroppedPlotPlaysAnythingElseIsRefu
     }
 
     const QString plot = folder->file(QStringLiteral("line.plt"));
-    test::writeBytes(plot.toStdString(), "IN;\r\nPA:\r\nSP1;\r\nPU0,0;\r\nPD3000,2000;\r\nPU0,0;SP0;\r\n");
+    test::writeBytes(plot.toStdString(), "IN;\r\nPA:\r\nSP1;\r\nPU0,0;\r\nPD0,0;\r\nPD3000,2000;\r\nPU0,0;SP0;\r\n");
     const QImage before = window->drawingWidget()->canvas().image().copy();
     drop({plot});
     EXPECT_EQ(state.fileOpen, 0);

@@ -264,7 +264,9 @@ TEST_F(MainWindowTest, OpenedFileWithTooFewPointsSaysSo)
     w.openFile(five.toStdString());
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"数据少于6 个,请进入[编辑]添加数据! "});
     EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("dzx.NDX"))));
-    EXPECT_EQ(w.caption(), "Tervane") << "a refused file is not named";
+    EXPECT_EQ(state.fileOpen, 1);
+    EXPECT_EQ(w.caption(), "  Tervane V2.0    " + five.toStdString() + "  : Record   1 to   5")
+        << "the file stays open for Edit, and the caption says so";
 }
 
 // The menus are reachable from the keyboard; captions keep their texts.
