@@ -34,11 +34,10 @@ bool askBeforeOpening(Prompter& prompter, const std::string& name, FileMode mode
                                           MessageIcon::Exclamation, MessageButtons::OkCancel);
         return a == Answer::Ok;
     }
-    // An announcement rather than a question: it has OK only, and the file
-    // is created (or, in input mode, found missing) whatever happens.
-    prompter.message("文件 " + name + " 不存在. " + "您想创建它?", "Create File?",
-                     MessageIcon::None, MessageButtons::Ok);
-    return true;
+    // A real question: Cancel, Esc or the close box create nothing.
+    const Answer a = prompter.message("文件 " + name + " 不存在. " + "您想创建它?", "Create File?",
+                                      MessageIcon::None, MessageButtons::OkCancel);
+    return a == Answer::Ok;
 }
 
 FileHandle failWith(Prompter& prompter, short code, FileOpenReport* report)

@@ -62,7 +62,7 @@ short FileErrorAction(Prompter& prompter, short code);
 bool fileNameAllowed(const std::string& name);
 
 // How an OpenFileAsk call ended: the failure code (0 when a file was opened
-// or the user cancelled the replace question) and FileErrorAction's answer.
+// or the user declined the replace or create question) and FileErrorAction's answer.
 struct FileOpenReport {
     short failureCode = 0;
     short action = 0;

@@ -51,11 +51,22 @@ TEST(FileOpenAsk, AcceptsTheNeighboursOfTheRefusedRange)
     EXPECT_FALSE(fileNameAllowed("C:\\DATA\\MY SITE.D3D"));
 }
 
-TEST(FileOpenAsk, MissingFileInRandomModeAnnouncesAndCreatesIt)
+TEST(FileOpenAsk, MissingFileInRandomModeIsCreatedOnOkOnly)
 {
     ScratchDir dir;
-    ScriptedPrompter p;
     const std::string name = dir.file("new.D3D");
+    // Cancel stands for Esc and the close box too.
+    ScriptedPrompter refused;
+    refused.answers = {Answer::Cancel};
+    FileOpenReport report;
+    EXPECT_FALSE(OpenFileAsk(refused, name, FileMode::Random, 65, true, &report));
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_EQ(report.failureCode, 0) << "a refusal is no failure and shows no error";
+    EXPECT_EQ(refused.questions.size(), 1u);
+    EXPECT_FALSE(exists(name)) << "nothing is created";
+
+    ScriptedPrompter p;
+    p.answers = {Answer::Ok};
     FileHandle h = OpenFileAsk(p, name, FileMode::Random, 65, true);
     ASSERT_TRUE(h);
     EXPECT_GE(h.number(), 1);
@@ -63,7 +74,7 @@ TEST(FileOpenAsk, MissingFileInRandomModeAnnouncesAndCreatesIt)
     EXPECT_EQ(p.last().title, "Create File?");
     EXPECT_EQ(p.last().text, "文件 " + name + " 不存在. 您想创建它?");
     EXPECT_EQ(p.last().icon, MessageIcon::None);
-    EXPECT_EQ(p.last().buttons, MessageButtons::Ok);
+    EXPECT_EQ(p.last().buttons, MessageButtons::OkCancel);
     EXPECT_EQ(h.size(), 0);
     EXPECT_EQ(h.recordLength(), 65);
 }
