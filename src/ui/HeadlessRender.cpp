@@ -19,13 +19,16 @@ bool saveImages(const HeadlessView& view, const HeadlessJob& line, std::ostream&
 {
     const QtCanvas& image = view.drawingImage();
     const DrawingRecord& record = view.drawingRecord();
-    const bool png = writeHeadlessOutput(line.pngPath, [&] { return imageBytes(image.image(), "PNG"); }, out, err);
-    const bool bmp = writeHeadlessOutput(line.bmpPath, [&] { return imageBytes(image.image(), "BMP"); }, out, err);
-    const bool svg =
-        writeHeadlessOutput(line.svgPath, [&] { return vectorDrawingBytes(record, VectorFormat::Svg); }, out, err);
-    const bool pdf =
-        writeHeadlessOutput(line.pdfPath, [&] { return vectorDrawingBytes(record, VectorFormat::Pdf); }, out, err);
-    return png && bmp && svg && pdf;
+    const auto png = [&](const std::string& p) { return writeOutputFile(p, imageBytes(image.image(), "PNG")); };
+    const auto bmp = [&](const std::string& p) { return writeOutputFile(p, imageBytes(image.image(), "BMP")); };
+    const auto svg = [&](const std::string& p) { return writeVectorDrawing(p, record, VectorFormat::Svg); };
+    const auto pdf = [&](const std::string& p) { return writeVectorDrawing(p, record, VectorFormat::Pdf); };
+    // Each is tried, in this order, so every failure is said, not only the first.
+    const bool pngWritten = writeHeadlessOutput(line.pngPath, png, out, err);
+    const bool bmpWritten = writeHeadlessOutput(line.bmpPath, bmp, out, err);
+    const bool svgWritten = writeHeadlessOutput(line.svgPath, svg, out, err);
+    const bool pdfWritten = writeHeadlessOutput(line.pdfPath, pdf, out, err);
+    return pngWritten && bmpWritten && svgWritten && pdfWritten;
 }
 
 // Why a plot file cannot be played, or empty when it may be tried.
@@ -42,18 +45,16 @@ std::string unplayableReason(const std::string& path)
 
 } // namespace
 
-bool writeHeadlessOutput(const std::string& path, const std::function<std::optional<QByteArray>()>& make,
+bool writeHeadlessOutput(const std::string& path, const std::function<WriteOutcome(const std::string&)>& write,
                          std::ostream& out, std::ostream& err)
 {
     if (path.empty())
         return true;
-    const std::optional<QByteArray> bytes = make();
-    if (!bytes) {
-        err << "tervane: cannot write " << path << ": the picture could not be made\n";
-        return false;
-    }
-    if (const WriteOutcome outcome = writeOutputFile(path, bytes); !outcome) {
-        err << "tervane: cannot write " << path << ": " << writeFailureMessage(path, outcome) << '\n';
+    if (const WriteOutcome outcome = write(path); !outcome) {
+        if (outcome.errnoValue == kNotMade)
+            err << "tervane: cannot write " << path << ": the picture could not be made\n";
+        else
+            err << "tervane: cannot write " << path << ": " << writeFailureMessage(path, outcome) << '\n';
         return false;
     }
     out << "wrote " << path << '\n';

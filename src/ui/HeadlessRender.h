@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/base/FileReplace.h"
 #include "engine/state/PanelSettings.h"
 
 #include <cstdint>
@@ -7,7 +8,6 @@
 #include <optional>
 #include <string>
 
-class QByteArray;
 
 namespace tervane {
 
@@ -27,11 +27,10 @@ struct HeadlessJob {
 };
 
 // Writes one output file a headless command was asked for: nothing when
-// `path` is empty; otherwise `make` makes its bytes in memory, the one
-// writer puts them on disk, and "wrote PATH" goes to `out` or the reason to
-// `err`. False only when the file could not be made or written; the old
-// file at PATH is then as it was.
-bool writeHeadlessOutput(const std::string& path, const std::function<std::optional<QByteArray>()>& make,
+// `path` is empty; otherwise `write` writes it through the one writer, and
+// "wrote PATH" goes to `out` or the reason to `err`. False only when the
+// file could not be made or written; the old file at PATH is then as it was.
+bool writeHeadlessOutput(const std::string& path, const std::function<WriteOutcome(const std::string&)>& write,
                          std::ostream& out, std::ostream& err);
 
 // Runs `tervane render` without a window: start-up, the panel as the

@@ -81,12 +81,16 @@ int view3dHeadless(const View3dJob& job, std::ostream& out, std::ostream& err)
     drawSurface(grid, projection, projection.viewAngle, colours, options, {area, progress, escape, prompter});
 
     const QImage picture = surfaceCutOut(area.image());
-    const bool png = writeHeadlessOutput(job.pngPath, [&] { return imageBytes(picture, "PNG"); }, out, err);
-    const bool bmp = writeHeadlessOutput(job.bmpPath, [&] { return imageBytes(picture, "BMP"); }, out, err);
-    const bool svg =
-        writeHeadlessOutput(job.svgPath, [&] { return pictureVectorBytes(picture, VectorFormat::Svg); }, out, err);
-    const bool pdf =
-        writeHeadlessOutput(job.pdfPath, [&] { return pictureVectorBytes(picture, VectorFormat::Pdf); }, out, err);
+    const auto image = [&](const char* format) {
+        return [&picture, format](const std::string& p) { return writeOutputFile(p, imageBytes(picture, format)); };
+    };
+    const auto vector = [&](VectorFormat format) {
+        return [&picture, format](const std::string& p) { return writeVectorPicture(p, picture, format); };
+    };
+    const bool png = writeHeadlessOutput(job.pngPath, image("PNG"), out, err);
+    const bool bmp = writeHeadlessOutput(job.bmpPath, image("BMP"), out, err);
+    const bool svg = writeHeadlessOutput(job.svgPath, vector(VectorFormat::Svg), out, err);
+    const bool pdf = writeHeadlessOutput(job.pdfPath, vector(VectorFormat::Pdf), out, err);
     return png && bmp && svg && pdf ? 0 : 1;
 }
 

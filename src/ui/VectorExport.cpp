@@ -12,9 +12,9 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -164,36 +164,28 @@ private:
     qreal ascent_ = 0;
 };
 
-// What an item draws, whatever its colour: two items of one shape in one
-// colour draw the same pixels, so the later one adds nothing.
-struct Shape {
-    Kind kind;
-    std::uint8_t drawStyle;
-    std::uint16_t drawWidth;
-    float x1, y1, x2, y2, radius;
-    std::uint32_t text;
-    bool operator==(const Shape&) const = default;
-};
-
-struct ShapeHash {
-    std::size_t operator()(const Shape& s) const
-    {
-        std::size_t h = static_cast<std::size_t>(s.kind) * 31 + s.drawStyle * 7 + s.drawWidth;
-        for (float f : {s.x1, s.y1, s.x2, s.y2, s.radius})
-            h = h * 1000003u ^ std::hash<float>{}(f);
-        return h ^ s.text;
-    }
-};
-
-Shape shapeOf(const Item& item)
+// What an item draws, whatever its colour, as a 64-bit key: two items of
+// one shape in one colour draw the same pixels, so the later one adds
+// nothing. A map of a million items keeps only these keys, not the items.
+std::uint64_t shapeKey(const Item& item)
 {
-    Shape s{item.kind, item.drawStyle, item.drawWidth, item.x1, item.y1, item.x2, item.y2, item.radius, item.text};
+    float x1 = item.x1, y1 = item.y1, x2 = item.x2, y2 = item.y2;
     // A line is the same line drawn from either end.
-    if (item.kind == Kind::Line && std::make_pair(s.x2, s.y2) < std::make_pair(s.x1, s.y1)) {
-        std::swap(s.x1, s.x2);
-        std::swap(s.y1, s.y2);
+    if (item.kind == Kind::Line && std::make_pair(x2, y2) < std::make_pair(x1, y1)) {
+        std::swap(x1, x2);
+        std::swap(y1, y2);
     }
-    return s;
+    std::uint64_t h = 1469598103934665603ull;
+    const auto mix = [&h](std::uint64_t v) {
+        h ^= v;
+        h *= 1099511628211ull;
+        h ^= h >> 29;
+    };
+    mix(static_cast<std::uint64_t>(item.kind) << 32 | static_cast<std::uint64_t>(item.drawStyle) << 16 | item.drawWidth);
+    for (float f : {x1, y1, x2, y2, item.radius})
+        mix(std::bit_cast<std::uint32_t>(f));
+    mix(item.text);
+    return h;
 }
 
 // Plain lines, circle outlines and labels, gathered by pen: a network of
@@ -285,20 +277,36 @@ void replay(const DrawingRecord& record, QPainter& painter)
     painter.fillRect(area, toQColor(record.background()));
     Replay replay(painter, record);
     replay.picture(record.backgroundPicture());
-    // The colour each shape was last drawn in: a repeat in that colour is
-    // skipped, while a shape drawn over in another colour (text rubbed out
-    // in the back colour, say) and then again is drawn again.
-    std::unordered_map<Shape, Colour, ShapeHash> lastColour;
+    // A repeat of a shape in the colour it was last drawn in is skipped,
+    // while a shape drawn over in another colour (text rubbed out in the
+    // back colour, say) and then again is drawn again. Sorting the items by
+    // shape puts each next to its previous drawing; that drawing's colour is
+    // the shape's colour at the time, as a skipped repeat had it too. Keys
+    // and an order take 12 bytes an item, far less than a map of them.
+    const std::vector<Item>& items = record.items();
+    std::vector<std::uint64_t> keys(items.size());
+    std::vector<std::uint32_t> order(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        keys[i] = shapeKey(items[i]);
+        order[i] = static_cast<std::uint32_t>(i);
+    }
+    std::sort(order.begin(), order.end(), [&keys](std::uint32_t a, std::uint32_t b) {
+        return keys[a] != keys[b] ? keys[a] < keys[b] : a < b;
+    });
+    std::vector<bool> repeat(items.size());
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        const std::uint32_t previous = order[k - 1], current = order[k];
+        repeat[current] = keys[previous] == keys[current] && items[previous].colour == items[current].colour &&
+                          items[current].kind != Kind::Picture;
+    }
+    keys = {};
+    order = {};
+
     PenBatches batches;
-    for (const Item& item : record.items()) {
-        if (!finite(item))
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Item& item = items[i];
+        if (!finite(item) || repeat[i])
             continue;
-        if (item.kind != Kind::Picture) {
-            const auto [slot, fresh] = lastColour.try_emplace(shapeOf(item), item.colour);
-            if (!fresh && slot->second == item.colour)
-                continue;
-            slot->second = item.colour;
-        }
         if (PenBatches::takes(item)) {
             batches.add(item);
             continue;
@@ -311,37 +319,26 @@ void replay(const DrawingRecord& record, QPainter& painter)
 
 // Paints with `draw` onto an SVG of `size` pixels, its viewBox in pixels.
 template <typename Draw>
-std::optional<QByteArray> writeSvg(QSize size, Draw draw)
+bool writeSvg(QIODevice& device, QSize size, Draw draw)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
+    svg.setOutputDevice(&device);
     svg.setSize(size);
     svg.setViewBox(QRectF(QPointF(0, 0), QSizeF(size)));
     svg.setResolution(static_cast<int>(kDrawingDpi));
     svg.setTitle(QStringLiteral("Tervane"));
     QPainter painter;
     if (!painter.begin(&svg))
-        return std::nullopt;
+        return false;
     draw(painter);
-    if (!painter.end())
-        return std::nullopt;
-    buffer.close();
-    return bytes;
+    return painter.end();
 }
 
 // Paints with `draw` onto a PDF page of `size` pixels at 96 dpi plus the margin.
 template <typename Draw>
-std::optional<QByteArray> writePdf(QSize size, Draw draw)
+bool writePdf(QIODevice& device, QSize size, Draw draw)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    std::optional<QPdfWriter> pdfHolder;
-    pdfHolder.emplace(&buffer);
-    QPdfWriter& pdf = *pdfHolder;
+    QPdfWriter pdf(&device);
     pdf.setResolution(static_cast<int>(kDrawingDpi));
     const double pointsPerPixel = 72.0 / kDrawingDpi;
     const QSizeF page(size.width() * pointsPerPixel + 2 * kPdfMarginPoints,
@@ -352,13 +349,46 @@ std::optional<QByteArray> writePdf(QSize size, Draw draw)
     pdf.setCreator(QStringLiteral("Tervane"));
     QPainter painter;
     if (!painter.begin(&pdf))
-        return std::nullopt;
+        return false;
     draw(painter);
-    if (!painter.end())
-        return std::nullopt;
-    pdfHolder.reset();  // the writer finishes the file as it goes
-    buffer.close();
-    return bytes;
+    return painter.end();
+}
+
+// Hands what a painter writes straight to the one writer, so a drawing of
+// tens of megabytes is never held whole in memory as well.
+class WriterDevice final : public QIODevice {
+public:
+    explicit WriterDevice(FileWriter& writer) : writer_(writer) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        return writer_.write(std::string_view(data, static_cast<std::size_t>(size))) ? size : -1;
+    }
+
+private:
+    FileWriter& writer_;
+};
+
+// Writes a file painted by `paint` onto a device through the one writer.
+template <typename Paint>
+WriteOutcome writePainted(const std::string& path, Paint paint)
+{
+    FileWriter writer(path);
+    if (!writer.good())
+        return writer.commit();
+    bool painted = false;
+    {
+        WriterDevice device(writer);
+        painted = paint(device);
+        device.close();
+    }
+    if (!painted && writer.good()) {
+        writer.abandon();
+        return WriteOutcome{WriteFault::Other, kNotMade};
+    }
+    return writer.commit();
 }
 
 } // namespace
@@ -372,21 +402,25 @@ std::optional<VectorFormat> vectorFormatOf(const QString& path)
     return std::nullopt;
 }
 
-std::optional<QByteArray> vectorDrawingBytes(const DrawingRecord& record, VectorFormat format)
+WriteOutcome writeVectorDrawing(const std::string& path, const DrawingRecord& record, VectorFormat format)
 {
     const QSize size(record.pixelWidth(), record.pixelHeight());
     const auto draw = [&record](QPainter& painter) { replay(record, painter); };
-    return format == VectorFormat::Svg ? writeSvg(size, draw) : writePdf(size, draw);
+    return writePainted(path, [&](QIODevice& device) {
+        return format == VectorFormat::Svg ? writeSvg(device, size, draw) : writePdf(device, size, draw);
+    });
 }
 
-std::optional<QByteArray> pictureVectorBytes(const QImage& picture, VectorFormat format)
+WriteOutcome writeVectorPicture(const std::string& path, const QImage& picture, VectorFormat format)
 {
     if (picture.isNull())
-        return std::nullopt;
+        return WriteOutcome{WriteFault::Other, kNotMade};
     // At its own pixel size whatever the device pixel ratio it was made at.
     const QSize size = picture.size();
     const auto draw = [&picture, size](QPainter& painter) { painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size)), picture); };
-    return format == VectorFormat::Svg ? writeSvg(size, draw) : writePdf(size, draw);
+    return writePainted(path, [&](QIODevice& device) {
+        return format == VectorFormat::Svg ? writeSvg(device, size, draw) : writePdf(device, size, draw);
+    });
 }
 
 std::optional<QByteArray> imageBytes(const QImage& image, const char* format)
@@ -404,18 +438,18 @@ std::optional<QByteArray> imageBytes(const QImage& image, const char* format)
 WriteOutcome writeOutputFile(const std::string& path, const std::optional<QByteArray>& bytes)
 {
     if (!bytes)
-        return WriteOutcome{WriteFault::Other, EINVAL};
+        return WriteOutcome{WriteFault::Other, kNotMade};
     return writeWholeFile(path, std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
 }
 
 bool exportVectorDrawing(const DrawingRecord& record, const QString& path, VectorFormat format)
 {
-    return static_cast<bool>(writeOutputFile(path.toStdString(), vectorDrawingBytes(record, format)));
+    return static_cast<bool>(writeVectorDrawing(path.toStdString(), record, format));
 }
 
 bool exportPicture(const QImage& picture, const QString& path, VectorFormat format)
 {
-    return static_cast<bool>(writeOutputFile(path.toStdString(), pictureVectorBytes(picture, format)));
+    return static_cast<bool>(writeVectorPicture(path.toStdString(), picture, format));
 }
 
 } // namespace tervane

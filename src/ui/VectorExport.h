@@ -18,16 +18,20 @@ enum class VectorFormat { Svg, Pdf };
 // case), if it is one of them.
 std::optional<VectorFormat> vectorFormatOf(const QString& path);
 
-// The bytes of a drawing as SVG or PDF, of a picture framed as one, and of
-// an image in a format Qt writes ("PNG", "BMP"); nothing when they cannot
-// be made. Files are made in memory first so that the one writer of
-// engine/base/FileReplace puts them on disk whole or not at all.
-std::optional<QByteArray> vectorDrawingBytes(const DrawingRecord& record, VectorFormat format);
-std::optional<QByteArray> pictureVectorBytes(const QImage& picture, VectorFormat format);
-std::optional<QByteArray> imageBytes(const QImage& image, const char* format);
+// Every file goes through the one writer of engine/base/FileReplace, so it
+// lands whole or not at all and a failure names its cause. The errno of a
+// file that failed because its contents could not be made (a picture Qt
+// could not encode, a painter that would not start):
+inline constexpr int kNotMade = -1;
 
-// Writes bytes made above through the one writer; bytes that could not be
-// made count as a failure of their own.
+// A drawing as SVG or PDF, and a picture framed as one, painted straight
+// into the writer.
+WriteOutcome writeVectorDrawing(const std::string& path, const DrawingRecord& record, VectorFormat format);
+WriteOutcome writeVectorPicture(const std::string& path, const QImage& picture, VectorFormat format);
+
+// An image in a format Qt writes ("PNG", "BMP"), made in memory; nothing
+// when it cannot be made. Then written through the one writer.
+std::optional<QByteArray> imageBytes(const QImage& image, const char* format);
 WriteOutcome writeOutputFile(const std::string& path, const std::optional<QByteArray>& bytes);
 
 // Draws what a drawing area shows again, from its record, as an SVG or a
