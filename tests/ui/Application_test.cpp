@@ -9,6 +9,7 @@
 #include "engine/base/ScriptedPrompter.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTranslator>
 #include <QThread>
@@ -169,6 +170,61 @@ TEST_F(ApplicationTest, CloseBoxAsksAsExitDoes)
     EXPECT_FALSE(window);
     EXPECT_EQ(app.mainWindow(), nullptr);
     EXPECT_EQ(prompter.messages().size(), 2u) << "one question per close";
+}
+
+// What is kept of the main window's place is its frame's corner and its
+// client area, and the client area is what is set back: the window manager
+// frames the new window only after it is shown, so until then Qt takes its
+// frame to be nothing and would put the client area at a frame's corner,
+// one title bar higher on every return.
+TEST_F(ApplicationTest, MainWindowPlaceKeepsTheClientArea)
+{
+    QWidget shown;
+    shown.setFixedSize(300, 200);
+    shown.move(123, 77);
+    shown.show();
+    const WindowPlace kept = placeOf(shown);
+    EXPECT_EQ(kept.frameTopLeft, shown.frameGeometry().topLeft());
+    EXPECT_EQ(kept.client, shown.geometry());
+    EXPECT_EQ(kept.frameTopLeft, QPoint(123, 77));
+
+    // A place taken under a title bar 20 pixels high and a 1-pixel border,
+    // restored on a window whose native handle exists already, as the main
+    // window's does by the time the application places it.
+    const WindowPlace framed{QPoint(299, 174), QRect(300, 194, 300, 200)};
+    for (const bool created : {false, true}) {
+        QWidget back;
+        back.setFixedSize(300, 200);
+        if (created)
+            back.winId();
+        restorePlace(back, framed);
+        back.show();
+        EXPECT_EQ(back.geometry(), framed.client) << (created ? "native handle made" : "no native handle yet");
+    }
+}
+
+// New file's Create File question answered Cancel (or Esc, or its close
+// box): no file is made and the main window comes back.
+TEST_F(ApplicationTest, NewFileRefusedAtTheCreateQuestionMakesNothing)
+{
+    TervaneApplication app(&prompter);
+    app.start();
+    const std::string typed = dir.file("fresh");
+    prompter.openPaths = {typed};
+    prompter.answers = {Answer::Cancel};
+    app.mainWindow()->onNewFile();
+    QCoreApplication::processEvents();
+    deleteLaterNow();
+    QCoreApplication::processEvents();
+    deleteLaterNow();
+    ASSERT_FALSE(prompter.questions.empty());
+    EXPECT_EQ(prompter.last().title, "Create File?");
+    EXPECT_EQ(prompter.last().text, "文件 " + typed + ".D3D 不存在. 您想创建它?");
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(typed)));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(typed + ".D3D")));
+    EXPECT_EQ(app.recordEditor(), nullptr);
+    ASSERT_NE(app.mainWindow(), nullptr);
+    EXPECT_EQ(app.mainWindow()->caption(), "Tervane");
 }
 
 TEST(QtTranslation, StandardButtonsAndDialogsReadInChinese)

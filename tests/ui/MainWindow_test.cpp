@@ -11,16 +11,22 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QTimer>
+#include <QWindow>
+#include <QtTest/qtestspontaneevent.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace tervane {
@@ -374,6 +380,172 @@ TEST_F(MainWindowTest, CommandsWaitWhileARunIsActive)
     w.onDraw();
     escape.endRun();
     EXPECT_TRUE(prompter.questions.empty()) << "no command starts inside a running one";
+}
+
+// The caption says what is open after every command and in a window made
+// anew after the editor or the 3D view: the data file and its records, the
+// plot file shown, or nothing at all.
+TEST_F(MainWindowTest, CaptionSaysWhatIsOpen)
+{
+    const std::string title = "  Tervane V2.0    ";
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& data, const std::string& plot)> steps;
+        std::function<std::string(const std::string& data, const std::string& plot)> caption;
+    };
+    const std::vector<Case> cases = {
+        {"Open cancelled after a file was open",
+         [&](const std::string& data, const std::string&) {
+             window->openFile(data);
+             prompter.openPaths = {std::nullopt};
+             window->onOpen();
+         },
+         [](const std::string&, const std::string&) { return std::string("Tervane"); }},
+        {"the window back from the editor, which added two records",
+         [&](const std::string& data, const std::string&) {
+             window->openFile(data);
+             state.dataEdited = 1;
+             QFile f(QString::fromStdString(data));
+             ASSERT_TRUE(f.open(QIODevice::Append));
+             f.write(QByteArray(130, ' ').replace(0, 3, "500").replace(65, 3, "600"));
+             f.close();
+             makeWindow();
+         },
+         [&](const std::string& data, const std::string&) { return title + data + "  : Record   1 to   8"; }},
+        {"a survey file played",
+         [&](const std::string& data, const std::string&) {
+             window->openFile(data);
+             prompter.openPaths = {data};
+             window->onPlay();
+         },
+         [](const std::string&, const std::string&) { return std::string("Tervane"); }},
+        {"a plot file played",
+         [&](const std::string& data, const std::string& plot) {
+             window->openFile(data);
+             window->playFile(plot);
+         },
+         [&](const std::string&, const std::string& plot) { return title + plot; }},
+        {"a plot file played, then the screen cleared",
+         [&](const std::string&, const std::string& plot) {
+             window->playFile(plot);
+             window->onClearScreen();
+         },
+         [](const std::string&, const std::string&) { return std::string("Tervane"); }},
+        {"a plot file played, then Open cancelled",
+         [&](const std::string&, const std::string& plot) {
+             window->playFile(plot);
+             prompter.openPaths = {std::nullopt};
+             window->onOpen();
+         },
+         [](const std::string&, const std::string&) { return std::string("Tervane"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::InTemporaryFolder folder;
+        const std::string data = folder.file(QStringLiteral("six.D3D")).toStdString();
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TERVANE_SOURCE_DIR "/examples/small-six.D3D"), QString::fromStdString(data)));
+        const std::string plot = folder.file(QStringLiteral("box.PLT")).toStdString();
+        test::writeBytes(plot, "IN;\r\nSP0;\r\nPU0,0;\r\nPD0,0;\r\nPD3000,0;\r\nPD3000,2000;\r\nPU0,0;SP0;\r\n");
+        state = SharedState{};
+        prompter = ScriptedPrompter{};
+        makeWindow();
+        c.steps(data, plot);
+        EXPECT_EQ(window->caption(), c.caption(data, plot));
+    }
+}
+
+// A file Play cannot draw says so, and the survey file it let go of is no
+// longer named.
+TEST_F(MainWindowTest, PlayingAFileThatIsNoPlotFileSaysSo)
+{
+    test::InTemporaryFolder folder;
+    const std::string data = TERVANE_SOURCE_DIR "/examples/small-six.D3D";
+    const std::string missing = folder.file(QStringLiteral("gone.PLT")).toStdString();
+    MainWindow& w = makeWindow();
+    w.openFile(data);
+    ASSERT_EQ(state.fileOpen, 1);
+    w.playFile(data);
+    EXPECT_EQ(prompter.messages(),
+              std::vector<std::string>{"无法播放 " + data + "：它不是 HPGL 绘图文件，或其中落笔画的线没有宽度或高度。"});
+    EXPECT_EQ(state.fileOpen, 0);
+    EXPECT_EQ(w.caption(), "Tervane");
+    w.playFile(missing);
+    ASSERT_EQ(prompter.messages().size(), 2u);
+    EXPECT_EQ(prompter.messages().back(), "无法读取绘图文件 " + missing);
+}
+
+// New file names a file through the Open dialog, which lists .D3D files
+// only: a bare name gets .D3D; a name with an extension, or a file that
+// exists, is taken as given.
+TEST_F(MainWindowTest, NewFileGivesABareNameTheDataExtension)
+{
+    test::InTemporaryFolder folder;
+    QDir().mkdir(QStringLiteral("v2.0"));
+    test::writeBytes(folder.file(QStringLiteral("plain")).toStdString(), "");
+    const std::pair<const char*, const char*> names[] = {
+        {"site", "site.D3D"},         {"site.D3D", "site.D3D"},   {"site.txt", "site.txt"},
+        {"v2.0/site", "v2.0/site.D3D"}, {"plain", "plain"},
+    };
+    MainWindow& w = makeWindow();
+    for (const auto& [typed, opened] : names) {
+        prompter.openPaths = {folder.file(QString::fromLatin1(typed)).toStdString()};
+        w.onNewFile();
+        EXPECT_EQ(state.dataFileName, folder.file(QString::fromLatin1(opened)).toStdString()) << typed;
+    }
+    EXPECT_EQ(changes, std::vector<WindowChange>(std::size(names), WindowChange::OpenRecordEditor));
+    EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("site")))) << "the window makes no file itself";
+}
+
+// The close box clicked during a Draw run stops the run as Esc does, and
+// then Exit's question is asked; No keeps the window.
+TEST_F(MainWindowTest, CloseBoxDuringARunStopsItThenAsksToExit)
+{
+    struct Case {
+        const char* what;
+        bool byWindowManager;  // the close box, or the program's own close()
+        Answer answer;
+        std::vector<WindowChange> changes;
+    };
+    const Case cases[] = {
+        {"close box, No", true, Answer::No, {}},
+        {"close box, Yes", true, Answer::Yes, {WindowChange::Quit}},
+        {"program's close, No", false, Answer::No, {}},
+    };
+    test::InTemporaryFolder folder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        state = SharedState{};
+        prompter = ScriptedPrompter{};
+        changes.clear();
+        MainWindow& w = makeWindow();
+        w.show();
+        w.openFile(TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D");
+        ASSERT_EQ(state.fileOpen, 1);
+        PanelSettings settings = w.parameterPanel()->snapshot();
+        settings.intervalText = "0.05";  // long enough a run to look at the event loop
+        w.parameterPanel()->apply(settings);
+        prompter.answers = {c.answer};
+        bool runningAtClose = false;
+        // Fires at the run's first turn of the event loop.
+        QTimer::singleShot(0, &w, [&] {
+            runningAtClose = escape.running();
+            if (c.byWindowManager) {
+                QCloseEvent close;
+                QSpontaneKeyEvent::setSpontaneous(&close);
+                QCoreApplication::instance()->notify(w.windowHandle(), &close);
+            } else {
+                w.close();
+            }
+        });
+        w.onDraw();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(runningAtClose);
+        EXPECT_GE(prompter.beeps, 1) << "the run stopped as on Esc";
+        EXPECT_EQ(prompter.messages(), std::vector<std::string>{"您是否退出程序？"});
+        EXPECT_EQ(changes, c.changes);
+        EXPECT_TRUE(w.isVisible()) << "the application, not the window, ends the program";
+        EXPECT_FALSE(escape.running());
+    }
 }
 
 TEST_F(MainWindowTest, RendersWithTheDrawingAreaInTheBackgroundColour)
