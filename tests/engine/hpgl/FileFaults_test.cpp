@@ -2,6 +2,7 @@
 #include "engine/view3d/LevelColours.h"
 
 #include "engine/hpgl/HpglFixture.h"
+#include "support/ColourTables.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -19,15 +20,7 @@ using test::readBytes;
 using test::ScratchDir;
 using test::writeBytes;
 
-std::string table(std::initializer_list<Colour> colours)
-{
-    std::string bytes;
-    for (Colour c : colours) {
-        const auto r = colourRecord(c);
-        bytes.append(r.begin(), r.end());
-    }
-    return bytes;
-}
+std::string table(std::initializer_list<Colour> colours) { return test::colourTableBytes(colours); }
 
 const std::string kShippedTable = table({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
 const std::string kOldPlot = "IN;\r\nPA:\r\nSP1;\r\nan older plot\r\n";

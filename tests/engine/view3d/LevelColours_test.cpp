@@ -1,5 +1,6 @@
 #include "engine/view3d/LevelColours.h"
 
+#include "support/ColourTables.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -13,15 +14,7 @@ using test::readBytes;
 using test::ScratchDir;
 using test::writeBytes;
 
-std::string table(std::initializer_list<Colour> colours)
-{
-    std::string bytes;
-    for (Colour c : colours) {
-        const auto r = colourRecord(c);
-        bytes.append(r.begin(), r.end());
-    }
-    return bytes;
-}
+std::string table(std::initializer_list<Colour> colours) { return test::colourTableBytes(colours); }
 
 TEST(ColourRecordTest, ColourNumbersAreLittleEndianSingles)
 {
