@@ -24,48 +24,7 @@ namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
-// One numeric field as the loader reads it, and what is odd about it.
-struct FieldReading {
-    enum class State { Ok, Blank, NotNumber, TrailingText, Overflow, BeyondSingle };
-    double value = 0;
-    State state = State::Ok;
-};
-
-bool blankText(std::string_view text)
-{
-    return text.find_first_not_of(" \t") == std::string_view::npos;
-}
-
-// A number too large for a double reads as 0; one too small is 0 anyway.
-bool overflows(std::string_view number)
-{
-    std::size_t i = number.find_first_not_of(" \t+-");
-    const std::string_view digits = number.substr(i);
-    double value = 0;
-    const auto res = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (res.ec != std::errc::result_out_of_range)
-        return false;
-    const std::size_t e = digits.find_first_of("eE");
-    return e == std::string_view::npos || e + 1 >= digits.size() || digits[e + 1] != '-';
-}
-
-FieldReading readField(const std::string& text)
-{
-    FieldReading f;
-    f.value = leadingNumber(text);
-    const std::size_t length = leadingNumberLength(text);
-    if (blankText(text))
-        f.state = FieldReading::State::Blank;
-    else if (length == 0)
-        f.state = FieldReading::State::NotNumber;
-    else if (overflows(std::string_view(text).substr(0, length)))
-        f.state = FieldReading::State::Overflow;
-    else if (!fitsWorkingFiles(f.value))
-        f.state = FieldReading::State::BeyondSingle;
-    else if (!blankText(std::string_view(text).substr(length)))
-        f.state = FieldReading::State::TrailingText;
-    return f;
-}
+using FieldReading = NumberReading;
 
 std::string trimmed(const std::string& text)
 {
@@ -129,7 +88,7 @@ void checkFields(Checker& c, const std::vector<SurveyRecord>& records)
     for (std::size_t i = 0; i < records.size(); ++i) {
         const SurveyRecord& r = records[i];
         const long record = static_cast<long>(i + 1);
-        const FieldReading x = readField(r.xText), y = readField(r.yText), z = readField(r.zText);
+        const FieldReading x = readNumberField(r.xText), y = readNumberField(r.yText), z = readNumberField(r.zText);
         c.points.push_back({x.value, y.value, z.value, record});
         using State = FieldReading::State;
         if (x.state == State::Blank && y.state == State::Blank && z.state == State::Blank) {

@@ -1,12 +1,14 @@
 #include "engine/survey/DataRules.h"
 
+#include "engine/base/Geometry.h"
 #include "engine/base/NumberText.h"
 
-#include "engine/base/Geometry.h"
-
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <string_view>
+#include <system_error>
 
 namespace tervane {
 
@@ -26,6 +28,46 @@ std::optional<std::string> notSurveyDataFinding(const std::vector<SurveyRecord>&
     if (looksLikeSurveyData(records))
         return std::nullopt;
     return text::notSurveyDataMessage(recordsWithoutNumbers(records));
+}
+
+namespace {
+
+bool blankText(std::string_view text)
+{
+    return text.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+// A number too large for a double reads as 0; one too small is 0 anyway.
+bool overflows(std::string_view number)
+{
+    std::size_t i = number.find_first_not_of(" \t+-");
+    const std::string_view digits = number.substr(i);
+    double value = 0;
+    const auto res = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (res.ec != std::errc::result_out_of_range)
+        return false;
+    const std::size_t e = digits.find_first_of("eE");
+    return e == std::string_view::npos || e + 1 >= digits.size() || digits[e + 1] != '-';
+}
+
+} // namespace
+
+NumberReading readNumberField(const std::string& text)
+{
+    NumberReading f;
+    f.value = leadingNumber(text);
+    const std::size_t length = leadingNumberLength(text);
+    if (blankText(text))
+        f.state = NumberReading::State::Blank;
+    else if (length == 0)
+        f.state = NumberReading::State::NotNumber;
+    else if (overflows(std::string_view(text).substr(0, length)))
+        f.state = NumberReading::State::Overflow;
+    else if (!fitsWorkingFiles(f.value))
+        f.state = NumberReading::State::BeyondSingle;
+    else if (!blankText(std::string_view(text).substr(length)))
+        f.state = NumberReading::State::TrailingText;
+    return f;
 }
 
 bool fitsWorkingFiles(double value)

@@ -22,6 +22,17 @@ std::string notSurveyDataMessage(const std::vector<long>& recordNumbers);
 // the records lack a number in X, Y or the value. The message names them.
 std::optional<std::string> notSurveyDataFinding(const std::vector<SurveyRecord>& records);
 
+// One number field (X, Y or the value) of a record as the loader reads it,
+// and what is odd about it. The data check reports each state; the record
+// editor refuses anything but Ok, so that it never stores what Open, the
+// build or the check would later refuse or read otherwise.
+struct NumberReading {
+    enum class State { Ok, Blank, NotNumber, TrailingText, Overflow, BeyondSingle };
+    double value = 0;  // what the loader takes: 0 for a blank, an overflow or no number
+    State state = State::Ok;
+};
+NumberReading readNumberField(const std::string& text);
+
 // The working files keep singles: a value beyond their range would reach
 // the Draw run as an infinity, so the build refuses it.
 bool fitsWorkingFiles(double value);

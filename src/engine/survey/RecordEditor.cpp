@@ -41,47 +41,22 @@ long roundedRecordNumber(double value)
 
 bool blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
 
-// Whether an unsigned decimal number text that a double cannot hold is too
-// large (1e400) rather than too small (1e-400, which reads as 0 like any
-// underflow).
-bool beyondDouble(std::string_view number)
-{
-    const std::size_t e = number.find_first_of("eE");
-    if (e == std::string_view::npos)
-        return number.find_first_of("123456789") < number.find('.');
-    double mantissa = 0;
-    std::from_chars(number.data(), number.data() + e, mantissa);
-    std::string_view power = number.substr(e + 1);
-    if (!power.empty() && power.front() == '+')
-        power.remove_prefix(1);
-    double exponent = 0;
-    std::from_chars(power.data(), power.data() + power.size(), exponent);
-    return std::log10(std::fabs(mantissa)) + exponent > 0;
-}
-
 // Why a stored field's text is not a usable number, or nothing when it is
-// one: a single decimal number, blanks around it aside, whose value the
-// working files can hold. The network build refuses a value beyond single
-// precision in X, Y or value alike, so the editor refuses it on entry
-// rather than store a record that Open and check would refuse later.
+// one, by the rule the loader, the build and the data check share: the
+// editor refuses on entry what Open and check would refuse or read as
+// something else later.
 std::optional<std::string> numberFault(const std::string& text)
 {
-    if (blank(text))
-        return editortext::kMustNotBeEmpty;
-    const std::size_t length = leadingNumberLength(text);
-    if (length == 0 || !blank(std::string_view(text).substr(length)))
-        return editortext::kMustBeNumber;
-    std::string_view number = std::string_view(text).substr(0, length);
-    number.remove_prefix(number.find_first_not_of(" \t+-"));
-    double value = 0;
-    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (ec == std::errc::result_out_of_range)
-        return beyondDouble(number) ? std::optional<std::string>(editortext::kBeyondSingle) : std::nullopt;
-    if (ec != std::errc() || end != number.data() + number.size())
-        return editortext::kMustBeNumber;
-    if (!fitsWorkingFiles(value))
-        return editortext::kBeyondSingle;
-    return std::nullopt;
+    using State = NumberReading::State;
+    switch (readNumberField(text).state) {
+    case State::Ok: return std::nullopt;
+    case State::Blank: return editortext::kMustNotBeEmpty;
+    case State::NotNumber:
+    case State::TrailingText: return editortext::kMustBeNumber;
+    case State::Overflow:
+    case State::BeyondSingle: return editortext::kBeyondSingle;
+    }
+    return editortext::kMustBeNumber;
 }
 
 } // namespace
