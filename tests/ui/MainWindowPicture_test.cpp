@@ -141,6 +141,15 @@ TEST_F(MainWindowPictureTest, PrintPrintsWhatTheAreaShows)
     window->onSavePicture();
     drawIn(rgb(0, 0, 250));
     EXPECT_GT(pixelsOf(window->printedPicture(), QColor(0, 0, 250)), 200) << "the drawing on the screen is printed";
+
+    // A printer that cannot start the job is not passed over in silence.
+    window->setPrinterDialog([&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(folder->file(QStringLiteral("no-such-folder/print.pdf")));
+        return true;
+    });
+    window->onPrint();
+    EXPECT_EQ(window->statusBar()->currentMessage(), QStringLiteral("没有打印：打印机无法开始打印"));
 }
 
 // The window made anew after the editor or the 3D view shows the inserted
