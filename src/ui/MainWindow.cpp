@@ -788,7 +788,11 @@ QDialog* MainWindow::showDataCheck()
 {
     if (!commands_.requireFile())
         return nullptr;
-    const DataCheckReport report = checkSurveyFile(state_.dataFileName);
+    // Judged as the next build and Draw would judge it: by the network kind
+    // in use and the interval on the panel now.
+    readPanel();
+    const DataCheckReport report =
+        checkSurveyFile(state_.dataFileName, checkOptionsFor(state_.networkKind, panel_.intervalText));
     auto* dialog = new QDialog(this);
     dialog->setObjectName(QStringLiteral("dataCheckDialog"));
     dialog->setWindowTitle(QStringLiteral("数据检查"));

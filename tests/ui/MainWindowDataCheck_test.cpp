@@ -5,6 +5,7 @@
 #include "engine/survey/SurveyFile.h"
 #include "support/ScratchDir.h"
 #include "ui/MainWindowHarness.h"
+#include "ui/ParameterPanel.h"
 
 #include <QDialog>
 #include <QPlainTextEdit>
@@ -33,6 +34,16 @@ TEST_F(MainWindowDataCheck, ShowsTheReportOfTheOpenFileReadOnly)
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isReadOnly());
     EXPECT_EQ(box->toPlainText().toStdString(), checkSurveyFile(state.dataFileName).text());
+    dialog->close();
+
+    // The check judges by the panel's interval as it stands, as Draw will.
+    PanelSettings settings = window->parameterPanel()->snapshot();
+    settings.intervalText = "0.00001";
+    window->parameterPanel()->apply(settings);
+    dialog = window->showDataCheck();
+    ASSERT_NE(dialog, nullptr);
+    const QString levels = dialog->findChild<QPlainTextEdit*>(QStringLiteral("dataCheckReport"))->toPlainText();
+    EXPECT_NE(levels.indexOf(QStringLiteral("分级超过 32768 级")), -1) << levels.toStdString();
     dialog->close();
 }
 

@@ -229,10 +229,22 @@ TEST_F(MainWindowTest, CancelledOpenLeavesNoFileOpen)
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"文件没打开！"});
 }
 
-TEST_F(MainWindowTest, PathWithABlankIsRefused)
+// A folder named with a blank is an ordinary folder; a name of blanks alone
+// names no file.
+TEST_F(MainWindowTest, APathWithABlankOpensAndABlankNameIsRefused)
 {
+    test::InTemporaryFolder folder;
+    QDir(folder.path()).mkdir(QStringLiteral("my data"));
+    const std::string path = folder.file(QStringLiteral("my data/hill.D3D")).toStdString();
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D"),
+                            QString::fromStdString(path)));
     MainWindow& w = makeWindow();
-    w.openFile("/tmp/my data/hill.D3D");
+    w.openFile(path);
+    EXPECT_TRUE(prompter.messages().empty());
+    EXPECT_EQ(state.fileOpen, 1);
+    EXPECT_NE(w.caption().find(path), std::string::npos) << w.caption();
+
+    w.openFile("   ");
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"这个目录或文件是不合规定的！"});
     EXPECT_EQ(state.fileOpen, 0);
     EXPECT_TRUE(state.dataFileName.empty());

@@ -109,7 +109,9 @@ bool MainCommands::openDataFile(const std::optional<std::string>& presetPath)
 
     area.clear();
     s.dataFileName = trimBlanks(*chosen);
-    if (s.dataFileName.find(' ') != std::string::npos) {
+    // Blanks inside a path are ordinary here (a folder named "my data");
+    // only a name that is nothing but blanks names no file.
+    if (s.dataFileName.empty()) {
         ctx_.prompter.message(text::kBadPath);
         s.dataFileName.clear();
         return false;

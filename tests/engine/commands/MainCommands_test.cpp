@@ -174,12 +174,20 @@ TEST_F(MainCommandsTest, CancelledOpenLeavesNoFileOpen)
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"文件没打开！"});
 }
 
-TEST_F(MainCommandsTest, PathWithABlankIsRefusedEvenWhenTheFileExists)
+// Blanks inside a path are ordinary; blanks around it are trimmed, and a
+// name of blanks alone is refused.
+TEST_F(MainCommandsTest, BlanksInsideAPathOpenAndABlankNameIsRefused)
 {
     std::filesystem::create_directory(dir.file("my data"));
     const std::string path = dir.file("my data/s.D3D");
     ASSERT_TRUE(writeSurveyFile(path, surface(8)));
     prompter.openPaths = {"  " + path + " "};
+    commands.open();
+    EXPECT_TRUE(prompter.messages().empty());
+    EXPECT_EQ(state.dataFileName, path);
+    EXPECT_EQ(state.fileOpen, 1);
+
+    prompter.openPaths = {"   "};
     commands.open();
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"这个目录或文件是不合规定的！"});
     EXPECT_TRUE(state.dataFileName.empty());
