@@ -197,11 +197,11 @@ bool QtCanvas::pictureFromDrawing(int pixelWidth, int pixelHeight)
     return true;
 }
 
-bool QtCanvas::savePictureBmp(const std::string& path) const
+WriteOutcome QtCanvas::savePictureBmp(const std::string& path) const
 {
     if (picture_.isNull())
-        return false;
-    return static_cast<bool>(writeOutputFile(path, imageBytes(picture_, "BMP")));
+        return {WriteFault::Other, ENOENT};
+    return writeOutputFile(path, imageBytes(picture_, "BMP"));
 }
 
 int QtCanvas::pixelColumn(double x) const

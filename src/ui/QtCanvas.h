@@ -48,7 +48,7 @@ public:
     void clearPicture() override;
     bool hasPicture() const override { return !picture_.isNull(); }
     bool pictureFromDrawing(int pixelWidth, int pixelHeight) override;
-    bool savePictureBmp(const std::string& path) const override;
+    WriteOutcome savePictureBmp(const std::string& path) const override;
     // The background picture as it is kept: no more than the area shows.
     const QImage& picture() const { return picture_; }
 

@@ -18,9 +18,9 @@ namespace text = view3d_text;
 namespace {
 
 // Through the one writer, so a failed write leaves the old picture whole.
-bool saveBmp(const QImage& picture, const std::string& path)
+WriteOutcome saveBmp(const QImage& picture, const std::string& path)
 {
-    return static_cast<bool>(writeOutputFile(path, imageBytes(picture, "BMP")));
+    return writeOutputFile(path, imageBytes(picture, "BMP"));
 }
 
 } // namespace
@@ -48,8 +48,8 @@ void View3dWindow::onSave()
                                             {}, MessageIcon::Question, MessageButtons::YesNo);
     if (answer != Answer::Yes)
         return;
-    if (!saveBmp(mainmap_->picture(), name))
-        prompter_.message(std::string(text::kCannotWrite) + name);
+    if (const WriteOutcome saved = saveBmp(mainmap_->picture(), name); !saved)
+        prompter_.message(std::string(text::kCannotWrite) + name + "\n" + writeFailureMessage(name, saved));
 }
 
 // One print job per copy; a cancelled dialog or a failing printer ends the

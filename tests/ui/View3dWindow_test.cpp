@@ -294,6 +294,15 @@ TEST_F(View3dWindowTest, SaveAsksThenStoresTheCutOutBesideTheDataFile)
     EXPECT_EQ(QImage(QString::fromStdString(saved)).size(), QSize(511, 487));
     EXPECT_EQ(w->drawingArea()->picture().size(), QSize(511, 487)) << "the cut-out stays in the area";
 
+    // A name that holds a folder cannot take the picture: the message says
+    // why, and the folder stays.
+    std::filesystem::remove(saved);
+    std::filesystem::create_directory(saved);
+    prompter.answers.push_back(Answer::Yes);
+    w->onSave();
+    EXPECT_EQ(prompter.last().text, "不能写入图形文件 " + saved + "\n这不是一个普通文件，不能写入: " + saved);
+    EXPECT_TRUE(std::filesystem::is_directory(saved));
+
     state.dataFileName = "   ";
     w->onSave();
     EXPECT_EQ(prompter.last().text,

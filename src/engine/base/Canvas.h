@@ -1,7 +1,9 @@
 #pragma once
 #include "engine/base/Colour.h"
 #include "engine/base/DrawingRecord.h"
+#include "engine/base/FileReplace.h"
 
+#include <cerrno>
 #include <span>
 #include <string>
 
@@ -104,10 +106,10 @@ public:
     // where the area is smaller), becomes the background picture. False
     // where the surface keeps no pixels.
     virtual bool pictureFromDrawing(int /*pixelWidth*/, int /*pixelHeight*/) { return false; }
-    // Saves the background picture as a BMP file, replacing the file only
-    // once the new one is whole. False when there is no picture or the file
-    // cannot be written.
-    virtual bool savePictureBmp(const std::string& /*path*/) const { return false; }
+    // Saves the background picture as a BMP file through the one writer,
+    // replacing the file only once the new one is whole. A failure says why
+    // (no picture to save counts as ENOENT).
+    virtual WriteOutcome savePictureBmp(const std::string& /*path*/) const { return {WriteFault::Other, ENOENT}; }
 
     // User units to pixels (floating point, pixel centres at .5).
     double toPixelX(double x) const;

@@ -1,5 +1,7 @@
 #include "engine/base/RecordingCanvas.h"
 
+#include <cerrno>
+
 #include <algorithm>
 #include <iterator>
 #include <stdexcept>
@@ -59,12 +61,12 @@ bool RecordingCanvas::pictureFromDrawing(int pixelWidth, int pixelHeight)
     return true;
 }
 
-bool RecordingCanvas::savePictureBmp(const std::string& path) const
+WriteOutcome RecordingCanvas::savePictureBmp(const std::string& path) const
 {
     if (picture_.empty())
-        return false;
+        return {WriteFault::Other, ENOENT};
     saved_.push_back(path);
-    return saveSucceeds;
+    return saveOutcome;
 }
 
 RecordingCanvas::Op RecordingCanvas::make(Kind kind, double x1, double y1, Colour c) const

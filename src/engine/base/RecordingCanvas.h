@@ -48,9 +48,9 @@ public:
     // "drawing WxH" and a Picture op with that text is kept.
     bool pictureFromDrawing(int pixelWidth, int pixelHeight) override;
     // Notes the path in savedPictures(); writes nothing. Answers
-    // saveSucceeds, and false when there is no picture.
-    bool savePictureBmp(const std::string& path) const override;
-    bool saveSucceeds = true;
+    // saveOutcome, and ENOENT when there is no picture.
+    WriteOutcome savePictureBmp(const std::string& path) const override;
+    WriteOutcome saveOutcome;
 
 protected:
     void paintLine(double x1, double y1, double x2, double y2, Colour c) override;

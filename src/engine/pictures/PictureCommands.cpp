@@ -102,8 +102,10 @@ void savePicture(RunContext& ctx)
         ctx.prompter.message(picturetext::kSaveOverData + name);
         return;
     }
-    if (!area.savePictureBmp(name)) {
-        ctx.prompter.message(picturetext::kSaveFailed + name);
+    if (const WriteOutcome saved = area.savePictureBmp(name); !saved) {
+        // The cause follows on its own line: a full disk, a read-only
+        // folder, a name that is no regular file.
+        ctx.prompter.message(picturetext::kSaveFailed + name + "\n" + writeFailureMessage(name, saved));
         return;
     }
     ctx.view.showNotice(picturetext::kSaved + name);

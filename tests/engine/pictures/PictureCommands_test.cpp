@@ -147,10 +147,12 @@ TEST_F(PictureCommandsTest, SaveAsksThenWritesBesideTheDataFile)
     EXPECT_EQ(view.picture1.savedPictures(), std::vector<std::string>{bmp});
     EXPECT_EQ(view.notices.back(), picturetext::kSaved + bmp);
 
-    view.picture1.saveSucceeds = false;
+    view.picture1.saveOutcome = WriteOutcome{WriteFault::DiskFull, ENOSPC};
     prompter.answers.push_back(Answer::Yes);
     savePicture(ctx);
-    EXPECT_EQ(prompter.last().text, picturetext::kSaveFailed + bmp) << "a failure is never reported as saved";
+    EXPECT_EQ(prompter.last().text, picturetext::kSaveFailed + bmp + "\n" + writeFailureMessage(bmp, view.picture1.saveOutcome))
+        << "a failure is never reported as saved, and its cause is named";
+    EXPECT_NE(prompter.last().text.find("磁盘已满"), std::string::npos);
 }
 
 TEST_F(PictureCommandsTest, SaveNeverReplacesADataFileNamedLikeItsPicture)
