@@ -157,9 +157,9 @@ std::string setSmooth(Reading& r, const std::string& value)
 
 std::string setLabels(Reading& r, const std::string& value)
 {
-    const auto mode = indexOf(value, std::array{"all", "half", "third", "notes"});
+    const auto mode = indexOf(value, std::array{"all", "half", "third", "notes", "none"});
     if (!mode)
-        return "unknown labels '" + value + "' (all, half, third or notes)";
+        return "unknown labels '" + value + "' (all, half, third, notes or none)";
     r.labelMode = *mode + 1;
     return {};
 }
@@ -170,6 +170,12 @@ std::string setDecimals(Reading& r, const std::string& value)
     if (!index)
         return "the decimals must be 3, 2, 1 or 0, not '" + value + "'";
     r.decimalsIndex = *index;
+    return {};
+}
+
+std::string setClassic(Reading& r, const std::string&)
+{
+    r.line.panel.classic = true;
     return {};
 }
 
@@ -287,7 +293,8 @@ std::string setPdf(Reading& r, const std::string& value)
     return setPath(r.line.pdfPath, "--pdf", value);
 }
 
-const std::array<Option, 20> kOptions = {{
+const std::array<Option, 21> kOptions = {{
+    {"--classic", false, kRender, setClassic},
     {"--network", true, kRender | kCheck, setNetwork},
     {"--seed", true, kRender, setSeed},
     {"--interval", true, kRender | kCheck, setInterval},
@@ -323,8 +330,8 @@ const Option* findOption(const std::string& name)
 std::string applyLabelChoices(Reading& r)
 {
     PanelSettings& p = r.line.panel;
-    if (r.labelMode == 4 && r.decimalsIndex)
-        return "--decimals does not go with --labels notes, which writes no values";
+    if ((r.labelMode == 4 || r.labelMode == 5) && r.decimalsIndex)
+        return "--decimals does not go with --labels notes or none, which write no values";
     if (r.decimalsIndex) {
         const int i = *r.decimalsIndex;
         p.check9 = i == 0;
@@ -339,6 +346,7 @@ std::string applyLabelChoices(Reading& r)
         p.check2 = mode == 2;
         p.check3 = mode == 3;
         p.check4 = mode == 4;
+        // None has no box of its own on the panel: no box is ticked.
         p.pointLabelMode = mode;
         if (mode == 4)
             p.check9 = p.check10 = p.check11 = p.check12 = false;
@@ -362,6 +370,8 @@ CommandLine parseCommand(const std::vector<std::string>& args, CommandLine::Mode
     const std::string command = args[0];
     Reading r;
     r.line.mode = mode;
+    // A render keeps labels apart unless --classic asks for the old look.
+    r.line.panel.classic = mode != CommandLine::Mode::Render;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.size() < 2 || arg[0] != '-') {
@@ -594,9 +604,12 @@ std::string usageText()
            "                                   6 inside solid (0)\n"
            "    --smooth N                     curve smoothness 0..7 as the panel shows\n"
            "                                   it (2)\n"
-           "    --labels all|half|third|notes  which points get their value, or notes\n"
-           "                                   only (all)\n"
+           "    --labels MODE                  which points get their value: all, half,\n"
+           "                                   third, notes (notes only) or none (all)\n"
            "    --decimals 3|2|1|0             decimals of the values (3); not with notes\n"
+           "                                   or none\n"
+           "    --classic                      labels where they fall, as the window\n"
+           "                                   draws them, instead of kept apart\n"
            "    --no-network                   leave the network lines out\n"
            "    --observe                      show how each curve fits its polygon\n"
            "    --ramp A,B                     transition colour scroll bars, 16..255\n"

@@ -151,6 +151,18 @@ TEST(CommandLine, LabelsAndDecimalsTickOneBoxOfEachGroup)
                   std::vector<bool>({mode == 1, mode == 2, mode == 3, mode == 4}))
             << name;
     }
+    // None ticks no box and writes no label; neither it nor notes takes
+    // decimals.
+    const PanelSettings none = parseCommandLine({"render", "a.D3D", "--labels", "none"}).panel;
+    EXPECT_EQ(none.pointLabelMode, 5);
+    EXPECT_FALSE(none.check1 || none.check2 || none.check3 || none.check4);
+    for (const char* mode : {"notes", "none"})
+        EXPECT_EQ(parseCommandLine({"render", "a.D3D", "--labels", mode, "--decimals", "1"}).mode, Mode::Usage) << mode;
+    // A render keeps labels apart unless asked for the old look.
+    EXPECT_FALSE(parseCommandLine({"render", "a.D3D"}).panel.classic);
+    EXPECT_TRUE(parseCommandLine({"render", "a.D3D", "--classic"}).panel.classic);
+    EXPECT_EQ(parseCommandLine({"play", "p.PLT", "--classic", "--png", "o.png"}).mode, Mode::Usage);
+
     // Notes write no values: every decimals box is cleared, the scale kept.
     const PanelSettings notes = parseCommandLine({"render", "a.D3D", "--labels", "notes"}).panel;
     EXPECT_FALSE(notes.check9 || notes.check10 || notes.check11 || notes.check12);

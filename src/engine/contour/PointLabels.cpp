@@ -1,5 +1,7 @@
 #include "engine/contour/PointLabels.h"
 
+#include "engine/base/LabelPlacer.h"
+#include "engine/state/PlotFrame.h"
 #include "engine/base/NumberText.h"
 #include "engine/network/PointMarks.h"
 
@@ -50,6 +52,7 @@ void drawPointLabels(RunContext& ctx, const ContourNetwork& net)
     Canvas& strip = ctx.view.progressStrip();
     const double scale = ctx.state.plotScale;
     const int n = net.pointCount();
+    LabelPlacer placer(labelArea(area));
     for (int i = 1; i <= n; ++i) {
         const auto slot = static_cast<std::size_t>(i);
         const double x = net.pointX[slot] * scale;
@@ -60,6 +63,26 @@ void drawPointLabels(RunContext& ctx, const ContourNetwork& net)
         area.setCurrent(x, y);
         if (ctx.panel.pointLabelMode == 0)
             ctx.panel.pointLabelMode = 1;
+        if (!ctx.panel.classic) {
+            // Moved to a free side of the point, or left out, never over
+            // another label or past the edge; the network build placed the
+            // same labels the same way.
+            // The value as the build labelled it: the working files keep it
+            // in single precision, which can cut to another last digit.
+            const double value = slot < ctx.state.pointZ.size() && ctx.state.recordCount == n
+                                     ? ctx.state.pointZ[slot]
+                                     : static_cast<double>(net.pointZ[slot]);
+            const std::string label = pointLabelText(ctx.state, ctx.panel, i, value);
+            if (!label.empty()) {
+                if (const auto at = placeLabel(placer, area, x, y, label)) {
+                    area.setForeColour(ctx.panel.zhuji);
+                    area.setCurrent(at->first, at->second);
+                    area.print(label);
+                }
+            }
+            strip.filledBox(1, 1, i * strip.width() / (n + 1), strip.height());
+            continue;
+        }
         writeFirstLabel(ctx, i, net.pointZ[slot]);
         area.setForeColour(ctx.panel.dian);
         area.circle(x, y, kMarkRadius);

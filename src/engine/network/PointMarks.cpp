@@ -1,6 +1,8 @@
 #include "engine/network/PointMarks.h"
 
 #include "engine/network/NetworkPreparation.h"
+#include "engine/base/LabelPlacer.h"
+#include "engine/state/PlotFrame.h"
 #include "engine/base/NumberText.h"
 
 #include <cmath>
@@ -40,6 +42,24 @@ std::string markValueText(double z, int valueScale)
     return numberText(truncateToScale(z, valueScale)) + " ";
 }
 
+std::string pointLabelText(const SharedState& s, const PanelSettings& panel, int i, double value)
+{
+    const auto k = static_cast<std::size_t>(i);
+    const bool raw = s.networkKind != 2 && s.networkKind != 3;
+    const std::string note = raw && k < s.pointNote.size() ? s.pointNote[k] : std::string();
+    std::string label;
+    switch (panel.pointLabelMode) {
+    case 1: label = markValueText(value, panel.valueScale) + " " + note; break;
+    case 2:
+    case 3: label = i % panel.pointLabelMode == 0 ? markValueText(value, panel.valueScale) : std::string(); break;
+    case 4: label = note; break;
+    default: break;
+    }
+    // Blanks that pad a note to its field would only claim room on the map.
+    const std::size_t end = label.find_last_not_of(' ');
+    return end == std::string::npos ? std::string() : label.substr(0, end + 1);
+}
+
 void markAndLabelPoints(RunContext& ctx)
 {
     SharedState& s = ctx.state;
@@ -51,13 +71,29 @@ void markAndLabelPoints(RunContext& ctx)
         panel.pointLabelMode = 1;
     const int mode = panel.pointLabelMode;
     drawing.setForeColour(panel.zhuji);
+    LabelPlacer placer(labelArea(drawing));
     for (long i = 1; i <= s.recordCount; ++i) {
         const auto k = static_cast<std::size_t>(i);
         const double x = s.pointX[k] * s.plotScale;
         const double y = s.pointY[k] * s.plotScale;
         drawing.circle(x, y, 8, panel.dian);
         drawing.circle(x, y, 0);  // puts the text position on the point
-        if (mode == 4 && raw) {
+        if (!panel.classic) {
+            // The same label and place as Draw gives it, so the two overlay:
+            // Draw reads the places back as the working files keep them, in
+            // single precision, and a hair's difference in a place would
+            // move a label and every label placed after it. Both take the
+            // value from the shared state.
+            const auto single = [](double v) { return static_cast<double>(static_cast<float>(v)); };
+            const std::string label = pointLabelText(s, panel, static_cast<int>(i), s.pointZ[k]);
+            if (!label.empty()) {
+                if (const auto at = placeLabel(placer, drawing, single(s.pointX[k]) * s.plotScale,
+                                               single(s.pointY[k]) * s.plotScale, label)) {
+                    drawing.setCurrent(at->first, at->second);
+                    drawing.print(label);
+                }
+            }
+        } else if (mode == 4 && raw) {
             drawing.print(s.pointNote[k]);
         } else if (mode == 1) {
             // The same text at the same place as Draw's labels, so the two

@@ -17,6 +17,12 @@ void readDisplayOptions(PanelSettings& panel);
 // trailing blank. Draw's labels print the very same text.
 std::string markValueText(double z, int valueScale);
 
+// The whole label of point i (slots from 1) as one text, by the label mode:
+// the value and the note, every second or third value, the note alone, or
+// nothing (mode 5, or a point the mode skips). Notes show on the raw
+// network only, whose points are the survey's own.
+std::string pointLabelText(const SharedState& s, const PanelSettings& panel, int i, double value);
+
 // Marks every point with a circle in the point colour and labels it by the
 // label mode: values, every second or third value, or notes (notes only on
 // the raw network, whose points are the survey's own).

@@ -28,7 +28,13 @@ struct PanelSettings {
     bool check15Enabled = true;         // the HPGL box can be ticked
     bool check16 = false;               // fitting-error control
 
-    int pointLabelMode = 1;             // 1 all, 2 every 2nd, 3 every 3rd, 4 notes
+    int pointLabelMode = 1;             // 1 all, 2 every 2nd, 3 every 3rd, 4 notes, 5 none
+    // The map as it was always drawn: labels printed where they fall, over
+    // each other and past the edge. Off, a label that would overprint
+    // another or run past the area's edge moves to a free side of its point
+    // or is left out. The command line turns it off unless --classic is
+    // given; the window keeps it on for now.
+    bool classic = true;
     int valueScale = 1000;              // 1000, 100, 10, 1: decimals as a multiplier
     int errorControl = 0;               // 1 on
     std::string observeFlag;            // "Y" when observation is on

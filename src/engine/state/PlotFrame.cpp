@@ -135,6 +135,15 @@ void fillPlotArea(Canvas& drawing, Colour colour)
     drawing.filledBox(kLeftStripEnd, kBaseline, drawing.width(), drawing.height(), colour);
 }
 
+LabelBox labelArea(const Canvas& drawing)
+{
+    const double x1 = drawing.toPixelX(kLeftStripEnd), x2 = drawing.toPixelX(drawing.width());
+    const double y1 = drawing.toPixelY(kBaseline), y2 = drawing.toPixelY(drawing.height());
+    return {std::max(0.0, std::min(x1, x2)), std::max(0.0, std::min(y1, y2)),
+            std::min<double>(drawing.pixelWidth(), std::max(x1, x2)),
+            std::min<double>(drawing.pixelHeight(), std::max(y1, y2))};
+}
+
 std::optional<double> computePlotScale(double xMin, double xMax, double yMin, double yMax,
                                        double areaWidth, double areaHeight)
 {

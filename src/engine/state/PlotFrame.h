@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/base/LabelPlacer.h"
 #include "engine/state/RunContext.h"
 
 #include <optional>
@@ -30,6 +31,10 @@ void setDrawingFrame(Canvas& drawing, bool pictureInserted);
 // edge spill. The rulers' baselines lie in that margin: the caller draws the
 // frame again afterwards.
 void fillPlotArea(Canvas& drawing, Colour colour);
+
+// Where point labels may go, in the area's pixels: what fillPlotArea fills,
+// inside the ruler strips.
+LabelBox labelArea(const Canvas& drawing);
 
 // Drawing units per survey unit, the same for X and Y, so that the data area
 // fits with 1200 units to spare across and 700 down. Returns nothing when an

@@ -1,0 +1,85 @@
+#include "engine/base/LabelPlacer.h"
+
+#include "engine/base/Canvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tervane {
+
+namespace {
+// Room between a label moved off its point and the point's mark.
+constexpr double kGap = 2;
+} // namespace
+
+LabelPlacer::LabelPlacer(const LabelBox& bounds)
+    : bounds_(bounds),
+      columns_(std::max(1, static_cast<int>(std::ceil(std::max(0.0, bounds.right) / kCell)))),
+      rows_(std::max(1, static_cast<int>(std::ceil(std::max(0.0, bounds.bottom) / kCell)))),
+      cells_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_))
+{
+}
+
+LabelBox LabelPlacer::boxAt(double x, double y, double w, double h, Side side)
+{
+    switch (side) {
+    case Side::Right: return {x, y, x + w, y + h};
+    case Side::Left: return {x - w - kGap, y, x - kGap, y + h};
+    case Side::Above: return {x - w / 2, y - h - kGap, x + w / 2, y - kGap};
+    case Side::Below: return {x - w / 2, y + kGap, x + w / 2, y + h + kGap};
+    }
+    return {x, y, x + w, y + h};
+}
+
+int LabelPlacer::cellX(double x) const { return std::clamp(static_cast<int>(std::floor(x / kCell)), 0, columns_ - 1); }
+int LabelPlacer::cellY(double y) const { return std::clamp(static_cast<int>(std::floor(y / kCell)), 0, rows_ - 1); }
+
+bool LabelPlacer::isFree(const LabelBox& box) const
+{
+    if (!(box.left >= bounds_.left && box.top >= bounds_.top && box.right <= bounds_.right &&
+          box.bottom <= bounds_.bottom))
+        return false;
+    for (int cy = cellY(box.top); cy <= cellY(box.bottom); ++cy)
+        for (int cx = cellX(box.left); cx <= cellX(box.right); ++cx)
+            for (int i : cells_[static_cast<std::size_t>(cy * columns_ + cx)])
+                if (boxes_[static_cast<std::size_t>(i)].overlaps(box))
+                    return false;
+    return true;
+}
+
+void LabelPlacer::take(const LabelBox& box)
+{
+    const int index = static_cast<int>(boxes_.size());
+    boxes_.push_back(box);
+    for (int cy = cellY(box.top); cy <= cellY(box.bottom); ++cy)
+        for (int cx = cellX(box.left); cx <= cellX(box.right); ++cx)
+            cells_[static_cast<std::size_t>(cy * columns_ + cx)].push_back(index);
+}
+
+std::optional<LabelBox> LabelPlacer::place(double x, double y, double w, double h)
+{
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return std::nullopt;
+    for (Side side : {Side::Right, Side::Left, Side::Above, Side::Below}) {
+        const LabelBox box = boxAt(x, y, w, h, side);
+        if (isFree(box)) {
+            take(box);
+            return box;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::pair<double, double>> placeLabel(LabelPlacer& placer, const Canvas& area, double x, double y,
+                                                    const std::string& text)
+{
+    const double px = area.toPixelX(x), py = area.toPixelY(y);
+    const double w = std::fabs(area.toPixelX(x + area.textWidth(text)) - px);
+    const double h = std::fabs(area.toPixelY(y + area.textHeight()) - py);
+    const std::optional<LabelBox> box = placer.place(px, py, w, h);
+    if (!box)
+        return std::nullopt;
+    return std::pair{area.fromPixelX(box->left), area.fromPixelY(box->top)};
+}
+
+} // namespace tervane

@@ -1,0 +1,68 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tervane {
+
+// A label's box in the drawing area's pixels, Y down.
+struct LabelBox {
+    double left = 0;
+    double top = 0;
+    double right = 0;
+    double bottom = 0;
+
+    bool overlaps(const LabelBox& other) const
+    {
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+    }
+};
+
+// Keeps labels apart: each label is put on the first side of its point
+// where it overlaps no label placed before it and stays inside the area,
+// or is left out. The sides are tried in the order right (the text starting
+// at the point and running right and down, where a label has always been
+// printed), left, above and below, so a label with room keeps its old place.
+class LabelPlacer {
+public:
+    // Labels stay inside `bounds` (pixels of the area, Y down).
+    explicit LabelPlacer(const LabelBox& bounds);
+
+    enum class Side { Right, Left, Above, Below };
+
+    // The box of a label of w x h pixels on one side of a point.
+    static LabelBox boxAt(double pointX, double pointY, double w, double h, Side side);
+
+    // The first free box for a label of w x h pixels at the point, which is
+    // then taken; nothing when no side is free.
+    std::optional<LabelBox> place(double pointX, double pointY, double w, double h);
+
+    // Takes a box whatever it overlaps (a label placed by other means).
+    void take(const LabelBox& box);
+    bool isFree(const LabelBox& box) const;
+    const std::vector<LabelBox>& placed() const { return boxes_; }
+
+private:
+    // Boxes are found through a grid of square cells, so that a map of
+    // thirty thousand labels checks each against its neighbours only.
+    static constexpr double kCell = 32;
+    int cellX(double x) const;
+    int cellY(double y) const;
+
+    LabelBox bounds_;
+    int columns_;
+    int rows_;
+    std::vector<LabelBox> boxes_;
+    std::vector<std::vector<int>> cells_;
+};
+
+class Canvas;
+
+// Places a label printed at a point of a canvas (user units): where it goes,
+// in user units, for the canvas's print to start at; nothing when it is left
+// out. The box is measured as the canvas prints the text.
+std::optional<std::pair<double, double>> placeLabel(LabelPlacer& placer, const Canvas& area, double x, double y,
+                                                    const std::string& text);
+
+} // namespace tervane

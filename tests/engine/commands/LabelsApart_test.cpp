@@ -1,0 +1,130 @@
+#include "engine/commands/MainCommands.h"
+#include "engine/state/PlotFrame.h"
+#include "engine/survey/SurveyFile.h"
+#include "support/FakeMainView.h"
+#include "support/ScratchDir.h"
+#include "engine/base/ScriptedPrompter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <set>
+#include <string>
+#include <tuple>
+
+namespace tervane {
+namespace {
+
+using test::CurrentDir;
+using test::FakeMainView;
+using test::ScratchDir;
+
+// Three thousand points over two hills, as dense as a DEM sample: printed
+// where they fall, their labels bury the map.
+std::vector<SurveyRecord> denseSurvey()
+{
+    std::mt19937 gen(3000);
+    std::uniform_real_distribution<double> at(0, 1000);
+    std::vector<SurveyRecord> records;
+    for (int i = 0; i < 3000; ++i) {
+        const double x = at(gen), y = at(gen);
+        const double z = 100 + 60 * std::exp(-((x - 300) * (x - 300) + (y - 400) * (y - 400)) / 40000) +
+                         40 * std::exp(-((x - 700) * (x - 700) + (y - 650) * (y - 650)) / 25000);
+        records.push_back({std::to_string(x), std::to_string(y), std::to_string(z), "P" + std::to_string(i)});
+    }
+    return records;
+}
+
+// The point labels (texts in the label colour; the rulers' numbers have
+// their own) of the last drawing on the area (after its last wipe), in
+// pixels, measured as the canvas prints them. The build and Draw print
+// each label at one place, in one text: that overlay is one label.
+std::vector<LabelBox> labelBoxes(const RecordingCanvas& area, Colour labelColour)
+{
+    std::vector<LabelBox> boxes;
+    std::set<std::tuple<double, double, std::string>> seen;
+    for (const RecordingCanvas::Op& op : area.ops) {
+        if (op.kind == RecordingCanvas::Kind::Clear) {
+            boxes.clear();
+            seen.clear();
+        }
+        if (op.kind != RecordingCanvas::Kind::Text || op.text.empty() || op.colour != labelColour)
+            continue;
+        const double x = area.toPixelX(op.x1), y = area.toPixelY(op.y1);
+        const double w = std::fabs(area.toPixelX(op.x1 + area.textWidth(op.text)) - x);
+        const double h = std::fabs(area.toPixelY(op.y1 + area.textHeight()) - y);
+        const LabelBox box{x, y, x + w, y + h};
+        const auto key = std::make_tuple(box.left, box.top, op.text);
+        if (seen.insert(key).second)
+            boxes.push_back(box);
+    }
+    return boxes;
+}
+
+// How many pairs of boxes overlap (a sweep along X).
+long overlappingPairs(std::vector<LabelBox> boxes)
+{
+    std::sort(boxes.begin(), boxes.end(), [](const LabelBox& a, const LabelBox& b) { return a.left < b.left; });
+    long pairs = 0;
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        for (std::size_t j = i + 1; j < boxes.size() && boxes[j].left < boxes[i].right; ++j)
+            pairs += boxes[i].overlaps(boxes[j]);
+    return pairs;
+}
+
+// Values and notes, every second value, and no labels: kept apart, every
+// label inside the map, each drawn by the build and by Draw at one place;
+// the old look, asked for, still overprints.
+TEST(LabelsApart, DenseDataNeverOverprintsAndStaysInsideTheMap)
+{
+    struct Case {
+        const char* name;
+        bool classic;
+        int mode;
+    };
+    for (const Case c : {Case{"values and notes", false, 1}, Case{"every second value", false, 2},
+                         Case{"no labels", false, 5}, Case{"the old look", true, 1}}) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        CurrentDir cwd{dir.path()};
+        ASSERT_TRUE(writeSurveyFile(dir.file("dense.D3D"), denseSurvey()));
+        SharedState state;
+        PanelSettings panel;
+        panel.classic = c.classic;
+        panel.pointLabelMode = c.mode;
+        panel.check1 = false;
+        panel.intervalText = "5";
+        FakeMainView view;
+        ScriptedPrompter prompter;
+        NoEscapeKey escape;
+        Random random{1};
+        RunContext ctx{state, panel, view, prompter, escape, random};
+        MainCommands commands(ctx);
+        commands.startUp();
+        commands.open(dir.file("dense.D3D"));
+        commands.draw();
+        ASSERT_TRUE(prompter.messages().empty()) << prompter.messages().front();
+
+        const std::vector<LabelBox> boxes = labelBoxes(view.picture1, panel.zhuji);
+        const long overlaps = overlappingPairs(boxes);
+        if (c.classic) {
+            EXPECT_GT(overlaps, 1000);
+            continue;
+        }
+        EXPECT_EQ(overlaps, 0) << boxes.size() << " boxes";
+        const LabelBox inside = labelArea(view.picture1);
+        for (const LabelBox& b : boxes)
+            ASSERT_TRUE(b.left >= inside.left && b.top >= inside.top && b.right <= inside.right &&
+                        b.bottom <= inside.bottom);
+        if (c.mode == 5)
+            EXPECT_TRUE(boxes.empty());
+        else
+            EXPECT_GT(boxes.size(), 100u) << "a dense map still shows many labels";
+        EXPECT_EQ(view.picture1.count(RecordingCanvas::Kind::Circle) >= 3000u, true) << "every point keeps its mark";
+    }
+}
+
+} // namespace
+} // namespace tervane
