@@ -61,6 +61,8 @@ void MainCommands::startUp()
     setDrawingFrame(area, false);
     if (!readPictureMemo())
         area.clearPicture();
+    if (pictureMemoIsNotAFile())
+        ctx_.view.showNotice(kPictureMemoNotAFile);
     area.setDrawStyle(kSolid);
     if (s.networkKind == 3) {
         ctx_.view.setStatus(text::k3dNetwork, kDarkGreen, kGreen);

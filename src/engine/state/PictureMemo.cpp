@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -28,6 +29,12 @@ std::optional<std::string> readPictureMemo()
         return std::nullopt;
     const std::size_t end = field.find_last_not_of(std::string(" \0", 2));
     return field.substr(0, end + 1);
+}
+
+bool pictureMemoIsNotAFile()
+{
+    struct stat st {};
+    return ::stat(kPictureMemoFile, &st) == 0 && !S_ISREG(st.st_mode);
 }
 
 bool fitsPictureMemo(const std::string& path)

@@ -19,6 +19,11 @@ inline constexpr std::size_t kPictureMemoRecord = 100;
 // record) removed; nothing when no picture is remembered.
 std::optional<std::string> readPictureMemo();
 
+// Whether something other than a regular file (a FIFO, a device, a folder)
+// stands under the memo's name: it is never read, and the user is told.
+bool pictureMemoIsNotAFile();
+inline const std::string kPictureMemoNotAFile = "photofiles1.txt 不是普通文件（管道、设备或文件夹），不予读取，背景图片不会被记住";
+
 // Whether a path can be remembered exactly: it must fit the record and
 // survive the blank padding (no trailing blank, no zero byte). A path cut
 // to fit would later load another file or none.

@@ -2,6 +2,7 @@
 
 #include "engine/survey/SurveyFile.h"
 #include "engine/network/WorkingFiles.h"
+#include "engine/state/PictureMemo.h"
 #include "support/FakeMainView.h"
 #include "support/ScratchDir.h"
 #include "engine/base/ScriptedEscapeKey.h"
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace tervane {
 namespace {
@@ -112,6 +114,14 @@ TEST_F(MainCommandsTest, StartUpKeepsOrClearsThePictureByTheMemoFile)
     writeMemo('\0');
     commands.startUp();
     EXPECT_FALSE(view.picture1.hasPicture());
+    EXPECT_TRUE(view.notices.empty());
+
+    // A FIFO under the memo's name is neither waited on nor read, and said.
+    std::remove("photofiles1.txt");
+    ASSERT_EQ(::mkfifo("photofiles1.txt", 0644), 0);
+    commands.startUp();
+    EXPECT_FALSE(view.picture1.hasPicture());
+    EXPECT_EQ(view.notices, std::vector<std::string>{kPictureMemoNotAFile});
 }
 
 TEST_F(MainCommandsTest, CommandsNeedingDataSayFileNotOpenAndDoNothingElse)
