@@ -263,7 +263,20 @@ void MainWindow::createMenus()
     addCommand(menuBar(), "dyt", "打印(&P)", &MainWindow::onPrint);
     addCommand(menuBar(), "bf", "播放", &MainWindow::onPlay);
     addCommand(menuBar(), "jx", "教学(&X)", &MainWindow::onTeaching);
+    createOptionsMenu();
     createHelpMenu();
+}
+
+// Choices of how the map looks, beyond the panel's, remembered between runs.
+void MainWindow::createOptionsMenu()
+{
+    QMenu* options = menuBar()->addMenu(QStringLiteral("选项(&O)"));
+    options->setObjectName(QStringLiteral("xx"));
+    classicAction_ = options->addAction(QStringLiteral("原样式"));
+    classicAction_->setObjectName(QStringLiteral("yys"));
+    classicAction_->setCheckable(true);
+    classicAction_->setChecked(MapOptions::classic());
+    connect(classicAction_, &QAction::toggled, this, [](bool on) { MapOptions::setClassic(on); });
 }
 
 void MainWindow::createHelpMenu()
@@ -480,7 +493,12 @@ void MainWindow::requestChange(WindowChange change)
 }
 
 // A command sees the panel as it stood when the command began.
-void MainWindow::readPanel() { panel_ = parameterPanel_->snapshot(); }
+void MainWindow::readPanel()
+{
+    panel_ = parameterPanel_->snapshot();
+    // Unticked, labels are kept apart; ticked, the map is drawn as it always was.
+    panel_.classic = classicAction_ && classicAction_->isChecked();
+}
 
 // What a command changed in the settings shows on the panel afterwards.
 void MainWindow::showPanel()

@@ -130,6 +130,7 @@ private:
     void createStrips();
     void createStatusBoxes();
     void createPanel();
+    void createOptionsMenu();
     void createHelpMenu();
     void createHelpPanels();
     void showHelp(QPlainTextEdit* panel);
@@ -178,6 +179,7 @@ private:
     std::function<bool(QPrinter&)> printerDialog_;
     std::unique_ptr<DrawingRecord> drawingRecord_;
     QMenu* fileMenu_ = nullptr;
+    QAction* classicAction_ = nullptr;  // 选项 > 原样式
     QAction* exitAction_ = nullptr;
     QList<QAction*> recentActions_;
     // Exit was answered Yes: the closing that follows asks nothing more.

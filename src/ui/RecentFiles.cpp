@@ -24,6 +24,10 @@ void store(const QStringList& files)
 
 } // namespace
 
+bool MapOptions::classic() { return userSettings()->value(QStringLiteral("options/classic"), false).toBool(); }
+
+void MapOptions::setClassic(bool on) { userSettings()->setValue(QStringLiteral("options/classic"), on); }
+
 QStringList RecentFiles::files() const
 {
     QStringList list = userSettings()->value(kKey).toStringList();

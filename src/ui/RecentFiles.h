@@ -21,4 +21,12 @@ public:
     static QString settingsPath();
 };
 
+// The 选项 menu's choices, kept in the same settings file. Only the window
+// reads them: the command line takes its flags alone, so scripts repeat.
+struct MapOptions {
+    // The map as it was always drawn (原样式): labels where they fall.
+    static bool classic();
+    static void setClassic(bool on);
+};
+
 } // namespace tervane

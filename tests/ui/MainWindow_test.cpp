@@ -4,6 +4,7 @@
 #include "ui/CanvasWidget.h"
 #include "ui/CurrentFolder.h"
 #include "ui/QtEscapeKey.h"
+#include "ui/RecentFiles.h"
 #include "support/ScratchDir.h"
 #include "ui/QtTestApp.h"
 #include "engine/base/ScriptedPrompter.h"
@@ -248,6 +249,35 @@ TEST_F(MainWindowTest, APathWithABlankOpensAndABlankNameIsRefused)
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"这个目录或文件是不合规定的！"});
     EXPECT_EQ(state.fileOpen, 0);
     EXPECT_TRUE(state.dataFileName.empty());
+}
+
+// 选项 > 原样式 draws the map as it always was; unticked, labels are kept
+// apart. The choice is remembered for the next window.
+TEST_F(MainWindowTest, TheClassicLookIsAnOptionRememberedBetweenRuns)
+{
+    test::InTemporaryFolder folder;
+    const auto drawExample = [&](bool classic) {
+        MainWindow& w = makeWindow();
+        auto* entry = child<QAction>("yys");
+        EXPECT_NE(entry, nullptr);
+        if (!entry)
+            return QImage();
+        EXPECT_EQ(entry->parent() != nullptr && entry->isCheckable(), true);
+        entry->setChecked(classic);
+        w.openFile(TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D");
+        w.onDraw();
+        return w.drawingWidget()->canvas().image().copy();
+    };
+    const QImage apart = drawExample(false);
+    EXPECT_FALSE(MapOptions::classic());
+    const QImage classic = drawExample(true);
+    EXPECT_TRUE(MapOptions::classic());
+    makeWindow();
+    EXPECT_TRUE(child<QAction>("yys")->isChecked()) << "the next window remembers the choice";
+    // The example's labels overprint where they fall, so the two maps differ.
+    EXPECT_NE(apart, classic);
+    child<QAction>("yys")->setChecked(false);
+    EXPECT_FALSE(MapOptions::classic());
 }
 
 TEST_F(MainWindowTest, OpeningAFileNamesItAndItsRecordsInTheCaption)

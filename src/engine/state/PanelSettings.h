@@ -33,7 +33,7 @@ struct PanelSettings {
     // each other and past the edge. Off, a label that would overprint
     // another or run past the area's edge moves to a free side of its point
     // or is left out. The command line turns it off unless --classic is
-    // given; the window keeps it on for now.
+    // given, the window unless 选项 > 原样式 is ticked.
     bool classic = true;
     int valueScale = 1000;              // 1000, 100, 10, 1: decimals as a multiplier
     int errorControl = 0;               // 1 on
