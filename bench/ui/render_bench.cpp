@@ -27,16 +27,18 @@ namespace {
 using bench::ScratchFolder;
 using bench::writeUniformSurvey;
 
-// `render FILE --seed 1 --interval X`: an interval of 0.57 gives about 100
-// levels on these sets; one of 1000 lies above their value range, so only
-// the network is drawn.
-void timeRender(benchmark::State& st, const std::string& interval)
+// `render FILE --seed 1 --interval X --classic`: an interval of 0.57 gives
+// about 100 levels on these sets; one of 1000 lies above their value range,
+// so only the network is drawn. Without --classic the labels are placed
+// apart, which the LabelsApart pair times against the classic one.
+void timeRender(benchmark::State& st, const std::string& interval, bool classic = true)
 {
     ScratchFolder folder;
     HeadlessJob job;
     job.file = writeUniformSurvey(folder, static_cast<int>(st.range(0)));
     job.seed = 1;
     job.panel.intervalText = interval;
+    job.panel.classic = classic;
     for (auto _ : st) {
         std::ostringstream out, err;
         if (renderHeadless(job, out, err) != 0) {
@@ -50,6 +52,10 @@ void BM_Render100Levels(benchmark::State& st) { timeRender(st, "0.57"); }
 void BM_RenderNetworkOnly(benchmark::State& st) { timeRender(st, "1000"); }
 BENCHMARK(BM_Render100Levels)->Arg(2000)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RenderNetworkOnly)->Arg(2000)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
+void BM_Render100LevelsLabelsApart(benchmark::State& st) { timeRender(st, "0.57", false); }
+void BM_RenderNetworkOnlyLabelsApart(benchmark::State& st) { timeRender(st, "1000", false); }
+BENCHMARK(BM_Render100LevelsLabelsApart)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RenderNetworkOnlyLabelsApart)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 } // namespace tervane
