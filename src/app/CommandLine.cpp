@@ -102,6 +102,15 @@ std::string setSeed(Reading& r, const std::string& value)
     return r.line.seed ? std::string() : "the seed must be a whole number, not '" + value + "'";
 }
 
+std::string setScale(Reading& r, const std::string& value)
+{
+    const auto n = wholeInt(value, 1, 8);
+    if (!n)
+        return "the scale must be a whole number from 1 to 8, not '" + value + "'";
+    r.line.scale = *n;
+    return {};
+}
+
 std::string setInterval(Reading& r, const std::string& value)
 {
     const auto v = wholeNumber(value);
@@ -293,7 +302,8 @@ std::string setPdf(Reading& r, const std::string& value)
     return setPath(r.line.pdfPath, "--pdf", value);
 }
 
-const std::array<Option, 21> kOptions = {{
+const std::array<Option, 22> kOptions = {{
+    {"--scale", true, kRender | kPlay, setScale},
     {"--classic", false, kRender, setClassic},
     {"--network", true, kRender | kCheck, setNetwork},
     {"--seed", true, kRender, setSeed},
@@ -482,6 +492,8 @@ CommandLine parseView3d(const std::vector<std::string>& args)
             job.background = rgb(c[0], c[1], c[2]);
         } else if (arg == "--seed" && seedOf(value)) {
             job.seed = seedOf(value);
+        } else if (arg == "--scale" && wholeInt(value, 1, 8)) {
+            job.scale = *wholeInt(value, 1, 8);
         } else if (arg == "--png" || arg == "--bmp" || arg == "--svg" || arg == "--pdf") {
             std::string& path = arg == "--png" ? job.pngPath
                                 : arg == "--bmp" ? job.bmpPath
@@ -622,6 +634,9 @@ std::string usageText()
            "                                   \".\" + .PLT\n"
            "    --picture IMAGE                draw over a background picture (BMP, JPEG,\n"
            "                                   GIF, PNG, TIFF) in its frame, as 插图 does\n"
+           "    --scale N                      images N times as large, 1..8, drawn anew\n"
+           "                                   at that size, not enlarged (1); play\n"
+           "                                   and view3d take it too\n"
            "  tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp] [--svg OUT.svg]\n"
            "                        [--pdf OUT.pdf]\n"
            "                          play an HPGL plot file fitted into the drawing area\n"
@@ -647,6 +662,7 @@ std::string usageText()
            "                                   each (0,0,0)\n"
            "    --background R,G,B             background colour, 0..255 each (0,0,0)\n"
            "    --seed N                       fixed random seed of the network build\n"
+           "    --scale N                      picture N times as large, 1..8 (1)\n"
            "  tervane check FILE.D3D [--network raw|optimized|3d] [--interval X]\n"
            "                          list what is wrong with a data file, judged as render\n"
            "                          judges it with the same two options (raw, 1); exit\n"

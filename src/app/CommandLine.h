@@ -28,6 +28,7 @@ struct CommandLine {
     std::string picturePath;             // render: background picture, empty for none
     std::string svgPath;                 // render, play: drawing area as SVG
     std::string pdfPath;                 // render, play: drawing area as PDF
+    int scale = 1;                       // render, play: image pixels per area pixel, 1..8
     std::string error;                   // Usage: what was wrong
     View3dJob view3d;                    // view3d: the whole job (its file too)
 };

@@ -26,6 +26,7 @@ HeadlessJob jobOf(const CommandLine& line)
     job.picturePath = line.picturePath;
     job.svgPath = line.svgPath;
     job.pdfPath = line.pdfPath;
+    job.scale = line.scale;
     return job;
 }
 

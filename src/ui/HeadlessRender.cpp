@@ -65,7 +65,7 @@ int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err
 {
     SharedState state;
     PanelSettings panel = line.panel;
-    HeadlessView view;
+    HeadlessView view(line.scale);
     if (!line.svgPath.empty() || !line.pdfPath.empty())
         view.recordDrawing();
     StderrPrompter prompter(err);
@@ -122,7 +122,7 @@ int playHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err)
     }
     SharedState state;
     PanelSettings panel = line.panel;
-    HeadlessView view;
+    HeadlessView view(line.scale);
     if (!line.svgPath.empty() || !line.pdfPath.empty())
         view.recordDrawing();
     StderrPrompter prompter(err);

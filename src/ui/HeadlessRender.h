@@ -24,6 +24,7 @@ struct HeadlessJob {
     std::string picturePath;             // render: background picture, empty for none
     std::string svgPath;                 // drawing area as SVG
     std::string pdfPath;                 // drawing area as PDF
+    int scale = 1;                       // image pixels per area pixel, 1..8
 };
 
 // Writes one output file a headless command was asked for: nothing when

@@ -4,8 +4,8 @@
 
 namespace tervane {
 
-HeadlessView::HeadlessView()
-    : drawing_(layout::kDrawingArea.width, layout::kDrawingArea.height),
+HeadlessView::HeadlessView(int scale)
+    : drawing_(layout::kDrawingArea.width, layout::kDrawingArea.height, scale),
       progress_(layout::kProgressStrip.width, layout::kProgressStrip.height),
       levels_(layout::kLevelStrip.width, layout::kLevelStrip.height),
       levelValue_(layout::kLevelDisplay.width, layout::kLevelDisplay.height),

@@ -12,7 +12,9 @@ namespace tervane {
 // the status box as text. The command line runs the commands on it.
 class HeadlessView final : public MainView {
 public:
-    HeadlessView();
+    // `scale` image pixels to each of the drawing area's pixels (1 to 8): the
+    // drawing is made at that size, its lines, text and marks with it.
+    explicit HeadlessView(int scale = 1);
 
     Canvas& drawingArea() override { return drawing_; }
     Canvas& progressStrip() override { return progress_; }

@@ -68,7 +68,9 @@ int view3dHeadless(const View3dJob& job, std::ostream& out, std::ostream& err)
         return 1;
     colours.setPercents(job.brightness[0], job.brightness[1], job.brightness[2]);
 
-    QtCanvas area(kAreaWidth, kAreaHeight);
+    // A real redraw at the scale asked for: lines and cells are drawn at that
+    // many image pixels to a view pixel, not enlarged afterwards.
+    QtCanvas area(kAreaWidth, kAreaHeight, job.scale);
     area.setBackColour(job.background);
     NullCanvas progress(kStripWidth, kStripHeight);
     NoEscapeKey escape;

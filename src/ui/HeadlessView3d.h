@@ -29,6 +29,7 @@ struct View3dJob {
     std::string bmpPath;                  // the saved picture as BMP
     std::string svgPath;                  // the saved picture inside an SVG
     std::string pdfPath;                  // the saved picture on a PDF page
+    int scale = 1;                        // image pixels per view pixel, 1..8
 };
 
 // Runs `tervane view3d` without a window: the open step builds the 3D

@@ -1,5 +1,7 @@
 #include "ui/SurfaceArea.h"
 
+#include <cmath>
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -76,9 +78,13 @@ void SurfaceArea::paintEvent(QPaintEvent* event)
 
 QImage surfaceCutOut(const QImage& area)
 {
-    QImage part = area.copy(0, 0, 506, 487);
+    // In the area's own pixels: an area drawn at a larger scale gives a
+    // larger picture of the same part.
+    const double ratio = area.devicePixelRatio();
+    const auto px = [ratio](int n) { return static_cast<int>(std::lround(n * ratio)); };
+    QImage part = area.copy(0, 0, px(506), px(487));
     part.setDevicePixelRatio(1);
-    return part.scaled(511, 487, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+    return part.scaled(px(511), px(487), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .convertToFormat(QImage::Format_RGB32);
 }
 

@@ -160,6 +160,42 @@ TEST(HeadlessRender, ARenderWithNoOutputIsRefused)
     EXPECT_EQ(runRender(hpgl, out, err), 0) << err.str();
 }
 
+// --scale N draws the area N times as large, a real redraw: lines stay
+// sharp and text is set at that size, so the image is no enlarged copy of
+// the one at scale 1. Render, play and view3d alike; 0 and 9 are refused.
+TEST(HeadlessRender, ScaleRedrawsTheAreaLarger)
+{
+    test::ensureQtApp();
+    test::InTemporaryFolder folder;
+    const std::string data = folder.file(QStringLiteral("hill.D3D")).toStdString();
+    std::filesystem::copy_file(kExample, data);
+    const auto run = [&](std::vector<std::string> args, const char* png) {
+        args.push_back("--png");
+        args.push_back(folder.file(QString::fromLatin1(png)).toStdString());
+        const CommandLine line = parseCommandLine(args);
+        EXPECT_EQ(line.mode == CommandLine::Mode::Usage, false) << line.error;
+        std::ostringstream out, err;
+        const int status = line.mode == CommandLine::Mode::Render ? runRender(line, out, err)
+                           : line.mode == CommandLine::Mode::Play ? runPlay(line, out, err)
+                                                                  : runView3d(line, out, err);
+        EXPECT_EQ(status, 0) << err.str();
+        return QImage(folder.file(QString::fromLatin1(png)));
+    };
+    const QImage one = run({"render", data, "--seed", "1", "--hpgl"}, "one.png");
+    const QImage two = run({"render", data, "--seed", "1", "--scale", "2"}, "two.png");
+    EXPECT_EQ(one.size(), QSize(631, 497));
+    EXPECT_EQ(two.size(), QSize(1262, 994));
+    EXPECT_NE(two.convertToFormat(QImage::Format_RGB32),
+              one.scaled(one.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation).convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(run({"play", folder.file(QStringLiteral("hill.PLT")).toStdString(), "--scale", "3"}, "play.png").size(),
+              QSize(1893, 1491));
+    EXPECT_EQ(run({"view3d", data, "--seed", "1", "--scale", "2"}, "view.png").size(), QSize(1022, 974));
+    for (const char* bad : {"0", "9", "1.5", "two"})
+        EXPECT_EQ(parseCommandLine({"render", data, "--scale", bad, "--png", "x.png"}).mode, CommandLine::Mode::Usage)
+            << bad;
+    EXPECT_EQ(parseCommandLine({"view3d", data, "--scale", "9", "--png", "x.png"}).mode, CommandLine::Mode::Usage);
+}
+
 TEST(HeadlessRender, WideLinesRenderTheMapInTransitionColours)
 {
     test::ensureQtApp();
