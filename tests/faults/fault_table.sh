@@ -175,7 +175,7 @@ expect_status "an SVG onto /dev/full" nonzero
 # 6. Two runs in one folder: the second waits for the first's working files.
 row "two runs in one folder"
 fresh lock
-(cd "$work" && exec flock dzx.lock sleep 2) &
+(cd "$work" && exec flock dzx.lock sleep 4) &
 locker=$!
 sleep 0.3
 started=$(date +%s%3N)
