@@ -3,6 +3,7 @@
 #include "engine/base/Canvas.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cmath>
 
 namespace tervane {
@@ -12,10 +13,10 @@ namespace {
 constexpr double kGap = 2;
 } // namespace
 
-LabelPlacer::LabelPlacer(const LabelBox& bounds)
-    : bounds_(bounds),
-      columns_(std::max(1, static_cast<int>(std::ceil(std::max(0.0, bounds.right) / kCell)))),
-      rows_(std::max(1, static_cast<int>(std::ceil(std::max(0.0, bounds.bottom) / kCell)))),
+LabelPlacer::LabelPlacer(const LabelBox& bounds, double cell)
+    : cell_(cell > 0 ? cell : 32), bounds_(bounds),
+      columns_(std::max(1, static_cast<int>(std::ceil(std::max(0.0, bounds.right - bounds.left) / cell_)))),
+      rows_(std::max(1, static_cast<int>(std::ceil(std::max(0.0, bounds.bottom - bounds.top) / cell_)))),
       cells_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_))
 {
 }
@@ -31,8 +32,15 @@ LabelBox LabelPlacer::boxAt(double x, double y, double w, double h, Side side)
     return {x, y, x + w, y + h};
 }
 
-int LabelPlacer::cellX(double x) const { return std::clamp(static_cast<int>(std::floor(x / kCell)), 0, columns_ - 1); }
-int LabelPlacer::cellY(double y) const { return std::clamp(static_cast<int>(std::floor(y / kCell)), 0, rows_ - 1); }
+int LabelPlacer::cellX(double x) const
+{
+    return std::clamp(static_cast<int>(std::floor((x - bounds_.left) / cell_)), 0, columns_ - 1);
+}
+
+int LabelPlacer::cellY(double y) const
+{
+    return std::clamp(static_cast<int>(std::floor((y - bounds_.top) / cell_)), 0, rows_ - 1);
+}
 
 bool LabelPlacer::isFree(const LabelBox& box) const
 {
@@ -56,17 +64,27 @@ void LabelPlacer::take(const LabelBox& box)
             cells_[static_cast<std::size_t>(cy * columns_ + cx)].push_back(index);
 }
 
-std::optional<LabelBox> LabelPlacer::place(double x, double y, double w, double h)
+std::optional<std::size_t> LabelPlacer::placeFirst(const std::vector<LabelBox>& candidates)
 {
-    if (!std::isfinite(x) || !std::isfinite(y))
-        return std::nullopt;
-    for (Side side : {Side::Right, Side::Left, Side::Above, Side::Below}) {
-        const LabelBox box = boxAt(x, y, w, h, side);
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const LabelBox& box = candidates[i];
+        if (!std::isfinite(box.left + box.top + box.right + box.bottom))
+            return std::nullopt;
         if (isFree(box)) {
             take(box);
-            return box;
+            return i;
         }
     }
+    return std::nullopt;
+}
+
+std::optional<LabelBox> LabelPlacer::place(double x, double y, double w, double h)
+{
+    std::vector<LabelBox> candidates;
+    for (Side side : {Side::Right, Side::Left, Side::Above, Side::Below})
+        candidates.push_back(boxAt(x, y, w, h, side));
+    if (const auto chosen = placeFirst(candidates))
+        return candidates[*chosen];
     return std::nullopt;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -26,8 +27,9 @@ struct LabelBox {
 // printed), left, above and below, so a label with room keeps its old place.
 class LabelPlacer {
 public:
-    // Labels stay inside `bounds` (pixels of the area, Y down).
-    explicit LabelPlacer(const LabelBox& bounds);
+    // Labels stay inside `bounds` (pixels of the area, Y down). The grid's
+    // cells are `cell` units square: a few labels' height suits it.
+    explicit LabelPlacer(const LabelBox& bounds, double cell = 32);
 
     enum class Side { Right, Left, Above, Below };
 
@@ -38,6 +40,10 @@ public:
     // then taken; nothing when no side is free.
     std::optional<LabelBox> place(double pointX, double pointY, double w, double h);
 
+    // The first of the candidate boxes that is free, which is then taken;
+    // nothing when none is.
+    std::optional<std::size_t> placeFirst(const std::vector<LabelBox>& candidates);
+
     // Takes a box whatever it overlaps (a label placed by other means).
     void take(const LabelBox& box);
     bool isFree(const LabelBox& box) const;
@@ -46,7 +52,7 @@ public:
 private:
     // Boxes are found through a grid of square cells, so that a map of
     // thirty thousand labels checks each against its neighbours only.
-    static constexpr double kCell = 32;
+    double cell_;
     int cellX(double x) const;
     int cellY(double y) const;
 

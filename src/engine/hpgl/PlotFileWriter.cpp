@@ -140,10 +140,15 @@ bool PlotFileWriter::curve(const std::vector<Point>& samples, bool closed)
     return !closed || penDown(samples.front().first, samples.front().second);
 }
 
-bool PlotFileWriter::pointAndLabel(double x, double y, const std::string& label, GlyphSet& glyphs)
+bool PlotFileWriter::pointAndLabel(double x, double y, const std::string& label, GlyphSet& glyphs,
+                                   std::optional<Point> labelAt)
 {
     if (!(writeLine("SP0;") && writePen("PU", x, y) && writePen("PD", x, y)))
         return false;
+    if (labelAt) {
+        x = labelAt->first;
+        y = labelAt->second;
+    }
     for (std::size_t j = 1; j <= label.size(); ++j) {
         const Glyph* glyph = glyphs.find(label[j - 1]);
         if (!glyph) {

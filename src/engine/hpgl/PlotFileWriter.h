@@ -3,6 +3,7 @@
 #include "engine/hpgl/GlyphSet.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,8 +71,11 @@ public:
     bool curve(const std::vector<Point>& samples, bool closed);
 
     // One data point as a dot ("SP0;", PU and PD at the point) and its label
-    // as glyph strokes to its right. Coordinates in drawing units.
-    bool pointAndLabel(double x, double y, const std::string& label, GlyphSet& glyphs);
+    // as glyph strokes to its right, or from `labelAt` when given (a label
+    // moved off its point). An empty label writes the dot alone. Coordinates
+    // in drawing units.
+    bool pointAndLabel(double x, double y, const std::string& label, GlyphSet& glyphs,
+                       std::optional<Point> labelAt = std::nullopt);
 
     // Writes the last line "PU0,0;SP0;" and commits the file.
     bool finish();

@@ -1,5 +1,8 @@
 #include "engine/hpgl/PlotRecording.h"
 
+#include "engine/base/LabelPlacer.h"
+#include "engine/state/PlotFrame.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -64,11 +67,76 @@ bool PlotRecording::writePointsAndLabels(const std::vector<DataPoint>& points)
         longest = std::max(longest, labels.back().size());
     }
     s.labelBlockWidth = kLabelBlockPerChar * static_cast<double>(longest);
+    if (ctx_.panel.classic) {
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            if (!writer_.pointAndLabel(scaled(points[i].x), scaled(points[i].y), labels[i], glyphs_))
+                return false;
+        }
+        return writer_.finish();
+    }
+    // Kept apart as on the screen: each value the label mode writes goes to
+    // the first free side of its point inside the map, or is left out.
+    const LabelBox area = labelArea(ctx_.view.drawingArea());
+    const Canvas& drawing = ctx_.view.drawingArea();
+    // The placer's Y runs down: plot Y is negated.
+    const double left = drawing.fromPixelX(area.left), right = drawing.fromPixelX(area.right);
+    const double top = drawing.fromPixelY(area.top), bottom = drawing.fromPixelY(area.bottom);
+    LabelPlacer placer({std::min(left, right), -std::max(top, bottom), std::max(left, right), -std::min(top, bottom)},
+                       kPlotLabelCell);
+    const int mode = ctx_.panel.pointLabelMode;
     for (std::size_t i = 0; i < points.size(); ++i) {
-        if (!writer_.pointAndLabel(scaled(points[i].x), scaled(points[i].y), labels[i], glyphs_))
+        const double x = scaled(points[i].x), y = scaled(points[i].y);
+        const long n = static_cast<long>(i) + 1;
+        const bool valued = mode == 1 || ((mode == 2 || mode == 3) && n % mode == 0);
+        std::optional<PlotFileWriter::Point> at;
+        std::string label;
+        if (valued) {
+            const std::optional<LabelExtent> extent = labelExtent(labels[i]);
+            if (!extent) {
+                // A glyph that cannot be found: the writer words the fault.
+                if (!writer_.pointAndLabel(x, y, labels[i], glyphs_))
+                    return false;
+                continue;
+            }
+            const double midX = (extent->x0 + extent->x1) / 2;
+            const std::vector<PlotFileWriter::Point> origins = {
+                {x, y},                                              // right: where it always was
+                {x - kPlotLabelGap - extent->x1, y},                 // left
+                {x - midX, y + kPlotLabelGap - extent->y0},          // above
+                {x - midX, y - kPlotLabelGap - extent->y1},          // below
+            };
+            std::vector<LabelBox> boxes;
+            for (const auto& [ox, oy] : origins)
+                boxes.push_back({ox + extent->x0, -(oy + extent->y1), ox + extent->x1, -(oy + extent->y0)});
+            if (const auto chosen = placer.placeFirst(boxes)) {
+                at = origins[*chosen];
+                label = labels[i];
+            }
+        }
+        if (!writer_.pointAndLabel(x, y, label, glyphs_, at))
             return false;
     }
     return writer_.finish();
+}
+
+std::optional<PlotRecording::LabelExtent> PlotRecording::labelExtent(const std::string& label)
+{
+    LabelExtent e{0, 0, 0, 0};
+    bool any = false;
+    for (std::size_t j = 1; j <= label.size(); ++j) {
+        const Glyph* glyph = glyphs_.find(label[j - 1]);
+        if (!glyph)
+            return std::nullopt;
+        // The strokes' places as the writer puts them.
+        const double cell = 110.0 * static_cast<double>(j);
+        for (const GlyphPoint& g : *glyph) {
+            const double gx = 0.9 * (3.5 * g.a + cell), gy = 0.9 * 3.5 * g.b;
+            e = any ? LabelExtent{std::min(e.x0, gx), std::min(e.y0, gy), std::max(e.x1, gx), std::max(e.y1, gy)}
+                    : LabelExtent{gx, gy, gx, gy};
+            any = true;
+        }
+    }
+    return e;
 }
 
 void PlotRecording::end()

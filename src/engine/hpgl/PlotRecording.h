@@ -3,6 +3,7 @@
 #include "engine/hpgl/GlyphSet.h"
 #include "engine/hpgl/PlotFileWriter.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,17 @@ public:
 
 private:
     double scaled(double world) const { return world * ctx_.state.plotScale; }
+
+    // Where a label's strokes lie from its origin, in drawing units, Y up.
+    struct LabelExtent {
+        double x0, y0, x1, y1;
+    };
+    // Nothing when a character has no glyph.
+    std::optional<LabelExtent> labelExtent(const std::string& label);
+    // A label moved off its point stays this far from it; the grid of the
+    // placer has cells of this size (both in drawing units, 15 to a pixel).
+    static constexpr double kPlotLabelGap = 30;
+    static constexpr double kPlotLabelCell = 480;
 
     RunContext& ctx_;
     GlyphSet glyphs_;

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <random>
 #include <set>
 #include <string>
@@ -63,6 +65,44 @@ std::vector<LabelBox> labelBoxes(const RecordingCanvas& area, Colour labelColour
     return boxes;
 }
 
+// The boxes of the value labels in a plot file: its last `points` blocks are
+// the data points, each "SP0;", a dot (PU and PD at the point) and the
+// label's strokes, whose extent is the label's box (Y negated, so that the
+// boxes read as on the screen).
+std::vector<LabelBox> plotLabelBoxes(const std::string& path, std::size_t points)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::vector<std::pair<double, double>>> blocks;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.rfind("PU0,0;", 0) == 0)
+            break;  // the closing line
+        if (line == "SP0;") {
+            blocks.emplace_back();
+            continue;
+        }
+        double x = 0, y = 0;
+        if (!blocks.empty() && line.size() > 2 && std::sscanf(line.c_str() + 2, "%lf,%lf", &x, &y) == 2)
+            blocks.back().emplace_back(x, y);
+    }
+    std::vector<LabelBox> boxes;
+    for (std::size_t b = blocks.size() - std::min(points, blocks.size()); b < blocks.size(); ++b) {
+        const auto& strokes = blocks[b];
+        if (strokes.size() <= 2)
+            continue;  // a dot without a label
+        LabelBox box{1e300, 1e300, -1e300, -1e300};
+        for (std::size_t k = 2; k < strokes.size(); ++k) {
+            box.left = std::min(box.left, strokes[k].first);
+            box.right = std::max(box.right, strokes[k].first);
+            box.top = std::min(box.top, -strokes[k].second);
+            box.bottom = std::max(box.bottom, -strokes[k].second);
+        }
+        boxes.push_back(box);
+    }
+    return boxes;
+}
+
 // How many pairs of boxes overlap (a sweep along X).
 long overlappingPairs(std::vector<LabelBox> boxes)
 {
@@ -96,6 +136,7 @@ TEST(LabelsApart, DenseDataNeverOverprintsAndStaysInsideTheMap)
         panel.pointLabelMode = c.mode;
         panel.check1 = false;
         panel.intervalText = "5";
+        panel.check15 = true;  // the plot file too
         FakeMainView view;
         ScriptedPrompter prompter;
         NoEscapeKey escape;
@@ -109,11 +150,19 @@ TEST(LabelsApart, DenseDataNeverOverprintsAndStaysInsideTheMap)
 
         const std::vector<LabelBox> boxes = labelBoxes(view.picture1, panel.zhuji);
         const long overlaps = overlappingPairs(boxes);
+        const std::vector<LabelBox> plotted = plotLabelBoxes(dir.file("dense.PLT"), 3000);
         if (c.classic) {
             EXPECT_GT(overlaps, 1000);
+            EXPECT_EQ(plotted.size(), 3000u) << "the plot file labels every point";
+            EXPECT_GT(overlappingPairs(plotted), 1000);
             continue;
         }
         EXPECT_EQ(overlaps, 0) << boxes.size() << " boxes";
+        EXPECT_EQ(overlappingPairs(plotted), 0) << plotted.size() << " plotted labels";
+        if (c.mode == 5)
+            EXPECT_TRUE(plotted.empty());
+        else
+            EXPECT_GT(plotted.size(), 100u);
         const LabelBox inside = labelArea(view.picture1);
         for (const LabelBox& b : boxes)
             ASSERT_TRUE(b.left >= inside.left && b.top >= inside.top && b.right <= inside.right &&
