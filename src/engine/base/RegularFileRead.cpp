@@ -1,7 +1,8 @@
 #include "engine/base/RegularFileRead.h"
 
+#include "engine/base/FileHandle.h"
+
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,16 +11,16 @@ namespace tervane {
 RegularFileBytes readRegularFile(const std::string& path, std::size_t limit, bool prefixOnly)
 {
     RegularFileBytes result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = openRegularForReading(path);
     if (fd < 0) {
-        result.fault = errno == ENOENT ? ReadFault::Missing : ReadFault::Unreadable;
+        result.fault = errno == ENOENT ? ReadFault::Missing
+                       : errno == ENODEV ? ReadFault::NotRegular
+                                         : ReadFault::Unreadable;
         return result;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         result.fault = ReadFault::Unreadable;
-    } else if (!S_ISREG(st.st_mode)) {
-        result.fault = ReadFault::NotRegular;
     } else if (!prefixOnly && static_cast<unsigned long long>(st.st_size) > limit) {
         result.fault = ReadFault::TooLarge;
     } else {

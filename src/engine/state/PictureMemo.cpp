@@ -1,30 +1,18 @@
 #include "engine/state/PictureMemo.h"
 
-#include "engine/base/FileHandle.h"
+#include "engine/base/RegularFileRead.h"
 #include "engine/base/FileReplace.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace tervane {
 
 std::optional<std::string> readPictureMemo()
 {
     // A FIFO or device under the memo's name is no memo, and must not hang us.
-    const int fd = openRegularForReading(kPictureMemoFile);
-    std::FILE* f = fd < 0 ? nullptr : ::fdopen(fd, "rb");
-    if (!f) {
-        if (fd >= 0)
-            ::close(fd);
-        return std::nullopt;
-    }
-    std::string field(kPictureMemoRecord, '\0');
-    const std::size_t got = std::fread(field.data(), 1, field.size(), f);
-    std::fclose(f);
-    field.resize(got);
+    const std::string field = readRegularFile(kPictureMemoFile, kPictureMemoRecord, true).bytes;
     if (field.empty() || field.front() == '\0')
         return std::nullopt;
     const std::size_t end = field.find_last_not_of(std::string(" \0", 2));
