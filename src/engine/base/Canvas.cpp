@@ -113,6 +113,11 @@ void Canvas::print(const std::string& utf8, bool newLine)
     }
 }
 
+void Canvas::printTurned(double x, double y, double angle, const std::string& utf8)
+{
+    paintTurnedText(x, y, angle, utf8, fore_);
+}
+
 double Canvas::textWidth(const std::string& utf8) const
 {
     return textPixelWidth(utf8) * std::fabs(scaleWidth_) / pixelWidth();

@@ -91,6 +91,10 @@ public:
     // Text at the current position in the fore colour; the position then
     // moves right past the text, or to the start of the next line.
     void print(const std::string& utf8, bool newLine = false);
+    // Text centred on (x, y), user units, in the fore colour, its baseline
+    // turned `angle` radians anticlockwise as seen on the area. The current
+    // position stays where it was.
+    void printTurned(double x, double y, double angle, const std::string& utf8);
     // Text size in user units.
     double textWidth(const std::string& utf8) const;
     double textHeight() const;
@@ -133,6 +137,9 @@ protected:
     virtual void paintDot(double x, double y, Colour c) = 0;
     virtual void paintText(double x, double y, const std::string& utf8, Colour c) = 0;
     virtual void paintClear(Colour back) = 0;
+    // Turned text centred on (x, y), user units; the default paints nothing.
+    virtual void paintTurnedText(double /*x*/, double /*y*/, double /*angle*/, const std::string& /*utf8*/,
+                                 Colour /*c*/) {}
     // A batch of filled boxes; the default paints them one by one.
     virtual void paintFilledBoxes(std::span<const FilledBox> boxes);
     // Text extent in pixels; the default is a fixed-pitch estimate.

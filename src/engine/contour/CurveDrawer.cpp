@@ -1,11 +1,15 @@
 #include "engine/contour/CurveDrawer.h"
 
+#include "engine/contour/BandMend.h"
 #include "engine/contour/Bspline.h"
+#include "engine/contour/ContourLabels.h"
 #include "engine/contour/ContourFault.h"
 #include "engine/contour/PanelValues.h"
 #include "engine/hpgl/PlotRecording.h"
 
 #include <cmath>
+#include <span>
+#include <vector>
 
 namespace tervane {
 
@@ -32,6 +36,8 @@ public:
         else
             area_.dot(x * scale_, y * scale_);
     }
+
+    void moveTo(double x, double y) { area_.setCurrent(x * scale_, y * scale_); }
 
     void lineTo(double x, double y)
     {
@@ -81,28 +87,49 @@ Colour curveColour(const PanelSettings& panel, int levelRole, Colour renderColou
     return levelRole == kIndexContour ? panel.jiange : panel.quxian;
 }
 
-// Draws the samples j = 0, q, 2q, ... below 20 R, one line each, growing
-// the progress strip. False when Esc stopped it.
-bool drawSamples(RunContext& ctx, const Bspline& spline, const TracedCurve& curve, PenTrail& trail,
-                 PlotRecording* recording)
+// Computes the samples j = 0, q, 2q, ... below 20 R after the start point,
+// growing the progress strip. False when Esc stopped it, with the samples
+// so far in `points`.
+bool sampleCurve(RunContext& ctx, const Bspline& spline, const TracedCurve& curve, std::vector<SplinePoint>& points)
 {
     Canvas& strip = ctx.view.progressStrip();
     const int samples = 20 * spline.range() - 1;
     const double unit = strip.width() / samples;
     const int step = Bspline::sampleStep(spline.order());
     for (int j = 0; j <= samples; j += step) {
-        if (ctx.escape.isDown()) {
-            clearAfterEscape(ctx);
+        if (ctx.escape.isDown())
             return false;
-        }
         const SplinePoint p = spline.point(static_cast<float>(j / 20.0), curve.control);
-        if (finite(p)) {
-            trail.lineTo(p.x, p.y);
-            record(recording, false, p);
-        }
+        if (finite(p))
+            points.push_back(p);
         strip.filledBox(1, 1, unit * j, strip.height());
     }
     return true;
+}
+
+// Draws one stretch of a curve, and records it while recording. The first
+// stretch starts where the curve starts: at its start point, drawn as a dot
+// at width 1, or (when that could not be computed) with a line from wherever
+// the pen stood. A later stretch, after a gap, starts with the pen up.
+void drawStretch(Canvas& area, PenTrail& trail, PlotRecording* recording, const CurvePen& pen,
+                 std::span<const SplinePoint> points, bool opensCurve, bool fromStart)
+{
+    std::size_t first = 0;
+    if (!points.empty() && (fromStart || !opensCurve)) {
+        if (opensCurve) {
+            setCurvePen(area, 1, pen.lineType);
+            trail.dotAt(points[0].x, points[0].y);
+        } else {
+            trail.moveTo(points[0].x, points[0].y);
+        }
+        record(recording, true, points[0]);
+        first = 1;
+    }
+    setCurvePen(area, pen.width, pen.lineType);
+    for (std::size_t i = first; i < points.size(); ++i) {
+        trail.lineTo(points[i].x, points[i].y);
+        record(recording, false, points[i]);
+    }
 }
 
 } // namespace
@@ -119,7 +146,7 @@ void setCurvePen(Canvas& area, std::optional<int> width, std::optional<int> line
 }
 
 bool drawCurve(RunContext& ctx, const TracedCurve& curve, int levelRole, Colour renderColour,
-               PlotRecording* recording)
+               PlotRecording* recording, const CurveExtras* extras)
 {
     Canvas& area = ctx.view.drawingArea();
     const CurvePen pen{wholeValue(ctx.panel.lineWidthText), wholeValue(ctx.panel.lineTypeText)};
@@ -132,21 +159,36 @@ bool drawCurve(RunContext& ctx, const TracedCurve& curve, int levelRole, Colour 
     setCurvePen(area, 1, pen.lineType);
     PenTrail trail(area, ctx.state.plotScale);
     const SplinePoint start = spline.point(0.0f, curve.control);
-    if (finite(start)) {
-        trail.dotAt(start.x, start.y);
-        record(recording, true, start);
-    }
+    const bool fromStart = finite(start);
+    std::vector<SplinePoint> points;
+    if (fromStart)
+        points.push_back(start);
 
-    setCurvePen(area, pen.width, pen.lineType);
-    const bool whole = drawSamples(ctx, spline, curve, trail, recording);
-    if (!whole)
+    if (!sampleCurve(ctx, spline, curve, points)) {
+        // Cut short: what was sampled is drawn as it is.
+        drawStretch(area, trail, recording, pen, points, true, fromStart);
+        clearAfterEscape(ctx);
         return false;
-    ctx.view.progressStrip().clear();
-    if (curve.closed && finite(start)) {
-        setCurvePen(area, pen.width, pen.lineType);
-        trail.lineTo(start.x, start.y);
-        record(recording, false, start);
     }
+    ctx.view.progressStrip().clear();
+    if (curve.closed && fromStart)
+        points.push_back(start);
+
+    if (extras && extras->band && extras->mends)
+        mendCurve(points, curve, spline.order(), extras->level, extras->interval, *extras->band, *extras->mends);
+    if (extras && extras->drawn)
+        extras->drawn->push_back({extras->level, curve.closed, points});
+    if (!extras || !extras->labeller) {
+        drawStretch(area, trail, recording, pen, points, true, fromStart);
+        return true;
+    }
+    // The line is broken under its values, which are written after it.
+    ContourLabeller& labeller = *extras->labeller;
+    const std::vector<std::vector<SplinePoint>> stretches =
+        labeller.place(area, ctx.state.plotScale, points, extras->level, levelRole);
+    for (std::size_t i = 0; i < stretches.size(); ++i)
+        drawStretch(area, trail, recording, pen, stretches[i], i == 0, fromStart);
+    labeller.write(area, ctx.state.plotScale, recording);
     return true;
 }
 

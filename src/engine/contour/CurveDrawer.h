@@ -8,6 +8,21 @@
 namespace tervane {
 
 class PlotRecording;
+class BandSurface;
+class ContourLabeller;
+struct DrawnCurve;
+struct MendStats;
+
+// What a run of the present look adds to each curve; a classic run passes
+// none, and its curves are drawn exactly as they always were.
+struct CurveExtras {
+    double level = 0;                       // the nominal level of the curve
+    double interval = 0;                    // the run's contour interval
+    const BandSurface* band = nullptr;      // keep the curve in its band
+    MendStats* mends = nullptr;             // what the mends did (with band)
+    ContourLabeller* labeller = nullptr;    // contour values along the line
+    std::vector<DrawnCurve>* drawn = nullptr;  // the curves as drawn, for the crossing check
+};
 
 // Level roles: every fifth level of the sequence is an index contour.
 inline constexpr int kIndexContour = 4;
@@ -29,7 +44,7 @@ inline constexpr int kOrdinaryContour = 2;
 // file pen up and every sample pen down; a failing write is a fault of the
 // run and throws ContourFault.
 bool drawCurve(RunContext& ctx, const TracedCurve& curve, int levelRole, Colour renderColour,
-               PlotRecording* recording = nullptr);
+               PlotRecording* recording = nullptr, const CurveExtras* extras = nullptr);
 
 // The drawing area's pen for a line width and line type: dashes and dots
 // show only at width 1, wider lines of those types are solid. A type

@@ -35,6 +35,20 @@ struct PanelSettings {
     // or is left out. The command line turns it off unless --classic is
     // given, the window unless 选项 > 原样式 is ticked.
     bool classic = true;
+    // Contour values along the lines: 0 none, 1 index contours, 2 every
+    // contour. Classic maps carry none.
+    int contourLabels = 1;
+    // A legend of the levels beside exported pictures and in the window.
+    bool legend = true;
+    // Tick labels in the data's own units in the ruler margins.
+    bool coordinates = true;
+    // Smoothed curves are kept inside their level's band so that no two
+    // contours cross; off only for comparison (--allow-crossings).
+    bool mendCrossings = true;
+    // After a Draw run, check the drawn curves for crossings and stretches
+    // outside their band, into SharedState::crossings (render
+    // --report-crossings).
+    bool reportCrossings = false;
     int valueScale = 1000;              // 1000, 100, 10, 1: decimals as a multiplier
     int errorControl = 0;               // 1 on
     std::string observeFlag;            // "Y" when observation is on

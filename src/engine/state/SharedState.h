@@ -1,4 +1,6 @@
 #pragma once
+#include "engine/state/MapLegend.h"
+
 #include <array>
 #include <string>
 #include <vector>
@@ -61,6 +63,19 @@ struct SharedState {
     // value labels: 126 x the longest label of the last completed Draw run
     // that recorded, 0 after one that did not.
     double labelBlockWidth = 0;
+
+    // The levels and colours of the last completed Draw run.
+    MapLegend legend;
+
+    // What the crossing check found after the last Draw run that asked for
+    // it (PanelSettings::reportCrossings); -1 until then.
+    struct CrossingCounts {
+        long curves = -1;
+        long crossingPairs = -1;      // pairs of segments of curves that cross
+        long outOfBand = -1;          // stretches outside their level's band
+        long mendedCurves = 0;        // curves the band mend changed
+        double largestMendPixels = 0; // farthest the mend moved a curve
+    } crossings;
 
     // Sizes the point arrays for n points (slots 1..n), keeping nothing.
     void resizePoints(long n)
