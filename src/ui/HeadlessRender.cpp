@@ -110,6 +110,11 @@ int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err
     // The run switches recording off at its end; the job says whether it was on.
     if (line.panel.check15)
         out << "wrote " << plotFileName(state.dataFileName) << '\n';
+    if (line.panel.reportCrossings && state.crossings.curves >= 0)
+        out << "crossings: " << state.crossings.curves << " curves, " << state.crossings.crossingPairs
+            << " crossing pairs, " << state.crossings.outOfBand << " stretches out of band, "
+            << state.crossings.mendedCurves << " curves mended, farthest move "
+            << state.crossings.largestMendPixels << " px\n";
     return saveImages(view, line, out, err) ? 0 : 1;
 }
 
