@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <vector>
 
 namespace tervane {
 
@@ -98,6 +101,85 @@ void drawLeftRuler(Canvas& canvas, double unit)
     }
 }
 
+// Coordinates in the data's units. They lie in the margin between each
+// ruler's baseline and the data, beside the ruler and clear of its
+// numbers: a short tick from the baseline towards the data at each whole
+// step, and the value starting just past it, as the ruler's own numbers
+// start at their ticks. X reads along the bottom margin, Y upward along the
+// left one.
+constexpr double kCoordinateTick = 60;
+// About ten labels along an axis at most, like the ruler's own numbers.
+constexpr int kMostCoordinateTicks = 10;
+
+struct CoordinateTick {
+    double at = 0;  // drawing units along the axis
+    std::string text;
+    double width = 0;
+};
+
+// Half the height of a text line, which is how far each coordinate band
+// reaches from its middle.
+double halfTextHeight(const Canvas& canvas)
+{
+    return std::fabs(canvas.textHeight()) / 2;
+}
+
+int stepDecimals(double step)
+{
+    const double power = std::floor(std::log10(step) + 1e-9);
+    return power < 0 ? static_cast<int>(std::min(-power, 15.0)) : 0;
+}
+
+// The ticks of one axis whose labels fit between `low` and `high`
+// (drawing units along the axis), at the smallest 1-2-5 step that keeps
+// neighbouring labels two blanks apart. The data value `origin` lies at 0.
+std::vector<CoordinateTick> axisTicks(const Canvas& canvas, double origin, double scale, double low,
+                                      double high)
+{
+    const double pad = canvas.textWidth(" ");
+    std::optional<double> step = niceTickStep((high - low) / scale, kMostCoordinateTicks);
+    // A few dozen larger steps take any span to a single label.
+    for (int tries = 0; step && tries < 40; ++tries, step = nextTickStep(*step)) {
+        const double first = std::ceil((origin + low / scale) / *step);
+        const double last = std::floor((origin + high / scale) / *step);
+        if (!(last - first <= 2 * kMostCoordinateTicks))
+            continue;
+        std::vector<CoordinateTick> ticks;
+        double widest = 0;
+        for (double k = first; k <= last; ++k) {
+            const double value = k * *step;
+            const double at = (value - origin) * scale;
+            std::string text = coordinateText(value, *step);
+            const double width = canvas.textWidth(text);
+            widest = std::max(widest, width);
+            if (at >= low && at + pad + width <= high)
+                ticks.push_back({at, std::move(text), width});
+        }
+        if (*step * scale >= widest + 3 * pad)
+            return ticks;
+    }
+    return {};
+}
+
+void drawCoordinates(Canvas& canvas, const SharedState& state)
+{
+    const double half = halfTextHeight(canvas);
+    const double pad = canvas.textWidth(" ");
+    const double right = std::max(canvas.scaleLeft(), canvas.scaleLeft() + canvas.scaleWidth());
+    const double top = std::max(canvas.scaleTop(), canvas.scaleTop() + canvas.scaleHeight());
+    // Each label's box runs from the data's edge out towards the ruler. The
+    // bottom labels take the corner; the left ones start above them.
+    for (const CoordinateTick& tick : axisTicks(canvas, state.xMin, state.plotScale, kBaseline, right)) {
+        canvas.line(tick.at, kBaseline, tick.at, kBaseline + kCoordinateTick);
+        canvas.setCurrent(tick.at + pad, 0);
+        canvas.print(tick.text);
+    }
+    for (const CoordinateTick& tick : axisTicks(canvas, state.yMin, state.plotScale, pad, top)) {
+        canvas.line(kBaseline, tick.at, kBaseline + kCoordinateTick, tick.at);
+        canvas.printTurned(-half, tick.at + pad + tick.width / 2, std::numbers::pi / 2, tick.text);
+    }
+}
+
 // The line type box as a draw style. A picture box rounds a fractional
 // value to the nearest whole one (halves to even); anything outside 0..6
 // falls back to solid lines.
@@ -135,13 +217,83 @@ void fillPlotArea(Canvas& drawing, Colour colour)
     drawing.filledBox(kLeftStripEnd, kBaseline, drawing.width(), drawing.height(), colour);
 }
 
-LabelBox labelArea(const Canvas& drawing)
+namespace {
+
+LabelBox labelAreaFrom(const Canvas& drawing, double left, double bottom)
 {
-    const double x1 = drawing.toPixelX(kLeftStripEnd), x2 = drawing.toPixelX(drawing.width());
-    const double y1 = drawing.toPixelY(kBaseline), y2 = drawing.toPixelY(drawing.height());
+    const double x1 = drawing.toPixelX(left), x2 = drawing.toPixelX(drawing.width());
+    const double y1 = drawing.toPixelY(bottom), y2 = drawing.toPixelY(drawing.height());
     return {std::max(0.0, std::min(x1, x2)), std::max(0.0, std::min(y1, y2)),
             std::min<double>(drawing.pixelWidth(), std::max(x1, x2)),
             std::min<double>(drawing.pixelHeight(), std::max(y1, y2))};
+}
+
+} // namespace
+
+LabelBox labelArea(const Canvas& drawing)
+{
+    return labelAreaFrom(drawing, kLeftStripEnd, kBaseline);
+}
+
+LabelBox labelArea(const RunContext& ctx)
+{
+    const Canvas& drawing = ctx.view.drawingArea();
+    // The coordinate bands reach from the ruler's baseline to the data's
+    // edge at 0.
+    if (drawsCoordinates(ctx))
+        return labelAreaFrom(drawing, 0, 0);
+    return labelArea(drawing);
+}
+
+bool drawsCoordinates(const RunContext& ctx)
+{
+    const double scale = ctx.state.plotScale;
+    return !ctx.panel.classic && ctx.panel.coordinates && ctx.state.pictureInserted == 0 &&
+           std::isfinite(scale) && scale > 0 && std::isfinite(ctx.state.xMin) && std::isfinite(ctx.state.yMin);
+}
+
+std::optional<double> niceTickStep(double span, int maxTicks)
+{
+    if (!(std::isfinite(span) && span > 0) || maxTicks < 1)
+        return std::nullopt;
+    const double least = span / maxTicks;
+    // A power of ten below the least step, in case the logarithm rounded up.
+    double step = std::pow(10.0, std::floor(std::log10(least)) - 1);
+    if (!(std::isfinite(step) && step > 0))
+        return std::nullopt;
+    while (step < least * (1 - 1e-9))
+        step = nextTickStep(step);
+    return step;
+}
+
+double nextTickStep(double step)
+{
+    const double power = std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+    const double mantissa = std::round(step / power);
+    if (mantissa < 2)
+        return 2 * power;
+    if (mantissa < 5)
+        return 5 * power;
+    return 10 * power;
+}
+
+std::string coordinateText(double value, double step)
+{
+    if (!std::isfinite(value))
+        return {};
+    char buffer[400];
+    std::snprintf(buffer, sizeof buffer, "%.*f", stepDecimals(step), value);
+    std::string digits = buffer;
+    bool negative = !digits.empty() && digits[0] == '-';
+    if (negative)
+        digits.erase(0, 1);
+    // A value that rounds to zero is written without a sign.
+    if (digits.find_first_not_of("0.") == std::string::npos)
+        negative = false;
+    const std::size_t point = digits.find('.');
+    for (std::size_t i = point == std::string::npos ? digits.size() : point; i > 3; i -= 3)
+        digits.insert(i - 3, ",");
+    return negative ? "-" + digits : digits;
 }
 
 std::optional<double> computePlotScale(double xMin, double xMax, double yMin, double yMax,
@@ -171,6 +323,12 @@ void drawPlotFrame(RunContext& ctx)
     canvas.setForeColour(ctx.panel.chadian);
     drawBottomRuler(canvas, unit);
     drawLeftRuler(canvas, unit);
+    if (drawsCoordinates(ctx)) {
+        // The frame leaves the current position where the classic one does.
+        const double x = canvas.currentX(), y = canvas.currentY();
+        drawCoordinates(canvas, ctx.state);
+        canvas.setCurrent(x, y);
+    }
 
     canvas.setDrawStyle(lineStyleOf(ctx.panel.lineTypeText));
 }

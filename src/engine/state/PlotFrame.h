@@ -36,6 +36,11 @@ void fillPlotArea(Canvas& drawing, Colour colour);
 // inside the ruler strips.
 LabelBox labelArea(const Canvas& drawing);
 
+// labelArea for a run: without the bands along the rulers' inner side that
+// hold the coordinates in the data's units when the run draws them, so that
+// no label is printed where the frame writes a coordinate over it later.
+LabelBox labelArea(const RunContext& ctx);
+
 // Drawing units per survey unit, the same for X and Y, so that the data area
 // fits with 1200 units to spare across and 700 down. Returns nothing when an
 // extent is zero or not finite (all X or all Y equal), so no caller divides
@@ -45,8 +50,27 @@ std::optional<double> computePlotScale(double xMin, double xMax, double yMin, do
                                        double areaHeight = kDrawingHeight);
 
 // Draws the ruler strips along the bottom and left edges with the current
-// scale and extents, then sets the line style of the line-type box.
+// scale and extents, then sets the line style of the line-type box. Unless
+// the panel asks for the classic look or no coordinates, each ruler also
+// gets, on its inner side, ticks and labels in the data's own units.
 void drawPlotFrame(RunContext& ctx);
+
+// Whether drawPlotFrame writes coordinates in the data's units: the panel
+// wants them, the map is not classic, there is no background picture (whose
+// units are its own) and the scale is usable.
+bool drawsCoordinates(const RunContext& ctx);
+
+// The step between coordinate ticks: 1, 2 or 5 times a power of ten, the
+// smallest such that `span` holds at most `maxTicks` steps. Nothing for a
+// span that is not positive and finite, or fewer than one tick.
+std::optional<double> niceTickStep(double span, int maxTicks);
+
+// The next larger step of the 1-2-5 sequence (1 to 2, 2 to 5, 5 to 10).
+double nextTickStep(double step);
+
+// A coordinate label: the value with as many decimals as the step needs
+// and a comma between thousands, so that 4512300 reads 4,512,300.
+std::string coordinateText(double value, double step);
 
 // The cursor readout for a position in drawing units; nothing when no file
 // is open (the box is then left as it was).
