@@ -116,6 +116,19 @@ void Canvas::print(const std::string& utf8, bool newLine)
 void Canvas::printTurned(double x, double y, double angle, const std::string& utf8)
 {
     paintTurnedText(x, y, angle, utf8, fore_);
+    if (!record_ || utf8.empty())
+        return;
+    // The angle is already as seen, so it goes into the record unchanged
+    // whichever way the user scale runs.
+    DrawingRecord::Item item;
+    item.kind = DrawingRecord::Kind::TurnedText;
+    item.x1 = DrawingRecord::pixel(toPixelX(x));
+    item.y1 = DrawingRecord::pixel(toPixelY(y));
+    item.x2 = static_cast<float>(angle);
+    item.colour = fore_;
+    item.drawWidth = static_cast<std::uint16_t>(std::min(drawWidth_, 0xFFFF));
+    item.drawStyle = static_cast<std::uint8_t>(drawStyle_);
+    record_->add(item, utf8);
 }
 
 double Canvas::textWidth(const std::string& utf8) const

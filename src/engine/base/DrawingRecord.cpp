@@ -43,7 +43,7 @@ void DrawingRecord::add(Item item, const std::string& text)
         backgroundPicture_.clear();
         return;
     }
-    if (item.kind == Kind::Text || item.kind == Kind::Picture) {
+    if (item.kind == Kind::Text || item.kind == Kind::TurnedText || item.kind == Kind::Picture) {
         item.text = static_cast<std::uint32_t>(texts_.size());
         texts_.push_back(text);
     }

@@ -19,20 +19,25 @@ namespace tervane {
 // (far finer than any output needs) and its text in a side table.
 class DrawingRecord {
 public:
-    enum class Kind : std::uint8_t { Line, Box, FilledBox, Circle, Disc, Dot, Text, Picture };
+    enum class Kind : std::uint8_t { Line, Box, FilledBox, Circle, Disc, Dot, Text, Picture, TurnedText };
 
     struct Item {
         Kind kind = Kind::Line;
         std::uint8_t drawStyle = 0;
         std::uint16_t drawWidth = 1;
         Colour colour = 0;
-        float x1 = 0;  // line start, box corner, centre, dot or text's top left
+        float x1 = 0;  // line start, box corner, centre, dot, text's top left, turned text's centre
         float y1 = 0;
-        float x2 = 0;  // line end, opposite box corner
+        float x2 = 0;  // line end, opposite box corner; turned text: its angle (see below)
         float y2 = 0;
         float radius = 0;
-        std::uint32_t text = 0;  // Text and Picture: index into the text table
+        std::uint32_t text = 0;  // Text, TurnedText and Picture: index into the text table
     };
+
+    // A TurnedText item is centred on (x1, y1) and its baseline is turned
+    // x2 radians anticlockwise as seen, that is towards (cos x2, -sin x2) in
+    // these Y-down pixels.
+    static double turnedAngle(const Item& item) { return item.x2; }
 
     // A pixel position as an item keeps it: far-off values are pulled in to
     // a million pixels, as the canvas draws them; NaN stays NaN.
@@ -47,7 +52,8 @@ public:
     Colour background() const { return background_; }
     const std::string& backgroundPicture() const { return backgroundPicture_; }
     const std::vector<Item>& items() const { return items_; }
-    // The printed text of a Text item, the picture path of a Picture item.
+    // The printed text of a Text or TurnedText item, the picture path of a
+    // Picture item.
     const std::string& text(const Item& item) const { return texts_.at(item.text); }
     std::size_t count(Kind kind) const;
 
@@ -56,7 +62,7 @@ public:
     void cleared(Colour back, bool pictureKept);
     // A picture was loaded and painted over what was there.
     void pictureLoaded(const std::string& path);
-    // Adds an item, with its text for a Text item. A filled box that covers
+    // Adds an item, with its text for a Text or TurnedText item. A filled box that covers
     // the whole area hides everything before it, so it becomes the new
     // background instead.
     void add(Item item, const std::string& text = {});

@@ -40,6 +40,15 @@ std::vector<std::string> RecordingCanvas::texts() const
     return found;
 }
 
+std::vector<std::string> RecordingCanvas::turnedTexts() const
+{
+    std::vector<std::string> found;
+    for (const Op& op : ops)
+        if (op.kind == Kind::TurnedText)
+            found.push_back(op.text);
+    return found;
+}
+
 bool RecordingCanvas::loadPicture(const std::string& path)
 {
     struct stat st {};
@@ -109,6 +118,14 @@ void RecordingCanvas::paintDot(double x, double y, Colour c) { ops.push_back(mak
 void RecordingCanvas::paintText(double x, double y, const std::string& utf8, Colour c)
 {
     Op op = make(Kind::Text, x, y, c);
+    op.text = utf8;
+    ops.push_back(op);
+}
+
+void RecordingCanvas::paintTurnedText(double x, double y, double angle, const std::string& utf8, Colour c)
+{
+    Op op = make(Kind::TurnedText, x, y, c);
+    op.angle = angle;
     op.text = utf8;
     ops.push_back(op);
 }

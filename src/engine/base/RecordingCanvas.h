@@ -11,7 +11,7 @@ namespace tervane {
 // that tests can check what a command drew without a window.
 class RecordingCanvas final : public Canvas {
 public:
-    enum class Kind { Line, Box, FilledBox, Circle, Disc, Dot, Text, Clear, Picture };
+    enum class Kind { Line, Box, FilledBox, Circle, Disc, Dot, Text, Clear, Picture, TurnedText };
 
     // One painted primitive, in user units, with the pen as it was.
     struct Op {
@@ -20,6 +20,7 @@ public:
         double y1 = 0;
         double x2 = 0;  // line end, opposite box corner
         double y2 = 0;
+        double angle = 0;   // TurnedText: radians anticlockwise as seen; (x1, y1) is its centre
         double radius = 0;
         Colour colour = 0;  // the resolved colour; the back colour for Clear
         int drawWidth = 1;
@@ -35,8 +36,10 @@ public:
     std::vector<Op> opsOf(Kind kind) const;
     // The last op of a kind; throws std::out_of_range when there is none.
     const Op& last(Kind kind) const;
-    // Printed texts in order.
+    // Printed texts in order (turned texts are not among them: see
+    // turnedTexts()).
     std::vector<std::string> texts() const;
+    std::vector<std::string> turnedTexts() const;
     void forget() { ops.clear(); }
 
     // A picture "loads" when the file exists; nothing is decoded.
@@ -58,6 +61,7 @@ protected:
     void paintCircle(double x, double y, double radius, Colour c, bool filled) override;
     void paintDot(double x, double y, Colour c) override;
     void paintText(double x, double y, const std::string& utf8, Colour c) override;
+    void paintTurnedText(double x, double y, double angle, const std::string& utf8, Colour c) override;
     void paintClear(Colour back) override;
 
 private:

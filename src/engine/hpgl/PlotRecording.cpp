@@ -4,6 +4,7 @@
 #include "engine/state/PlotFrame.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -117,6 +118,48 @@ bool PlotRecording::writePointsAndLabels(const std::vector<DataPoint>& points)
             return false;
     }
     return writer_.finish();
+}
+
+bool PlotRecording::turnedLabel(double x, double y, double angle, const std::string& text, double maxLength)
+{
+    if (!active())
+        return true;
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(angle) || std::isnan(maxLength))
+        return false;
+    if (text.empty() || !(maxLength > 0))
+        return true;
+    const std::optional<LabelExtent> extent = labelExtent(text);
+    if (!extent) {
+        const auto missing = std::find_if(text.begin(), text.end(), [this](char c) { return !glyphs_.find(c); });
+        fault_ = glyphs_.faultOf(*missing) + "；等值线数值写不成，绘图文件 " + writer_.path() +
+                 " 没有写成，原有文件保持不变。";
+        return false;
+    }
+    // The strokes are placed as a point label's and then moved so that the
+    // middle of their extent sits on the point.
+    const double midX = (extent->x0 + extent->x1) / 2, midY = (extent->y0 + extent->y1) / 2;
+    const double length = extent->x1 - extent->x0;
+    const double room = std::fabs(scaled(maxLength));
+    const double shrink = length > room ? room / length : 1.0;
+    const double c = std::cos(angle) * shrink, s = std::sin(angle) * shrink;
+    const double cx = scaled(x), cy = scaled(y);
+    bool first = true;
+    double lastX = cx, lastY = cy;
+    for (std::size_t j = 1; j <= text.size(); ++j) {
+        const double cell = 110.0 * static_cast<double>(j);
+        for (const GlyphPoint& g : *glyphs_.find(text[j - 1])) {
+            const double gx = 0.9 * (3.5 * g.a + cell) - midX, gy = 0.9 * 3.5 * g.b - midY;
+            lastX = cx + c * gx - s * gy;
+            lastY = cy + s * gx + c * gy;
+            // The first stroke point is always reached pen up: the pen is
+            // still where the last curve ended.
+            const bool ok = g.penUp || first ? writer_.beginCurve(lastX, lastY) : writer_.penDown(lastX, lastY);
+            if (!ok)
+                return false;
+            first = false;
+        }
+    }
+    return writer_.beginCurve(lastX, lastY);
 }
 
 std::optional<PlotRecording::LabelExtent> PlotRecording::labelExtent(const std::string& label)

@@ -49,6 +49,14 @@ public:
     bool penDown(double x, double y);
     bool curve(const std::vector<PlotFileWriter::Point>& samples, bool closed);
 
+    // A value written along a curve: `text` in the point labels' glyph
+    // strokes, centred on (x, y), its baseline turned `angle` radians
+    // anticlockwise, and made smaller where needed so that it is no longer
+    // than maxLength (never larger than a point label). World units. The
+    // pen is left raised at the label's last stroke, so whatever comes next
+    // starts with a move. Empty text or no room writes nothing.
+    bool turnedLabel(double x, double y, double angle, const std::string& text, double maxLength);
+
     // A data point of the run in world units, its value with the run's offset.
     struct DataPoint {
         double x = 0;
