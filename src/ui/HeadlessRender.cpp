@@ -4,25 +4,73 @@
 #include "engine/hpgl/PlayCommand.h"
 #include "engine/hpgl/PlotFileWriter.h"
 #include "engine/network/WorkingFiles.h"
+#include "engine/state/LegendLayout.h"
 #include "ui/HeadlessView.h"
 #include "ui/StderrPrompter.h"
 #include "ui/VectorExport.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
 namespace tervane {
 
 namespace {
 
-bool saveImages(const HeadlessView& view, const HeadlessJob& line, std::ostream& out, std::ostream& err)
+// The map with the legend's strip to its right, pixel for pixel: the map's
+// own pixels are copied untouched, never redrawn or scaled.
+QImage besideEachOther(const QImage& map, const QImage& strip)
 {
-    const QtCanvas& image = view.drawingImage();
+    const QImage left = map.convertToFormat(QImage::Format_RGB32);
+    const QImage right = strip.convertToFormat(QImage::Format_RGB32);
+    QImage both(left.width() + right.width(), std::max(left.height(), right.height()), QImage::Format_RGB32);
+    both.fill(right.pixel(0, 0));
+    const auto bytes = [](const QImage& part) { return static_cast<std::size_t>(part.width()) * sizeof(QRgb); };
+    for (int y = 0; y < left.height(); ++y)
+        std::memcpy(both.scanLine(y), left.constScanLine(y), bytes(left));
+    for (int y = 0; y < right.height(); ++y)
+        std::memcpy(both.scanLine(y) + bytes(left), right.constScanLine(y), bytes(right));
+    both.setDevicePixelRatio(map.devicePixelRatio());
+    return both;
+}
+
+// The legend beside the map, drawn at the map's pixel ratio and height so
+// that it scales with it, as pixels and (when a vector file is asked for)
+// as a record of its own.
+class LegendStrip {
+public:
+    LegendStrip(const HeadlessView& view, const MapLegend& legend, const PanelSettings& panel, bool vectors)
+        : canvas_(legendPixelWidth(legend, view.drawingImage()) * kTwipsPerPixel, view.drawingImage().height(),
+                  view.drawingImage().image().devicePixelRatio()),
+          record_(canvas_.pixelWidth(), canvas_.pixelHeight())
+    {
+        if (vectors)
+            canvas_.setRecord(&record_);
+        drawLegend(canvas_, legend, panel);
+        canvas_.setRecord(nullptr);
+    }
+
+    const QImage& image() const { return canvas_.image(); }
+    const DrawingRecord& record() const { return record_; }
+
+private:
+    QtCanvas canvas_;
+    DrawingRecord record_;
+};
+
+bool saveImages(const HeadlessView& view, const HeadlessJob& line, const LegendStrip* legend, std::ostream& out,
+                std::ostream& err)
+{
+    const QImage image = legend ? besideEachOther(view.drawingImage().image(), legend->image())
+                                : view.drawingImage().image();
     const DrawingRecord& record = view.drawingRecord();
-    const auto png = [&](const std::string& p) { return writeOutputFile(p, imageBytes(image.image(), "PNG")); };
-    const auto bmp = [&](const std::string& p) { return writeOutputFile(p, imageBytes(image.image(), "BMP")); };
-    const auto svg = [&](const std::string& p) { return writeVectorDrawing(p, record, VectorFormat::Svg); };
-    const auto pdf = [&](const std::string& p) { return writeVectorDrawing(p, record, VectorFormat::Pdf); };
+    const DrawingRecord* strip = legend ? &legend->record() : nullptr;
+    const auto png = [&](const std::string& p) { return writeOutputFile(p, imageBytes(image, "PNG")); };
+    const auto bmp = [&](const std::string& p) { return writeOutputFile(p, imageBytes(image, "BMP")); };
+    const auto svg = [&](const std::string& p) { return writeVectorDrawing(p, record, VectorFormat::Svg, strip); };
+    const auto pdf = [&](const std::string& p) { return writeVectorDrawing(p, record, VectorFormat::Pdf, strip); };
     // Each is tried, in this order, so every failure is said, not only the first.
     const bool pngWritten = writeHeadlessOutput(line.pngPath, png, out, err);
     const bool bmpWritten = writeHeadlessOutput(line.bmpPath, bmp, out, err);
@@ -115,7 +163,10 @@ int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err
             << " crossing pairs, " << state.crossings.outOfBand << " stretches out of band, "
             << state.crossings.mendedCurves << " curves mended, farthest move "
             << state.crossings.largestMendPixels << " px\n";
-    return saveImages(view, line, out, err) ? 0 : 1;
+    std::optional<LegendStrip> legend;
+    if (legendShown(panel, state.legend))
+        legend.emplace(view, state.legend, panel, !line.svgPath.empty() || !line.pdfPath.empty());
+    return saveImages(view, line, legend ? &*legend : nullptr, out, err) ? 0 : 1;
 }
 
 int playHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err)
@@ -142,7 +193,8 @@ int playHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err)
             << ": it cannot be read, or its pen-down lines span no width or no height\n";
         return 1;
     }
-    return saveImages(view, line, out, err) ? 0 : 1;
+    // A played plot file carries no levels, so it has no legend.
+    return saveImages(view, line, nullptr, out, err) ? 0 : 1;
 }
 
 } // namespace tervane

@@ -7,7 +7,9 @@
 #include "engine/state/PlotFrame.h"
 #include "engine/hpgl/PlayCommand.h"
 #include "engine/pictures/PictureCommands.h"
+#include "engine/state/LegendLayout.h"
 #include "ui/CanvasWidget.h"
+#include "ui/LegendWindow.h"
 #include "ui/MainLayout.h"
 #include "ui/PrintFitted.h"
 #include "ui/QtCanvas.h"
@@ -29,6 +31,7 @@
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
+#include <QActionGroup>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -272,11 +275,50 @@ void MainWindow::createOptionsMenu()
 {
     QMenu* options = menuBar()->addMenu(QStringLiteral("选项(&O)"));
     options->setObjectName(QStringLiteral("xx"));
+
+    QMenu* contourLabels = options->addMenu(QStringLiteral("等值线注记"));
+    contourLabels->setObjectName(QStringLiteral("dzxzj"));
+    auto* choices = new QActionGroup(this);
+    choices->setExclusive(true);
+    const int remembered = MapOptions::contourLabels();
+    const QString captions[] = {QStringLiteral("无"), QStringLiteral("计曲线"), QStringLiteral("全部")};
+    for (int choice = 0; choice < 3; ++choice) {
+        QAction* entry = contourLabels->addAction(captions[choice]);
+        entry->setObjectName(QStringLiteral("dzxzj%1").arg(choice));
+        entry->setCheckable(true);
+        entry->setChecked(choice == remembered);
+        choices->addAction(entry);
+        connect(entry, &QAction::toggled, this, [choice](bool on) {
+            if (on)
+                MapOptions::setContourLabels(choice);
+        });
+        contourLabelActions_.append(entry);
+    }
+
+    legendAction_ = options->addAction(QStringLiteral("图例"));
+    legendAction_->setObjectName(QStringLiteral("tl"));
+    legendAction_->setCheckable(true);
+    legendAction_->setChecked(MapOptions::legend());
+    connect(legendAction_, &QAction::toggled, this, [this](bool on) {
+        MapOptions::setLegend(on);
+        showLegend();
+    });
+
+    coordinatesAction_ = options->addAction(QStringLiteral("坐标"));
+    coordinatesAction_->setObjectName(QStringLiteral("zb"));
+    coordinatesAction_->setCheckable(true);
+    coordinatesAction_->setChecked(MapOptions::coordinates());
+    connect(coordinatesAction_, &QAction::toggled, this, [](bool on) { MapOptions::setCoordinates(on); });
+
+    options->addSeparator();
     classicAction_ = options->addAction(QStringLiteral("原样式"));
     classicAction_->setObjectName(QStringLiteral("yys"));
     classicAction_->setCheckable(true);
     classicAction_->setChecked(MapOptions::classic());
-    connect(classicAction_, &QAction::toggled, this, [](bool on) { MapOptions::setClassic(on); });
+    connect(classicAction_, &QAction::toggled, this, [this](bool on) {
+        MapOptions::setClassic(on);
+        showLegend();
+    });
 }
 
 void MainWindow::createHelpMenu()
@@ -449,9 +491,9 @@ bool MainWindow::runCommand(Command&& command)
 // Builds and Draw runs write and read the working files of the current
 // folder, which another run of the program there may share.
 template <typename Command>
-void MainWindow::runWorkingFilesCommand(Command&& command)
+bool MainWindow::runWorkingFilesCommand(Command&& command)
 {
-    runCommand([&] {
+    return runCommand([&] {
         const WorkingFilesLock lock({}, [this] {
             setStatus("等待本目录中另一个运行用完工作文件 (" + kWorkingLockFile + ")…", rgb(255, 255, 255), rgb(0, 0, 0));
         });
@@ -496,8 +538,41 @@ void MainWindow::requestChange(WindowChange change)
 void MainWindow::readPanel()
 {
     panel_ = parameterPanel_->snapshot();
+    readMapOptions(panel_);
+}
+
+void MainWindow::readMapOptions(PanelSettings& panel) const
+{
     // Unticked, labels are kept apart; ticked, the map is drawn as it always was.
-    panel_.classic = classicAction_ && classicAction_->isChecked();
+    panel.classic = classicAction_ && classicAction_->isChecked();
+    for (int choice = 0; choice < contourLabelActions_.size(); ++choice)
+        if (contourLabelActions_[choice]->isChecked())
+            panel.contourLabels = choice;
+    panel.legend = legendAction_ && legendAction_->isChecked();
+    panel.coordinates = coordinatesAction_ && coordinatesAction_->isChecked();
+}
+
+void MainWindow::showLegend()
+{
+    PanelSettings now = legendPanel_;
+    readMapOptions(now);
+    if (!legendBelongsToDrawing_ || !legendShown(now, state_.legend)) {
+        if (legendWindow_)
+            legendWindow_->hide();
+        return;
+    }
+    if (!legendWindow_)
+        legendWindow_ = new LegendWindow(this);
+    // To the right of the whole window, level with the drawing area's top:
+    // beside the panel column, well away from the map.
+    const QPoint areaTop = picture1_->mapToGlobal(QPoint(0, 0));
+    legendWindow_->showLegend(state_.legend, legendPanel_, QPoint(frameGeometry().right() + 8, areaTop.y()));
+}
+
+void MainWindow::forgetLegend()
+{
+    legendBelongsToDrawing_ = false;
+    showLegend();
 }
 
 // What a command changed in the settings shows on the panel afterwards.
@@ -543,10 +618,11 @@ void MainWindow::openRecordEditor() { requestChange(WindowChange::OpenRecordEdit
 void MainWindow::openFile(const std::string& path)
 {
     WindowChange change = WindowChange::None;
-    runWorkingFilesCommand([&] {
-        plotShown_ = false;
-        change = commands_.open(path);
-    });
+    if (runWorkingFilesCommand([&] {
+            plotShown_ = false;
+            change = commands_.open(path);
+        }))
+        forgetLegend();
     rememberOpenedFile();
     requestChange(change);
 }
@@ -554,10 +630,11 @@ void MainWindow::openFile(const std::string& path)
 void MainWindow::onOpen()
 {
     WindowChange change = WindowChange::None;
-    runWorkingFilesCommand([&] {
-        plotShown_ = false;
-        change = commands_.open();
-    });
+    if (runWorkingFilesCommand([&] {
+            plotShown_ = false;
+            change = commands_.open();
+        }))
+        forgetLegend();
     rememberOpenedFile();
     requestChange(change);
 }
@@ -566,13 +643,15 @@ void MainWindow::playFile(const std::string& path) { play(path); }
 
 void MainWindow::play(const std::optional<std::string>& presetPath)
 {
-    runCommand([&] {
+    const bool ran = runCommand([&] {
         const PlaybackEnd end = playCommand(ctx_, presetPath);
         // A run stopped by Esc leaves what it drew so far.
         plotShown_ = end == PlaybackEnd::Completed || end == PlaybackEnd::Stopped;
         if (end == PlaybackEnd::Failed)
             ctx_.prompter.message(notPlayedMessage(state_.dataFileName));
     });
+    if (ran)
+        forgetLegend();
 }
 
 void MainWindow::rememberOpenedFile()
@@ -645,12 +724,14 @@ void MainWindow::dropEvent(QDropEvent* event)
 void MainWindow::onNewFile()
 {
     WindowChange change = WindowChange::None;
-    runCommand([&] {
+    const bool ran = runCommand([&] {
         plotShown_ = false;
         NewFileNaming naming(ctx_.prompter);
         RunContext ctx{ctx_.state, ctx_.panel, ctx_.view, naming, ctx_.escape, ctx_.random};
         change = MainCommands(ctx).newFile();
     });
+    if (ran)
+        forgetLegend();
     requestChange(change);
 }
 
@@ -693,22 +774,35 @@ bool MainWindow::onNetworkMenu()
 
 void MainWindow::onRawNetwork()
 {
-    runWorkingFilesCommand([this] { commands_.rawNetwork(); });
+    if (runWorkingFilesCommand([this] { commands_.rawNetwork(); }))
+        forgetLegend();
 }
 
 void MainWindow::onOptimizedNetwork()
 {
-    runWorkingFilesCommand([this] { commands_.optimizedNetwork(); });
+    if (runWorkingFilesCommand([this] { commands_.optimizedNetwork(); }))
+        forgetLegend();
 }
 
 void MainWindow::onNetwork3d()
 {
-    runWorkingFilesCommand([this] { commands_.network3d(); });
+    if (runWorkingFilesCommand([this] { commands_.network3d(); }))
+        forgetLegend();
 }
 
 void MainWindow::onDraw()
 {
-    runWorkingFilesCommand([this] { commands_.draw(); });
+    const bool ran = runWorkingFilesCommand([this] {
+        // A run that stops early or fails leaves no legend: the one of the
+        // run before would describe another map.
+        state_.legend = MapLegend{};
+        commands_.draw();
+    });
+    if (!ran)
+        return;
+    legendPanel_ = panel_;
+    legendBelongsToDrawing_ = !state_.legend.empty();
+    showLegend();
 }
 
 void MainWindow::onView3d()
@@ -738,10 +832,11 @@ void MainWindow::onSavePicture()
 
 void MainWindow::onClearScreen()
 {
-    runCommand([this] {
-        plotShown_ = false;
-        clearScreen(ctx_);
-    });
+    if (runCommand([this] {
+            plotShown_ = false;
+            clearScreen(ctx_);
+        }))
+        forgetLegend();
 }
 
 QImage MainWindow::printedPicture() const

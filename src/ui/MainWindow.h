@@ -26,6 +26,7 @@ class QVBoxLayout;
 namespace tervane {
 
 class CanvasWidget;
+class LegendWindow;
 class ParameterPanel;
 class QtEscapeKey;
 struct TwipsRect;
@@ -61,6 +62,8 @@ public:
     QWidget* panelArea() const { return panelArea_; }
     ParameterPanel* parameterPanel() const { return parameterPanel_; }
     CanvasWidget* drawingWidget() const { return picture1_; }
+    // The legend of the last Draw run, in a window of its own beside this one.
+    LegendWindow* legendWindow() const { return legendWindow_; }
 
     // The printer dialog of Print: true when the user chose to print on
     // the printer it set up. Tests put a PDF printer in its place.
@@ -146,7 +149,7 @@ private:
     bool runCommand(Command&& command);
     // The same, holding the current folder's working files for the command.
     template <typename Command>
-    void runWorkingFilesCommand(Command&& command);
+    bool runWorkingFilesCommand(Command&& command);
     void requestChange(WindowChange change);
     // The caption says what is open: the data file and its records, the
     // plot file last played while it is still shown, or nothing.
@@ -157,6 +160,12 @@ private:
     void stopRunForClose();
     void readPanel();
     void showPanel();
+    // The 选项 menu's choices of how the map looks, as the panel carries them.
+    void readMapOptions(PanelSettings& panel) const;
+    // The legend window shows the legend of the drawing on the area, while
+    // the options allow it; a command that draws something else hides it.
+    void showLegend();
+    void forgetLegend();
     void showCursor(double x, double y);
 
     SharedState& state_;
@@ -180,6 +189,14 @@ private:
     std::unique_ptr<DrawingRecord> drawingRecord_;
     QMenu* fileMenu_ = nullptr;
     QAction* classicAction_ = nullptr;  // 选项 > 原样式
+    QList<QAction*> contourLabelActions_;  // 选项 > 等值线注记: 无, 计曲线, 全部
+    QAction* legendAction_ = nullptr;       // 选项 > 图例
+    QAction* coordinatesAction_ = nullptr;  // 选项 > 坐标
+    LegendWindow* legendWindow_ = nullptr;
+    // The area shows the map of the last completed Draw run, whose legend
+    // is state_.legend, drawn with legendPanel_.
+    bool legendBelongsToDrawing_ = false;
+    PanelSettings legendPanel_;
     QAction* exitAction_ = nullptr;
     QList<QAction*> recentActions_;
     // Exit was answered Yes: the closing that follows asks nothing more.

@@ -28,6 +28,26 @@ bool MapOptions::classic() { return userSettings()->value(QStringLiteral("option
 
 void MapOptions::setClassic(bool on) { userSettings()->setValue(QStringLiteral("options/classic"), on); }
 
+int MapOptions::contourLabels()
+{
+    bool number = false;
+    const int choice = userSettings()->value(QStringLiteral("options/contourLabels"), 1).toInt(&number);
+    return number && choice >= 0 && choice <= 2 ? choice : 1;
+}
+
+void MapOptions::setContourLabels(int choice)
+{
+    userSettings()->setValue(QStringLiteral("options/contourLabels"), choice);
+}
+
+bool MapOptions::legend() { return userSettings()->value(QStringLiteral("options/legend"), true).toBool(); }
+
+void MapOptions::setLegend(bool on) { userSettings()->setValue(QStringLiteral("options/legend"), on); }
+
+bool MapOptions::coordinates() { return userSettings()->value(QStringLiteral("options/coordinates"), true).toBool(); }
+
+void MapOptions::setCoordinates(bool on) { userSettings()->setValue(QStringLiteral("options/coordinates"), on); }
+
 QStringList RecentFiles::files() const
 {
     QStringList list = userSettings()->value(kKey).toStringList();

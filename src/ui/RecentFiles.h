@@ -27,6 +27,15 @@ struct MapOptions {
     // The map as it was always drawn (原样式): labels where they fall.
     static bool classic();
     static void setClassic(bool on);
+    // 等值线注记: 0 none, 1 index contours (the default), 2 every contour.
+    // A hand-edited value out of that range reads as the default.
+    static int contourLabels();
+    static void setContourLabels(int choice);
+    // 图例 and 坐标, both on unless turned off.
+    static bool legend();
+    static void setLegend(bool on);
+    static bool coordinates();
+    static void setCoordinates(bool on);
 };
 
 } // namespace tervane
