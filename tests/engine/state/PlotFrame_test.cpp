@@ -270,6 +270,207 @@ TEST_F(PlotFrameTest, DegenerateScaleOrRangeDrawsOnlyFiniteCoordinates)
     }
 }
 
+TEST(CoordinateTicksTest, StepsAreTheSmallestOneTwoFiveThatFitAndLabelsCarryTheirDecimals)
+{
+    struct StepCase {
+        double span;
+        int maxTicks;
+        double step;
+    };
+    const std::vector<StepCase> steps{
+        {10, 10, 1},        {7, 10, 1},          {11, 10, 2},          {20, 10, 2},
+        {20.5, 10, 5},      {45, 10, 5},         {100, 10, 10},        {3, 1, 5},
+        {1000, 8, 200},     {1500, 10, 200},     {4512300, 10, 500000}, {1183, 10, 200},
+        {0.0003, 10, 5e-5}, {1e-7, 5, 2e-8},     {3e-9, 3, 1e-9},       {9.9e12, 10, 1e12}};
+    for (const auto& c : steps) {
+        const auto step = niceTickStep(c.span, c.maxTicks);
+        ASSERT_TRUE(step) << c.span;
+        EXPECT_NEAR(*step, c.step, c.step * 1e-9) << c.span << " in " << c.maxTicks;
+    }
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const auto& [span, ticks] : std::vector<std::pair<double, int>>{
+             {0, 10}, {-5, 10}, {nan, 10}, {inf, 10}, {10, 0}, {10, -3}})
+        EXPECT_FALSE(niceTickStep(span, ticks)) << span << " in " << ticks;
+
+    double step = 0.05;
+    for (double next : {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 20.0}) {
+        step = nextTickStep(step);
+        EXPECT_NEAR(step, next, next * 1e-12);
+    }
+
+    struct TextCase {
+        double value;
+        double step;
+        const char* text;
+    };
+    const std::vector<TextCase> texts{
+        {4512300, 100, "4,512,300"}, {386000, 200, "386,000"},   {-1234567, 1, "-1,234,567"},
+        {999, 1, "999"},             {1000, 500, "1,000"},        {-100, 100, "-100"},
+        {0, 100, "0"},               {-1e-12, 0.5, "0.0"},       {0.5, 0.5, "0.5"},
+        {1234.25, 0.05, "1,234.25"}, {0.00015, 5e-5, "0.00015"}, {4512300.0002, 1e-4, "4,512,300.0002"},
+        {2e12, 1e12, "2,000,000,000,000"}};
+    for (const auto& c : texts)
+        EXPECT_EQ(coordinateText(c.value, c.step), c.text) << c.value << " by " << c.step;
+}
+
+// Parses a coordinate label back to its value.
+double labelValue(std::string text)
+{
+    std::erase(text, ',');
+    return std::stod(text);
+}
+
+class CoordinateFrameTest : public PlotFrameTest {
+protected:
+    CoordinateFrameTest() { setDrawingFrame(view.picture1, false); }
+
+    // The frame's ops with the ruler colours and extents of the cases.
+    std::vector<RecordingCanvas::Op> frameOps()
+    {
+        view.picture1.forget();
+        drawPlotFrame(ctx);
+        return view.picture1.ops;
+    }
+
+    // One axis's labels, as (position along the axis, value, text length):
+    // the bottom ones start right of their tick at the data's edge, the
+    // left ones are centred on their middle.
+    struct Label {
+        double at;
+        double value;
+        double length;
+    };
+    std::vector<Label> bottomLabels() const
+    {
+        std::vector<Label> found;
+        // (The left ruler's 0 is printed at the same height, left of -400.)
+        for (const auto& op : view.picture1.opsOf(Kind::Text))
+            if (op.y1 == 0 && op.x1 > -400)
+                found.push_back({op.x1, labelValue(op.text), view.picture1.textWidth(op.text)});
+        return found;
+    }
+    std::vector<Label> leftLabels() const
+    {
+        std::vector<Label> found;
+        for (const auto& op : view.picture1.opsOf(Kind::TurnedText)) {
+            const double length = view.picture1.textWidth(op.text);
+            found.push_back({op.y1 - length / 2, labelValue(op.text), length});
+        }
+        return found;
+    }
+
+    // Labels on a 1-2-5 step, at their values' places, apart from each
+    // other and inside [low, high].
+    void expectAxis(const std::vector<Label>& labels, double origin, double low, double high)
+    {
+        ASSERT_GE(labels.size(), 3u);
+        const double pad = view.picture1.textWidth(" ");
+        const double step = labels[1].value - labels[0].value;
+        const double power = std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+        const double mantissa = step / power;
+        EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-6 || std::fabs(mantissa - 2) < 1e-6 ||
+                    std::fabs(mantissa - 5) < 1e-6) << step;
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            const Label& l = labels[i];
+            EXPECT_NEAR(std::remainder(l.value, step), 0, step * 1e-6) << l.value;
+            EXPECT_NEAR(l.at - pad, (l.value - origin) * state.plotScale, 1e-6 * state.plotScale) << l.value;
+            EXPECT_GE(l.at - pad, low) << l.value;
+            EXPECT_LE(l.at + l.length, high) << l.value << " runs off the area";
+            if (i > 0) {
+                EXPECT_NEAR(l.value - labels[i - 1].value, step, step * 1e-6);
+                EXPECT_GT(l.at, labels[i - 1].at + labels[i - 1].length) << l.value << " overprints";
+            }
+        }
+    }
+};
+
+TEST_F(CoordinateFrameTest, ClassicOrUnwantedOrOnAPictureTheFrameIsTheClassicOne)
+{
+    setExtents(4512000.88, 4513493.2, 386017.31, 387204.5);
+    const auto classic = frameOps();
+    EXPECT_EQ(view.picture1.count(Kind::TurnedText), 0u);
+
+    struct Case {
+        bool classic;
+        bool coordinates;
+        int picture;
+        bool drawn;
+    };
+    for (const Case c : {Case{false, false, 0, false}, Case{true, false, 0, false}, Case{false, true, 1, false},
+                         Case{false, true, 0, true}}) {
+        panel.classic = c.classic;
+        panel.coordinates = c.coordinates;
+        state.pictureInserted = c.picture;
+        const auto ops = frameOps();
+        EXPECT_EQ(drawsCoordinates(ctx), c.drawn);
+        EXPECT_EQ(!bottomLabels().empty() && !leftLabels().empty(), c.drawn);
+        if (!c.drawn) {
+            ASSERT_EQ(ops.size(), classic.size());
+            for (std::size_t i = 0; i < ops.size(); ++i) {
+                EXPECT_EQ(ops[i].kind, classic[i].kind) << i;
+                EXPECT_EQ(std::vector<double>({ops[i].x1, ops[i].y1, ops[i].x2, ops[i].y2}),
+                          std::vector<double>({classic[i].x1, classic[i].y1, classic[i].x2, classic[i].y2}))
+                    << i;
+                EXPECT_EQ(ops[i].text, classic[i].text) << i;
+            }
+        } else {
+            // The ruler comes first and whole, the coordinates after it.
+            ASSERT_GT(ops.size(), classic.size());
+            for (std::size_t i = 0; i < classic.size(); ++i)
+                EXPECT_EQ(ops[i].text, classic[i].text) << i;
+        }
+    }
+}
+
+TEST_F(CoordinateFrameTest, LabelsTheDataUnitsApartAndInsideTheAreaAtAnyMagnitude)
+{
+    panel.classic = false;
+    const Canvas& area = view.picture1;
+    const double right = area.scaleLeft() + area.scaleWidth();
+    const double top = area.scaleTop();
+    struct Extents {
+        double xMin, xMax, yMin, yMax;
+    };
+    for (const Extents e : {Extents{4512000.88, 4513493.2, 386017.31, 387204.5}, Extents{0, 1000, 0, 800},
+                            Extents{-3.5, 2.25, -1, 1}, Extents{0.0001, 0.0004, 2, 2.0002},
+                            Extents{-4512300, -4512290, 7, 70000}}) {
+        setExtents(e.xMin, e.xMax, e.yMin, e.yMax);
+        frameOps();
+        SCOPED_TRACE(e.xMin);
+        expectAxis(bottomLabels(), e.xMin, -200, right);
+        // The left labels keep clear of the bottom ones, which reach up to
+        // the data's edge at 0.
+        expectAxis(leftLabels(), e.yMin, 0, top);
+        // Never on the ruler's numbers: the bottom ones hang from -230, the
+        // left ones fill the strip left of -220.
+        const double height = std::fabs(area.textHeight());
+        for (const auto& op : view.picture1.opsOf(Kind::Text))
+            if (op.y1 == 0 && op.x1 > -400)
+                EXPECT_GE(op.y1 - height, -230) << op.text;
+        for (const auto& op : view.picture1.opsOf(Kind::TurnedText))
+            EXPECT_GE(op.x1 - height / 2, -220) << op.text;
+    }
+}
+
+TEST_F(CoordinateFrameTest, LabelAreaLeavesTheCoordinateBandsFreeOnlyWhenTheyAreDrawn)
+{
+    setExtents(0, 1000, 0, 800);
+    const LabelBox whole = labelArea(view.picture1);
+    const auto same = [](const LabelBox& a, const LabelBox& b) {
+        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    };
+    EXPECT_TRUE(same(labelArea(ctx), whole)) << "classic";
+    panel.classic = false;
+    const LabelBox free = labelArea(ctx);
+    EXPECT_DOUBLE_EQ(free.left, view.picture1.toPixelX(0));
+    EXPECT_DOUBLE_EQ(free.bottom, view.picture1.toPixelY(0));
+    EXPECT_EQ(free.top, whole.top);
+    EXPECT_EQ(free.right, whole.right);
+    panel.coordinates = false;
+    EXPECT_TRUE(same(labelArea(ctx), whole));
+}
+
 TEST(CursorReadoutTest, ShowsSurveyCoordinatesCutToThousandths)
 {
     SharedState state;
