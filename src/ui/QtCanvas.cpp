@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 namespace tervane {
@@ -377,6 +378,25 @@ void QtCanvas::paintText(double x, double y, const std::string& utf8, Colour c)
     p.setPen(toQColor(c));
     // The position is the text's top-left corner; the background shows through.
     p.drawText(QPointF(anchor.x(), anchor.y() + metrics_.ascent()), text);
+    changed();
+}
+
+void QtCanvas::paintTurnedText(double x, double y, double angle, const std::string& utf8, Colour c)
+{
+    if (!std::isfinite(x + y + angle) || utf8.empty())
+        return;
+    const QString text = QString::fromStdString(utf8);
+    const QPointF centre(std::clamp(toPixelX(x), -1.0e6, 1.0e6), std::clamp(toPixelY(y), -1.0e6, 1.0e6));
+    QPainter& p = painter();
+    p.save();
+    p.setPen(toQColor(c));
+    p.translate(centre);
+    // The painter turns clockwise on the Y-down image, the angle runs
+    // anticlockwise as seen.
+    p.rotate(-angle * 180.0 / std::numbers::pi);
+    const double width = metrics_.horizontalAdvance(text);
+    p.drawText(QPointF(-width / 2, -metrics_.height() / 2 + metrics_.ascent()), text);
+    p.restore();
     changed();
 }
 

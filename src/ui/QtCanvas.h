@@ -73,6 +73,7 @@ protected:
     void paintCircle(double x, double y, double radius, Colour c, bool filled) override;
     void paintDot(double x, double y, Colour c) override;
     void paintText(double x, double y, const std::string& utf8, Colour c) override;
+    void paintTurnedText(double x, double y, double angle, const std::string& utf8, Colour c) override;
     void paintClear(Colour back) override;
     void paintFilledBoxes(std::span<const FilledBox> boxes) override;
     double textPixelWidth(const std::string& utf8) const override;

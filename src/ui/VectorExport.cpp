@@ -15,6 +15,8 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -54,6 +56,7 @@ public:
         case Kind::Disc: circle(item); break;
         case Kind::Dot: dot(item); break;
         case Kind::Text: text(item); break;
+        case Kind::TurnedText: turnedText(item); break;
         case Kind::Picture: picture(record_.text(item)); break;
         }
     }
@@ -134,34 +137,59 @@ private:
             painter_.drawEllipse(centre, r, r);
     }
 
+    // Readies the painter for a label in the item's colour.
+    void textPen(const Item& item)
+    {
+        // Set only when it changes: every change of the painter's state opens
+        // a new group in an SVG, and a large map prints a hundred thousand labels.
+        if (!metrics_) {
+            QFont font = QtCanvas::textFont();
+            // Print quality: the screen's unsmoothed glyphs are no use on paper.
+            font.setStyleStrategy(QFont::PreferDefault);
+            painter_.setFont(font);
+            metrics_.emplace(font);
+        }
+        const QColor colour = toQColor(item.colour);
+        if (painter_.pen().color() != colour || painter_.pen().style() != Qt::SolidLine || painter_.pen().widthF() != 1)
+            painter_.setPen(colour);
+    }
+
     void text(const Item& item)
     {
         const std::string& printed = record_.text(item);
         if (printed.empty())
             return;
-        // Set only when it changes: every change of the painter's state opens
-        // a new group in an SVG, and a large map prints a hundred thousand labels.
-        if (!fontSet_) {
-            QFont font = QtCanvas::textFont();
-            // Print quality: the screen's unsmoothed glyphs are no use on paper.
-            font.setStyleStrategy(QFont::PreferDefault);
-            painter_.setFont(font);
-            ascent_ = QFontMetricsF(font).ascent();
-            fontSet_ = true;
-        }
-        const QColor colour = toQColor(item.colour);
-        if (painter_.pen().color() != colour || painter_.pen().style() != Qt::SolidLine || painter_.pen().widthF() != 1)
-            painter_.setPen(colour);
+        textPen(item);
         const QPointF topLeft = at(item.x1, item.y1);
-        painter_.drawText(QPointF(topLeft.x(), topLeft.y() + ascent_), QString::fromStdString(printed));
+        painter_.drawText(QPointF(topLeft.x(), topLeft.y() + metrics_->ascent()), QString::fromStdString(printed));
+    }
+
+    // Centred on its point by its measured size, as the canvas centres it,
+    // and turned there: the file keeps it as text under a rotation.
+    void turnedText(const Item& item)
+    {
+        const std::string& printed = record_.text(item);
+        if (printed.empty())
+            return;
+        textPen(item);
+        const QString text = QString::fromStdString(printed);
+        const QTransform base = painter_.worldTransform();
+        QTransform turned;
+        turned.translate(at(item.x1, item.y1).x(), at(item.x1, item.y1).y());
+        // Qt turns clockwise on Y-down pixels; the angle runs anticlockwise as seen.
+        turned.rotate(-DrawingRecord::turnedAngle(item) * 180.0 / std::numbers::pi);
+        painter_.setWorldTransform(turned * base);
+        const double width = metrics_->horizontalAdvance(text);
+        painter_.drawText(QPointF(-width / 2, -metrics_->height() / 2 + metrics_->ascent()), text);
+        painter_.setWorldTransform(base);
     }
 
     QPainter& painter_;
     const DrawingRecord& record_;
     QPointF dashEnd_{-1.0e9, -1.0e9};
     qreal dashOffset_ = 0;
-    bool fontSet_ = false;
-    qreal ascent_ = 0;
+    // The font's measures once it is set.
+    std::optional<QFontMetricsF> metrics_;
 };
 
 // What an item draws, whatever its colour, as a 64-bit key: two items of
@@ -199,7 +227,7 @@ class PenBatches {
 public:
     static bool takes(const Item& item)
     {
-        if (item.kind == Kind::Text)
+        if (item.kind == Kind::Text || item.kind == Kind::TurnedText)
             return true;
         if (item.drawStyle == kInvisible || !dashPattern(item.drawWidth == 1 ? item.drawStyle : 0).isEmpty())
             return false;
@@ -210,7 +238,7 @@ public:
 
     void add(const Item& item)
     {
-        if (item.kind == Kind::Text) {
+        if (item.kind == Kind::Text || item.kind == Kind::TurnedText) {
             texts_.push_back(item);
             return;
         }
@@ -402,10 +430,24 @@ std::optional<VectorFormat> vectorFormatOf(const QString& path)
     return std::nullopt;
 }
 
-WriteOutcome writeVectorDrawing(const std::string& path, const DrawingRecord& record, VectorFormat format)
+WriteOutcome writeVectorDrawing(const std::string& path, const DrawingRecord& record, VectorFormat format,
+                                const DrawingRecord* strip)
 {
-    const QSize size(record.pixelWidth(), record.pixelHeight());
-    const auto draw = [&record](QPainter& painter) { replay(record, painter); };
+    const int stripWidth = strip ? std::max(0, strip->pixelWidth()) : 0;
+    const QSize size(record.pixelWidth() + stripWidth,
+                     strip ? std::max(record.pixelHeight(), strip->pixelHeight()) : record.pixelHeight());
+    const auto draw = [&record, strip, size](QPainter& painter) {
+        if (strip) {
+            // Where one of the two is shorter, the page under it is the
+            // drawing's background rather than nothing.
+            painter.fillRect(QRectF(QPointF(0, 0), QSizeF(size)), toQColor(record.background()));
+        }
+        replay(record, painter);
+        if (strip) {
+            painter.translate(record.pixelWidth(), 0);
+            replay(*strip, painter);
+        }
+    };
     return writePainted(path, [&](QIODevice& device) {
         return format == VectorFormat::Svg ? writeSvg(device, size, draw) : writePdf(device, size, draw);
     });

@@ -25,8 +25,11 @@ std::optional<VectorFormat> vectorFormatOf(const QString& path);
 inline constexpr int kNotMade = -1;
 
 // A drawing as SVG or PDF, and a picture framed as one, painted straight
-// into the writer.
-WriteOutcome writeVectorDrawing(const std::string& path, const DrawingRecord& record, VectorFormat format);
+// into the writer. With a `strip` (a legend drawn into a record of its
+// own), the strip stands to the right of the drawing, top-aligned: the page
+// is as wide as both and as high as the higher, in the records' pixels.
+WriteOutcome writeVectorDrawing(const std::string& path, const DrawingRecord& record, VectorFormat format,
+                                const DrawingRecord* strip = nullptr);
 WriteOutcome writeVectorPicture(const std::string& path, const QImage& picture, VectorFormat format);
 
 // An image in a format Qt writes ("PNG", "BMP"), made in memory; nothing
