@@ -188,6 +188,39 @@ std::string setClassic(Reading& r, const std::string&)
     return {};
 }
 
+std::string setContourLabels(Reading& r, const std::string& value)
+{
+    const auto mode = indexOf(value, std::array{"none", "index", "all"});
+    if (!mode)
+        return "unknown contour labels '" + value + "' (none, index or all)";
+    r.line.panel.contourLabels = *mode;
+    return {};
+}
+
+std::string setNoLegend(Reading& r, const std::string&)
+{
+    r.line.panel.legend = false;
+    return {};
+}
+
+std::string setNoCoordinates(Reading& r, const std::string&)
+{
+    r.line.panel.coordinates = false;
+    return {};
+}
+
+std::string setAllowCrossings(Reading& r, const std::string&)
+{
+    r.line.panel.mendCrossings = false;
+    return {};
+}
+
+std::string setReportCrossings(Reading& r, const std::string&)
+{
+    r.line.panel.reportCrossings = true;
+    return {};
+}
+
 std::string setNoNetwork(Reading& r, const std::string&)
 {
     r.line.panel.check13 = true;
@@ -302,9 +335,14 @@ std::string setPdf(Reading& r, const std::string& value)
     return setPath(r.line.pdfPath, "--pdf", value);
 }
 
-const std::array<Option, 22> kOptions = {{
+const std::array<Option, 27> kOptions = {{
     {"--scale", true, kRender | kPlay, setScale},
     {"--classic", false, kRender, setClassic},
+    {"--contour-labels", true, kRender, setContourLabels},
+    {"--no-legend", false, kRender, setNoLegend},
+    {"--no-coordinates", false, kRender, setNoCoordinates},
+    {"--allow-crossings", false, kRender, setAllowCrossings},
+    {"--report-crossings", false, kRender, setReportCrossings},
     {"--network", true, kRender | kCheck, setNetwork},
     {"--seed", true, kRender, setSeed},
     {"--interval", true, kRender | kCheck, setInterval},
@@ -620,8 +658,16 @@ std::string usageText()
            "                                   third, notes (notes only) or none (all)\n"
            "    --decimals 3|2|1|0             decimals of the values (3); not with notes\n"
            "                                   or none\n"
-           "    --classic                      labels where they fall, as the window\n"
-           "                                   draws them, instead of kept apart\n"
+           "    --classic                      the old look: labels where they fall,\n"
+           "                                   curves as smoothed, no contour values,\n"
+           "                                   legend or coordinates\n"
+           "    --contour-labels none|index|all  contour values along the lines (index)\n"
+           "    --no-legend                    no legend strip beside the images\n"
+           "    --no-coordinates               no tick labels in the data's units\n"
+           "    --allow-crossings              draw the smoothed curves without keeping\n"
+           "                                   them in their level's band\n"
+           "    --report-crossings             count crossing curves and stretches out\n"
+           "                                   of their band, and print the counts\n"
            "    --no-network                   leave the network lines out\n"
            "    --observe                      show how each curve fits its polygon\n"
            "    --ramp A,B                     transition colour scroll bars, 16..255\n"

@@ -47,10 +47,11 @@ bool LabelPlacer::isFree(const LabelBox& box) const
     if (!(box.left >= bounds_.left && box.top >= bounds_.top && box.right <= bounds_.right &&
           box.bottom <= bounds_.bottom))
         return false;
-    for (int cy = cellY(box.top); cy <= cellY(box.bottom); ++cy)
-        for (int cx = cellX(box.left); cx <= cellX(box.right); ++cx)
+    const LabelBox room = claimed(box);
+    for (int cy = cellY(room.top); cy <= cellY(room.bottom); ++cy)
+        for (int cx = cellX(room.left); cx <= cellX(room.right); ++cx)
             for (int i : cells_[static_cast<std::size_t>(cy * columns_ + cx)])
-                if (boxes_[static_cast<std::size_t>(i)].overlaps(box))
+                if (rooms_[static_cast<std::size_t>(i)].overlaps(room))
                     return false;
     return true;
 }
@@ -59,8 +60,11 @@ void LabelPlacer::take(const LabelBox& box)
 {
     const int index = static_cast<int>(boxes_.size());
     boxes_.push_back(box);
-    for (int cy = cellY(box.top); cy <= cellY(box.bottom); ++cy)
-        for (int cx = cellX(box.left); cx <= cellX(box.right); ++cx)
+    // Each box claims the air in force when it was taken.
+    const LabelBox room = claimed(box);
+    rooms_.push_back(room);
+    for (int cy = cellY(room.top); cy <= cellY(room.bottom); ++cy)
+        for (int cx = cellX(room.left); cx <= cellX(room.right); ++cx)
             cells_[static_cast<std::size_t>(cy * columns_ + cx)].push_back(index);
 }
 
@@ -98,6 +102,11 @@ std::optional<std::pair<double, double>> placeLabel(LabelPlacer& placer, const C
     if (!box)
         return std::nullopt;
     return std::pair{area.fromPixelX(box->left), area.fromPixelY(box->top)};
+}
+
+double pointLabelAir(const Canvas& area)
+{
+    return std::fabs(area.toPixelY(area.textHeight()) - area.toPixelY(0));
 }
 
 } // namespace tervane

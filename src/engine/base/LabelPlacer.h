@@ -31,6 +31,11 @@ public:
     // cells are `cell` units square: a few labels' height suits it.
     explicit LabelPlacer(const LabelBox& bounds, double cell = 32);
 
+    // Labels placed from now on keep at least `pixels` from every other
+    // label, so that a dense survey shows fewer values, each readable,
+    // instead of a carpet of them.
+    void setAir(double pixels) { air_ = pixels > 0 ? pixels : 0; }
+
     enum class Side { Right, Left, Above, Below };
 
     // The box of a label of w x h pixels on one side of a point.
@@ -47,6 +52,12 @@ public:
     // Takes a box whatever it overlaps (a label placed by other means).
     void take(const LabelBox& box);
     bool isFree(const LabelBox& box) const;
+    // The room a box claims: itself and half the air all round.
+    LabelBox claimed(const LabelBox& box) const
+    {
+        const double half = air_ / 2;
+        return {box.left - half, box.top - half, box.right + half, box.bottom + half};
+    }
     const std::vector<LabelBox>& placed() const { return boxes_; }
 
 private:
@@ -57,9 +68,11 @@ private:
     int cellY(double y) const;
 
     LabelBox bounds_;
+    double air_ = 0;
     int columns_;
     int rows_;
     std::vector<LabelBox> boxes_;
+    std::vector<LabelBox> rooms_;  // each box with the air it claimed
     std::vector<std::vector<int>> cells_;
 };
 
@@ -70,5 +83,8 @@ class Canvas;
 // out. The box is measured as the canvas prints the text.
 std::optional<std::pair<double, double>> placeLabel(LabelPlacer& placer, const Canvas& area, double x, double y,
                                                     const std::string& text);
+
+// The air that point labels of a canvas keep between them: one line of text.
+double pointLabelAir(const Canvas& area);
 
 } // namespace tervane

@@ -45,6 +45,7 @@ private:
         double y = 0;
         double angle = 0;  // radians, anticlockwise as seen, never upside down
         std::string text;
+        double length = 0; // the gap left for it in the line, world units
     };
 
     int mode_;

@@ -2,7 +2,10 @@
 
 #include "engine/state/Texts.h"
 #include "engine/state/PlotFrame.h"
+#include "engine/contour/BandCheck.h"
+#include "engine/contour/BandMend.h"
 #include "engine/contour/ContourFault.h"
+#include "engine/contour/ContourLabels.h"
 #include "engine/contour/ContourNetworkReader.h"
 #include "engine/contour/ContourTracer.h"
 #include "engine/contour/CurveDrawer.h"
@@ -19,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <memory>
 
 namespace tervane {
 
@@ -67,7 +71,9 @@ bool preparePlotArea(RunContext& ctx)
     }
     if (ctx.panel.check13)
         return true;
-    return redrawNetwork(ctx);
+    // The present look labels the points at the end of the run, clear of
+    // the contour values; labels here would stay under them.
+    return redrawNetwork(ctx, ctx.panel.classic);
 }
 
 RunInputs readInputs(RunContext& ctx)
@@ -149,7 +155,20 @@ public:
     LevelLoop(RunContext& ctx, const RunInputs& in, PlotRecording& recording)
         : ctx_(ctx), in_(in), recording_(recording), tracer_(in.net, in.trace)
     {
+        const PanelSettings& panel = ctx.panel;
+        if (panel.classic)
+            return;
+        if (panel.mendCrossings || panel.reportCrossings)
+            band_ = std::make_unique<BandSurface>(in.net);
+        if (panel.contourLabels > 0)
+            labeller_ = std::make_unique<ContourLabeller>(panel.contourLabels, labelArea(ctx.view.drawingArea()),
+                                                          panel.valueScale);
     }
+
+    ContourLabeller* labeller() const { return labeller_.get(); }
+    const BandSurface* band() const { return band_.get(); }
+    const std::vector<DrawnCurve>& drawnCurves() const { return drawn_; }
+    const MendStats& mends() const { return mends_; }
 
     // False when Esc stopped the run.
     bool run()
@@ -169,6 +188,11 @@ private:
     PlotRecording& recording_;
     ContourTracer tracer_;
     long levelIndex_ = 0;
+    // The present look's additions; all null on a classic map.
+    std::unique_ptr<BandSurface> band_;
+    std::unique_ptr<ContourLabeller> labeller_;
+    MendStats mends_;
+    std::vector<DrawnCurve> drawn_;
 };
 
 bool LevelLoop::level(long k)
@@ -191,8 +215,19 @@ bool LevelLoop::level(long k)
     if (traced <= in_.net.zMin)
         return true;
     display.print(numberText(seq.level(k - 1)));
+    CurveExtras extras;
+    extras.level = seq.level(k);
+    extras.interval = seq.step;
+    if (band_ && ctx_.panel.mendCrossings) {
+        extras.band = band_.get();
+        extras.mends = &mends_;
+    }
+    const bool labelled = ctx_.panel.contourLabels == 2 || role == kIndexContour;
+    extras.labeller = labelled ? labeller_.get() : nullptr;
+    extras.drawn = ctx_.panel.reportCrossings ? &drawn_ : nullptr;
+    const CurveExtras* passed = ctx_.panel.classic ? nullptr : &extras;
     tracer_.traceLevel(traced, [&](const TracedCurve& curve) {
-        drawCurve(ctx_, curve, role, colour.colour, &recording_);
+        drawCurve(ctx_, curve, role, colour.colour, &recording_, passed);
     });
     showLevelProgress(ctx_, seq.level(k), in_.net.zMax + seq.step);
     return true;
@@ -210,18 +245,58 @@ std::vector<PlotRecording::DataPoint> recordedPoints(const ContourNetwork& net)
     return points;
 }
 
-void finishRun(RunContext& ctx, const RunInputs& in, PlotRecording& recording)
+// The levels drawn and their colours, for the legend beside the map.
+MapLegend runLegend(const RunContext& ctx, const RunInputs& in)
+{
+    const PanelSettings& panel = ctx.panel;
+    const LevelSequence& seq = in.levels;
+    MapLegend legend;
+    legend.rendered = renderingMode(panel);
+    legend.interval = seq.step;
+    legend.indexInterval = 5 * seq.step;
+    legend.valueScale = panel.valueScale;
+    legend.lineColour = panel.quxian;
+    legend.indexColour = panel.jiange;
+    for (long k = 0; k < seq.count; ++k) {
+        const double level = seq.level(k);
+        if (tracedLevelFor(level, seq.step, smoothness(panel)) <= in.net.zMin || level > in.net.zMax)
+            continue;
+        const double ramp = static_cast<double>(k + 1) * seq.colourStep;
+        legend.levels.push_back({level, levelRenderColour(ramp, in.scroll3, in.scroll4).colour});
+    }
+    return legend;
+}
+
+// The crossing check of the curves as drawn, when the run was asked for it.
+void reportCrossings(RunContext& ctx, const RunInputs& in, const LevelLoop& loop)
+{
+    SharedState::CrossingCounts& counts = ctx.state.crossings;
+    const MendStats& mends = loop.mends();
+    counts.mendedCurves = mends.mendedCurves;
+    counts.largestMendPixels = mends.largestMove * ctx.state.plotScale / kTwipsPerPixel;
+    if (!ctx.panel.reportCrossings || !loop.band())
+        return;
+    const CrossingReport report = checkCurves(loop.drawnCurves(), *loop.band(), in.levels.step);
+    counts.curves = static_cast<long>(loop.drawnCurves().size());
+    counts.crossingPairs = report.crossingPairs;
+    counts.outOfBand = report.outOfBand;
+}
+
+void finishRun(RunContext& ctx, const RunInputs& in, PlotRecording& recording, const LevelLoop& loop)
 {
     ctx.view.progressStrip().clear();
     ctx.view.levelStrip().clear();
     ctx.view.progressStrip().clear();
     if (renderingMode(ctx.panel))
         drawRenderMask(ctx, in.border);
-    drawPointLabels(ctx, in.net);
+    const ContourLabeller* labeller = loop.labeller();
+    drawPointLabels(ctx, in.net, labeller ? labeller->boxes() : std::vector<LabelBox>{});
     if (!recording.writePointsAndLabels(recordedPoints(in.net)))
         throw ContourFault("plot file labels cannot be written");
     ctx.view.progressStrip().clear();
     recording.end();
+    ctx.state.legend = runLegend(ctx, in);
+    reportCrossings(ctx, in, loop);
 }
 
 } // namespace
@@ -250,7 +325,7 @@ bool drawContourMap(RunContext& ctx)
         LevelLoop loop(ctx, in, recording);
         if (!loop.run())
             return false;
-        finishRun(ctx, in, recording);
+        finishRun(ctx, in, recording, loop);
         return true;
     } catch (const LevelCountFault& fault) {
         recording.end();

@@ -46,13 +46,16 @@ std::string pointValueText(double value, int valueScale)
     return markValueText(value, valueScale);
 }
 
-void drawPointLabels(RunContext& ctx, const ContourNetwork& net)
+void drawPointLabels(RunContext& ctx, const ContourNetwork& net, const std::vector<LabelBox>& taken)
 {
     Canvas& area = ctx.view.drawingArea();
     Canvas& strip = ctx.view.progressStrip();
     const double scale = ctx.state.plotScale;
     const int n = net.pointCount();
     LabelPlacer placer(labelArea(area));
+    for (const LabelBox& box : taken)
+        placer.take(box);
+    placer.setAir(pointLabelAir(area));
     for (int i = 1; i <= n; ++i) {
         const auto slot = static_cast<std::size_t>(i);
         const double x = net.pointX[slot] * scale;

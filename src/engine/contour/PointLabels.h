@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/base/LabelPlacer.h"
 #include "engine/state/RunContext.h"
 #include "engine/contour/ContourNetwork.h"
 
@@ -14,7 +15,8 @@ std::string pointValueText(double value, int valueScale);
 // Marks every point of the run with a circle in the point colour and writes
 // its value and/or note as the label mode says (all values with the note on
 // a raw network, every second or third value, or the notes of a raw network
-// only), growing the progress strip.
-void drawPointLabels(RunContext& ctx, const ContourNetwork& net);
+// only), growing the progress strip. Labels kept apart also keep clear of
+// the boxes `taken` (the contour values), in the area's pixels.
+void drawPointLabels(RunContext& ctx, const ContourNetwork& net, const std::vector<LabelBox>& taken = {});
 
 } // namespace tervane

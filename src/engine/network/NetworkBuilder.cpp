@@ -184,9 +184,9 @@ bool heldNetworkFits(const SharedState& s)
 }
 
 // Everything a build does after its network stands.
-bool finishNetwork(RunContext& ctx)
+bool finishNetwork(RunContext& ctx, bool labelPoints)
 {
-    markAndLabelPoints(ctx);
+    markAndLabelPoints(ctx, labelPoints);
     drawPlotFrame(ctx);
     const bool written = exportWorkingFiles(ctx);
     ctx.view.progressStrip().clear();
@@ -195,7 +195,7 @@ bool finishNetwork(RunContext& ctx)
 
 } // namespace
 
-bool buildNetwork(RunContext& ctx)
+bool buildNetwork(RunContext& ctx, bool labelPoints)
 {
     SharedState& s = ctx.state;
     s.heldNetwork = {};
@@ -214,18 +214,18 @@ bool buildNetwork(RunContext& ctx)
         if (!triangulatePoints(ctx, drawn, complete))
             return false;
     }
-    const bool written = finishNetwork(ctx);
+    const bool written = finishNetwork(ctx, labelPoints);
     HeldNetwork held{s.dataFileName, -1, 0, s.networkKind, s.pictureInserted, std::move(drawn)};
     if (written && complete && stampOf(held.file, held.fileSize, held.fileTime))
         s.heldNetwork = std::move(held);
     return written;
 }
 
-bool redrawNetwork(RunContext& ctx)
+bool redrawNetwork(RunContext& ctx, bool labelPoints)
 {
     SharedState& s = ctx.state;
     if (!heldNetworkFits(s))
-        return buildNetwork(ctx);
+        return buildNetwork(ctx, labelPoints);
     prepareDrawingArea(ctx);
     readDisplayOptions(ctx.panel);
     const auto& drawn = s.heldNetwork.drawn;
@@ -233,7 +233,7 @@ bool redrawNetwork(RunContext& ctx)
         if (!showTriangle(ctx, drawn[n], static_cast<int>(n) + 1))
             return false;
     }
-    return finishNetwork(ctx);
+    return finishNetwork(ctx, labelPoints);
 }
 
 } // namespace tervane

@@ -9,7 +9,9 @@ namespace tervane {
 // draws the network, marks and labels the points, draws the plot frame and
 // writes the working files. Returns false when the build stopped early
 // (no file open, Esc, a data set it cannot handle: the user was told).
-bool buildNetwork(RunContext& ctx);
+// `labelPoints` false marks the points without their labels: a Draw of the
+// present look writes them itself, after its contour values.
+bool buildNetwork(RunContext& ctx, bool labelPoints = true);
 
 // What Draw does for its network lines: when the last build's network still
 // fits the data (same file, unchanged on disk, same kind and picture state,
@@ -17,7 +19,7 @@ bool buildNetwork(RunContext& ctx);
 // labels, plot frame and working files after it; otherwise builds it anew.
 // A rebuild would give the same picture from the same offsets; this spares
 // the triangulation. Returns as buildNetwork does.
-bool redrawNetwork(RunContext& ctx);
+bool redrawNetwork(RunContext& ctx, bool labelPoints = true);
 
 // Writes dzx.NDX, dzx.XYZ, dzx.OXY and dzx.DH from the shared state, marking
 // each point on the drawing area as it goes. Refuses with the program's

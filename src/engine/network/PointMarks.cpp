@@ -60,7 +60,7 @@ std::string pointLabelText(const SharedState& s, const PanelSettings& panel, int
     return end == std::string::npos ? std::string() : label.substr(0, end + 1);
 }
 
-void markAndLabelPoints(RunContext& ctx)
+void markAndLabelPoints(RunContext& ctx, bool labels)
 {
     SharedState& s = ctx.state;
     PanelSettings& panel = ctx.panel;
@@ -72,13 +72,16 @@ void markAndLabelPoints(RunContext& ctx)
     const int mode = panel.pointLabelMode;
     drawing.setForeColour(panel.zhuji);
     LabelPlacer placer(labelArea(drawing));
+    placer.setAir(pointLabelAir(drawing));
     for (long i = 1; i <= s.recordCount; ++i) {
         const auto k = static_cast<std::size_t>(i);
         const double x = s.pointX[k] * s.plotScale;
         const double y = s.pointY[k] * s.plotScale;
         drawing.circle(x, y, 8, panel.dian);
         drawing.circle(x, y, 0);  // puts the text position on the point
-        if (!panel.classic) {
+        if (!labels) {
+            // Marks only: the caller writes the labels itself.
+        } else if (!panel.classic) {
             // The same label and place as Draw gives it, so the two overlay:
             // Draw reads the places back as the working files keep them, in
             // single precision, and a hair's difference in a place would

@@ -25,7 +25,8 @@ std::string pointLabelText(const SharedState& s, const PanelSettings& panel, int
 
 // Marks every point with a circle in the point colour and labels it by the
 // label mode: values, every second or third value, or notes (notes only on
-// the raw network, whose points are the survey's own).
-void markAndLabelPoints(RunContext& ctx);
+// the raw network, whose points are the survey's own). With `labels` false
+// only the marks are drawn.
+void markAndLabelPoints(RunContext& ctx, bool labels = true);
 
 } // namespace tervane
