@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -27,7 +28,8 @@ LegendWindow::LegendWindow(QWidget* owner) : QWidget(owner, Qt::Tool)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void LegendWindow::showLegend(const MapLegend& legend, const PanelSettings& panel, const QPoint& place)
+void LegendWindow::showLegend(const MapLegend& legend, const PanelSettings& panel, const QPoint& place,
+                              int mapRight)
 {
     // A canvas only to measure with: the font the legend is drawn in.
     const QtCanvas measure(layout::kDrawingArea.width, layout::kDrawingArea.height);
@@ -38,8 +40,25 @@ void LegendWindow::showLegend(const MapLegend& legend, const PanelSettings& pane
     drawLegend(canvas, legend, panel);
     picture_ = canvas.image().copy();
     label_->setPixmap(QPixmap::fromImage(picture_));
-    move(place);
+    QPoint corner = place;
+    if (const QScreen* shown = screen()) {
+        const int screenRight = shown->availableGeometry().right();
+        if (corner.x() + width > screenRight)
+            corner.setX(std::max(screenRight - width, mapRight + 8));
+    }
+    move(corner);
     show();
+}
+
+DrawingRecord legendStripRecord(const MapLegend& legend, const PanelSettings& panel)
+{
+    const QtCanvas measure(layout::kDrawingArea.width, layout::kDrawingArea.height);
+    QtCanvas canvas(legendPixelWidth(legend, measure) * kTwipsPerPixel, layout::kDrawingArea.height);
+    DrawingRecord record(canvas.pixelWidth(), canvas.pixelHeight());
+    canvas.setRecord(&record);
+    drawLegend(canvas, legend, panel);
+    canvas.setRecord(nullptr);
+    return record;
 }
 
 } // namespace tervane

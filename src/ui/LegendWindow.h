@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/base/DrawingRecord.h"
 #include "engine/state/MapLegend.h"
 #include "engine/state/PanelSettings.h"
 
@@ -17,8 +18,9 @@ public:
     explicit LegendWindow(QWidget* owner);
 
     // Draws the legend afresh and shows the window with its top-left corner
-    // at `place` (screen coordinates).
-    void showLegend(const MapLegend& legend, const PanelSettings& panel, const QPoint& place);
+    // at `place` (screen coordinates), or further left where the screen ends
+    // there, but never left of `mapRight`, the map's right edge on screen.
+    void showLegend(const MapLegend& legend, const PanelSettings& panel, const QPoint& place, int mapRight);
     // What the window shows.
     const QImage& picture() const { return picture_; }
 
@@ -26,5 +28,9 @@ private:
     QLabel* label_ = nullptr;
     QImage picture_;
 };
+
+// The legend drawn into a record of its own, as tall as the drawing area,
+// to stand beside the map in an SVG or PDF export.
+DrawingRecord legendStripRecord(const MapLegend& legend, const PanelSettings& panel);
 
 } // namespace tervane

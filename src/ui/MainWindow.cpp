@@ -552,11 +552,16 @@ void MainWindow::readMapOptions(PanelSettings& panel) const
     panel.coordinates = coordinatesAction_ && coordinatesAction_->isChecked();
 }
 
-void MainWindow::showLegend()
+bool MainWindow::legendApplies() const
 {
     PanelSettings now = legendPanel_;
     readMapOptions(now);
-    if (!legendBelongsToDrawing_ || !legendShown(now, state_.legend)) {
+    return legendBelongsToDrawing_ && legendShown(now, state_.legend);
+}
+
+void MainWindow::showLegend()
+{
+    if (!legendApplies()) {
         if (legendWindow_)
             legendWindow_->hide();
         return;
@@ -566,7 +571,8 @@ void MainWindow::showLegend()
     // To the right of the whole window, level with the drawing area's top:
     // beside the panel column, well away from the map.
     const QPoint areaTop = picture1_->mapToGlobal(QPoint(0, 0));
-    legendWindow_->showLegend(state_.legend, legendPanel_, QPoint(frameGeometry().right() + 8, areaTop.y()));
+    legendWindow_->showLegend(state_.legend, legendPanel_, QPoint(frameGeometry().right() + 8, areaTop.y()),
+                              areaTop.x() + picture1_->width());
 }
 
 void MainWindow::forgetLegend()
@@ -871,7 +877,11 @@ void MainWindow::onPlay() { play(std::nullopt); }
 bool MainWindow::exportVector(const QString& path)
 {
     const auto format = vectorFormatOf(path);
-    if (!format || !exportVectorDrawing(*drawingRecord_, path, *format)) {
+    // The legend the window shows beside the map stands beside it in the file too.
+    std::optional<DrawingRecord> legend;
+    if (legendApplies())
+        legend = legendStripRecord(state_.legend, legendPanel_);
+    if (!format || !writeVectorDrawing(path.toStdString(), *drawingRecord_, *format, legend ? &*legend : nullptr)) {
         ctx_.prompter.message(kFileUnwritableMessage);
         return false;
     }

@@ -164,6 +164,7 @@ private:
     void readMapOptions(PanelSettings& panel) const;
     // The legend window shows the legend of the drawing on the area, while
     // the options allow it; a command that draws something else hides it.
+    bool legendApplies() const;
     void showLegend();
     void forgetLegend();
     void showCursor(double x, double y);

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QFile>
 #include <QMenu>
 
 #include <gtest/gtest.h>
@@ -145,7 +146,8 @@ TEST_F(MainWindowOptionsTest, TheLegendWindowFollowsTheDrawAndTheOptions)
     EXPECT_GE(legend.picture().width(), legend::kMinWidth);
     EXPECT_LE(legend.picture().width(), legend::kMaxWidth);
     EXPECT_LE(legend.picture().height(), window->drawingWidget()->canvas().pixelHeight());
-    EXPECT_GT(legend.geometry().left(), window->frameGeometry().right()) << "it never lies over the map";
+    const CanvasWidget* map = window->drawingWidget();
+    EXPECT_GT(legend.geometry().left(), map->mapToGlobal(QPoint(map->width(), 0)).x()) << "it never lies over the map";
 
     entry("tl")->setChecked(false);
     EXPECT_FALSE(legendShowing());
@@ -176,6 +178,24 @@ TEST_F(MainWindowOptionsTest, TheLegendWindowFollowsTheDrawAndTheOptions)
 
     window->openFile(kExample);
     EXPECT_FALSE(legendShowing()) << "the network of a new open has no legend";
+}
+
+TEST_F(MainWindowOptionsTest, TheExportedDrawingCarriesTheLegendTheWindowShows)
+{
+    const auto exported = [this](const char* name) {
+        const QString path = folder->file(QString::fromLatin1(name));
+        EXPECT_TRUE(window->exportVector(path));
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    window->openFile(kExample);
+    EXPECT_FALSE(exported("network.svg").contains("图例"));
+    window->onDraw();
+    const QByteArray withLegend = exported("map.svg");
+    EXPECT_TRUE(withLegend.contains("图例"));
+    EXPECT_TRUE(withLegend.contains("等高距"));
+    entry("tl")->setChecked(false);
+    EXPECT_FALSE(exported("bare.svg").contains("图例"));
 }
 
 } // namespace
