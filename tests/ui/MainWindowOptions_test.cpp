@@ -125,14 +125,6 @@ TEST_F(MainWindowOptionsTest, ChoicesReachThePanelAndAreRemembered)
     }
 }
 
-TEST_F(MainWindowOptionsTest, AHandEditedContourChoiceOutOfRangeReadsAsTheDefault)
-{
-    for (const int stored : {-1, 3, 99}) {
-        MapOptions::setContourLabels(stored);
-        EXPECT_EQ(MapOptions::contourLabels(), 1) << stored;
-    }
-}
-
 // The legend of a Draw run shows in its own window beside the main one,
 // while 图例 is ticked and 原样式 is not; a command that draws something
 // else takes it away.
