@@ -278,13 +278,19 @@ QWidget* ParameterPanel::createValuesGroup()
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(3, 2, 3, 3);
     grid->setHorizontalSpacing(2);
-    grid->setVerticalSpacing(4);
-    const std::array<const char*, 4> names{"Check1", "Check2", "Check3", "Check4"};
-    const std::array<QString, 4> captions{QStringLiteral("全部"), QStringLiteral("1/2"),
-                                          QStringLiteral("1/3"), QStringLiteral("注释")};
-    const std::array<QString, 4> tips{QStringLiteral("显示全部值"), QStringLiteral("显示全部的1/2"),
-                                      QStringLiteral("显示全部的1/3"), QStringLiteral("仅显示注释文字")};
-    for (int i = 0; i < 4; ++i) {
+    // Three rows in the height the column has: a little closer than the
+    // two of the decimals group.
+    grid->setVerticalSpacing(2);
+    // The fifth box, no labels at all, is the only one of its row, under
+    // the four the panel always had.
+    const std::array<const char*, kValueBoxes> names{"Check1", "Check2", "Check3", "Check4", "Check5"};
+    const std::array<QString, kValueBoxes> captions{QStringLiteral("全部"), QStringLiteral("1/2"),
+                                                    QStringLiteral("1/3"), QStringLiteral("注释"),
+                                                    QStringLiteral("无")};
+    const std::array<QString, kValueBoxes> tips{QStringLiteral("显示全部值"), QStringLiteral("显示全部的1/2"),
+                                                QStringLiteral("显示全部的1/3"), QStringLiteral("仅显示注释文字"),
+                                                QStringLiteral("不显示数值和注释，只画点")};
+    for (int i = 0; i < kValueBoxes; ++i) {
         valueBoxes_[i] = createCheckBox(names[i], captions[i], tips[i]);
         grid->addWidget(valueBoxes_[i], i / 2, i % 2);
     }
@@ -351,12 +357,12 @@ QWidget* ParameterPanel::createPaletteGroup()
 
 void ParameterPanel::connectControls()
 {
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kValueBoxes; ++i)
         connect(valueBoxes_[i], &QCheckBox::toggled, this,
                 [this, i](bool checked) { onValueBoxToggled(i, checked); });
+    for (int i = 0; i < 4; ++i)
         connect(decimalBoxes_[i], &QCheckBox::toggled, this,
                 [this, i](bool checked) { onDecimalBoxToggled(i, checked); });
-    }
     connect(check16_, &QCheckBox::toggled, this, &ParameterPanel::onErrorControlToggled);
     connect(check14_, &QCheckBox::toggled, this, &ParameterPanel::onObserveToggled);
     connect(check15_, &QCheckBox::toggled, this, &ParameterPanel::showHpglCaption);
@@ -423,6 +429,11 @@ void ParameterPanel::apply(const PanelSettings& settings)
             valueBoxes_[i]->setChecked(values[i]);
             decimalBoxes_[i]->setChecked(decimals[i]);
         }
+        // No labels has no field of its own in the settings: it is the mode
+        // with none of the four boxes ticked.
+        valueBoxes_[kNoLabelsBox]->setChecked(settings.pointLabelMode == kNoLabelsMode &&
+                                              !settings.check1 && !settings.check2 && !settings.check3 &&
+                                              !settings.check4);
         check13_->setChecked(settings.check13);
         check14_->setChecked(settings.check14);
         check15_->setChecked(settings.check15);
@@ -485,7 +496,7 @@ void ParameterPanel::onValueBoxToggled(int index, bool checked)
     if (updating_ || !checked)
         return;
     pointLabelMode_ = index + 1;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kValueBoxes; ++i) {
         if (i != index)
             valueBoxes_[i]->setChecked(false);
     }

@@ -90,7 +90,11 @@ private:
     QComboBox* combo2_ = nullptr;
     QComboBox* combo3_ = nullptr;
     QComboBox* combo4_ = nullptr;
-    std::array<QCheckBox*, 4> valueBoxes_{};    // Check1..Check4
+    // Check1..Check4 and Check5, no labels (point label mode 5).
+    static constexpr int kValueBoxes = 5;
+    static constexpr int kNoLabelsBox = 4;
+    static constexpr int kNoLabelsMode = 5;
+    std::array<QCheckBox*, kValueBoxes> valueBoxes_{};
     std::array<QCheckBox*, 4> decimalBoxes_{};  // Check9..Check12
     QCheckBox* check13_ = nullptr;
     QCheckBox* check14_ = nullptr;

@@ -131,8 +131,8 @@ TEST_F(ParameterPanelTest, StartsWithTheDefaultsAndTheirColours)
 
     for (const char* on : {"Check1", "Check9"})
         expectBoxLook(on, true);
-    for (const char* off : {"Check2", "Check3", "Check4", "Check10", "Check11", "Check12", "Check13",
-                            "Check14", "Check16"})
+    for (const char* off : {"Check2", "Check3", "Check4", "Check5", "Check10", "Check11", "Check12",
+                            "Check13", "Check14", "Check16"})
         expectBoxLook(off, false);
 
     EXPECT_EQ(scroll("HScroll1")->value(), 4);
@@ -289,6 +289,48 @@ TEST_F(ParameterPanelTest, ValueBoxesAreExclusiveAndNotesOnlyClearsTheDecimals)
     expectBoxLook("Check11", false);
     EXPECT_EQ(panel->snapshot().valueScale, 1);
     EXPECT_EQ(panel->snapshot().pointLabelMode, 3);
+}
+
+TEST_F(ParameterPanelTest, NoLabelsBoxSitsUnderTheFourAndWritesNothingButKeepsTheDecimals)
+{
+    QCheckBox* none = check("Check5");
+    panel->resize(139, 567);
+    (void)panel->grab();  // lays the groups out
+    EXPECT_EQ(none->text(), QStringLiteral("无"));
+    EXPECT_EQ(none->parentWidget(), check("Check1")->parentWidget()) << "in the 显示值 group";
+    EXPECT_EQ(none->geometry().left(), check("Check3")->geometry().left());
+    EXPECT_GT(none->geometry().top(), check("Check3")->geometry().bottom());
+    expectBoxLook("Check5", false);
+
+    check("Check11")->click();
+    none->click();
+    expectBoxLook("Check5", true);
+    for (const char* off : {"Check1", "Check2", "Check3", "Check4"})
+        expectBoxLook(off, false);
+    // Contour values still use the decimals, so they stay as chosen.
+    expectBoxLook("Check11", true);
+    PanelSettings s = panel->snapshot();
+    EXPECT_EQ(s.pointLabelMode, 5);
+    EXPECT_FALSE(s.check1 || s.check2 || s.check3 || s.check4);
+    EXPECT_EQ(s.valueScale, 10);
+
+    // A run hands the settings back: the mode with none of the four boxes
+    // shows as the 无 box, and any of the four takes its place.
+    panel->apply(PanelSettings{});
+    expectBoxLook("Check5", false);
+    panel->apply(s);
+    expectBoxLook("Check5", true);
+    expectBoxLook("Check1", false);
+    s.check4 = true;
+    panel->apply(s);
+    expectBoxLook("Check5", false);
+    expectBoxLook("Check4", true);
+
+    panel->apply(panel->snapshot());
+    none->click();
+    check("Check2")->click();
+    expectBoxLook("Check5", false);
+    EXPECT_EQ(panel->snapshot().pointLabelMode, 2);
 }
 
 TEST_F(ParameterPanelTest, SmoothnessLabelShowsTheScrollValueLessTwo)
