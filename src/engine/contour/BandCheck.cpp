@@ -74,14 +74,15 @@ BandSurface::BandSurface(const ContourNetwork& net)
             f.ny[i] = length > 0 ? sign * dx / length : 0;
             f.c[i] = -(f.nx[i] * x[i] + f.ny[i] * y[i]);
         }
-        if (f.flat) {
-            f.gx = f.gy = 0;
-            f.z0 = z[0];
-            continue;
+        // Value at the corner across each side, and its distance from it.
+        const double zc[3] = {z[2], z[0], z[1]};
+        const double xc[3] = {x[2], x[0], x[1]}, yc[3] = {y[2], y[0], y[1]};
+        for (int i = 0; i < 3; ++i) {
+            f.z[i] = zc[i];
+            f.h[i] = f.nx[i] * xc[i] + f.ny[i] * yc[i] + f.c[i];
+            if (!(f.h[i] > 0))
+                f.flat = true;
         }
-        f.gx = ((z[1] - z[0]) * (y[2] - y[0]) - (z[2] - z[0]) * (y[1] - y[0])) / area;
-        f.gy = ((z[2] - z[0]) * (x[1] - x[0]) - (z[1] - z[0]) * (x[2] - x[0])) / area;
-        f.z0 = z[0] - f.gx * x[0] - f.gy * y[0];
     }
     fileTriangles(net);
 }
@@ -158,40 +159,55 @@ double BandSurface::inside(const Facet& f, double x, double y) const
     return std::min(d, f.nx[2] * x + f.ny[2] * y + f.c[2]);
 }
 
+// By the barycentric weights, each kept at 0 or above: a point a rounding
+// outside a thin triangle takes the value of the nearest point of it, not
+// one far beyond its corners' values.
 double BandSurface::valueAt(int t, double x, double y) const
 {
     const Facet& f = facets_[static_cast<std::size_t>(t)];
-    return f.gx * x + f.gy * y + f.z0;
+    double w[3], sum = 0;
+    for (int i = 0; i < 3; ++i) {
+        w[i] = std::max(0.0, (f.nx[i] * x + f.ny[i] * y + f.c[i]) / f.h[i]);
+        sum += w[i];
+    }
+    if (!(sum > 0))
+        return f.z[0];
+    return (w[0] * f.z[0] + w[1] * f.z[1] + w[2] * f.z[2]) / sum;
 }
 
 int BandSurface::locate(double x, double y, int hint) const
 {
     if (!std::isfinite(x) || !std::isfinite(y))
         return 0;
+    // A triangle that holds the point outright is taken at once; one that
+    // holds it only within the tolerance is taken when none does better,
+    // as a thin triangle on the border may come that near a point of its
+    // neighbour.
+    int best = 0;
+    double bestInside = -tolerance_;
+    const auto consider = [&](int t) {
+        const double d = inside(facets_[static_cast<std::size_t>(t)], x, y);
+        if (d >= bestInside) {
+            bestInside = d;
+            best = t;
+        }
+        return d >= 0;
+    };
     if (hint > 0) {
-        const Facet& f = facets_[static_cast<std::size_t>(hint)];
-        if (inside(f, x, y) >= -tolerance_)
+        if (consider(hint))
             return hint;
-        for (const int n : f.next) {
-            if (n > 0 && inside(facets_[static_cast<std::size_t>(n)], x, y) >= -tolerance_)
+        for (const int n : facets_[static_cast<std::size_t>(hint)].next) {
+            if (n > 0 && consider(n))
                 return n;
         }
     }
     const double fx = (x - x0_) / cell_, fy = (y - y0_) / cell_;
     if (!(fx >= 0 && fy >= 0 && fx < columns_ && fy < rows_))
-        return 0;
+        return best;
     const std::size_t c = static_cast<std::size_t>(fy) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(fx);
-    int best = 0;
-    double bestInside = -tolerance_;
     for (int at = cellStart_[c]; at < cellStart_[c + 1]; ++at) {
-        const int t = cellRows_[static_cast<std::size_t>(at)];
-        const double d = inside(facets_[static_cast<std::size_t>(t)], x, y);
-        if (d >= bestInside) {
-            bestInside = d;
-            best = t;
-            if (d > 0)
-                break;
-        }
+        if (consider(cellRows_[static_cast<std::size_t>(at)]))
+            break;
     }
     return best;
 }
@@ -219,6 +235,22 @@ bool BandSurface::segmentRange(PlanePoint a, PlanePoint b, int& from, Range& ran
             lowest = std::min(lowest, db[i]);
         }
         if (lowest >= -tolerance_) {
+            // An end just beyond an inner side may lie outright in the
+            // neighbour: it is followed there, the way a point is located.
+            int side = 0;
+            for (int i = 1; i < 3; ++i) {
+                if (db[i] < db[side])
+                    side = i;
+            }
+            const int n = f.next[side];
+            if (db[side] < 0 && n > 0 && n != previous && !facets_[static_cast<std::size_t>(n)].flat &&
+                inside(facets_[static_cast<std::size_t>(n)], b.x, b.y) > lowest && db[side] < da[side]) {
+                const double s = std::max(0.0, da[side] / (da[side] - db[side]));
+                take(t, a.x + s * dx, a.y + s * dy);
+                previous = t;
+                t = n;
+                continue;
+            }
             take(t, b.x, b.y);
             from = t;
             return true;
@@ -228,7 +260,8 @@ bool BandSurface::segmentRange(PlanePoint a, PlanePoint b, int& from, Range& ran
         int side = -1;
         double exitAt = std::numeric_limits<double>::infinity();
         for (int i = 0; i < 3; ++i) {
-            if (!(db[i] < 0) || !(db[i] < da[i]) || (previous != 0 && f.next[i] == previous))
+            // An end within the tolerance beyond a side is on that side.
+            if (!(db[i] < -tolerance_) || !(db[i] < da[i]) || (previous != 0 && f.next[i] == previous))
                 continue;
             const double s = std::max(0.0, da[i] / (da[i] - db[i]));
             if (s < exitAt) {

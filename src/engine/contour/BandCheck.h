@@ -47,11 +47,12 @@ public:
 
 private:
     // A triangle's three sides as lines d(p) = nx x + ny y + c, the signed
-    // distance from the side, positive inside; its plane z = gx x + gy y + z0;
-    // and the neighbours across sides 1..3.
+    // distance from the side, positive inside; the value at the corner
+    // across each side and that corner's distance from it; and the
+    // neighbours across sides 1..3.
     struct Facet {
         double nx[3], ny[3], c[3];
-        double gx, gy, z0;
+        double z[3], h[3];
         int next[3];
         bool flat;  // no area: never holds a point
     };
