@@ -40,15 +40,6 @@ std::vector<std::string> RecordingCanvas::texts() const
     return found;
 }
 
-std::vector<std::string> RecordingCanvas::turnedTexts() const
-{
-    std::vector<std::string> found;
-    for (const Op& op : ops)
-        if (op.kind == Kind::TurnedText)
-            found.push_back(op.text);
-    return found;
-}
-
 bool RecordingCanvas::loadPicture(const std::string& path)
 {
     struct stat st {};

@@ -36,10 +36,8 @@ public:
     std::vector<Op> opsOf(Kind kind) const;
     // The last op of a kind; throws std::out_of_range when there is none.
     const Op& last(Kind kind) const;
-    // Printed texts in order (turned texts are not among them: see
-    // turnedTexts()).
+    // Printed texts in order (turned texts are not among them).
     std::vector<std::string> texts() const;
-    std::vector<std::string> turnedTexts() const;
     void forget() { ops.clear(); }
 
     // A picture "loads" when the file exists; nothing is decoded.
