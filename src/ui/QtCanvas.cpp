@@ -229,8 +229,19 @@ void QtCanvas::paintLine(double x1, double y1, double x2, double y2, Colour c)
 {
     if (drawStyle() == kInvisible || !std::isfinite(x1 + y1 + x2 + y2))
         return;
-    const QPointF from = pixelCentre(pixelColumn(x1), pixelRow(y1));
-    const QPointF to = pixelCentre(pixelColumn(x2), pixelRow(y2));
+    QPointF from = pixelCentre(pixelColumn(x1), pixelRow(y1));
+    QPointF to = pixelCentre(pixelColumn(x2), pixelRow(y2));
+    const double ratio = image_.devicePixelRatio();
+    if (ratio != 1.0) {
+        // Drawn larger, a line ends on the centre of its own device pixel,
+        // not of the area's: snapped to the area's pixels, a curve would
+        // come out as the small picture's staircase enlarged.
+        const auto centre = [ratio](double pixel) {
+            return (std::floor(std::clamp(pixel * ratio, -1.0e6, 1.0e6)) + 0.5) / ratio;
+        };
+        from = {centre(toPixelX(x1)), centre(toPixelY(y1))};
+        to = {centre(toPixelX(x2)), centre(toPixelY(y2))};
+    }
 
     QPen pen = outline(c);
     if (pen.style() == Qt::CustomDashLine) {

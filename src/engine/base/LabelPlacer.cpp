@@ -3,6 +3,7 @@
 #include "engine/base/Canvas.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cmath>
 
@@ -102,6 +103,37 @@ std::optional<std::pair<double, double>> placeLabel(LabelPlacer& placer, const C
     if (!box)
         return std::nullopt;
     return std::pair{area.fromPixelX(box->left), area.fromPixelY(box->top)};
+}
+
+namespace {
+// The eight neighbours of a pixel, in pixels.
+constexpr std::array<std::pair<int, int>, 8> kRim{
+    {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}}};
+} // namespace
+
+void printOnHalo(Canvas& area, const std::string& text, Colour colour, Colour halo)
+{
+    const double x = area.currentX(), y = area.currentY();
+    const double px = area.toPixelX(x), py = area.toPixelY(y);
+    area.setForeColour(halo);
+    for (const auto& [dx, dy] : kRim) {
+        area.setCurrent(area.fromPixelX(px + dx), area.fromPixelY(py + dy));
+        area.print(text);
+    }
+    area.setForeColour(colour);
+    area.setCurrent(x, y);
+    area.print(text);
+}
+
+void printTurnedOnHalo(Canvas& area, double x, double y, double angle, const std::string& text, Colour colour,
+                       Colour halo)
+{
+    const double px = area.toPixelX(x), py = area.toPixelY(y);
+    area.setForeColour(halo);
+    for (const auto& [dx, dy] : kRim)
+        area.printTurned(area.fromPixelX(px + dx), area.fromPixelY(py + dy), angle, text);
+    area.setForeColour(colour);
+    area.printTurned(x, y, angle, text);
 }
 
 double pointLabelAir(const Canvas& area)

@@ -1,4 +1,6 @@
 #pragma once
+#include "engine/base/Colour.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -83,6 +85,14 @@ class Canvas;
 // out. The box is measured as the canvas prints the text.
 std::optional<std::pair<double, double>> placeLabel(LabelPlacer& placer, const Canvas& area, double x, double y,
                                                     const std::string& text);
+
+// Text on a rim of the halo colour, one pixel wide, so that it reads over
+// the lines beneath it: at the current position as print() puts it, and
+// turned as printTurned() does. The fore colour is left as `colour`, the
+// current position where print() leaves it.
+void printOnHalo(Canvas& area, const std::string& text, Colour colour, Colour halo);
+void printTurnedOnHalo(Canvas& area, double x, double y, double angle, const std::string& text, Colour colour,
+                       Colour halo);
 
 // The air that point labels of a canvas keep between them: one line of text.
 double pointLabelAir(const Canvas& area);

@@ -69,7 +69,7 @@ double stray(const PixelPath& path, double s0, double s1)
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
     const double chord = std::hypot(dx, dy);
-    if (chord < 0.97 * (s1 - s0))
+    if (chord < 0.9 * (s1 - s0))
         return INFINITY;
     double worst = 0;
     std::size_t i = path.locate(s0).first + 1;
@@ -128,7 +128,6 @@ std::vector<std::vector<SplinePoint>> ContourLabeller::place(const Canvas& area,
                                                              const std::vector<SplinePoint>& points, double level,
                                                              int levelRole)
 {
-    pending_.clear();
     if (mode_ == 0 || (mode_ == 1 && levelRole != kIndexContour) || points.size() < 2)
         return {points};
     const std::string text = valueText(level);
@@ -137,6 +136,7 @@ std::vector<std::vector<SplinePoint>> ContourLabeller::place(const Canvas& area,
     if (!(h > 0) || !(w > 0))
         return {points};
     const PixelPath path = pixelPath(area, plotScale, points);
+    const std::size_t before = pending_.size();
     // The gap in the line is the text and a little air at either end; the
     // values of one line stay well apart, and clear of the line's ends.
     const double half = (w + 0.8 * h) / 2;
@@ -151,7 +151,7 @@ std::vector<std::vector<SplinePoint>> ContourLabeller::place(const Canvas& area,
     double window = std::max(half + h, std::min(spacing / 3, path.length() / 2));
     while (window <= end) {
         // The straightest free place within this window.
-        double bestStray = 0.2 * h;
+        double bestStray = 0.5 * h;
         double bestAt = -1;
         LabelBox bestBox;
         double bestAngle = 0;
@@ -178,11 +178,12 @@ std::vector<std::vector<SplinePoint>> ContourLabeller::place(const Canvas& area,
         placer_.take(bestBox);
         const Pixel c = path.point(bestAt);
         pending_.push_back({area.fromPixelX(c.x) / plotScale, area.fromPixelY(c.y) / plotScale, bestAngle, text,
-                            2 * half * std::fabs(area.scaleWidth()) / area.pixelWidth() / plotScale});
+                            2 * half * std::fabs(area.scaleWidth()) / area.pixelWidth() / plotScale,
+                            area.foreColour()});
         gaps.push_back({bestAt - half, bestAt + half});
         window = bestAt + spacing;
     }
-    count_ += static_cast<long>(pending_.size());
+    count_ += static_cast<long>(pending_.size() - before);
 
     // The stretches between the gaps, each gap's ends on the curve itself.
     std::vector<std::vector<SplinePoint>> stretches(1);
@@ -202,10 +203,10 @@ std::vector<std::vector<SplinePoint>> ContourLabeller::place(const Canvas& area,
     return stretches;
 }
 
-void ContourLabeller::write(Canvas& area, double plotScale, PlotRecording* recording)
+void ContourLabeller::write(Canvas& area, double plotScale, Colour halo, PlotRecording* recording)
 {
     for (const Placed& label : pending_) {
-        area.printTurned(label.x * plotScale, label.y * plotScale, label.angle, label.text);
+        printTurnedOnHalo(area, label.x * plotScale, label.y * plotScale, label.angle, label.text, label.colour, halo);
         if (recording && !recording->turnedLabel(label.x, label.y, label.angle, label.text, label.length))
             throw ContourFault("plot file cannot be written");
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/base/Colour.h"
 #include "engine/base/LabelPlacer.h"
 #include "engine/contour/Bspline.h"
 
@@ -22,15 +23,17 @@ public:
     ContourLabeller(int mode, const LabelBox& bounds, int valueScale);
 
     // Picks the places for one curve's values (points in world units, as
-    // drawn) and returns the stretches of the curve to draw: the whole curve
-    // when no value goes on it. The first stretch starts where the curve
-    // does.
+    // drawn), to be written in the area's present fore colour, and returns
+    // the stretches of the curve to draw: the whole curve when no value goes
+    // on it. The first stretch starts where the curve does.
     std::vector<std::vector<SplinePoint>> place(const Canvas& area, double plotScale,
                                                 const std::vector<SplinePoint>& points, double level, int levelRole);
 
-    // Writes the values placed by the last place() in the area's fore
-    // colour, and into the plot file while it records.
-    void write(Canvas& area, double plotScale, PlotRecording* recording);
+    // Writes every value placed so far, each on a rim of the `halo` colour
+    // (the map's background) so that lines passing near it do not make it
+    // unreadable, and into the plot file while it records. Once the run's
+    // curves are all drawn, so that no later curve runs over a value.
+    void write(Canvas& area, double plotScale, Colour halo, PlotRecording* recording);
 
     // Every value's box so far, in the area's pixels.
     const std::vector<LabelBox>& boxes() const { return placer_.placed(); }
@@ -46,6 +49,7 @@ private:
         double angle = 0;  // radians, anticlockwise as seen, never upside down
         std::string text;
         double length = 0; // the gap left for it in the line, world units
+        Colour colour = 0;
     };
 
     int mode_;

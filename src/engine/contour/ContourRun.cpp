@@ -289,7 +289,10 @@ void finishRun(RunContext& ctx, const RunInputs& in, PlotRecording& recording, c
     ctx.view.progressStrip().clear();
     if (renderingMode(ctx.panel))
         drawRenderMask(ctx, in.border);
-    const ContourLabeller* labeller = loop.labeller();
+    ContourLabeller* labeller = loop.labeller();
+    if (labeller)
+        labeller->write(ctx.view.drawingArea(), ctx.state.plotScale, ctx.panel.beijing,
+                        recording.active() ? &recording : nullptr);
     drawPointLabels(ctx, in.net, labeller ? labeller->boxes() : std::vector<LabelBox>{});
     if (!recording.writePointsAndLabels(recordedPoints(in.net)))
         throw ContourFault("plot file labels cannot be written");

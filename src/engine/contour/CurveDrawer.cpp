@@ -182,13 +182,13 @@ bool drawCurve(RunContext& ctx, const TracedCurve& curve, int levelRole, Colour 
         drawStretch(area, trail, recording, pen, points, true, fromStart);
         return true;
     }
-    // The line is broken under its values, which are written after it.
+    // The line is broken under its values, which are written once every
+    // curve is drawn.
     ContourLabeller& labeller = *extras->labeller;
     const std::vector<std::vector<SplinePoint>> stretches =
         labeller.place(area, ctx.state.plotScale, points, extras->level, levelRole);
     for (std::size_t i = 0; i < stretches.size(); ++i)
         drawStretch(area, trail, recording, pen, stretches[i], i == 0, fromStart);
-    labeller.write(area, ctx.state.plotScale, recording);
     return true;
 }
 

@@ -56,14 +56,19 @@ void drawPointLabels(RunContext& ctx, const ContourNetwork& net, const std::vect
     for (const LabelBox& box : taken)
         placer.take(box);
     placer.setAir(pointLabelAir(area));
+    if (!ctx.panel.classic) {
+        // Every mark first, so that no mark lands on a label.
+        area.setDrawWidth(1);
+        area.setForeColour(ctx.panel.dian);
+        for (int i = 1; i <= n; ++i) {
+            const auto slot = static_cast<std::size_t>(i);
+            area.circle(net.pointX[slot] * scale, net.pointY[slot] * scale, kMarkRadius);
+        }
+    }
     for (int i = 1; i <= n; ++i) {
         const auto slot = static_cast<std::size_t>(i);
         const double x = net.pointX[slot] * scale;
         const double y = net.pointY[slot] * scale;
-        area.setDrawWidth(1);
-        area.setForeColour(ctx.panel.dian);
-        area.circle(x, y, kMarkRadius);
-        area.setCurrent(x, y);
         if (ctx.panel.pointLabelMode == 0)
             ctx.panel.pointLabelMode = 1;
         if (!ctx.panel.classic) {
@@ -78,14 +83,17 @@ void drawPointLabels(RunContext& ctx, const ContourNetwork& net, const std::vect
             const std::string label = pointLabelText(ctx.state, ctx.panel, i, value);
             if (!label.empty()) {
                 if (const auto at = placeLabel(placer, area, x, y, label)) {
-                    area.setForeColour(ctx.panel.zhuji);
                     area.setCurrent(at->first, at->second);
-                    area.print(label);
+                    printOnHalo(area, label, ctx.panel.zhuji, ctx.panel.beijing);
                 }
             }
             strip.filledBox(1, 1, i * strip.width() / (n + 1), strip.height());
             continue;
         }
+        area.setDrawWidth(1);
+        area.setForeColour(ctx.panel.dian);
+        area.circle(x, y, kMarkRadius);
+        area.setCurrent(x, y);
         writeFirstLabel(ctx, i, net.pointZ[slot]);
         area.setForeColour(ctx.panel.dian);
         area.circle(x, y, kMarkRadius);

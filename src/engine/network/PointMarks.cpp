@@ -73,11 +73,19 @@ void markAndLabelPoints(RunContext& ctx, bool labels)
     drawing.setForeColour(panel.zhuji);
     LabelPlacer placer(labelArea(drawing));
     placer.setAir(pointLabelAir(drawing));
+    // The present look draws every mark first, so that no mark lands on a
+    // label.
+    const bool marksFirst = !panel.classic;
+    for (long i = 1; marksFirst && i <= s.recordCount; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        drawing.circle(s.pointX[k] * s.plotScale, s.pointY[k] * s.plotScale, 8, panel.dian);
+    }
     for (long i = 1; i <= s.recordCount; ++i) {
         const auto k = static_cast<std::size_t>(i);
         const double x = s.pointX[k] * s.plotScale;
         const double y = s.pointY[k] * s.plotScale;
-        drawing.circle(x, y, 8, panel.dian);
+        if (!marksFirst)
+            drawing.circle(x, y, 8, panel.dian);
         drawing.circle(x, y, 0);  // puts the text position on the point
         if (!labels) {
             // Marks only: the caller writes the labels itself.
@@ -93,7 +101,7 @@ void markAndLabelPoints(RunContext& ctx, bool labels)
                 if (const auto at = placeLabel(placer, drawing, single(s.pointX[k]) * s.plotScale,
                                                single(s.pointY[k]) * s.plotScale, label)) {
                     drawing.setCurrent(at->first, at->second);
-                    drawing.print(label);
+                    printOnHalo(drawing, label, panel.zhuji, panel.beijing);
                 }
             }
         } else if (mode == 4 && raw) {
