@@ -84,6 +84,8 @@ bool PlotRecording::writePointsAndLabels(const std::vector<DataPoint>& points)
     const double top = drawing.fromPixelY(area.top), bottom = drawing.fromPixelY(area.bottom);
     LabelPlacer placer({std::min(left, right), -std::max(top, bottom), std::max(left, right), -std::min(top, bottom)},
                        kPlotLabelCell);
+    for (const LabelBox& room : valueRooms_)
+        placer.take(room);
     const int mode = ctx_.panel.pointLabelMode;
     for (std::size_t i = 0; i < points.size(); ++i) {
         const double x = scaled(points[i].x), y = scaled(points[i].y);
@@ -143,6 +145,16 @@ bool PlotRecording::turnedLabel(double x, double y, double angle, const std::str
     const double shrink = length > room ? room / length : 1.0;
     const double c = std::cos(angle) * shrink, s = std::sin(angle) * shrink;
     const double cx = scaled(x), cy = scaled(y);
+    // The value's room, for the point labels to keep clear of (Y negated, as
+    // their placer reads it).
+    LabelBox taken{INFINITY, INFINITY, -INFINITY, -INFINITY};
+    for (const double ex : {extent->x0 - midX, extent->x1 - midX})
+        for (const double ey : {extent->y0 - midY, extent->y1 - midY}) {
+            const double px = cx + c * ex - s * ey, py = -(cy + s * ex + c * ey);
+            taken = {std::min(taken.left, px), std::min(taken.top, py), std::max(taken.right, px),
+                     std::max(taken.bottom, py)};
+        }
+    valueRooms_.push_back(taken);
     bool first = true;
     double lastX = cx, lastY = cy;
     for (std::size_t j = 1; j <= text.size(); ++j) {

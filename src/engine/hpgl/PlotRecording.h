@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/base/LabelPlacer.h"
 #include "engine/state/RunContext.h"
 #include "engine/hpgl/GlyphSet.h"
 #include "engine/hpgl/PlotFileWriter.h"
@@ -94,6 +95,8 @@ private:
 
     RunContext& ctx_;
     GlyphSet glyphs_;
+    // Where the contour values went, in the point labels' placer units.
+    std::vector<LabelBox> valueRooms_;
     PlotFileWriter writer_;
     std::string fault_;
 };
