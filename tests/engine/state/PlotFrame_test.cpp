@@ -434,7 +434,9 @@ TEST_F(CoordinateFrameTest, LabelsTheDataUnitsApartAndInsideTheAreaAtAnyMagnitud
     };
     for (const Extents e : {Extents{4512000.88, 4513493.2, 386017.31, 387204.5}, Extents{0, 1000, 0, 800},
                             Extents{-3.5, 2.25, -1, 1}, Extents{0.0001, 0.0004, 2, 2.0002},
-                            Extents{-4512300, -4512290, 7, 70000}}) {
+                            Extents{-4512300, -4512290, 7, 70000},
+                            // Labels wider than a tenth of the area: the step widens.
+                            Extents{-12345678.9, -12345677.4, 0, 1}}) {
         setExtents(e.xMin, e.xMax, e.yMin, e.yMax);
         frameOps();
         SCOPED_TRACE(e.xMin);
