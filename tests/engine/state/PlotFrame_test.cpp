@@ -469,6 +469,28 @@ TEST_F(CoordinateFrameTest, LabelAreaLeavesTheCoordinateBandsFreeOnlyWhenTheyAre
     EXPECT_DOUBLE_EQ(free.bottom, view.picture1.toPixelY(0));
     EXPECT_EQ(free.top, whole.top);
     EXPECT_EQ(free.right, whole.right);
+
+    // No label placed inside the area can lie under a coordinate the frame
+    // writes later.
+    frameOps();
+    const Canvas& area = view.picture1;
+    const double h = std::fabs(area.textHeight());
+    std::vector<LabelBox> coordinates;
+    for (const auto& op : view.picture1.opsOf(Kind::Text))
+        if (op.y1 == 0 && op.x1 > -400)
+            coordinates.push_back({area.toPixelX(op.x1), area.toPixelY(op.y1),
+                                   area.toPixelX(op.x1 + area.textWidth(op.text)), area.toPixelY(op.y1 - h)});
+    for (const auto& op : view.picture1.opsOf(Kind::TurnedText)) {
+        const double w = area.textWidth(op.text);
+        coordinates.push_back({area.toPixelX(op.x1 - h / 2), area.toPixelY(op.y1 + w / 2),
+                               area.toPixelX(op.x1 + h / 2), area.toPixelY(op.y1 - w / 2)});
+    }
+    ASSERT_GE(coordinates.size(), 6u);
+    for (const LabelBox& b : coordinates) {
+        EXPECT_FALSE(b.overlaps(free)) << b.left << ", " << b.top;
+        EXPECT_TRUE(b.overlaps(whole)) << "the whole area would let a label under it";
+    }
+
     panel.coordinates = false;
     EXPECT_TRUE(same(labelArea(ctx), whole));
 }
