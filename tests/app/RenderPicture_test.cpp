@@ -36,7 +36,7 @@ TEST(RenderPicture, DrawsTheMapOverThePictureInItsFrame)
     const std::string png = folder.file(QStringLiteral("out.png")).toStdString();
     const auto render = [&](const char* picture, int status) {
         std::ostringstream out, err;
-        EXPECT_EQ(runRender(parseCommandLine({"render", data, "--seed", "1", "--picture",
+        EXPECT_EQ(runRender(parseCommandLine({"render", data, "--seed", "1", "--no-legend", "--picture",
                                               folder.file(picture).toStdString(), "--png", png}),
                             out, err),
                   status) << err.str();

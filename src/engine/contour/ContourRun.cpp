@@ -161,7 +161,7 @@ public:
         if (panel.mendCrossings || panel.reportCrossings)
             band_ = std::make_unique<BandSurface>(in.net);
         if (panel.contourLabels > 0)
-            labeller_ = std::make_unique<ContourLabeller>(panel.contourLabels, labelArea(ctx.view.drawingArea()),
+            labeller_ = std::make_unique<ContourLabeller>(panel.contourLabels, labelArea(ctx),
                                                           panel.valueScale);
     }
 

@@ -52,7 +52,7 @@ void drawPointLabels(RunContext& ctx, const ContourNetwork& net, const std::vect
     Canvas& strip = ctx.view.progressStrip();
     const double scale = ctx.state.plotScale;
     const int n = net.pointCount();
-    LabelPlacer placer(labelArea(area));
+    LabelPlacer placer(labelArea(ctx));
     for (const LabelBox& box : taken)
         placer.take(box);
     placer.setAir(pointLabelAir(area));

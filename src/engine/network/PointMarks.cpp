@@ -71,7 +71,7 @@ void markAndLabelPoints(RunContext& ctx, bool labels)
         panel.pointLabelMode = 1;
     const int mode = panel.pointLabelMode;
     drawing.setForeColour(panel.zhuji);
-    LabelPlacer placer(labelArea(drawing));
+    LabelPlacer placer(labelArea(ctx));
     placer.setAir(pointLabelAir(drawing));
     // The present look draws every mark first, so that no mark lands on a
     // label.
