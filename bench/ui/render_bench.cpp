@@ -29,16 +29,26 @@ using bench::writeUniformSurvey;
 
 // `render FILE --seed 1 --interval X --classic`: an interval of 0.57 gives
 // about 100 levels on these sets; one of 1000 lies above their value range,
-// so only the network is drawn. Without --classic the labels are placed
-// apart, which the LabelsApart pair times against the classic one.
-void timeRender(benchmark::State& st, const std::string& interval, bool classic = true)
+// so only the network is drawn.
+enum class Look {
+    Classic,   // --classic
+    Present,   // the default: labels kept apart, contour values, mend
+    NoLabels,  // the default with --labels none --contour-labels none
+};
+
+void timeRender(benchmark::State& st, const std::string& interval, Look look = Look::Classic)
 {
     ScratchFolder folder;
     HeadlessJob job;
     job.file = writeUniformSurvey(folder, static_cast<int>(st.range(0)));
     job.seed = 1;
     job.panel.intervalText = interval;
-    job.panel.classic = classic;
+    job.panel.classic = look == Look::Classic;
+    if (look == Look::NoLabels) {
+        job.panel.pointLabelMode = 5;
+        job.panel.check1 = false;
+        job.panel.contourLabels = 0;
+    }
     for (auto _ : st) {
         std::ostringstream out, err;
         if (renderHeadless(job, out, err) != 0) {
@@ -52,10 +62,15 @@ void BM_Render100Levels(benchmark::State& st) { timeRender(st, "0.57"); }
 void BM_RenderNetworkOnly(benchmark::State& st) { timeRender(st, "1000"); }
 BENCHMARK(BM_Render100Levels)->Arg(2000)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RenderNetworkOnly)->Arg(2000)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
-void BM_Render100LevelsLabelsApart(benchmark::State& st) { timeRender(st, "0.57", false); }
-void BM_RenderNetworkOnlyLabelsApart(benchmark::State& st) { timeRender(st, "1000", false); }
-BENCHMARK(BM_Render100LevelsLabelsApart)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_RenderNetworkOnlyLabelsApart)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
+// What placing the labels costs: the present look with and without them.
+void BM_Render100LevelsPresent(benchmark::State& st) { timeRender(st, "0.57", Look::Present); }
+void BM_Render100LevelsPresentNoLabels(benchmark::State& st) { timeRender(st, "0.57", Look::NoLabels); }
+void BM_RenderNetworkOnlyPresent(benchmark::State& st) { timeRender(st, "1000", Look::Present); }
+void BM_RenderNetworkOnlyPresentNoLabels(benchmark::State& st) { timeRender(st, "1000", Look::NoLabels); }
+BENCHMARK(BM_Render100LevelsPresent)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Render100LevelsPresentNoLabels)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RenderNetworkOnlyPresent)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RenderNetworkOnlyPresentNoLabels)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 } // namespace tervane
