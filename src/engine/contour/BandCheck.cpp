@@ -79,9 +79,11 @@ BandSurface::BandSurface(const ContourNetwork& net)
         const double xc[3] = {x[2], x[0], x[1]}, yc[3] = {y[2], y[0], y[1]};
         for (int i = 0; i < 3; ++i) {
             f.z[i] = zc[i];
-            f.h[i] = f.nx[i] * xc[i] + f.ny[i] * yc[i] + f.c[i];
-            if (!(f.h[i] > 0))
+            const double h = f.nx[i] * xc[i] + f.ny[i] * yc[i] + f.c[i];
+            if (!(h > 0))
                 f.flat = true;
+            f.invH[i] = 1 / h;
+            f.zh[i] = zc[i] / h;
         }
     }
     fileTriangles(net);
@@ -165,14 +167,9 @@ double BandSurface::inside(const Facet& f, double x, double y) const
 double BandSurface::valueAt(int t, double x, double y) const
 {
     const Facet& f = facets_[static_cast<std::size_t>(t)];
-    double w[3], sum = 0;
-    for (int i = 0; i < 3; ++i) {
-        w[i] = std::max(0.0, (f.nx[i] * x + f.ny[i] * y + f.c[i]) / f.h[i]);
-        sum += w[i];
-    }
-    if (!(sum > 0))
-        return f.z[0];
-    return (w[0] * f.z[0] + w[1] * f.z[1] + w[2] * f.z[2]) / sum;
+    const double d[3] = {f.nx[0] * x + f.ny[0] * y + f.c[0], f.nx[1] * x + f.ny[1] * y + f.c[1],
+                         f.nx[2] * x + f.ny[2] * y + f.c[2]};
+    return valueFrom(f, d);
 }
 
 int BandSurface::locate(double x, double y, int hint) const
@@ -212,21 +209,45 @@ int BandSurface::locate(double x, double y, int hint) const
     return best;
 }
 
-bool BandSurface::segmentRange(PlanePoint a, PlanePoint b, int& from, Range& range) const
+double BandSurface::valueFrom(const Facet& f, const double d[3])
 {
-    int t = from > 0 ? locate(a.x, a.y, from) : locate(a.x, a.y);
+    if (d[0] >= 0 && d[1] >= 0 && d[2] >= 0)
+        return (d[0] * f.zh[0] + d[1] * f.zh[1] + d[2] * f.zh[2]);
+    double w[3], sum = 0;
+    for (int i = 0; i < 3; ++i) {
+        w[i] = std::max(0.0, d[i] * f.invH[i]);
+        sum += w[i];
+    }
+    if (!(sum > 0))
+        return f.z[0];
+    return (w[0] * f.z[0] + w[1] * f.z[1] + w[2] * f.z[2]) / sum;
+}
+
+bool BandSurface::segmentRange(PlanePoint a, PlanePoint b, int& from, Range& range, std::vector<int>* visited) const
+{
+    int t = from > 0 ? from : locate(a.x, a.y);
     if (t == 0)
         return false;
-    range.low = range.high = valueAt(t, a.x, a.y);
-    const auto take = [&](int tri, double x, double y) {
-        const double z = valueAt(tri, x, y);
+    bool first = true;
+    const auto take = [&](double z) {
+        if (first) {
+            range.low = range.high = z;
+            first = false;
+        }
         range.low = std::min(range.low, z);
         range.high = std::max(range.high, z);
+    };
+    // The distances from the sides at a point s of the way from a to b.
+    const auto takeAt = [&](const Facet& f, const double da[3], const double db[3], double s) {
+        const double d[3] = {da[0] + s * (db[0] - da[0]), da[1] + s * (db[1] - da[1]), da[2] + s * (db[2] - da[2])};
+        take(valueFrom(f, d));
     };
     const double dx = b.x - a.x, dy = b.y - a.y;
     int previous = 0;
     for (int step = 0; step < kMostSteps; ++step) {
         const Facet& f = facets_[static_cast<std::size_t>(t)];
+        if (visited)
+            visited->push_back(t);
         double da[3], db[3];
         double lowest = std::numeric_limits<double>::infinity();
         for (int i = 0; i < 3; ++i) {
@@ -234,6 +255,8 @@ bool BandSurface::segmentRange(PlanePoint a, PlanePoint b, int& from, Range& ran
             db[i] = f.nx[i] * b.x + f.ny[i] * b.y + f.c[i];
             lowest = std::min(lowest, db[i]);
         }
+        if (first)
+            take(valueFrom(f, da));
         if (lowest >= -tolerance_) {
             // An end just beyond an inner side may lie outright in the
             // neighbour: it is followed there, the way a point is located.
@@ -245,13 +268,12 @@ bool BandSurface::segmentRange(PlanePoint a, PlanePoint b, int& from, Range& ran
             const int n = f.next[side];
             if (db[side] < 0 && n > 0 && n != previous && !facets_[static_cast<std::size_t>(n)].flat &&
                 inside(facets_[static_cast<std::size_t>(n)], b.x, b.y) > lowest && db[side] < da[side]) {
-                const double s = std::max(0.0, da[side] / (da[side] - db[side]));
-                take(t, a.x + s * dx, a.y + s * dy);
+                takeAt(f, da, db, std::max(0.0, da[side] / (da[side] - db[side])));
                 previous = t;
                 t = n;
                 continue;
             }
-            take(t, b.x, b.y);
+            take(valueFrom(f, db));
             from = t;
             return true;
         }
@@ -271,7 +293,7 @@ bool BandSurface::segmentRange(PlanePoint a, PlanePoint b, int& from, Range& ran
         }
         if (side < 0)
             break;
-        take(t, a.x + exitAt * dx, a.y + exitAt * dy);
+        takeAt(f, da, db, exitAt);
         if (f.next[side] == 0)
             return false;
         previous = t;
@@ -287,16 +309,19 @@ bool BandSurface::segmentRange(PlanePoint a, PlanePoint b, int& from, Range& ran
         hint = locate(x, y, hint);
         if (hint == 0)
             return false;
-        take(hint, x, y);
+        if (visited)
+            visited->push_back(hint);
+        take(valueAt(hint, x, y));
     }
     from = hint;
     return true;
 }
 
-bool BandSurface::segmentInBand(PlanePoint a, PlanePoint b, double low, double high, int& from) const
+bool BandSurface::segmentInBand(PlanePoint a, PlanePoint b, double low, double high, int& from,
+                                std::vector<int>* visited) const
 {
     Range range;
-    return segmentRange(a, b, from, range) && range.low > low && range.high < high;
+    return segmentRange(a, b, from, range, visited) && range.low > low && range.high < high;
 }
 
 bool segmentsMeet(PlanePoint a, PlanePoint b, PlanePoint c, PlanePoint d)
@@ -313,52 +338,6 @@ bool segmentsMeet(PlanePoint a, PlanePoint b, PlanePoint c, PlanePoint d)
            (o2 == 0 && within(d.x, a.x, b.x) && within(d.y, a.y, b.y)) ||
            (o3 == 0 && within(a.x, c.x, d.x) && within(a.y, c.y, d.y)) ||
            (o4 == 0 && within(b.x, c.x, d.x) && within(b.y, c.y, d.y));
-}
-
-void SegmentCells::reset(double cell)
-{
-    cell_ = cell > 0 && std::isfinite(cell) ? cell : 1;
-    points_.clear();
-    cells_.clear();
-}
-
-template <class F> void SegmentCells::forCells(PlanePoint a, PlanePoint b, F&& f) const
-{
-    const auto ix0 = static_cast<long long>(std::floor(std::min(a.x, b.x) / cell_));
-    const auto ix1 = static_cast<long long>(std::floor(std::max(a.x, b.x) / cell_));
-    const auto iy0 = static_cast<long long>(std::floor(std::min(a.y, b.y) / cell_));
-    const auto iy1 = static_cast<long long>(std::floor(std::max(a.y, b.y) / cell_));
-    for (long long iy = iy0; iy <= iy1; ++iy)
-        for (long long ix = ix0; ix <= ix1; ++ix)
-            f(cellKey(ix, iy));
-}
-
-void SegmentCells::add(PlanePoint a, PlanePoint b)
-{
-    const int id = static_cast<int>(points_.size() / 2);
-    points_.push_back(a);
-    points_.push_back(b);
-    forCells(a, b, [&](unsigned long long key) { cells_[key].push_back(id); });
-}
-
-bool SegmentCells::meets(PlanePoint a, PlanePoint b) const
-{
-    bool met = false;
-    forCells(a, b, [&](unsigned long long key) {
-        if (met)
-            return;
-        const auto found = cells_.find(key);
-        if (found == cells_.end())
-            return;
-        for (const int id : found->second) {
-            const auto s = static_cast<std::size_t>(id) * 2;
-            if (segmentsMeet(a, b, points_[s], points_[s + 1])) {
-                met = true;
-                return;
-            }
-        }
-    });
-    return met;
 }
 
 namespace {

@@ -2,8 +2,8 @@
 #include "engine/contour/Bspline.h"
 #include "engine/contour/ContourNetwork.h"
 
+#include <array>
 #include <functional>
-#include <unordered_map>
 #include <vector>
 
 namespace tervane {
@@ -28,17 +28,30 @@ public:
     double valueAt(int t, double x, double y) const;
 
     // The lowest and highest value along the segment a-b, followed through
-    // the triangles from `from` (which must hold a). False when the segment
-    // leaves the outline; `from` becomes the triangle that holds b.
+    // the triangles from `from` (the triangle holding a, as the segment
+    // before left it, or 0 to locate a). False when
+    // the segment leaves the outline; `from` becomes the triangle that holds
+    // b. The triangles passed are appended to `visited` when given.
     struct Range {
         double low = 0;
         double high = 0;
     };
-    bool segmentRange(PlanePoint a, PlanePoint b, int& from, Range& range) const;
+    bool segmentRange(PlanePoint a, PlanePoint b, int& from, Range& range, std::vector<int>* visited = nullptr) const;
 
     // Whether every point of a-b lies strictly between `low` and `high`
-    // (and inside the outline); `from` as for segmentRange, 0 to locate a.
-    bool segmentInBand(PlanePoint a, PlanePoint b, double low, double high, int& from) const;
+    // (and inside the outline); `from` as for segmentRange.
+    bool segmentInBand(PlanePoint a, PlanePoint b, double low, double high, int& from,
+                       std::vector<int>* visited = nullptr) const;
+
+    // The neighbours of triangle t across its three sides, 0 on the border.
+    std::array<int, 3> neighbours(int t) const
+    {
+        const Facet& f = facets_[static_cast<std::size_t>(t)];
+        return {f.next[0], f.next[1], f.next[2]};
+    }
+
+    // Rows of the network, triangles being numbered 1..rows.
+    int rows() const { return static_cast<int>(facets_.size()) - 1; }
 
     // How near a point must come to a triangle to count as in it.
     double tolerance() const { return tolerance_; }
@@ -48,15 +61,22 @@ public:
 private:
     // A triangle's three sides as lines d(p) = nx x + ny y + c, the signed
     // distance from the side, positive inside; the value at the corner
-    // across each side and that corner's distance from it; and the
+    // across each side and that corner's distance from it (as the weights
+    // of the barycentric coordinates want them); and the
     // neighbours across sides 1..3.
     struct Facet {
         double nx[3], ny[3], c[3];
-        double z[3], h[3];
+        double z[3];
+        double invH[3];  // 1 / the corner's distance from the side
+        double zh[3];    // the corner's value over that distance
         int next[3];
         bool flat;  // no area: never holds a point
     };
     double inside(const Facet& f, double x, double y) const;
+    // The value at a point of f given by its distances from f's sides;
+    // weights below 0 count as 0, so a point a rounding outside a thin
+    // triangle takes the value of the nearest point of it.
+    static double valueFrom(const Facet& f, const double d[3]);
     void fileTriangles(const ContourNetwork& net);
 
     std::vector<Facet> facets_;  // 1-based like the network
@@ -106,25 +126,5 @@ bool segmentsMeet(PlanePoint a, PlanePoint b, PlanePoint c, PlanePoint d);
 void forEachCrossing(const std::vector<std::vector<PlanePoint>>& lines, const std::vector<bool>& closed,
                      const std::function<void(int, int, int, int)>& meet);
 
-// Segments filed by the square cells of side `cell` that their boxes
-// cover, for finding the few that may meet a given one.
-class SegmentCells {
-public:
-    explicit SegmentCells(double cell = 1) : cell_(cell) {}
-    void reset(double cell);
-    double cell() const { return cell_; }
-    bool empty() const { return points_.empty(); }
-
-    void add(PlanePoint a, PlanePoint b);
-    // Whether a-b meets a filed segment.
-    bool meets(PlanePoint a, PlanePoint b) const;
-
-private:
-    template <class F> void forCells(PlanePoint a, PlanePoint b, F&& f) const;
-
-    double cell_;
-    std::vector<PlanePoint> points_;  // two per segment
-    std::unordered_map<unsigned long long, std::vector<int>> cells_;
-};
 
 } // namespace tervane

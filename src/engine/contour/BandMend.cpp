@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace tervane {
@@ -21,8 +22,16 @@ constexpr int kMostRounds = 64;
 
 PlanePoint plane(SplinePoint p) { return {p.x, p.y}; }
 
-// A point as the drawing will hold it.
-PlanePoint rounded(double x, double y) { return {static_cast<float>(x), static_cast<float>(y)}; }
+// A point as the drawing will hold it. The rounding goes through memory:
+// GCC 12's vectorizer at -O2 was seen to drop the round trip through
+// single precision from a pair of these, and the checks then passed points
+// that the drawing did not hold.
+PlanePoint rounded(double x, double y)
+{
+    volatile float fx = static_cast<float>(x);
+    volatile float fy = static_cast<float>(y);
+    return {fx, fy};
+}
 
 double nextRung(double w)
 {
@@ -61,22 +70,32 @@ public:
             return;
         }
         controlPlaces(curve, n);
-        const int range = closed_ ? n + 1 : n - order + 2;
-        const int step = Bspline::sampleStep(order);
-        const std::size_t expected = 2 + static_cast<std::size_t>(std::max(0, (20 * range - 1) / step));
-        places_.resize(samples);
-        for (std::size_t i = 0; i < samples; ++i) {
-            double u;
-            if (samples == expected)
-                u = i == 0 ? 0 : static_cast<double>((i - 1) * static_cast<std::size_t>(step)) / 20;
-            else
-                u = samples > 1 ? static_cast<double>(i) * range / static_cast<double>(samples - (closed_ ? 0 : 1)) : 0;
-            places_[i] = placeAt(controlIndex(u, order, n));
-        }
+        order_ = order;
+        n_ = n;
+        samples_ = samples;
+        range_ = closed_ ? n + 1 : n - order + 2;
+        step_ = Bspline::sampleStep(order);
+        expected_ = samples == 2 + static_cast<std::size_t>(std::max(0, (20 * range_ - 1) / step_));
+        places_.assign(samples, std::numeric_limits<double>::quiet_NaN());
     }
 
     bool usable() const { return last_ >= 1; }
-    double place(std::size_t i) const { return places_[i]; }
+
+    // Worked out when first asked: most samples of a mended curve keep
+    // their place and never ask.
+    double place(std::size_t i)
+    {
+        double& known = places_[i];
+        if (!std::isnan(known))
+            return known;
+        double u;
+        if (expected_)
+            u = i == 0 ? 0 : static_cast<double>((i - 1) * static_cast<std::size_t>(step_)) / 20;
+        else
+            u = samples_ > 1 ? static_cast<double>(i) * range_ / static_cast<double>(samples_ - (closed_ ? 0 : 1)) : 0;
+        known = placeAt(controlIndex(u, order_, n_));
+        return known;
+    }
 
     PlanePoint pointAt(double place) const
     {
@@ -175,7 +194,109 @@ private:
     std::vector<double> greville_;
     bool grevilleReady_ = false;
     std::vector<double> places_;
+    int order_ = 2, n_ = 0, range_ = 0, step_ = 1;
+    std::size_t samples_ = 0;
+    bool expected_ = false;
 };
+
+std::vector<LineChain> chainsOf(const std::vector<PlanePoint>& pts, std::size_t segments)
+{
+    const std::size_t count = pts.size();
+    std::vector<LineChain> chains;
+    int wayX = 0, wayY = 0;
+    for (std::size_t s = 0; s < segments; ++s) {
+        const PlanePoint a = pts[s], b = pts[(s + 1) % count];
+        const int x = (b.x > a.x) - (b.x < a.x), y = (b.y > a.y) - (b.y < a.y);
+        if (chains.empty() || (x != 0 && wayX != 0 && x != wayX) || (y != 0 && wayY != 0 && y != wayY)) {
+            chains.push_back({s, s, {a.x, a.y, a.x, a.y}});
+            wayX = x;
+            wayY = y;
+        } else {
+            chains.back().last = s;
+            wayX = wayX != 0 ? wayX : x;
+            wayY = wayY != 0 ? wayY : y;
+        }
+        double* box = chains.back().box;
+        box[0] = std::min(box[0], b.x);
+        box[1] = std::min(box[1], b.y);
+        box[2] = std::max(box[2], b.x);
+        box[3] = std::max(box[3], b.y);
+    }
+    return chains;
+}
+
+std::size_t segmentCount(const std::vector<PlanePoint>& pts, bool closed)
+{
+    return closed && pts.size() > 2 ? pts.size() : (pts.empty() ? 0 : pts.size() - 1);
+}
+
+// Compares the segments of two lines (or of one line with itself) chain
+// against chain, only where the chains' boxes overlap, and calls
+// meet(i, j) for each pair that meets and `skip` does not rule out.
+template <class Skip, class Meet>
+void chainMeetings(const std::vector<PlanePoint>& p, const std::vector<LineChain>& pc, const std::vector<PlanePoint>& q,
+                   const std::vector<LineChain>& qc, bool same, Skip&& skip, Meet&& meet)
+{
+    const auto seg = [](const std::vector<PlanePoint>& pts, std::size_t s) {
+        return std::pair{pts[s], pts[(s + 1) % pts.size()]};
+    };
+    const auto inBox = [](std::pair<PlanePoint, PlanePoint> g, const double box[4]) {
+        return std::max(g.first.x, g.second.x) >= box[0] && std::min(g.first.x, g.second.x) <= box[2] &&
+               std::max(g.first.y, g.second.y) >= box[1] && std::min(g.first.y, g.second.y) <= box[3];
+    };
+    std::vector<std::size_t> near;
+    for (std::size_t c = 0; c < pc.size(); ++c) {
+        for (std::size_t d = same ? c + 1 : 0; d < qc.size(); ++d) {
+            const double* a = pc[c].box;
+            const double* b = qc[d].box;
+            const double overlap[4] = {std::max(a[0], b[0]), std::max(a[1], b[1]), std::min(a[2], b[2]),
+                                       std::min(a[3], b[3])};
+            if (overlap[0] > overlap[2] || overlap[1] > overlap[3])
+                continue;
+            near.clear();
+            for (std::size_t j = qc[d].first; j <= qc[d].last; ++j) {
+                if (inBox(seg(q, j), overlap))
+                    near.push_back(j);
+            }
+            if (near.empty())
+                continue;
+            for (std::size_t i = pc[c].first; i <= pc[c].last; ++i) {
+                const auto g = seg(p, i);
+                if (!inBox(g, overlap))
+                    continue;
+                for (const std::size_t j : near) {
+                    if (skip(i, j))
+                        continue;
+                    const auto h = seg(q, j);
+                    if (segmentsMeet(g.first, g.second, h.first, h.second))
+                        meet(i, j);
+                }
+            }
+        }
+    }
+}
+
+// Marks the segments of a line (a closed one wrapping round) that meet
+// another of its segments, apart from neighbours.
+bool markSelfMeetings(const std::vector<PlanePoint>& pts, const std::vector<LineChain>& chains, bool closed,
+                      std::vector<char>& bad)
+{
+    const std::size_t segments = bad.size();
+    if (segments < 3)
+        return false;
+    bool any = false;
+    chainMeetings(
+        pts, chains, pts, chains, true,
+        [&](std::size_t i, std::size_t j) {
+            const std::size_t gap = i > j ? i - j : j - i;
+            return gap <= 1 || (closed && gap == segments - 1);
+        },
+        [&](std::size_t i, std::size_t j) {
+            bad[i] = bad[j] = 1;
+            any = true;
+        });
+    return any;
+}
 
 // Where a point of the mended curve comes from: sample `index`, moved by
 // its pull, or a corner of the polygon after that sample.
@@ -199,40 +320,46 @@ public:
         for (std::size_t i = 0; i < count; ++i)
             samples_.push_back(plane(points[i]));
         pull_.assign(count, 0);
+        moved_.assign(count, 0);
     }
 
     void run()
     {
         build();
         std::vector<char> bad;
-        if (!faults(bad)) {
-            stats_.sameLevel.add(withClosing());
+        if (!bandFaults(bad, false) && !crossingFaults(bad, true)) {
+            stats_.sameLevel.add(line_, chains_, triangles_);
             return;
         }
         ++stats_.mendedCurves;
         places_.emplace(curve_, order_, samples_.size());
         if (!places_->usable()) {
             ++stats_.unresolvedCurves;
-            stats_.sameLevel.add(withClosing());
+            passTriangles();
+            stats_.sameLevel.add(line_, chainsOf(line_, segmentCount(line_, closedLine())), triangles_);
             return;
         }
+        // Each round pulls the ends of the faulty segments further and
+        // checks again the segments whose ends moved; the crossings are
+        // looked for once the curve keeps to its band.
         bool clear = false;
         for (int round = 0; round < kMostRounds && !clear; ++round) {
             if (!raise(bad))
                 break;
             build();
-            clear = !faults(bad);
+            clear = !bandFaults(bad, true) && !crossingFaults(bad, false);
         }
-        if (!clear)
+        if (!clear || stuck_)
             ++stats_.unresolvedCurves;
         write();
-        stats_.sameLevel.add(withClosing());
+        passTriangles();
+        stats_.sameLevel.add(line_, clear ? chains_ : chainsOf(line_, segmentCount(line_, closedLine())), triangles_);
     }
 
 private:
-    PlanePoint target(std::size_t i) const { return places_->pointAt(places_->place(i)); }
+    PlanePoint target(std::size_t i) { return places_->pointAt(places_->place(i)); }
 
-    PlanePoint pulled(std::size_t i) const
+    PlanePoint pulled(std::size_t i)
     {
         const double w = pull_[i];
         if (w == 0)
@@ -257,6 +384,7 @@ private:
     {
         line_.clear();
         from_.clear();
+        trianglesFresh_ = false;
         const std::size_t n = samples_.size();
         for (std::size_t i = 0; i < n; ++i) {
             push(pulled(i), {i, false});
@@ -282,50 +410,85 @@ private:
         return out;
     }
 
-    // Marks the segments that leave the band, cross the curve itself or
-    // cross a curve drawn before at this level. True when there are any.
-    bool faults(std::vector<char>& bad)
+    // Marks the segments that leave the band; after a round, only those
+    // with an end that moved are looked at again, the rest being as good
+    // as they were. True when there are any.
+    bool bandFaults(std::vector<char>& bad, bool movedOnly)
     {
         const std::size_t count = line_.size();
         const std::size_t segments = closedLine() ? count : (count > 0 ? count - 1 : 0);
         bad.assign(segments, 0);
         bool any = false;
         int from = 0;
+        const std::size_t n = samples_.size();
+        if (!movedOnly) {
+            triangles_.clear();
+            trianglesFresh_ = true;
+        }
+        const auto moved = [&](std::size_t e) {
+            const Origin o = from_[e];
+            return moved_[o.index] || (o.corner && moved_[o.index + 1 < n ? o.index + 1 : 0]);
+        };
         for (std::size_t s = 0; s < segments; ++s) {
-            const PlanePoint a = line_[s], b = line_[(s + 1) % count];
-            if (!band_.segmentInBand(a, b, low_, high_, from)) {
+            const std::size_t e = (s + 1) % count;
+            if (movedOnly && !moved(s) && !moved(e)) {
+                from = 0;
+                continue;
+            }
+            if (from == 0)
+                from = band_.locate(line_[s].x, line_[s].y, lastFound_);
+            lastFound_ = from;
+            if (!band_.segmentInBand(line_[s], line_[e], low_, high_, from, movedOnly ? nullptr : &triangles_)) {
                 bad[s] = 1;
                 any = true;
                 from = 0;
             }
         }
-        if (segments >= 3) {
-            const std::vector<std::vector<PlanePoint>> lines{withClosing()};
-            forEachCrossing(lines, {closedLine()}, [&](int, int s, int, int t) {
-                bad[static_cast<std::size_t>(s)] = 1;
-                bad[static_cast<std::size_t>(t)] = 1;
-                any = true;
-            });
-        }
-        if (segments > 0) {
-            const std::size_t before = static_cast<std::size_t>(std::count(bad.begin(), bad.end(), 1));
-            stats_.sameLevel.markMeetings(line_, closedLine(), bad);
-            if (static_cast<std::size_t>(std::count(bad.begin(), bad.end(), 1)) != before)
-                any = true;
-        }
         return any;
     }
 
+    // Marks the segments that cross the curve itself or a curve drawn
+    // before at this level; `fresh` when the triangles the line passes
+    // are known from a full look at its band.
+    bool crossingFaults(std::vector<char>& bad, bool fresh)
+    {
+        chains_ = chainsOf(line_, bad.size());
+        bool any = markSelfMeetings(line_, chains_, closedLine(), bad);
+        if (!fresh)
+            passTriangles();
+        if (stats_.sameLevel.markMeetings(line_, chains_, triangles_, bad))
+            any = true;
+        return any;
+    }
+
+    // The triangles the line passes, segment by segment.
+    void passTriangles()
+    {
+        if (trianglesFresh_)
+            return;
+        trianglesFresh_ = true;
+        triangles_.clear();
+        const std::size_t count = line_.size();
+        const std::size_t segments = segmentCount(line_, closedLine());
+        int from = 0;
+        BandSurface::Range range;
+        for (std::size_t s = 0; s < segments; ++s) {
+            if (!band_.segmentRange(line_[s], line_[(s + 1) % count], from, range, &triangles_))
+                from = 0;
+        }
+    }
+
     // The least pull that brings sample i well inside the band.
-    double firstPull(std::size_t i) const
+    double firstPull(std::size_t i)
     {
         const PlanePoint s = samples_[i];
         const PlanePoint q = target(i);
         for (const double w : kRungs) {
             const PlanePoint p = w == 1 ? rounded(q.x, q.y) : rounded(s.x + w * (q.x - s.x), s.y + w * (q.y - s.y));
-            const int t = band_.locate(p.x, p.y);
+            const int t = band_.locate(p.x, p.y, lastFound_);
             if (t == 0)
                 continue;
+            lastFound_ = t;
             const double z = band_.valueAt(t, p.x, p.y);
             if (z > low_ + margin_ && z < high_ - margin_)
                 return w;
@@ -337,32 +500,36 @@ private:
     // them can go further.
     bool raise(const std::vector<char>& bad)
     {
-        bool moved = false;
+        std::fill(moved_.begin(), moved_.end(), 0);
         std::vector<std::size_t> ends;
         for (std::size_t s = 0; s < bad.size(); ++s) {
             if (!bad[s])
                 continue;
+            bool movable = false;
             for (const std::size_t e : {s, (s + 1) % line_.size()}) {
                 const Origin o = from_[e];
                 if (o.corner)
                     continue;
+                movable = movable || pull_[o.index] < 1;
                 ends.push_back(o.index);
                 // A repeated sample was dropped from the line; it moves
                 // with the one kept.
                 if (o.index + 1 < samples_.size() && samples_[o.index + 1] == samples_[o.index])
                     ends.push_back(o.index + 1);
             }
+            // Along the polygon itself: nothing left to pull.
+            stuck_ = stuck_ || !movable;
         }
-        std::sort(ends.begin(), ends.end());
-        ends.erase(std::unique(ends.begin(), ends.end()), ends.end());
+        bool any = false;
         for (const std::size_t i : ends) {
             const double w = pull_[i];
-            if (w >= 1)
+            if (w >= 1 || moved_[i])
                 continue;
             pull_[i] = w == 0 ? firstPull(i) : nextRung(w);
-            moved = true;
+            moved_[i] = 1;
+            any = true;
         }
-        return moved;
+        return any;
     }
 
     void write()
@@ -392,91 +559,109 @@ private:
     bool closed_ = false;
     std::vector<PlanePoint> samples_;
     std::vector<double> pull_;
+    std::vector<char> moved_;  // samples whose pull changed in the last round
+    std::vector<int> triangles_;  // those the line passes
+    bool trianglesFresh_ = false;
+    int lastFound_ = 0;  // the triangle the last pull was found in, a hint for the next
+    std::vector<LineChain> chains_;  // of the line, as the crossing check found them
+    bool stuck_ = false;       // a faulty segment lay along the polygon
     std::optional<PolygonPlaces> places_;
     std::vector<PlanePoint> line_;
     std::vector<Origin> from_;
 };
 
-void boxOf(const std::vector<PlanePoint>& points, double box[4])
-{
-    box[0] = box[1] = std::numeric_limits<double>::infinity();
-    box[2] = box[3] = -std::numeric_limits<double>::infinity();
-    for (const PlanePoint& p : points) {
-        box[0] = std::min(box[0], p.x);
-        box[1] = std::min(box[1], p.y);
-        box[2] = std::max(box[2], p.x);
-        box[3] = std::max(box[3], p.y);
-    }
-}
-
-bool overlap(const double a[4], const double b[4])
-{
-    return a[0] <= b[2] && b[0] <= a[2] && a[1] <= b[3] && b[1] <= a[3];
-}
-
 } // namespace
 
-void SameLevelCurves::startLevel(double level)
+void SameLevelCurves::startLevel(double level, const BandSurface& band)
 {
-    if (level == level_)
+    if (level == level_ && band_ == &band)
         return;
     level_ = level;
-    kept_.clear();
-    cells_.reset(1);
-    sized_ = false;
+    if (band_ != &band || stamp_.size() != static_cast<std::size_t>(band.rows()) + 1) {
+        band_ = &band;
+        stamp_.assign(static_cast<std::size_t>(band.rows()) + 1, 0);
+        head_.assign(stamp_.size(), -1);
+        serial_ = 0;
+    }
+    ++serial_;
+    entries_.clear();
+    curves_.clear();
+    chains_.clear();
+    asked_.clear();
 }
 
-void SameLevelCurves::add(std::vector<PlanePoint> points)
+void SameLevelCurves::add(std::vector<PlanePoint> points, std::vector<LineChain> chains,
+                          const std::vector<int>& triangles)
 {
-    if (points.empty())
-        return;
-    Kept kept;
-    boxOf(points, kept.box);
-    kept.points = std::move(points);
-    kept_.push_back(std::move(kept));
-}
-
-void SameLevelCurves::markMeetings(const std::vector<PlanePoint>& points, bool closed, std::vector<char>& bad)
-{
-    if (kept_.empty() || points.size() < 2)
-        return;
-    double box[4];
-    boxOf(points, box);
-    bool near = false;
-    for (Kept& kept : kept_) {
-        if (!overlap(box, kept.box))
+    const int id = static_cast<int>(curves_.size());
+    for (const int t : triangles) {
+        const auto row = static_cast<std::size_t>(t);
+        if (row >= stamp_.size())
             continue;
-        near = true;
-        if (kept.filed)
-            continue;
-        if (!sized_) {
-            // Cells of a few segments' length of the first curve that needs them.
-            double total = 0;
-            for (std::size_t i = 0; i + 1 < points.size(); ++i)
-                total += distance(points[i], points[i + 1]);
-            const double mean = total / static_cast<double>(points.size() - 1);
-            cells_.reset(std::max(4 * mean, 1e-9));
-            sized_ = true;
+        if (stamp_[row] != serial_) {
+            stamp_[row] = serial_;
+            head_[row] = -1;
         }
-        for (std::size_t i = 0; i + 1 < kept.points.size(); ++i)
-            cells_.add(kept.points[i], kept.points[i + 1]);
-        kept.filed = true;
+        // A curve passes a triangle in one go, mostly: one entry will do.
+        if (head_[row] >= 0 && entries_[static_cast<std::size_t>(head_[row])].curve == id)
+            continue;
+        entries_.push_back({id, head_[row]});
+        head_[row] = static_cast<int>(entries_.size()) - 1;
     }
-    if (!near)
-        return;
-    const std::size_t count = points.size();
-    for (std::size_t s = 0; s < bad.size(); ++s) {
-        if (s + 1 >= count && !closed)
-            break;
-        if (cells_.meets(points[s], points[(s + 1) % count]))
-            bad[s] = 1;
+    chains_.push_back(std::move(chains));
+    curves_.push_back(std::move(points));
+    asked_.push_back(0);
+}
+
+bool SameLevelCurves::markMeetings(const std::vector<PlanePoint>& points, const std::vector<LineChain>& mine,
+                                   const std::vector<int>& triangles, std::vector<char>& bad)
+{
+    if (curves_.empty() || bad.empty())
+        return false;
+    ++query_;
+    std::vector<int> near;
+    const auto take = [&](int t) {
+        const auto row = static_cast<std::size_t>(t);
+        if (t <= 0 || row >= stamp_.size() || stamp_[row] != serial_)
+            return;
+        for (int e = head_[row]; e >= 0; e = entries_[static_cast<std::size_t>(e)].next) {
+            const int c = entries_[static_cast<std::size_t>(e)].curve;
+            if (asked_[static_cast<std::size_t>(c)] != query_) {
+                asked_[static_cast<std::size_t>(c)] = query_;
+                near.push_back(c);
+            }
+        }
+    };
+    int last = 0;
+    for (const int t : triangles) {
+        if (t == last)
+            continue;
+        last = t;
+        take(t);
+        // A crossing on a side may be filed under the triangle across it.
+        for (const int n : band_->neighbours(t))
+            take(n);
     }
+    if (near.empty())
+        return false;
+    bool any = false;
+    for (const int c : near) {
+        const auto& other = curves_[static_cast<std::size_t>(c)];
+        const std::vector<LineChain>& theirs = chains_[static_cast<std::size_t>(c)];
+        chainMeetings(
+            points, mine, other, theirs, false, [](std::size_t, std::size_t) { return false; },
+            [&](std::size_t i, std::size_t) {
+                bad[i] = 1;
+                any = true;
+            });
+    }
+    return any;
 }
 
 void mendCurve(std::vector<SplinePoint>& points, const TracedCurve& curve, int order, double level,
                double interval, const BandSurface& band, MendStats& stats)
 {
-    stats.sameLevel.startLevel(level);
+    stats.sameLevel.startLevel(level, band);
     if (points.empty() || !(interval > 0))
         return;
     Mender(points, curve, order, level, interval, band, stats).run();

@@ -7,28 +7,46 @@
 
 namespace tervane {
 
+// A stretch of a line running the same way in x and in y, which cannot
+// cross itself, and its box: lines are compared chain against chain.
+struct LineChain {
+    std::size_t first, last;  // segments
+    double box[4];
+};
+
 // The curves already drawn at the level being drawn, so that the next curve
-// of that level can be kept off them. Curves are filed in the cells only
-// once a later curve's box overlaps theirs, which few do.
+// of that level can be kept off them. Two curves can only meet in a
+// triangle both pass through, so each curve is filed under the triangles
+// its segments pass, and a new curve is compared only with the curves
+// filed under its own triangles and their neighbours.
 class SameLevelCurves {
 public:
     // Forgets the curves when `level` is not the one they were drawn at.
-    void startLevel(double level);
-    void add(std::vector<PlanePoint> points);
+    void startLevel(double level, const BandSurface& band);
+    // Files a curve drawn at the level (a closed one without its closing
+    // point), its chains and the triangles it passes.
+    void add(std::vector<PlanePoint> points, std::vector<LineChain> chains, const std::vector<int>& triangles);
     // Sets bad[i] for every segment i (points i, i + 1; the last one wraps
-    // round on a closed line) that meets a curve already drawn.
-    void markMeetings(const std::vector<PlanePoint>& points, bool closed, std::vector<char>& bad);
+    // round on a closed line) that meets a curve already filed; `chains`
+    // are the line's, `triangles` those it passes. True when any does.
+    bool markMeetings(const std::vector<PlanePoint>& points, const std::vector<LineChain>& chains,
+                      const std::vector<int>& triangles, std::vector<char>& bad);
 
 private:
-    struct Kept {
-        double box[4];
-        std::vector<PlanePoint> points;
-        bool filed = false;
+    struct Entry {
+        int curve;
+        int next;
     };
     double level_ = std::numeric_limits<double>::quiet_NaN();
-    std::vector<Kept> kept_;
-    SegmentCells cells_;
-    bool sized_ = false;
+    const BandSurface* band_ = nullptr;
+    unsigned serial_ = 0;
+    std::vector<unsigned> stamp_;  // per triangle: the serial its list belongs to
+    std::vector<int> head_;        // per triangle: its first entry, or -1
+    std::vector<Entry> entries_;
+    std::vector<std::vector<PlanePoint>> curves_;
+    std::vector<std::vector<LineChain>> chains_;
+    std::vector<unsigned> asked_;  // per curve: the last query that took it
+    unsigned query_ = 0;
 };
 
 // What the mends of one run did, and what they need to remember from one
