@@ -223,19 +223,30 @@ double BandSurface::valueFrom(const Facet& f, const double d[3])
     return (w[0] * f.z[0] + w[1] * f.z[1] + w[2] * f.z[2]) / sum;
 }
 
-bool BandSurface::segmentRange(PlanePoint a, PlanePoint b, int& from, Range& range, std::vector<int>* visited) const
+bool BandSurface::segmentRange(PlanePoint a, PlanePoint b, int& from, Range& range, std::vector<int>* visited,
+                               const LevelGuard* guard) const
 {
+    range.crossesLevel = false;
     int t = from > 0 ? from : locate(a.x, a.y);
     if (t == 0)
         return false;
     bool first = true;
+    double entry = 0;  // the value where the segment came into the present triangle
     const auto take = [&](double z) {
         if (first) {
             range.low = range.high = z;
+            entry = z;
             first = false;
         }
         range.low = std::min(range.low, z);
         range.high = std::max(range.high, z);
+        // Across the guarded level in a triangle of another line of it.
+        if (guard && (*guard->own)[static_cast<std::size_t>(t)] != guard->stamp) {
+            const double lo = guard->level - guard->margin, hi = guard->level + guard->margin;
+            if ((entry < lo && z > hi) || (entry > hi && z < lo))
+                range.crossesLevel = true;
+        }
+        entry = z;
     };
     // The distances from the sides at a point s of the way from a to b.
     const auto takeAt = [&](const Facet& f, const double da[3], const double db[3], double s) {
@@ -311,6 +322,7 @@ bool BandSurface::segmentRange(PlanePoint a, PlanePoint b, int& from, Range& ran
             return false;
         if (visited)
             visited->push_back(hint);
+        t = hint;
         take(valueAt(hint, x, y));
     }
     from = hint;
@@ -318,10 +330,11 @@ bool BandSurface::segmentRange(PlanePoint a, PlanePoint b, int& from, Range& ran
 }
 
 bool BandSurface::segmentInBand(PlanePoint a, PlanePoint b, double low, double high, int& from,
-                                std::vector<int>* visited) const
+                                std::vector<int>* visited, const LevelGuard* guard) const
 {
     Range range;
-    return segmentRange(a, b, from, range, visited) && range.low > low && range.high < high;
+    return segmentRange(a, b, from, range, visited, guard) && range.low > low && range.high < high &&
+           !range.crossesLevel;
 }
 
 bool segmentsMeet(PlanePoint a, PlanePoint b, PlanePoint c, PlanePoint d)

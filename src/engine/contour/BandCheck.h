@@ -35,13 +35,25 @@ public:
     struct Range {
         double low = 0;
         double high = 0;
+        bool crossesLevel = false;  // see LevelGuard
     };
-    bool segmentRange(PlanePoint a, PlanePoint b, int& from, Range& range, std::vector<int>* visited = nullptr) const;
+    // A level that the segment must not cross in any triangle but the
+    // line's own (own[t] == stamp): other lines of the level run there.
+    // Crossing means passing from below level - margin to above level +
+    // margin within the triangle, or back.
+    struct LevelGuard {
+        double level = 0;
+        double margin = 0;
+        const std::vector<unsigned>* own = nullptr;
+        unsigned stamp = 0;
+    };
+    bool segmentRange(PlanePoint a, PlanePoint b, int& from, Range& range, std::vector<int>* visited = nullptr,
+                      const LevelGuard* guard = nullptr) const;
 
     // Whether every point of a-b lies strictly between `low` and `high`
     // (and inside the outline); `from` as for segmentRange.
     bool segmentInBand(PlanePoint a, PlanePoint b, double low, double high, int& from,
-                       std::vector<int>* visited = nullptr) const;
+                       std::vector<int>* visited = nullptr, const LevelGuard* guard = nullptr) const;
 
     // The neighbours of triangle t across its three sides, 0 on the border.
     std::array<int, 3> neighbours(int t) const

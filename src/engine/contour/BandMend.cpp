@@ -17,6 +17,10 @@ constexpr double kRungs[] = {0.125, 0.25, 0.5, 0.75, 1};
 // A moved point aims this share of the interval inside its band, so that
 // rounding (of the plot file's numbers, say) does not put it on the edge.
 constexpr double kMarginShare = 0.05;
+// How far past its traced level a curve may wander, as a share of the
+// interval, in a triangle where another line of the level runs, before it
+// counts as crossing that line.
+constexpr double kGuardShare = 1e-3;
 // Rounds of raising the pull before the curve is given up as it stands.
 constexpr int kMostRounds = 64;
 
@@ -321,6 +325,7 @@ public:
             samples_.push_back(plane(points[i]));
         pull_.assign(count, 0);
         moved_.assign(count, 0);
+        guard_ = stats.sameLevel.guardFor(curve, kGuardShare * interval);
     }
 
     void run()
@@ -349,6 +354,8 @@ public:
             build();
             clear = !bandFaults(bad, true) && !crossingFaults(bad, false);
         }
+        if (!clear)
+            clear = untangle();
         if (!clear || stuck_)
             ++stats_.unresolvedCurves;
         write();
@@ -438,7 +445,8 @@ private:
             if (from == 0)
                 from = band_.locate(line_[s].x, line_[s].y, lastFound_);
             lastFound_ = from;
-            if (!band_.segmentInBand(line_[s], line_[e], low_, high_, from, movedOnly ? nullptr : &triangles_)) {
+            if (!band_.segmentInBand(line_[s], line_[e], low_, high_, from, movedOnly ? nullptr : &triangles_,
+                                     guard_.own ? &guard_ : nullptr)) {
                 bad[s] = 1;
                 any = true;
                 from = 0;
@@ -459,6 +467,61 @@ private:
         if (stats_.sameLevel.markMeetings(line_, chains_, triangles_, bad))
             any = true;
         return any;
+    }
+
+    // The traced polygon itself can cross itself once rounded to single
+    // precision, where it turns within a few float steps: such small loops
+    // are cut off, and a ring that all lies within a few steps becomes the
+    // smallest diamond round its middle. True when the line is then clear.
+    bool untangle()
+    {
+        const double step = std::max(band_.tolerance() / 8, 1e-300);
+        for (int pass = 0; pass < kMostRounds; ++pass) {
+            const std::size_t segments = segmentCount(line_, closedLine());
+            if (segments < 3)
+                break;
+            double box[4] = {line_[0].x, line_[0].y, line_[0].x, line_[0].y};
+            for (const PlanePoint& p : line_) {
+                box[0] = std::min(box[0], p.x);
+                box[1] = std::min(box[1], p.y);
+                box[2] = std::max(box[2], p.x);
+                box[3] = std::max(box[3], p.y);
+            }
+            if (closedLine() && std::max(box[2] - box[0], box[3] - box[1]) < 16 * step) {
+                const double cx = (box[0] + box[2]) / 2, cy = (box[1] + box[3]) / 2;
+                const double r = 4 * step;
+                const Origin o{0, true};
+                line_ = {rounded(cx + r, cy), rounded(cx, cy + r), rounded(cx - r, cy), rounded(cx, cy - r)};
+                from_.assign(line_.size(), o);
+                break;
+            }
+            // The loop over the fewest segments, not round the closing point.
+            std::size_t cutFrom = 0, cutTo = 0;
+            chains_ = chainsOf(line_, segments);
+            chainMeetings(
+                line_, chains_, line_, chains_, true,
+                [&](std::size_t i, std::size_t j) {
+                    const std::size_t gap = i > j ? i - j : j - i;
+                    return gap <= 1 || (closedLine() && gap == segments - 1);
+                },
+                [&](std::size_t i, std::size_t j) {
+                    const std::size_t lo = std::min(i, j), hi = std::max(i, j);
+                    if (cutTo == 0 || hi - lo < cutTo - cutFrom) {
+                        cutFrom = lo;
+                        cutTo = hi;
+                    }
+                });
+            if (cutTo == 0 || cutTo - cutFrom > 16 || cutTo + 1 > line_.size())
+                break;
+            // Points lo + 1 .. hi go; lo runs straight to hi + 1.
+            line_.erase(line_.begin() + static_cast<std::ptrdiff_t>(cutFrom) + 1,
+                        line_.begin() + static_cast<std::ptrdiff_t>(cutTo) + 1);
+            from_.erase(from_.begin() + static_cast<std::ptrdiff_t>(cutFrom) + 1,
+                        from_.begin() + static_cast<std::ptrdiff_t>(cutTo) + 1);
+        }
+        trianglesFresh_ = false;
+        std::vector<char> bad;
+        return !bandFaults(bad, false) && !crossingFaults(bad, true);
     }
 
     // The triangles the line passes, segment by segment.
@@ -563,6 +626,7 @@ private:
     std::vector<int> triangles_;  // those the line passes
     bool trianglesFresh_ = false;
     int lastFound_ = 0;  // the triangle the last pull was found in, a hint for the next
+    BandSurface::LevelGuard guard_;
     std::vector<LineChain> chains_;  // of the line, as the crossing check found them
     bool stuck_ = false;       // a faulty segment lay along the polygon
     std::optional<PolygonPlaces> places_;
@@ -588,6 +652,35 @@ void SameLevelCurves::startLevel(double level, const BandSurface& band)
     curves_.clear();
     chains_.clear();
     asked_.clear();
+}
+
+BandSurface::LevelGuard SameLevelCurves::guardFor(const TracedCurve& curve, double margin)
+{
+    BandSurface::LevelGuard guard;
+    if (!band_ || curve.crossings.empty())
+        return guard;
+    if (own_.size() != stamp_.size()) {
+        own_.assign(stamp_.size(), 0);
+        guard_ = 0;
+    }
+    ++guard_;
+    int hint = 0;
+    const auto& c = curve.crossings;
+    for (std::size_t m = 0; m + 1 < c.size(); ++m) {
+        const int t = band_->locate((c[m].x + c[m + 1].x) / 2, (c[m].y + c[m + 1].y) / 2, hint);
+        if (t > 0) {
+            own_[static_cast<std::size_t>(t)] = guard_;
+            hint = t;
+        }
+    }
+    const int first = band_->locate(c[0].x, c[0].y, hint);
+    if (first == 0)
+        return guard;
+    guard.level = band_->valueAt(first, c[0].x, c[0].y);
+    guard.margin = margin;
+    guard.own = &own_;
+    guard.stamp = guard_;
+    return guard;
 }
 
 void SameLevelCurves::add(std::vector<PlanePoint> points, std::vector<LineChain> chains,

@@ -32,6 +32,12 @@ public:
     bool markMeetings(const std::vector<PlanePoint>& points, const std::vector<LineChain>& chains,
                       const std::vector<int>& triangles, std::vector<char>& bad);
 
+    // Keeps a curve off the other lines of its level even where they are
+    // not drawn yet: the level as traced (read at the first crossing) must
+    // not be crossed in any triangle but those the curve's own traced
+    // polygon runs through. Made for each curve, valid until the next.
+    BandSurface::LevelGuard guardFor(const TracedCurve& curve, double margin);
+
 private:
     struct Entry {
         int curve;
@@ -47,6 +53,8 @@ private:
     std::vector<std::vector<LineChain>> chains_;
     std::vector<unsigned> asked_;  // per curve: the last query that took it
     unsigned query_ = 0;
+    std::vector<unsigned> own_;    // per triangle: the guard that owns it
+    unsigned guard_ = 0;
 };
 
 // What the mends of one run did, and what they need to remember from one
