@@ -1,6 +1,7 @@
 #include "engine/contour/BandMend.h"
 #include "engine/contour/ContourRun.h"
 #include "engine/contour/LevelSequence.h"
+#include "engine/hpgl/PlotFilePlayer.h"
 #include "support/HandNetworks.h"
 #include "support/RunFixture.h"
 
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace tervane {
 namespace {
@@ -93,6 +95,43 @@ TEST_F(BandMendRun, NoCurveLeavesItsBandOrCrossesOnAnySurfaceAtAnySmoothness)
             faultsWithout += without.crossingPairs + without.outOfBand;
         }
         EXPECT_GT(faultsWithout, 0) << surface.name;
+    }
+}
+
+// The plot file carries no levels: its curves, read back at the file's
+// number precision, still cross nowhere.
+TEST_F(BandMendRun, CurvesReadBackFromThePlotFileDoNotCross)
+{
+    for (const Surface& surface : surfaces()) {
+        writeNetwork(testing::gridNetwork(24, 24, surface.height));
+        panel.intervalText = std::to_string(surface.interval);
+        panel.pointLabelMode = 5;
+        for (const int smooth : {2, 7}) {
+            panel.check15 = true;
+            state.dataFileName = dir.file("surface.D3D");
+            const auto counts = draw(smooth, true);
+            ASSERT_GT(counts.curves, 0) << surface.name;
+            // Each curve is one pen-up move and its pen-down samples.
+            std::vector<std::vector<PlanePoint>> lines;
+            const std::string text = test::readBytes(dir.file("surface.PLT"));
+            std::size_t from = 0;
+            while (from < text.size()) {
+                std::size_t end = text.find("\r\n", from);
+                if (end == std::string::npos)
+                    end = text.size();
+                if (const auto pen = readPenCommand(std::string_view(text).substr(from, end - from))) {
+                    if (!pen->penDown)
+                        lines.emplace_back();
+                    if (!lines.empty())
+                        lines.back().push_back({pen->x, pen->y});
+                }
+                from = end + 2;
+            }
+            // The curves come first, the survey points after them.
+            ASSERT_GE(static_cast<long>(lines.size()), counts.curves) << surface.name << " smoothness " << smooth;
+            lines.resize(static_cast<std::size_t>(counts.curves));
+            EXPECT_EQ(countCrossings(lines), 0) << surface.name << " smoothness " << smooth;
+        }
     }
 }
 
