@@ -29,6 +29,10 @@ struct CommandLine {
     std::string svgPath;                 // render, play: drawing area as SVG
     std::string pdfPath;                 // render, play: drawing area as PDF
     int scale = 1;                       // render, play: image pixels per area pixel, 1..8
+    std::string contoursPath;            // render --contours: contours for CAD and GIS
+    bool exportPoints = false;           // render --export-points
+    bool exportNetwork = false;          // render --export-network
+    std::string crs;                     // render --crs EPSG:NNNN
     std::string error;                   // Usage: what was wrong
     View3dJob view3d;                    // view3d: the whole job (its file too)
 };

@@ -27,6 +27,10 @@ HeadlessJob jobOf(const CommandLine& line)
     job.svgPath = line.svgPath;
     job.pdfPath = line.pdfPath;
     job.scale = line.scale;
+    job.contoursPath = line.contoursPath;
+    job.exportPoints = line.exportPoints;
+    job.exportNetwork = line.exportNetwork;
+    job.crs = line.crs;
     return job;
 }
 

@@ -25,6 +25,12 @@ struct HeadlessJob {
     std::string svgPath;                 // drawing area as SVG
     std::string pdfPath;                 // drawing area as PDF
     int scale = 1;                       // image pixels per area pixel, 1..8
+    // render: the contours as drawn, written for CAD and GIS (by the
+    // extension: .dxf, .shp, .gpkg, .geojson, .kml), empty for none.
+    std::string contoursPath;
+    bool exportPoints = false;           // the points beside them
+    bool exportNetwork = false;          // the raw network's triangles beside them
+    std::string crs;                     // "EPSG:NNNN", empty for none
 };
 
 // Writes one output file a headless command was asked for: nothing when

@@ -224,8 +224,11 @@ bool LevelLoop::level(long k)
     }
     const bool labelled = ctx_.panel.contourLabels == 2 || role == kIndexContour;
     extras.labeller = labelled ? labeller_.get() : nullptr;
-    extras.drawn = ctx_.panel.reportCrossings ? &drawn_ : nullptr;
-    const CurveExtras* passed = ctx_.panel.classic ? nullptr : &extras;
+    const bool keep = ctx_.panel.reportCrossings || ctx_.panel.keepCurves;
+    extras.drawn = keep ? &drawn_ : nullptr;
+    // A classic run's curves are drawn as they always were; kept, they are
+    // only copied on the way.
+    const CurveExtras* passed = ctx_.panel.classic && !keep ? nullptr : &extras;
     tracer_.traceLevel(traced, [&](const TracedCurve& curve) {
         drawCurve(ctx_, curve, role, colour.colour, &recording_, passed);
     });
@@ -267,6 +270,26 @@ MapLegend runLegend(const RunContext& ctx, const RunInputs& in)
     return legend;
 }
 
+// The curves as drawn, for writing out, when the run was asked to keep them.
+void keepCurves(RunContext& ctx, const RunInputs& in, const LevelLoop& loop)
+{
+    std::vector<SharedState::KeptCurve>& kept = ctx.state.keptCurves;
+    kept.clear();
+    if (!ctx.panel.keepCurves)
+        return;
+    const LevelSequence& seq = in.levels;
+    for (const DrawnCurve& curve : loop.drawnCurves()) {
+        SharedState::KeptCurve out;
+        out.level = curve.level;
+        out.index = std::llround((curve.level - seq.start) / seq.step) % 5 == 0;
+        out.closed = curve.closed;
+        out.points.reserve(curve.points.size());
+        for (const SplinePoint& p : curve.points)
+            out.points.emplace_back(p.x, p.y);
+        kept.push_back(std::move(out));
+    }
+}
+
 // The crossing check of the curves as drawn, when the run was asked for it.
 void reportCrossings(RunContext& ctx, const RunInputs& in, const LevelLoop& loop)
 {
@@ -299,6 +322,7 @@ void finishRun(RunContext& ctx, const RunInputs& in, PlotRecording& recording, c
     ctx.view.progressStrip().clear();
     recording.end();
     ctx.state.legend = runLegend(ctx, in);
+    keepCurves(ctx, in, loop);
     reportCrossings(ctx, in, loop);
 }
 

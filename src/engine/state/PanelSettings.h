@@ -49,6 +49,9 @@ struct PanelSettings {
     // outside their band, into SharedState::crossings (render
     // --report-crossings).
     bool reportCrossings = false;
+    // Keep the curves of a Draw run as drawn, whole, in SharedState::keptCurves
+    // (for writing them out to CAD and GIS files).
+    bool keepCurves = false;
     int valueScale = 1000;              // 1000, 100, 10, 1: decimals as a multiplier
     int errorControl = 0;               // 1 on
     std::string observeFlag;            // "Y" when observation is on

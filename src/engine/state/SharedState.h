@@ -2,6 +2,7 @@
 #include "engine/state/MapLegend.h"
 
 #include <array>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,19 @@ struct SharedState {
     // value labels: 126 x the longest label of the last completed Draw run
     // that recorded, 0 after one that did not.
     double labelBlockWidth = 0;
+
+    // The curves of the last completed Draw run that kept them
+    // (PanelSettings::keepCurves): as drawn (smoothed, and kept in their
+    // band), whole, in the run's world units, which are the data's X and Y
+    // less the network's shift (see NetworkPreparation), with the nominal
+    // level in the data's value units.
+    struct KeptCurve {
+        double level = 0;
+        bool index = false;   // an index contour (every fifth level)
+        bool closed = false;  // ends on its start point again
+        std::vector<std::pair<float, float>> points;
+    };
+    std::vector<KeptCurve> keptCurves;
 
     // The levels and colours of the last completed Draw run.
     MapLegend legend;
