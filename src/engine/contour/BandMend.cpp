@@ -46,7 +46,7 @@ double nextRung(double w)
     return 1;
 }
 
-double distance(PlanePoint a, PlanePoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
+double distance(PlanePoint a, PlanePoint b) { return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y)); }
 
 double distanceToSegment(PlanePoint p, PlanePoint a, PlanePoint b)
 {
@@ -257,17 +257,28 @@ void chainMeetings(const std::vector<PlanePoint>& p, const std::vector<LineChain
                                        std::min(a[3], b[3])};
             if (overlap[0] > overlap[2] || overlap[1] > overlap[3])
                 continue;
+            // A chain meets a box in one run of segments, its way being the
+            // same in x and in y; two chains of a line that follow each other
+            // share their joint, so that run starts at the joint.
+            const bool follows = same && d == c + 1;
             near.clear();
             for (std::size_t j = qc[d].first; j <= qc[d].last; ++j) {
                 if (inBox(seg(q, j), overlap))
                     near.push_back(j);
+                else if (follows)
+                    break;
             }
             if (near.empty())
                 continue;
-            for (std::size_t i = pc[c].first; i <= pc[c].last; ++i) {
+            for (std::size_t i = follows ? pc[c].last : pc[c].first;; follows ? --i : ++i) {
+                if (follows ? i < pc[c].first || i > pc[c].last : i > pc[c].last)
+                    break;
                 const auto g = seg(p, i);
-                if (!inBox(g, overlap))
+                if (!inBox(g, overlap)) {
+                    if (follows)
+                        break;
                     continue;
+                }
                 for (const std::size_t j : near) {
                     if (skip(i, j))
                         continue;
