@@ -363,11 +363,15 @@ public:
             if (!raise(bad))
                 break;
             build();
-            clear = !bandFaults(bad, true) && !crossingFaults(bad, false);
+            // The segments whose ends did not move are looked at again once
+            // the rest keep to the band: one along the polygon cannot move.
+            if (bandFaults(bad, true) || bandFaults(bad, false))
+                continue;
+            clear = !crossingFaults(bad, true);
         }
         if (!clear)
             clear = untangle();
-        if (!clear || stuck_)
+        if (!clear)
             ++stats_.unresolvedCurves;
         write();
         passTriangles();
@@ -579,20 +583,16 @@ private:
         for (std::size_t s = 0; s < bad.size(); ++s) {
             if (!bad[s])
                 continue;
-            bool movable = false;
             for (const std::size_t e : {s, (s + 1) % line_.size()}) {
                 const Origin o = from_[e];
                 if (o.corner)
                     continue;
-                movable = movable || pull_[o.index] < 1;
                 ends.push_back(o.index);
                 // A repeated sample was dropped from the line; it moves
                 // with the one kept.
                 if (o.index + 1 < samples_.size() && samples_[o.index + 1] == samples_[o.index])
                     ends.push_back(o.index + 1);
             }
-            // Along the polygon itself: nothing left to pull.
-            stuck_ = stuck_ || !movable;
         }
         bool any = false;
         for (const std::size_t i : ends) {
@@ -639,7 +639,6 @@ private:
     int lastFound_ = 0;  // the triangle the last pull was found in, a hint for the next
     BandSurface::LevelGuard guard_;
     std::vector<LineChain> chains_;  // of the line, as the crossing check found them
-    bool stuck_ = false;       // a faulty segment lay along the polygon
     std::optional<PolygonPlaces> places_;
     std::vector<PlanePoint> line_;
     std::vector<Origin> from_;

@@ -62,8 +62,9 @@ private:
 struct MendStats {
     long mendedCurves = 0;
     double largestMove = 0;  // world units
-    // Curves the mend could not clear even along the traced polygon (only
-    // when an earlier curve of the level lies across it).
+    // Curves still leaving their band or crossing after the mend: the
+    // traced polygon itself would have to be at fault, which only
+    // rounding to single precision makes it (none on the sets tried).
     long unresolvedCurves = 0;
     SameLevelCurves sameLevel;
 };
