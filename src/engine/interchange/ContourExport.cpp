@@ -1,0 +1,571 @@
+#include "engine/interchange/ContourExport.h"
+
+#include "engine/base/FileReplace.h"
+#include "engine/survey/SurveyFile.h"
+
+#include <gdal.h>
+#include <gdal_priv.h>
+#include <ogr_spatialref.h>
+#include <ogrsf_frmts.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <cstdlib>
+
+namespace tervane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The program's texts for an export.
+namespace say {
+inline std::string unknownFormat(const std::string& path)
+{
+    return "不认识的导出格式: " + path + "（可用 .dxf、.shp、.gpkg、.geojson、.kml）";
+}
+inline const std::string kKmlNeedsCrs = "KML 只能存经纬度，导出 KML 须给出数据的坐标系（EPSG:NNNN）。";
+inline std::string badCrs(const std::string& crs)
+{
+    return "坐标系 " + crs + " 无法识别，请写作 EPSG:NNNN。";
+}
+inline std::string notWritten(const std::string& path, const std::string& why)
+{
+    return "等值线没有导出，原有文件保持不变: " + path + (why.empty() ? std::string() : " (" + why + ")");
+}
+} // namespace say
+
+std::string lowerExtension(const std::string& path)
+{
+    std::string ext = fs::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext;
+}
+
+std::string trimmedNote(const std::string& note)
+{
+    const auto end = note.find_last_not_of(' ');
+    const auto start = note.find_first_not_of(' ');
+    return end == std::string::npos ? std::string() : note.substr(start, end - start + 1);
+}
+
+void registerDrivers()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { GDALAllRegister(); });
+}
+
+std::string lastLibraryError()
+{
+    const char* text = CPLGetLastErrorMsg();
+    return text ? std::string(text) : std::string();
+}
+
+struct DatasetClose {
+    void operator()(GDALDataset* d) const { GDALClose(d); }
+};
+using Dataset = std::unique_ptr<GDALDataset, DatasetClose>;
+
+struct FeatureFree {
+    void operator()(OGRFeature* f) const { OGRFeature::DestroyFeature(f); }
+};
+using Feature = std::unique_ptr<OGRFeature, FeatureFree>;
+
+// A scratch folder beside the target, removed with whatever it still holds.
+class ScratchBeside {
+public:
+    explicit ScratchBeside(const std::string& target)
+    {
+        const fs::path folder = fs::path(folderOf(target));
+        std::string name = (folder / ("." + fs::path(target).filename().string() + ".export-XXXXXX")).string();
+        if (::mkdtemp(name.data()) == nullptr) {
+            error_ = errno;
+            return;
+        }
+        path_ = name;
+    }
+    ~ScratchBeside()
+    {
+        if (path_.empty())
+            return;
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    ScratchBeside(const ScratchBeside&) = delete;
+    ScratchBeside& operator=(const ScratchBeside&) = delete;
+    bool made() const { return !path_.empty(); }
+    int error() const { return error_; }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+    int error_ = 0;
+};
+
+// Writes the set's layers into the scratch folder, one dataset at a time.
+class LayerWriter {
+public:
+    LayerWriter(ExportFormat format, const fs::path& scratch, const std::string& target,
+                const OGRSpatialReference* srs, OGRCoordinateTransformation* toLonLat)
+        : format_(format), scratch_(scratch), target_(target), srs_(srs), toLonLat_(toLonLat)
+    {
+    }
+
+    // The message of the first failure, empty while all went well.
+    const std::string& failure() const { return failure_; }
+    // Every file made, in the order the layers were written.
+    const std::vector<std::string>& files() const { return files_; }
+
+    bool write(const ExportSet& set)
+    {
+        set_ = &set;
+        const bool oneFile = format_ == ExportFormat::Dxf || format_ == ExportFormat::GeoPackage ||
+                             format_ == ExportFormat::Kml;
+        if (oneFile) {
+            Dataset ds = create(fs::path(target_).filename().string());
+            if (!ds)
+                return false;
+            bool ok = writeContours(*ds, "contours");
+            if (ok && set.withPoints)
+                ok = writePoints(*ds, "points");
+            if (ok && set.withTriangles)
+                ok = writeTriangles(*ds, "triangles");
+            return finish(std::move(ds), ok);
+        }
+        // One layer per file: the contours under the target's own name.
+        if (!writeAlone(fs::path(target_).filename().string(), [&](GDALDataset& d) { return writeContours(d, {}); }))
+            return false;
+        if (set.withPoints &&
+            !writeAlone(fs::path(companionPath(target_, "points")).filename().string(),
+                        [&](GDALDataset& d) { return writePoints(d, {}); }))
+            return false;
+        if (set.withTriangles &&
+            !writeAlone(fs::path(companionPath(target_, "triangles")).filename().string(),
+                        [&](GDALDataset& d) { return writeTriangles(d, {}); }))
+            return false;
+        return true;
+    }
+
+private:
+    template <typename Fill>
+    bool writeAlone(const std::string& name, Fill fill)
+    {
+        Dataset ds = create(name);
+        if (!ds)
+            return false;
+        const bool ok = fill(*ds);
+        return finish(std::move(ds), ok);
+    }
+
+    const char* driverName() const
+    {
+        switch (format_) {
+        case ExportFormat::Dxf:
+            return "DXF";
+        case ExportFormat::Shapefile:
+            return "ESRI Shapefile";
+        case ExportFormat::GeoPackage:
+            return "GPKG";
+        case ExportFormat::GeoJson:
+            return "GeoJSON";
+        case ExportFormat::Kml:
+            return "KML";
+        case ExportFormat::Unknown:
+            break;
+        }
+        return "";
+    }
+
+    Dataset create(const std::string& name)
+    {
+        GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driverName());
+        if (!driver)
+            return fail("GDAL 缺少 " + std::string(driverName()) + " 驱动");
+        CPLErrorReset();
+        const std::string file = (scratch_ / name).string();
+        Dataset ds(driver->Create(file.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+        if (!ds)
+            return fail(lastLibraryError());
+        current_ = name;
+        return ds;
+    }
+
+    bool finish(Dataset ds, bool ok)
+    {
+        CPLErrorReset();
+        // Closing flushes: a full disk may show itself only here.
+        GDALClose(ds.release());
+        if (ok && CPLGetLastErrorType() >= CE_Failure) {
+            fail(lastLibraryError());
+            ok = false;
+        }
+        if (!ok)
+            return false;
+        // The main file first, then the parts the driver made beside it.
+        files_.push_back(current_);
+        for (const std::string& made : listing())
+            if (made != current_ && std::find(files_.begin(), files_.end(), made) == files_.end())
+                files_.push_back(made);
+        return true;
+    }
+
+    std::set<std::string> listing() const
+    {
+        std::set<std::string> names;
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(scratch_, ec))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+
+    std::nullptr_t fail(const std::string& why)
+    {
+        if (failure_.empty())
+            failure_ = why.empty() ? std::string("GDAL") : why;
+        return nullptr;
+    }
+
+    // Layers of a DXF file are a field of one entity layer.
+    bool isDxf() const { return format_ == ExportFormat::Dxf; }
+
+    OGRLayer* layer(GDALDataset& ds, const std::string& name, OGRwkbGeometryType type)
+    {
+        char** options = nullptr;
+        if (format_ == ExportFormat::Shapefile)
+            options = CSLSetNameValue(options, "ENCODING", "UTF-8");
+        if (format_ == ExportFormat::GeoJson)
+            options = CSLSetNameValue(options, "RFC7946", "NO");
+        const std::string layerName = name.empty() ? fs::path(current_).stem().string() : name;
+        OGRSpatialReference* srs = nullptr;
+        if (toLonLat_)
+            srs = toLonLat_->GetTargetCS();
+        else if (srs_)
+            srs = const_cast<OGRSpatialReference*>(srs_);
+        CPLErrorReset();
+        OGRLayer* made = ds.CreateLayer(isDxf() ? "entities" : layerName.c_str(), srs, type, options);
+        CSLDestroy(options);
+        if (!made)
+            fail(lastLibraryError());
+        return made;
+    }
+
+    OGRLayer* dxfLayer(GDALDataset& ds)
+    {
+        if (ds.GetLayerCount() > 0)
+            return ds.GetLayer(0);
+        return layer(ds, {}, wkbUnknown);
+    }
+
+    bool addField(OGRLayer& l, const char* name, OGRFieldType type)
+    {
+        OGRFieldDefn field(name, type);
+        if (l.CreateField(&field) != OGRERR_NONE) {
+            fail(lastLibraryError());
+            return false;
+        }
+        return true;
+    }
+
+    bool put(OGRLayer& l, OGRFeature& f, OGRGeometry* geometry)
+    {
+        if (toLonLat_ && geometry->transform(toLonLat_) != OGRERR_NONE) {
+            delete geometry;
+            fail("坐标无法换算为经纬度");
+            return false;
+        }
+        f.SetGeometryDirectly(geometry);
+        CPLErrorReset();
+        if (l.CreateFeature(&f) != OGRERR_NONE) {
+            fail(lastLibraryError());
+            return false;
+        }
+        return true;
+    }
+
+    bool writeContours(GDALDataset& ds, const std::string& name)
+    {
+        OGRLayer* l = isDxf() ? dxfLayer(ds) : layer(ds, name, wkbLineString25D);
+        if (!l)
+            return false;
+        if (!isDxf() && (!addField(*l, "level", OFTReal) || !addField(*l, "index", OFTInteger)))
+            return false;
+        // Many features per transaction: a GeoPackage otherwise commits each.
+        const bool batched = ds.StartTransaction() == OGRERR_NONE;
+        for (const ExportContour& c : set_->contours) {
+            Feature f(OGRFeature::CreateFeature(l->GetLayerDefn()));
+            if (isDxf()) {
+                f->SetField("Layer", c.index ? "INDEX_CONTOURS" : "CONTOURS");
+            } else {
+                f->SetField("level", c.level);
+                f->SetField("index", c.index ? 1 : 0);
+            }
+            auto* line = new OGRLineString();
+            line->setNumPoints(static_cast<int>(c.vertices.size()));
+            for (std::size_t k = 0; k < c.vertices.size(); ++k)
+                line->setPoint(static_cast<int>(k), c.vertices[k][0], c.vertices[k][1], c.level);
+            if (!put(*l, *f, line))
+                return false;
+        }
+        return !batched || commit(ds);
+    }
+
+    bool writePoints(GDALDataset& ds, const std::string& name)
+    {
+        OGRLayer* l = isDxf() ? dxfLayer(ds) : layer(ds, name, wkbPoint25D);
+        if (!l)
+            return false;
+        if (!isDxf() && (!addField(*l, "value", OFTReal) || !addField(*l, "note", OFTString)))
+            return false;
+        const bool batched = ds.StartTransaction() == OGRERR_NONE;
+        for (const ExportPoint& p : set_->points) {
+            Feature f(OGRFeature::CreateFeature(l->GetLayerDefn()));
+            if (isDxf()) {
+                f->SetField("Layer", "POINTS");
+            } else {
+                f->SetField("value", p.value);
+                f->SetField("note", p.note.c_str());
+            }
+            if (!put(*l, *f, new OGRPoint(p.x, p.y, p.value)))
+                return false;
+            // DXF has no attributes: a note is a text at its point.
+            if (isDxf() && !p.note.empty()) {
+                Feature text(OGRFeature::CreateFeature(l->GetLayerDefn()));
+                text->SetField("Layer", "POINT_NOTES");
+                std::string quoted;
+                for (char ch : p.note)
+                    quoted += ch == '"' ? std::string("\\\"") : std::string(1, ch);
+                text->SetStyleString(("LABEL(f:\"Arial\",t:\"" + quoted + "\")").c_str());
+                if (!put(*l, *text, new OGRPoint(p.x, p.y, p.value)))
+                    return false;
+            }
+        }
+        return !batched || commit(ds);
+    }
+
+    bool writeTriangles(GDALDataset& ds, const std::string& name)
+    {
+        OGRLayer* l = isDxf() ? dxfLayer(ds) : layer(ds, name, wkbPolygon25D);
+        if (!l)
+            return false;
+        const bool batched = ds.StartTransaction() == OGRERR_NONE;
+        for (const ExportTriangle& t : set_->triangles) {
+            Feature f(OGRFeature::CreateFeature(l->GetLayerDefn()));
+            if (isDxf())
+                f->SetField("Layer", "TRIANGLES");
+            auto* ring = new OGRLinearRing();
+            for (int k = 0; k <= 3; ++k) {
+                const auto& c = t.corners[static_cast<std::size_t>(k % 3)];
+                ring->addPoint(c[0], c[1], c[2]);
+            }
+            auto* polygon = new OGRPolygon();
+            polygon->addRingDirectly(ring);
+            if (!put(*l, *f, polygon))
+                return false;
+        }
+        return !batched || commit(ds);
+    }
+
+    bool commit(GDALDataset& ds)
+    {
+        if (ds.CommitTransaction() != OGRERR_NONE) {
+            fail(lastLibraryError());
+            return false;
+        }
+        return true;
+    }
+
+    ExportFormat format_;
+    fs::path scratch_;
+    std::string target_;
+    const OGRSpatialReference* srs_;
+    OGRCoordinateTransformation* toLonLat_;
+    const ExportSet* set_ = nullptr;
+    std::string current_;
+    std::string failure_;
+    std::vector<std::string> files_;
+};
+
+bool wellFormedCrs(const std::string& crs)
+{
+    if (crs.size() < 6 || crs.size() > 12)
+        return false;
+    std::string head = crs.substr(0, 5);
+    std::transform(head.begin(), head.end(), head.begin(), [](unsigned char c) { return std::toupper(c); });
+    return head == "EPSG:" &&
+           std::all_of(crs.begin() + 5, crs.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+} // namespace
+
+ExportFormat exportFormatOf(const std::string& path)
+{
+    const std::string ext = lowerExtension(path);
+    if (ext == ".dxf")
+        return ExportFormat::Dxf;
+    if (ext == ".shp")
+        return ExportFormat::Shapefile;
+    if (ext == ".gpkg")
+        return ExportFormat::GeoPackage;
+    if (ext == ".geojson")
+        return ExportFormat::GeoJson;
+    if (ext == ".kml")
+        return ExportFormat::Kml;
+    return ExportFormat::Unknown;
+}
+
+std::string companionPath(const std::string& path, const std::string& suffix)
+{
+    const fs::path p(path);
+    return (p.parent_path() / (p.stem().string() + "_" + suffix + p.extension().string())).string();
+}
+
+ExportSet exportSetFromState(const SharedState& s, const ExportChoice& choice)
+{
+    ExportSet set;
+    // The build moved every point by the smallest X and Y, unless a picture
+    // fixes the frame to the data's own coordinates.
+    const double keep = 1 - s.pictureInserted;
+    const double dx = keep * s.xMin;
+    const double dy = keep * s.yMin;
+    set.contours.reserve(s.keptCurves.size());
+    for (const SharedState::KeptCurve& curve : s.keptCurves) {
+        ExportContour c;
+        c.level = curve.level;
+        c.index = curve.index;
+        c.closed = curve.closed;
+        c.vertices.reserve(curve.points.size());
+        for (const auto& [x, y] : curve.points)
+            c.vertices.push_back({static_cast<double>(x) + dx, static_cast<double>(y) + dy});
+        set.contours.push_back(std::move(c));
+    }
+    if (!choice.points && !choice.network)
+        return set;
+
+    // The points as the data file gives them, when it still holds the same
+    // number of records as the run read: the drawing jittered them slightly,
+    // and that cannot be undone. The raw network's corners are those points.
+    std::vector<std::array<double, 3>> corner(static_cast<std::size_t>(std::max(0L, s.recordCount)) + 1);
+    std::vector<std::string> notes(corner.size());
+    bool fromFile = false;
+    if (!s.dataFileName.empty() && s.networkKind != 2 && s.networkKind != 3) {
+        const SurveyReadResult file = readSurveyFile(s.dataFileName);
+        if (file.ok && static_cast<long>(file.records.size()) == s.recordCount) {
+            for (std::size_t k = 1; k < corner.size(); ++k) {
+                const SurveyRecord& r = file.records[k - 1];
+                corner[k] = {r.x(), r.y(), r.z()};
+                notes[k] = trimmedNote(r.note);
+            }
+            fromFile = true;
+        }
+    }
+    if (!fromFile)
+        for (std::size_t k = 1; k < corner.size() && k < s.pointX.size(); ++k) {
+            corner[k] = {s.pointX[k] + dx, s.pointY[k] + dy, s.pointZ[k]};
+            notes[k] = k < s.pointNote.size() ? trimmedNote(s.pointNote[k]) : std::string();
+        }
+
+    if (choice.points) {
+        set.withPoints = true;
+        set.points.reserve(corner.size());
+        for (std::size_t k = 1; k < corner.size(); ++k)
+            set.points.push_back({corner[k][0], corner[k][1], corner[k][2], notes[k]});
+    }
+    if (choice.network) {
+        set.withTriangles = true;
+        const auto count = static_cast<std::size_t>(std::max(0, s.triangleCount));
+        for (std::size_t t = 1; t <= count && t < s.triVertexA.size(); ++t) {
+            const std::array<int, 3> v{s.triVertexA[t], s.triVertexB[t], s.triVertexC[t]};
+            if (std::any_of(v.begin(), v.end(),
+                            [&](int i) { return i < 1 || static_cast<std::size_t>(i) >= corner.size(); }))
+                continue;
+            ExportTriangle tri;
+            for (std::size_t k = 0; k < 3; ++k)
+                tri.corners[k] = corner[static_cast<std::size_t>(v[k])];
+            set.triangles.push_back(tri);
+        }
+    }
+    return set;
+}
+
+ExportResult writeContourExport(const std::string& path, const ExportSet& set, const std::string& crs)
+{
+    ExportResult result;
+    const ExportFormat format = exportFormatOf(path);
+    if (format == ExportFormat::Unknown) {
+        result.message = say::unknownFormat(path);
+        return result;
+    }
+    if (format == ExportFormat::Kml && crs.empty()) {
+        result.message = say::kKmlNeedsCrs;
+        return result;
+    }
+    registerDrivers();
+
+    OGRSpatialReference srs;
+    std::unique_ptr<OGRCoordinateTransformation> toLonLat;
+    OGRSpatialReference lonLat;
+    if (!crs.empty()) {
+        if (!wellFormedCrs(crs) || srs.SetFromUserInput(crs.c_str()) != OGRERR_NONE) {
+            result.message = say::badCrs(crs);
+            return result;
+        }
+        srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        if (format == ExportFormat::Kml) {
+            lonLat.importFromEPSG(4326);
+            lonLat.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+            toLonLat.reset(OGRCreateCoordinateTransformation(&srs, &lonLat));
+            if (!toLonLat) {
+                result.message = say::badCrs(crs);
+                return result;
+            }
+        }
+    }
+
+    // Every name the export will take must be free for a file before any
+    // is replaced, so that a refusal leaves all of them as they were.
+    std::vector<std::string> targets{path};
+    if (format == ExportFormat::Shapefile || format == ExportFormat::GeoJson) {
+        if (set.withPoints)
+            targets.push_back(companionPath(path, "points"));
+        if (set.withTriangles)
+            targets.push_back(companionPath(path, "triangles"));
+    }
+    for (const std::string& target : targets) {
+        std::error_code ec;
+        const auto status = fs::status(target, ec);
+        if (!ec && fs::exists(status) && !fs::is_regular_file(status)) {
+            result.message = writeFailureMessage(target, WriteOutcome{WriteFault::NotRegular, 0});
+            return result;
+        }
+    }
+
+    ScratchBeside scratch(path);
+    if (!scratch.made()) {
+        result.message = writeFailureMessage(path, WriteOutcome{writeFaultOf(scratch.error()), scratch.error()});
+        return result;
+    }
+    LayerWriter writer(format, scratch.path(), path, crs.empty() ? nullptr : &srs, toLonLat.get());
+    if (!writer.write(set)) {
+        result.message = say::notWritten(path, writer.failure());
+        return result;
+    }
+    // Only now, with every part whole, does any file take its final name.
+    const fs::path folder = fs::path(folderOf(path));
+    for (const std::string& name : writer.files()) {
+        const std::string target = (folder / name).string();
+        if (const int err = replaceFile((scratch.path() / name).string(), target); err != 0) {
+            result.message = writeFailureMessage(target, WriteOutcome{writeFaultOf(err), err});
+            return result;
+        }
+        result.written.push_back(path.find('/') == std::string::npos ? name : target);
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace tervane
