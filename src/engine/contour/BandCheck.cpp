@@ -491,7 +491,15 @@ CrossingReport checkCurves(const std::vector<DrawnCurve>& curves, const BandSurf
         closed.push_back(curve.closed && pts.size() > 2 && pts.front() == pts.back());
         lines.push_back(std::move(pts));
     }
-    report.crossingPairs = crossingPairs(lines, closed);
+    std::vector<std::pair<int, int>> pairs;
+    forEachCrossing(lines, closed, [&](int a, int, int b, int) {
+        ++report.crossingPairs;
+        pairs.emplace_back(std::min(a, b), std::max(a, b));
+    });
+    std::sort(pairs.begin(), pairs.end());
+    pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+    for (const auto& [a, b] : pairs)
+        ++(a == b ? report.selfCrossing : report.curvePairs);
     return report;
 }
 

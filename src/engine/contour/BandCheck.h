@@ -111,6 +111,8 @@ struct CrossingReport {
     long outOfBand = 0;         // stretches outside their band: runs of such segments
     long outOfBandSegments = 0; // segments that leave their band somewhere
     long outOfBandPoints = 0;   // drawn points outside their band
+    long curvePairs = 0;        // pairs of different curves that cross or touch
+    long selfCrossing = 0;      // curves that cross themselves
 };
 
 // Checks the curves of one run, drawn at `interval`: crossings between any

@@ -117,6 +117,9 @@ TEST(BandCheckTest, CountsCrossingsAndStretchesOutsideTheBand)
     for (const Case& c : cases) {
         const CrossingReport r = checkCurves(c.curves, band, c.interval);
         EXPECT_EQ(r.crossingPairs, c.expected.crossingPairs) << c.what;
+        // Each crossing case has one pair of segments, of one curve or two.
+        EXPECT_EQ(r.curvePairs + r.selfCrossing, c.expected.crossingPairs) << c.what;
+        EXPECT_EQ(r.selfCrossing, c.expected.crossingPairs > 0 && c.curves.size() == 1 ? 1 : 0) << c.what;
         EXPECT_EQ(r.outOfBand, c.expected.outOfBand) << c.what;
         EXPECT_EQ(r.outOfBandSegments, c.expected.outOfBandSegments) << c.what;
         EXPECT_EQ(r.outOfBandPoints, c.expected.outOfBandPoints) << c.what;
