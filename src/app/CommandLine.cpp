@@ -78,7 +78,9 @@ std::optional<int> indexOf(const std::string& value, const std::array<const char
 using Handler = std::string (*)(Reading&, const std::string&);
 
 // The subcommands an option belongs to.
-enum Commands : unsigned { kRender = 1, kPlay = 2, kCheck = 4 };
+enum Commands : unsigned { kRender = 1, kPlay = 2, kCheck = 4, kImport = 8 };
+// How a file to import is read: import itself, and render and check of one.
+constexpr unsigned kReading = kRender | kCheck | kImport;
 
 struct Option {
     const char* name;
@@ -335,7 +337,118 @@ std::string setPdf(Reading& r, const std::string& value)
     return setPath(r.line.pdfPath, "--pdf", value);
 }
 
-const std::array<Option, 27> kOptions = {{
+std::string setContours(Reading& r, const std::string& value)
+{
+    return setPath(r.line.contoursPath, "--contours", value);
+}
+
+std::string setExportPoints(Reading& r, const std::string&)
+{
+    r.line.exportPoints = true;
+    return {};
+}
+
+std::string setExportNetwork(Reading& r, const std::string&)
+{
+    r.line.exportNetwork = true;
+    return {};
+}
+
+// "EPSG:" and the code, as the vector library takes it.
+std::string setCrs(Reading& r, const std::string& value)
+{
+    const std::string prefix = "EPSG:";
+    if (value.rfind(prefix, 0) != 0 || !wholeInt(value.substr(prefix.size()), 1, 999999999))
+        return "the coordinate system must be EPSG:NNNN, not '" + value + "'";
+    r.line.crs = value;
+    return {};
+}
+
+std::string setPreset(Reading& r, const std::string& value)
+{
+    r.line.import.preset = presetNamed(value);
+    return r.line.import.preset ? std::string()
+                                : "unknown preset '" + value + "' (xyz, name-code-enh or name-enh)";
+}
+
+// "3,4,5,1" or "E,N,H,name": X, Y, the value and perhaps the note.
+std::string setColumns(Reading& r, const std::string& value)
+{
+    std::vector<std::string> columns;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = value.find(',', start);
+        columns.push_back(value.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    const bool emptyPart = std::ranges::any_of(columns, [](const std::string& c) { return c.empty(); });
+    if (columns.size() < 3 || columns.size() > 4 || emptyPart)
+        return "--columns takes X,Y,VALUE[,NOTE] as column numbers or header names, not '" + value + "'";
+    for (const std::string& c : columns)
+        if (std::ranges::all_of(c, [](char ch) { return ch >= '0' && ch <= '9'; }) && !wholeInt(c, 1, 10000))
+            return "column numbers start at 1, not '" + c + "'";
+    r.line.import.columns = columns;
+    return {};
+}
+
+std::string setDelimiter(Reading& r, const std::string& value)
+{
+    const auto index = indexOf(value, std::array{"comma", ",", "tab", "\\t", "semicolon", ";", "blanks", " "});
+    if (!index)
+        return "unknown delimiter '" + value + "' (comma, tab, semicolon or blanks)";
+    r.line.import.delimiter = std::array{',', '\t', ';', ' '}[static_cast<std::size_t>(*index / 2)];
+    return {};
+}
+
+std::string setSkip(Reading& r, const std::string& value)
+{
+    const auto n = wholeInt(value, 0, 1000000);
+    if (!n)
+        return "--skip takes a whole number of lines, not '" + value + "'";
+    r.line.import.skip = *n;
+    return {};
+}
+
+std::string setEncoding(Reading& r, const std::string& value)
+{
+    const auto index = indexOf(value, std::array{"utf-8", "utf8", "gbk"});
+    if (!index)
+        return "unknown encoding '" + value + "' (utf-8 or gbk)";
+    r.line.import.encoding = *index == 2 ? TextEncoding::Gbk : TextEncoding::Utf8;
+    return {};
+}
+
+std::string setDecimalComma(Reading& r, const std::string&)
+{
+    r.line.import.decimalComma = true;
+    return {};
+}
+
+std::string setThin(Reading& r, const std::string&)
+{
+    r.line.import.thin = true;
+    return {};
+}
+
+std::string setZField(Reading& r, const std::string& value)
+{
+    if (value.empty())
+        return "--z-field needs a field name";
+    r.line.import.zField = value;
+    return {};
+}
+
+std::string setNoteField(Reading& r, const std::string& value)
+{
+    if (value.empty())
+        return "--note-field needs a field name";
+    r.line.import.noteField = value;
+    return {};
+}
+
+const std::array<Option, 40> kOptions = {{
     {"--scale", true, kRender | kPlay, setScale},
     {"--classic", false, kRender, setClassic},
     {"--contour-labels", true, kRender, setContourLabels},
@@ -363,6 +476,19 @@ const std::array<Option, 27> kOptions = {{
     {"--bmp", true, kRender | kPlay, setBmp},
     {"--svg", true, kRender | kPlay, setSvg},
     {"--pdf", true, kRender | kPlay, setPdf},
+    {"--contours", true, kRender, setContours},
+    {"--export-points", false, kRender, setExportPoints},
+    {"--export-network", false, kRender, setExportNetwork},
+    {"--crs", true, kRender, setCrs},
+    {"--preset", true, kReading, setPreset},
+    {"--columns", true, kReading, setColumns},
+    {"--delimiter", true, kReading, setDelimiter},
+    {"--skip", true, kReading, setSkip},
+    {"--encoding", true, kReading, setEncoding},
+    {"--decimal-comma", false, kReading, setDecimalComma},
+    {"--thin", false, kReading, setThin},
+    {"--z-field", true, kReading, setZField},
+    {"--note-field", true, kReading, setNoteField},
 }};
 
 const Option* findOption(const std::string& name)
@@ -408,6 +534,7 @@ unsigned commandOf(CommandLine::Mode mode)
     case CommandLine::Mode::Render: return kRender;
     case CommandLine::Mode::Play: return kPlay;
     case CommandLine::Mode::Check: return kCheck;
+    case CommandLine::Mode::Import: return kImport;
     default: return 0;
     }
 }
@@ -423,8 +550,16 @@ CommandLine parseCommand(const std::vector<std::string>& args, CommandLine::Mode
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.size() < 2 || arg[0] != '-') {
+            if (mode == CommandLine::Mode::Import && r.line.file && r.line.importOutput.empty()) {
+                if (arg.empty())
+                    return usage("import needs a survey file name, not an empty one");
+                r.line.importOutput = arg;
+                continue;
+            }
             if (r.line.file)
-                return usage(command + (mode == CommandLine::Mode::Check ? " takes one data file" : " takes one file"));
+                return usage(command + (mode == CommandLine::Mode::Check    ? " takes one data file"
+                                        : mode == CommandLine::Mode::Import ? " takes an input and a survey file"
+                                                                            : " takes one file"));
             if (arg.empty())
                 return usage(command + " needs a file name, not an empty one");
             r.line.file = arg;
@@ -448,7 +583,13 @@ CommandLine parseCommand(const std::vector<std::string>& args, CommandLine::Mode
             return usage(error);
     }
     if (!r.line.file)
-        return usage(command == "play" ? "play needs a plot file" : command + " needs a data file");
+        return usage(command == "play"     ? "play needs a plot file"
+                     : command == "import" ? "import needs a file to import and a survey file to write"
+                                           : command + " needs a data file");
+    if (mode == CommandLine::Mode::Import && r.line.importOutput.empty())
+        return usage("import needs a survey file to write after " + *r.line.file);
+    if (mode == CommandLine::Mode::Import && isImportInput(r.line.importOutput))
+        return usage("import writes a survey file, not " + r.line.importOutput);
     if (mode == CommandLine::Mode::Play && r.line.pngPath.empty() && r.line.bmpPath.empty() &&
         r.line.svgPath.empty() && r.line.pdfPath.empty())
         return usage("play needs --png, --bmp, --svg or --pdf to show its drawing");
@@ -574,6 +715,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         return parseView3d(args);
     if (first == "check")
         return parseCommand(args, CommandLine::Mode::Check);
+    if (first == "import")
+        return parseCommand(args, CommandLine::Mode::Import);
     if (args.size() == 1) {
         CommandLine line;
         if (first == "--help" || first == "-h")
@@ -639,7 +782,9 @@ std::string usageText()
            "                          open the file, build its network and draw its\n"
            "                          contour map without a window, writing the working\n"
            "                          files to the current folder and the drawing area to\n"
-           "                          the images named\n"
+           "                          the images named; render, check and view3d take a\n"
+           "                          file to import (see import) for FILE.D3D, and\n"
+           "                          render and check take the import options too\n"
            "    --network raw|optimized|3d     network kind (raw; 3d builds and draws\n"
            "                                   no map)\n"
            "    --seed N                       fixed random seed (default: the clock)\n"
@@ -684,6 +829,14 @@ std::string usageText()
            "    --scale N                      images N times as large, 1..8, drawn anew\n"
            "                                   at that size, not enlarged (1); play\n"
            "                                   and view3d take it too\n"
+           "    --contours OUT                 write the contours as drawn, by OUT's\n"
+           "                                   extension: .dxf, .shp, .gpkg, .geojson\n"
+           "                                   or .kml, in the data's coordinates\n"
+           "    --export-points                the points too, with value and note\n"
+           "    --export-network               the raw network's triangles too\n"
+           "    --crs EPSG:NNNN                record the coordinate system; .kml\n"
+           "                                   needs it\n"
+
            "  tervane play FILE.PLT [--png OUT.png] [--bmp OUT.bmp] [--svg OUT.svg]\n"
            "                        [--pdf OUT.pdf]\n"
            "                          play an HPGL plot file fitted into the drawing area\n"
@@ -719,6 +872,30 @@ std::string usageText()
            "                                   refused for raw only (raw)\n"
            "    --interval X                   contour interval, above 0 (1); 3d draws\n"
            "                                   no contours\n"
+           "  tervane import IN OUT.D3D [options]\n"
+           "                          read points from delimited text (.csv, .txt, .xyz,\n"
+           "                          .dat) or a point layer (.shp, .gpkg, .geojson, .dxf,\n"
+           "                          .kml) and write them as a survey file; exit status\n"
+           "                          0 when written, 1 when refused (bad lines are named\n"
+           "                          by number and nothing is written)\n"
+           "    --preset P                     the column layout: xyz (X Y value),\n"
+           "                                   name-code-enh (name as the note, code,\n"
+           "                                   E, N, H) or name-enh (detected)\n"
+           "    --columns X,Y,VALUE[,NOTE]     columns by number from 1 or by header\n"
+           "                                   name\n"
+           "    --delimiter D                  comma, tab, semicolon or blanks\n"
+           "                                   (detected)\n"
+           "    --skip N                       lines to drop before the data or\n"
+           "                                   header (0)\n"
+           "    --encoding utf-8|gbk           the text's encoding (detected)\n"
+           "    --decimal-comma                read 12,5 as 12.5 (otherwise refused)\n"
+           "    --thin                         more than 32,767 points: keep one per\n"
+           "                                   cell of the smallest square grid that\n"
+           "                                   leaves 32,767 at most\n"
+           "    --z-field F                    point layers: the value from attribute\n"
+           "                                   F (the geometry's Z)\n"
+           "    --note-field F                 point layers: the note from attribute\n"
+           "                                   F (a field called name)\n"
            "  tervane --help          show this text\n"
            "  tervane --version       show the version\n"
            "No output may name an input of the run or another output: such a run\n"

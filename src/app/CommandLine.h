@@ -1,5 +1,6 @@
 #pragma once
 #include "app/DisplayProbe.h"
+#include "engine/interchange/PointImport.h"
 #include "engine/state/PanelSettings.h"
 #include "ui/HeadlessView3d.h"
 
@@ -15,7 +16,7 @@ inline const std::string kVersionText = "Tervane 2.0";
 
 // What the program was asked to do on its command line.
 struct CommandLine {
-    enum class Mode { Gui, Help, Version, Render, Play, View3d, Check, Usage };
+    enum class Mode { Gui, Help, Version, Render, Play, View3d, Check, Import, Usage };
     Mode mode = Mode::Gui;
     std::optional<std::string> file;     // the data file to open (play: the plot file)
     bool playInWindow = false;           // window: play `file` as a plot file instead
@@ -33,6 +34,9 @@ struct CommandLine {
     bool exportPoints = false;           // render --export-points
     bool exportNetwork = false;          // render --export-network
     std::string crs;                     // render --crs EPSG:NNNN
+    std::string importOutput;            // import: the survey file to write
+    ImportOptions import;                // import, and render and check of a
+                                         // file to import: how to read it
     std::string error;                   // Usage: what was wrong
     View3dJob view3d;                    // view3d: the whole job (its file too)
 };
@@ -48,6 +52,9 @@ struct CommandLine {
 //   tervane play FILE.PLT [--png|--bmp|--svg|--pdf OUT]...   (at least one image)
 //   tervane view3d FILE.D3D [3D view options] (--png|--bmp|--svg|--pdf OUT)...
 //   tervane check FILE.D3D [--network raw|optimized|3d] [--interval X]
+//   tervane import IN OUT.D3D [import options]
+// render, check and view3d take a file to import (isImportInput) where a
+// data file goes; render and check take the import options too.
 // The panel options (listed in usageText()) tick the boxes and fill the
 // texts exactly as a click on the panel would, so `panel` is the snapshot
 // the window would hand to the run. A value the panel could not hold

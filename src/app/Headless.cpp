@@ -2,6 +2,7 @@
 
 #include "app/OutputClash.h"
 #include "engine/hpgl/PlotFileWriter.h"
+#include "engine/interchange/PointImport.h"
 #include "engine/network/WorkingFiles.h"
 #include "engine/survey/DataCheck.h"
 #include "engine/view3d/LevelColours.h"
@@ -9,6 +10,7 @@
 #include "ui/HeadlessView3d.h"
 
 #include <ostream>
+#include <sstream>
 
 namespace tervane {
 
@@ -63,6 +65,29 @@ bool refuseClash(const std::vector<RunFile>& outputs, const std::vector<RunFile>
 }
 
 constexpr int kUsageStatus = 2;
+constexpr int kRefusedStatus = 1;
+
+// Each line of a report, as the command line's own words.
+void tell(std::ostream& stream, const std::string& text)
+{
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        stream << "tervane: " << line << '\n';
+}
+
+// A file to import stands in for the data file: the survey file made from
+// it lives for the run only. False (the reason told) when it was refused.
+bool importForRun(const std::string& input, const ImportOptions& options, ImportedSurvey& survey, std::ostream& out,
+                  std::ostream& err)
+{
+    const ImportReport report = survey.make(input, options);
+    if (!report.ok) {
+        tell(err, report.text());
+        return false;
+    }
+    tell(out, report.text());
+    return true;
+}
 
 } // namespace
 
@@ -71,8 +96,8 @@ int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
     HeadlessJob job = jobOf(line);
     // A render with nothing to keep would draw the map and throw it away.
     if (job.pngPath.empty() && job.bmpPath.empty() && job.svgPath.empty() && job.pdfPath.empty() &&
-        !job.panel.check15) {
-        err << "tervane: render needs --png, --bmp, --svg, --pdf or --hpgl to keep its drawing\n";
+        !job.panel.check15 && job.contoursPath.empty()) {
+        err << "tervane: render needs --png, --bmp, --svg, --pdf, --hpgl or --contours to keep its drawing\n";
         return kUsageStatus;
     }
     if (job.file)
@@ -81,9 +106,16 @@ int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
     std::vector<RunFile> outputs = imageOutputs(job.pngPath, job.bmpPath, job.svgPath, job.pdfPath);
     if (job.panel.check15 && !data.empty())
         outputs.push_back({"the plot file of --hpgl", plotFileName(data)});
+    outputs.push_back({"--contours", job.contoursPath});
     addWorkingFiles(outputs, job.networkKind != 1);
     if (refuseClash(outputs, {{"the data file", data}, {"--picture", job.picturePath}}, err))
         return kUsageStatus;
+    ImportedSurvey imported;
+    if (isImportInput(data)) {
+        if (!importForRun(data, line.import, imported, out, err))
+            return kRefusedStatus;
+        job.file = imported.path();
+    }
     return renderHeadless(job, out, err);
 }
 
@@ -98,13 +130,30 @@ int runPlay(const CommandLine& line, std::ostream& out, std::ostream& err)
 
 int runCheck(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
-    const DataCheckReport report = checkSurveyFile(line.file.value_or(std::string()),
+    std::string file = line.file.value_or(std::string());
+    ImportedSurvey imported;
+    if (isImportInput(file)) {
+        // What cannot be imported cannot be drawn: its report is the finding.
+        const ImportReport importReport = imported.make(dialogPath(file), line.import);
+        if (!importReport.ok) {
+            out << importReport.text();
+            return kRefusedStatus;
+        }
+        file = imported.path();
+    }
+    const DataCheckReport report = checkSurveyFile(file,
                                                    checkOptionsFor(line.networkKind, line.panel.intervalText));
+    // The findings name the file the user gave, not the run's own copy.
+    std::string text = report.text();
+    if (!imported.path().empty())
+        for (std::size_t at = text.find(imported.path()); at != std::string::npos;
+             at = text.find(imported.path(), at + 1))
+            text.replace(at, imported.path().size(), dialogPath(*line.file));
     if (report.outcome == DataCheckOutcome::Unreadable) {
-        err << report.text();
+        err << text;
         return static_cast<int>(report.outcome);
     }
-    out << report.text();
+    out << text;
     return static_cast<int>(report.outcome);
 }
 
@@ -117,7 +166,28 @@ int runView3d(const CommandLine& line, std::ostream& out, std::ostream& err)
     if (refuseClash(outputs, {{"the data file", job.file}, {"the colour table", LevelColours().pathOf(job.table)}},
                     err))
         return kUsageStatus;
+    ImportedSurvey imported;
+    if (isImportInput(job.file)) {
+        if (!importForRun(job.file, {}, imported, out, err))
+            return kRefusedStatus;
+        job.file = imported.path();
+    }
     return view3dHeadless(job, out, err);
+}
+
+int runImport(const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    const std::string input = dialogPath(line.file.value_or(std::string()));
+    const std::string output = dialogPath(line.importOutput);
+    if (refuseClash({{"the survey file", output}}, {{"the file imported", input}}, err))
+        return kUsageStatus;
+    const ImportReport report = importPoints(input, output, line.import);
+    if (!report.ok) {
+        tell(err, report.text());
+        return kRefusedStatus;
+    }
+    out << report.text() << "wrote " << output << '\n';
+    return 0;
 }
 
 } // namespace tervane

@@ -24,4 +24,14 @@ int runView3d(const CommandLine& line, std::ostream& out, std::ostream& err);
 // it cannot be read. Needs no Qt application.
 int runCheck(const CommandLine& line, std::ostream& out, std::ostream& err);
 
+// `tervane import IN OUT.D3D [options]`: the points of IN written as the
+// survey file OUT, the report to `out`; 0 when written, 1 when refused
+// (each bad line told on `err`, and no OUT written), 2 when OUT names IN.
+// A file to import given to render, check or view3d is imported for the run
+// into a survey file beside it, under its own name up to the first ".", so
+// that the plot file is named after it; a refused import ends the run with
+// status 1 (check: its report on `out`) before anything else is written.
+// Needs no Qt application.
+int runImport(const CommandLine& line, std::ostream& out, std::ostream& err);
+
 } // namespace tervane

@@ -71,6 +71,8 @@ int main(int argc, char** argv)
         return 2;
     case CommandLine::Mode::Check:
         return runCheck(line, std::cout, std::cerr);
+    case CommandLine::Mode::Import:
+        return runImport(line, std::cout, std::cerr);
     case CommandLine::Mode::Render:
     case CommandLine::Mode::Play:
     case CommandLine::Mode::View3d:
