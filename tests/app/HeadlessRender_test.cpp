@@ -151,7 +151,7 @@ TEST(HeadlessRender, ARenderWithNoOutputIsRefused)
     test::InTemporaryFolder folder;
     std::ostringstream out, err;
     EXPECT_EQ(runRender(renderLine(kExample), out, err), 2);
-    EXPECT_EQ(err.str(), "tervane: render needs --png, --bmp, --svg, --pdf or --hpgl to keep its drawing\n");
+    EXPECT_EQ(err.str(), "tervane: render needs --png, --bmp, --svg, --pdf, --hpgl or --contours to keep its drawing\n");
     EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("dzx.NDX"))));
     const std::string data = folder.file(QStringLiteral("hill.D3D")).toStdString();
     std::filesystem::copy_file(kExample, data);
