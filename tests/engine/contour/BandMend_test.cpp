@@ -80,7 +80,7 @@ protected:
 TEST_F(BandMendRun, NoCurveLeavesItsBandOrCrossesOnAnySurfaceAtAnySmoothness)
 {
     for (const Surface& surface : surfaces()) {
-        writeNetwork(testing::gridNetwork(24, 24, surface.height));
+        writeNetwork(testing::gridNetwork(20, 20, surface.height));
         panel.intervalText = std::to_string(surface.interval);
         long faultsWithout = 0;
         for (int smooth = 0; smooth <= 7; ++smooth) {
@@ -103,7 +103,7 @@ TEST_F(BandMendRun, NoCurveLeavesItsBandOrCrossesOnAnySurfaceAtAnySmoothness)
 TEST_F(BandMendRun, CurvesReadBackFromThePlotFileDoNotCross)
 {
     for (const Surface& surface : surfaces()) {
-        writeNetwork(testing::gridNetwork(24, 24, surface.height));
+        writeNetwork(testing::gridNetwork(20, 20, surface.height));
         panel.intervalText = std::to_string(surface.interval);
         panel.pointLabelMode = 5;
         for (const int smooth : {2, 7}) {
@@ -186,7 +186,7 @@ bool samePoints(const std::vector<SplinePoint>& a, const std::vector<SplinePoint
 TEST(BandMendTest, MendsOnlyTheStretchesThatNeedIt)
 {
     for (const Surface& surface : surfaces()) {
-        ContourNetwork net = testing::gridNetwork(24, 24, surface.height);
+        ContourNetwork net = testing::gridNetwork(20, 20, surface.height);
         net.traced = net.rowCount();
         const BandSurface band(net);
         for (const int smooth : {3, 7}) {
