@@ -515,12 +515,11 @@ ImportReport importPoints(const std::string& input, const std::string& output, c
     return report;
 }
 
-std::string ImportReport::text() const
+std::string ImportReport::text(std::size_t kListed) const
 {
     std::ostringstream s;
     if (!ok) {
         s << refusal << '\n';
-        constexpr std::size_t kListed = 100;
         for (std::size_t i = 0; i < badLines.size() && i < kListed; ++i)
             s << "第 " << badLines[i].line << (features ? " 个要素: " : " 行: ") << badLines[i].reason << '\n';
         if (badLines.size() > kListed)

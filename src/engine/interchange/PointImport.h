@@ -50,8 +50,9 @@ struct ImportReport {
     double thinCell = 0;              // the grid cell of --thin, 0 when not thinned
     std::string settings;             // what was detected: encoding, delimiter, header, columns
 
-    // The report as the program says it (Chinese), one finding a line.
-    std::string text() const;
+    // The report as the program says it (Chinese), one finding a line,
+    // naming at most `listed` bad lines (then how many there were).
+    std::string text(std::size_t listed = 100) const;
 };
 
 // Survey records hold 32,767 records at most.
