@@ -3,6 +3,7 @@
 #include "engine/commands/MainCommands.h"
 #include "engine/hpgl/PlayCommand.h"
 #include "engine/hpgl/PlotFileWriter.h"
+#include "engine/interchange/ContourExport.h"
 #include "engine/network/WorkingFiles.h"
 #include "engine/state/LegendLayout.h"
 #include "ui/HeadlessView.h"
@@ -91,6 +92,28 @@ std::string unplayableReason(const std::string& path)
     return {};
 }
 
+// The contours of the run (and what goes with them) in a CAD or GIS file,
+// each file said as it lands.
+bool exportContours(const SharedState& state, const HeadlessJob& line, std::ostream& out, std::ostream& err)
+{
+    if (line.contoursPath.empty())
+        return true;
+    // Only a plan drawing traces contours.
+    if (state.networkKind == 3) {
+        err << "tervane: cannot write " << line.contoursPath << ": the 3D network draws no contours\n";
+        return false;
+    }
+    const ExportSet set = exportSetFromState(state, {line.exportPoints, line.exportNetwork});
+    const ExportResult result = writeContourExport(line.contoursPath, set, line.crs);
+    if (!result.ok) {
+        err << "tervane: cannot write " << line.contoursPath << ": " << result.message << '\n';
+        return false;
+    }
+    for (const std::string& file : result.written)
+        out << "wrote " << file << '\n';
+    return true;
+}
+
 } // namespace
 
 bool writeHeadlessOutput(const std::string& path, const std::function<WriteOutcome(const std::string&)>& write,
@@ -113,6 +136,8 @@ int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err
 {
     SharedState state;
     PanelSettings panel = line.panel;
+    if (!line.contoursPath.empty())
+        panel.keepCurves = true;
     HeadlessView view(line.scale);
     if (!line.svgPath.empty() || !line.pdfPath.empty())
         view.recordDrawing();
@@ -166,7 +191,8 @@ int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err
     std::optional<LegendStrip> legend;
     if (legendShown(panel, state.legend))
         legend.emplace(view, state.legend, panel, !line.svgPath.empty() || !line.pdfPath.empty());
-    return saveImages(view, line, legend ? &*legend : nullptr, out, err) ? 0 : 1;
+    const bool saved = saveImages(view, line, legend ? &*legend : nullptr, out, err);
+    return exportContours(state, line, out, err) && saved ? 0 : 1;
 }
 
 int playHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err)

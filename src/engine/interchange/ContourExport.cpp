@@ -505,6 +505,12 @@ ExportResult writeContourExport(const std::string& path, const ExportSet& set, c
         return result;
     }
     registerDrivers();
+    // The library's complaints reach the user through the result's message,
+    // not on the terminal.
+    CPLPushErrorHandler(CPLQuietErrorHandler);
+    struct PopHandler {
+        ~PopHandler() { CPLPopErrorHandler(); }
+    } popHandler;
 
     OGRSpatialReference srs;
     std::unique_ptr<OGRCoordinateTransformation> toLonLat;
