@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <sstream>
 #include <unistd.h>
@@ -162,10 +161,11 @@ std::optional<std::string> readBytes(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
     if (in.bad())
         return std::nullopt;
-    return bytes;
+    return std::move(bytes).str();
 }
 
 void readDelimited(const std::string& path, const ImportOptions& o, ImportReport& report,
@@ -396,6 +396,13 @@ std::optional<std::string> fitNumberText(std::string_view text)
 
 std::string cutNote(std::string_view utf8)
 {
+    // Plain ASCII is its own GBK: most notes need no conversion.
+    if (utf8.size() <= kNoteFieldWidth &&
+        std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::string note(utf8);
+        note.erase(note.find_last_not_of(' ') + 1);
+        return note;
+    }
     std::string gbk = fitGbkField(utf8ToGbk(utf8), kNoteFieldWidth);
     gbk.erase(gbk.find_last_not_of(' ') + 1);
     return gbkToUtf8(gbk);
