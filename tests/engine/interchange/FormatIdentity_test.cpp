@@ -144,5 +144,39 @@ TEST(PointImport, LayerValuesAndNotesComeFromTheFieldsAsked)
     EXPECT_NE(r.refusal.find("height"), std::string::npos) << r.refusal;
 }
 
+// DXF points (a line among them is passed over) and KML placemarks, as CAD
+// and Earth viewers write them.
+TEST(PointImport, DxfPointsAndKmlPlacemarksGiveTheirPoints)
+{
+    ScratchDir dir;
+    const struct {
+        const char* file;
+        std::string text;
+        std::vector<std::vector<std::string>> records;  // x, y, value, note
+    } cases[] = {
+        {"p.dxf",
+         "0\nSECTION\n2\nENTITIES\n0\nPOINT\n8\n0\n10\n1.5\n20\n2.5\n30\n3.5\n0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n"
+         "11\n1\n21\n1\n31\n0\n0\nPOINT\n8\n0\n10\n4\n20\n5\n30\n6.25\n0\nENDSEC\n0\nEOF\n",
+         {{"1.5", "2.5", "3.5", ""}, {"4", "5", "6.25", ""}}},
+        {"p.kml",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document>\n"
+         "<Placemark><name>甲点</name><Point><coordinates>116.25,39.5,43.5</coordinates></Point></Placemark>\n"
+         "<Placemark><name>B</name><Point><coordinates>116.5,39.75,44</coordinates></Point></Placemark>\n"
+         "</Document></kml>\n",
+         {{"116.25", "39.5", "43.5", "甲点"}, {"116.5", "39.75", "44", "B"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        writeBytes(dir.file(c.file), c.text);
+        const ImportReport r = readPoints(dir.file(c.file), {});
+        ASSERT_TRUE(r.ok) << r.text();
+        ASSERT_EQ(r.records.size(), c.records.size());
+        for (std::size_t i = 0; i < c.records.size(); ++i) {
+            const SurveyRecord& got = r.records[i];
+            EXPECT_EQ((std::vector<std::string>{got.xText, got.yText, got.zText, got.note}), c.records[i]);
+        }
+    }
+}
+
 } // namespace
 } // namespace tervane
