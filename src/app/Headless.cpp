@@ -85,7 +85,7 @@ bool importForRun(const std::string& input, const ImportOptions& options, Import
         tell(err, report.text());
         return false;
     }
-    tell(out, report.text());
+    out << report.text();
     return true;
 }
 

@@ -257,6 +257,11 @@ bool isDecimalCommaNumber(std::string_view f)
 
 bool looksLikeHeader(const std::vector<std::string>& first, const std::vector<std::string>& second)
 {
+    // Point names may be numbers on some lines and words on others, so a
+    // line with any number in it is data.
+    for (const std::string& field : first)
+        if (isNumberField(field) || isDecimalCommaNumber(field))
+            return false;
     const std::size_t n = std::min(first.size(), second.size());
     for (std::size_t i = 0; i < n; ++i)
         if (!isNumberField(first[i]) && !isDecimalCommaNumber(first[i]) && (isNumberField(second[i]) || isDecimalCommaNumber(second[i])))

@@ -44,8 +44,8 @@ bool isNumberField(std::string_view field);
 // The field is a number written with a decimal comma ("12,5", "-0,25").
 bool isDecimalCommaNumber(std::string_view field);
 
-// The first line is a header when one of its fields is not a number where
-// the next line has one.
+// The first line is a header when none of its fields is a number and one
+// of them stands where the next line has a number.
 bool looksLikeHeader(const std::vector<std::string>& first, const std::vector<std::string>& second);
 
 // The delimiter as the report names it.

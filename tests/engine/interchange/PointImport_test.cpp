@@ -77,6 +77,8 @@ std::vector<DetectCase> detectCases()
         {"GBK names, CR only", gbkName + ",K,10,20,30\r" + gbkName + "2,K,11,21,31\r", {},
          {{"10", "20", "30", "测点一"}, {"11", "21", "31", "测点一2"}}, {}, ""},
         {"name-enh guessed from a leading name", "A 1 2 3\nB 4 5 6\n", {}, {{"1", "2", "3", "A"}, {"4", "5", "6", "B"}}, {}, ""},
+        {"a name, then a number as a name: no header", "A,1,2,3\n12,4,5,6\n", {},
+         {{"1", "2", "3", "A"}, {"4", "5", "6", "12"}}, {}, ""},
         {"name-enh preset", "A,1,2,3\n", withPreset(ImportPreset::NameEnh), {{"1", "2", "3", "A"}}, {}, ""},
         {"xyz preset ignores extra columns", "1,2,3,9,9,9\n4,5,6,9,9\n", withPreset(ImportPreset::Xyz),
          {{"1", "2", "3", ""}, {"4", "5", "6", ""}}, {}, ""},
