@@ -357,14 +357,21 @@ private:
             Feature f(OGRFeature::CreateFeature(l->GetLayerDefn()));
             if (isDxf())
                 f->SetField("Layer", "TRIANGLES");
-            auto* ring = new OGRLinearRing();
+            // A DXF polygon becomes a filled hatch: there the triangle is its
+            // closed outline instead.
+            OGRSimpleCurve* outline = isDxf() ? static_cast<OGRSimpleCurve*>(new OGRLineString())
+                                              : static_cast<OGRSimpleCurve*>(new OGRLinearRing());
             for (int k = 0; k <= 3; ++k) {
                 const auto& c = t.corners[static_cast<std::size_t>(k % 3)];
-                ring->addPoint(c[0], c[1], c[2]);
+                outline->addPoint(c[0], c[1], c[2]);
             }
-            auto* polygon = new OGRPolygon();
-            polygon->addRingDirectly(ring);
-            if (!put(*l, *f, polygon))
+            OGRGeometry* shape = outline;
+            if (!isDxf()) {
+                auto* polygon = new OGRPolygon();
+                polygon->addRingDirectly(static_cast<OGRLinearRing*>(outline));
+                shape = polygon;
+            }
+            if (!put(*l, *f, shape))
                 return false;
         }
         return !batched || commit(ds);
