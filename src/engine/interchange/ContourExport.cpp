@@ -453,34 +453,35 @@ ExportSet exportSetFromState(const SharedState& s, const ExportChoice& choice)
     if (!choice.points && !choice.network)
         return set;
 
-    // The points as the data file gives them, when it still holds the same
-    // number of records as the run read: the drawing jittered them slightly,
-    // and that cannot be undone. The raw network's corners are those points.
-    std::vector<std::array<double, 3>> corner(static_cast<std::size_t>(std::max(0L, s.recordCount)) + 1);
-    std::vector<std::string> notes(corner.size());
-    bool fromFile = false;
-    if (!s.dataFileName.empty() && s.networkKind != 2 && s.networkKind != 3) {
+    // The corners of the network the run drew on: the points for the raw
+    // network, the grid's nodes for the others, with the shift undone.
+    const auto rows = static_cast<std::size_t>(std::max(0L, s.recordCount)) + 1;
+    std::vector<ExportPoint> drawnOn(rows);
+    for (std::size_t k = 1; k < rows && k < s.pointX.size(); ++k)
+        drawnOn[k] = {s.pointX[k] + dx, s.pointY[k] + dy, s.pointZ[k],
+                      k < s.pointNote.size() ? trimmedNote(s.pointNote[k]) : std::string()};
+    // The points as the data file gives them: the build jittered them
+    // slightly, and that cannot be undone. When the file still holds the
+    // records the raw network was built on, they are its corners too.
+    std::vector<ExportPoint> surveyed;
+    if (!s.dataFileName.empty()) {
         const SurveyReadResult file = readSurveyFile(s.dataFileName);
-        if (file.ok && static_cast<long>(file.records.size()) == s.recordCount) {
-            for (std::size_t k = 1; k < corner.size(); ++k) {
+        if (file.ok) {
+            surveyed.resize(file.records.size() + 1);
+            for (std::size_t k = 1; k < surveyed.size(); ++k) {
                 const SurveyRecord& r = file.records[k - 1];
-                corner[k] = {r.x(), r.y(), r.z()};
-                notes[k] = trimmedNote(r.note);
+                surveyed[k] = {r.x(), r.y(), r.z(), trimmedNote(r.note)};
             }
-            fromFile = true;
         }
     }
-    if (!fromFile)
-        for (std::size_t k = 1; k < corner.size() && k < s.pointX.size(); ++k) {
-            corner[k] = {s.pointX[k] + dx, s.pointY[k] + dy, s.pointZ[k]};
-            notes[k] = k < s.pointNote.size() ? trimmedNote(s.pointNote[k]) : std::string();
-        }
+    const bool raw = s.networkKind != 2 && s.networkKind != 3;
+    if (raw && surveyed.size() == rows)
+        drawnOn = surveyed;
 
     if (choice.points) {
         set.withPoints = true;
-        set.points.reserve(corner.size());
-        for (std::size_t k = 1; k < corner.size(); ++k)
-            set.points.push_back({corner[k][0], corner[k][1], corner[k][2], notes[k]});
+        const std::vector<ExportPoint>& points = surveyed.empty() && raw ? drawnOn : surveyed;
+        set.points.assign(points.begin() + (points.empty() ? 0 : 1), points.end());
     }
     if (choice.network) {
         set.withTriangles = true;
@@ -488,11 +489,13 @@ ExportSet exportSetFromState(const SharedState& s, const ExportChoice& choice)
         for (std::size_t t = 1; t <= count && t < s.triVertexA.size(); ++t) {
             const std::array<int, 3> v{s.triVertexA[t], s.triVertexB[t], s.triVertexC[t]};
             if (std::any_of(v.begin(), v.end(),
-                            [&](int i) { return i < 1 || static_cast<std::size_t>(i) >= corner.size(); }))
+                            [&](int i) { return i < 1 || static_cast<std::size_t>(i) >= drawnOn.size(); }))
                 continue;
             ExportTriangle tri;
-            for (std::size_t k = 0; k < 3; ++k)
-                tri.corners[k] = corner[static_cast<std::size_t>(v[k])];
+            for (std::size_t k = 0; k < 3; ++k) {
+                const ExportPoint& p = drawnOn[static_cast<std::size_t>(v[k])];
+                tri.corners[k] = {p.x, p.y, p.value};
+            }
             set.triangles.push_back(tri);
         }
     }

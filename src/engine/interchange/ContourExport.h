@@ -43,9 +43,10 @@ struct ExportChoice {
 };
 
 // The curves the last Draw run kept, and the points and triangles it drew
-// on when asked, with the drawing frame's shift undone. Points come from the
-// data file as it was read when it is still the same file, so they carry
-// none of the small jitter the build gives them.
+// on when asked, with the drawing frame's shift undone. The points are the
+// data file's records, which carry none of the small jitter the build gives
+// them (the grid's nodes are no points of the survey); the triangles are
+// those of the network the run drew on.
 ExportSet exportSetFromState(const SharedState& state, const ExportChoice& choice);
 
 enum class ExportFormat { Unknown, Dxf, Shapefile, GeoPackage, GeoJson, Kml };
