@@ -185,8 +185,9 @@ int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err
         out << "wrote " << plotFileName(state.dataFileName) << '\n';
     if (line.panel.reportCrossings && state.crossings.curves >= 0)
         out << "crossings: " << state.crossings.curves << " curves, " << state.crossings.crossingPairs
-            << " crossing pairs, " << state.crossings.outOfBand << " stretches out of band, "
-            << state.crossings.mendedCurves << " curves mended, farthest move "
+            << " crossing segment pairs, " << state.crossings.curvePairs << " pairs of curves that meet, "
+            << state.crossings.outOfBand << " stretches out of band, " << state.crossings.mendedCurves
+            << " curves mended, farthest move "
             << state.crossings.largestMendPixels << " px\n";
     std::optional<LegendStrip> legend;
     if (legendShown(panel, state.legend))

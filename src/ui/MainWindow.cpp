@@ -1,5 +1,8 @@
 #include "ui/MainWindow.h"
 
+#include "ui/ExportContours.h"
+#include "ui/ImportData.h"
+
 #include "engine/network/WorkingFiles.h"
 
 #include "ui/ParameterPanel.h"
@@ -229,7 +232,9 @@ void MainWindow::createMenus()
     connect(altF, &QShortcut::activated, this, [this, file] { menuBar()->setActiveAction(file->menuAction()); });
     addCommand(file, "xinjian", "新建文件", &MainWindow::onNewFile, QKeySequence::New);
     addCommand(file, "daikai", "打开文件", &MainWindow::onOpen, QKeySequence::Open);
+    addCommand(file, "daoru", "导入数据…", &MainWindow::onImportData);
     addCommand(file, "daochu", "导出矢量图…", &MainWindow::onExportVector);
+    addCommand(file, "daochudzx", "导出等值线…", &MainWindow::onExportContours);
     addCommand(file, "jiancha", "数据检查…", &MainWindow::onDataCheck);
     file->addSeparator();
     exitAction_ = addCommand(file, "tuichu", "退出", &MainWindow::onExit, QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -550,6 +555,8 @@ void MainWindow::readMapOptions(PanelSettings& panel) const
             panel.contourLabels = choice;
     panel.legend = legendAction_ && legendAction_->isChecked();
     panel.coordinates = coordinatesAction_ && coordinatesAction_->isChecked();
+    // 导出等值线… writes the curves of the last Draw.
+    panel.keepCurves = true;
 }
 
 bool MainWindow::legendApplies() const
@@ -689,6 +696,15 @@ void MainWindow::showRecentFiles()
     if (!files.isEmpty())
         recentActions_.append(fileMenu_->insertSeparator(exitAction_));
 }
+
+void MainWindow::onImportData()
+{
+    // The new survey file opens as 打开文件 would open it.
+    if (const std::optional<std::string> written = importFromWindow(this, ctx_.prompter))
+        openFile(*written);
+}
+
+void MainWindow::onExportContours() { exportContoursFromWindow(this, state_, ctx_.prompter); }
 
 void MainWindow::openRecentFile(const QString& path)
 {

@@ -294,3 +294,38 @@ TEST(HeadlessRender, PlayFailsOnAMissingOrEmptyPlotFile)
 
 } // namespace
 } // namespace tervane
+
+namespace tervane {
+namespace {
+
+// --report-crossings prints what the check of the drawn curves found: with
+// the mend at the strongest smoothness nothing, and without the mend the
+// same curves are checked as smoothed, none mended. A run not asked for it
+// prints no such line.
+TEST(HeadlessRender, ReportCrossingsPrintsTheCheckOfTheDrawnCurves)
+{
+    test::ensureQtApp();
+    const test::InTemporaryFolder folder;
+    const auto report = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = {"render", kExample, "--seed", "1", "--smooth", "7", "--png",
+                                         folder.file(QStringLiteral("c.png")).toStdString()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::ostringstream out, err;
+        EXPECT_EQ(runRender(parseCommandLine(args), out, err), 0) << err.str();
+        const std::string text = out.str();
+        const auto at = text.find("crossings: ");
+        return at == std::string::npos ? std::string() : text.substr(at, text.find('\n', at) - at);
+    };
+    const std::string mended = report({"--report-crossings"});
+    EXPECT_NE(mended.find(" 0 crossing segment pairs, 0 pairs of curves that meet, 0 stretches out of band"),
+              std::string::npos)
+        << mended;
+    const std::string asSmoothed = report({"--report-crossings", "--allow-crossings"});
+    EXPECT_NE(asSmoothed.find(" 0 curves mended, farthest move 0 px"), std::string::npos) << asSmoothed;
+    EXPECT_EQ(mended.substr(0, mended.find(',')), asSmoothed.substr(0, asSmoothed.find(',')))
+        << "the same curves are checked";
+    EXPECT_EQ(report({}), "");
+}
+
+} // namespace
+} // namespace tervane

@@ -81,7 +81,8 @@ TEST_F(MainWindowFilesTest, DroppedSurveyOpensDroppedPlotPlaysAnythingElseIsRefu
 
 TEST_F(MainWindowFilesTest, RecentFilesSitAboveExitNewestFirstAndAGoneFileIsDropped)
 {
-    EXPECT_EQ(menuCaptions("wenjian"), (QStringList{"新建文件", "打开文件", "导出矢量图…", "数据检查…", "-", "退出"}));
+    EXPECT_EQ(menuCaptions("wenjian"), (QStringList{"新建文件", "打开文件", "导入数据…", "导出矢量图…", "导出等值线…",
+                                                    "数据检查…", "-", "退出"}));
     // Kept in the user's configuration folder, never in the working folder.
     EXPECT_TRUE(RecentFiles::settingsPath().endsWith(QStringLiteral("/tervane/tervane.conf")));
     EXPECT_FALSE(RecentFiles::settingsPath().startsWith(QDir::currentPath()));
@@ -93,9 +94,9 @@ TEST_F(MainWindowFilesTest, RecentFilesSitAboveExitNewestFirstAndAGoneFileIsDrop
         window->openFile(copies.back().toStdString());
     }
     window->openFile(copies[5].toStdString());
-    QStringList expected{"新建文件", "打开文件", "导出矢量图…", "数据检查…", "-"};
+    QStringList expected{"新建文件", "打开文件", "导入数据…", "导出矢量图…", "导出等值线…", "数据检查…", "-"};
     for (int i : {5, 9, 8, 7, 6, 4, 3, 2})
-        expected.append(QStringLiteral("&%1 %2").arg(expected.size() - 4).arg(copies[i]));
+        expected.append(QStringLiteral("&%1 %2").arg(expected.size() - 6).arg(copies[i]));
     expected.append({"-", "退出"});
     EXPECT_EQ(menuCaptions("wenjian"), expected);
 

@@ -302,6 +302,7 @@ void reportCrossings(RunContext& ctx, const RunInputs& in, const LevelLoop& loop
     const CrossingReport report = checkCurves(loop.drawnCurves(), *loop.band(), in.levels.step);
     counts.curves = static_cast<long>(loop.drawnCurves().size());
     counts.crossingPairs = report.crossingPairs;
+    counts.curvePairs = report.curvePairs;
     counts.outOfBand = report.outOfBand;
 }
 

@@ -6,6 +6,7 @@
 #include "engine/survey/DataRules.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -324,10 +325,31 @@ std::optional<ImportPreset> presetNamed(std::string_view name)
     return std::nullopt;
 }
 
+// A survey file of fixed 65-byte records has no line ends, and its size is
+// a whole number of records, whatever its name says.
+bool looksLikeSurveyRecords(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::string head(64 * 1024, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    if (head.empty() || head.find_first_of("\r\n") != std::string::npos)
+        return false;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    return !ec && size % 65 == 0;
+}
+
 bool isImportInput(const std::string& path)
 {
     const std::string ext = extensionOf(path);
-    return isTextExtension(ext) || isLayerExtension(ext);
+    if (isLayerExtension(ext))
+        return true;
+    // A .dat or .txt may be an old survey file under another name: that is
+    // opened as it always was.
+    return isTextExtension(ext) && !looksLikeSurveyRecords(path);
 }
 
 std::optional<std::string> fitNumberText(std::string_view text)

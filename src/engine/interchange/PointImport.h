@@ -62,7 +62,9 @@ inline constexpr long kMaxImportPoints = 32767;
 std::optional<ImportPreset> presetNamed(std::string_view name);
 
 // Whether a file is one to import rather than a survey file, by its
-// extension: .csv .txt .xyz .dat .shp .gpkg .geojson .json .dxf .kml.
+// extension: .csv .txt .xyz .dat .shp .gpkg .geojson .json .dxf .kml; a
+// text-named file holding fixed 65-byte records (no line ends, a whole
+// number of records) is a survey file all the same.
 bool isImportInput(const std::string& path);
 
 // Reads and checks every point; writes nothing.

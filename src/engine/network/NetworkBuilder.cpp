@@ -199,6 +199,9 @@ bool buildNetwork(RunContext& ctx, bool labelPoints)
 {
     SharedState& s = ctx.state;
     s.heldNetwork = {};
+    // The last Draw's curves stand in the old network's shift, which a
+    // build may change: they no longer belong to what is shown.
+    s.keptCurves.clear();
     if (!prepareNetwork(ctx))
         return false;
     std::vector<std::array<int, 3>> drawn;

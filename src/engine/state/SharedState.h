@@ -86,6 +86,7 @@ struct SharedState {
     struct CrossingCounts {
         long curves = -1;
         long crossingPairs = -1;      // pairs of segments of curves that cross
+        long curvePairs = -1;         // pairs of different curves that meet
         long outOfBand = -1;          // stretches outside their level's band
         long mendedCurves = 0;        // curves the band mend changed
         double largestMendPixels = 0; // farthest the mend moved a curve
