@@ -3,7 +3,9 @@
 // the working files, the same uniform survey at any size, and a prompter
 // that answers every question at once.
 #include "engine/base/NumberText.h"
+#include "engine/base/NullCanvas.h"
 #include "engine/base/Prompter.h"
+#include "engine/state/MainView.h"
 #include "engine/survey/SurveyFile.h"
 
 #include <cmath>
@@ -81,5 +83,22 @@ inline std::string writeUniformSurvey(const ScratchFolder& folder, int count)
     writeSurveyFile(path, records);
     return path;
 }
+
+// A main view whose picture boxes paint nothing, so that only a run's own
+// work is timed.
+class NullView final : public MainView {
+public:
+    NullCanvas area{9464, 7410}, strip{9464, 7410}, levels{9464, 7410}, display{9464, 7410};
+    Canvas& drawingArea() override { return area; }
+    Canvas& progressStrip() override { return strip; }
+    Canvas& levelStrip() override { return levels; }
+    Canvas& levelDisplay() override { return display; }
+    void setCaption(const std::string&) override {}
+    std::string caption() const override { return {}; }
+    void setStatus(const std::string&, Colour, Colour) override {}
+    std::string status() const override { return {}; }
+    void showNotice(const std::string&) override {}
+    void openRecordEditor() override {}
+};
 
 } // namespace tervane::bench

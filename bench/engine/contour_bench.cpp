@@ -19,6 +19,7 @@
 #include "engine/base/Prompter.h"
 
 #include "BenchSurvey.h"
+#include "engine/base/EscapeKey.h"
 
 #include <benchmark/benchmark.h>
 
@@ -34,26 +35,12 @@
 namespace tervane {
 namespace {
 
+using bench::NullView;
 using bench::SilentPrompter;
 
 using bench::ScratchFolder;
 using bench::writeUniformSurvey;
 
-class NullView final : public MainView {
-public:
-    // A picture box that paints nothing, so only the run's own work is timed.
-    NullCanvas area{9464, 7410}, strip{9464, 7410}, levels{9464, 7410}, display{9464, 7410};
-    Canvas& drawingArea() override { return area; }
-    Canvas& progressStrip() override { return strip; }
-    Canvas& levelStrip() override { return levels; }
-    Canvas& levelDisplay() override { return display; }
-    void setCaption(const std::string&) override {}
-    std::string caption() const override { return {}; }
-    void setStatus(const std::string&, Colour, Colour) override {}
-    std::string status() const override { return {}; }
-    void showNotice(const std::string&) override {}
-    void openRecordEditor() override {}
-};
 
 // A jittered grid of side x side points over a surface of two hills and a
 // pit, each cell split in two: about 2 side^2 triangles.

@@ -12,6 +12,7 @@
 #include "engine/base/NumberText.h"
 
 #include "BenchSurvey.h"
+#include "engine/base/EscapeKey.h"
 
 #include <benchmark/benchmark.h>
 
@@ -27,27 +28,10 @@ namespace tervane {
 namespace {
 
 using bench::ScratchFolder;
+using bench::NullView;
 using bench::SilentPrompter;
 
-class NullView final : public MainView {
-public:
-    NullCanvas area{9464, 7410}, strip{9464, 7410}, levels{9464, 7410}, display{9464, 7410};
-    Canvas& drawingArea() override { return area; }
-    Canvas& progressStrip() override { return strip; }
-    Canvas& levelStrip() override { return levels; }
-    Canvas& levelDisplay() override { return display; }
-    void setCaption(const std::string&) override {}
-    std::string caption() const override { return {}; }
-    void setStatus(const std::string&, Colour, Colour) override {}
-    std::string status() const override { return {}; }
-    void showNotice(const std::string&) override {}
-    void openRecordEditor() override {}
-};
 
-class NoEscapeKey final : public EscapeKey {
-public:
-    bool isDown() override { return false; }
-};
 
 // A file opened and its network built once; each run() is one Draw of the
 // present look, with or without the mend.
