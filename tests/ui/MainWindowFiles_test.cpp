@@ -119,3 +119,33 @@ TEST_F(MainWindowFilesTest, RecentFilesSitAboveExitNewestFirstAndAGoneFileIsDrop
 
 } // namespace
 } // namespace tervane
+
+namespace tervane {
+namespace {
+
+// 导入数据… writes the survey file named and opens it as 打开文件 would;
+// 导出等值线… before any Draw says there is nothing to write.
+TEST_F(MainWindowFilesTest, ImportedDataOpensAndExportWantsADrawingFirst)
+{
+    const QString csv = folder->file(QStringLiteral("site.csv"));
+    std::string lines = "name,code,E,N,H\r\n";
+    for (int i = 0; i < 30; ++i)
+        lines += "P" + std::to_string(i) + ",KZ," + std::to_string(500000 + (i * 37) % 100) + "," +
+                 std::to_string(3400000 + (i * 53) % 90) + "," + std::to_string(100 + i % 7) + "\r\n";
+    test::writeBytes(csv.toStdString(), lines);
+    const std::string survey = folder->file(QStringLiteral("site.D3D")).toStdString();
+    window->findChild<QAction*>(QStringLiteral("daochudzx"))->trigger();
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    EXPECT_NE(prompter.messages().front().find("请先画等值线图"), std::string::npos) << prompter.messages().front();
+
+    prompter.openPaths.push_back(csv.toStdString());
+    prompter.savePaths.push_back(survey);
+    window->findChild<QAction*>(QStringLiteral("daoru"))->trigger();
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(survey)));
+    EXPECT_EQ(state.fileOpen, 1);
+    EXPECT_EQ(state.dataFileName, survey);
+    EXPECT_EQ(state.recordCount, 30);
+}
+
+} // namespace
+} // namespace tervane
