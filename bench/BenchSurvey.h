@@ -8,6 +8,8 @@
 #include "engine/state/MainView.h"
 #include "engine/survey/SurveyFile.h"
 
+#include <benchmark/benchmark.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -100,5 +102,20 @@ public:
     void showNotice(const std::string&) override {}
     void openRecordEditor() override {}
 };
+
+// Set by a benchmark that could not do its work: the program then ends
+// with status 1, so that a script running it sees the failure.
+inline bool benchmarkFailed = false;
+
+// A benchmark program's main: runs what the command line picks.
+inline int runBenchmarks(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return benchmarkFailed ? 1 : 0;
+}
 
 } // namespace tervane::bench

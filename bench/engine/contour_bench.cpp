@@ -35,6 +35,7 @@
 namespace tervane {
 namespace {
 
+using bench::benchmarkFailed;
 using bench::NullView;
 using bench::SilentPrompter;
 
@@ -165,10 +166,6 @@ private:
     RunContext ctx_{state_, panel_, view_, prompter_, escape_, random_};
     MainCommands commands_{ctx_};
 };
-
-// Set when a benchmark could not time what it names, so that the program
-// ends with a failure instead of a table that only looks complete.
-bool benchmarkFailed = false;
 
 void fail(benchmark::State& st, const char* why)
 {
@@ -328,12 +325,4 @@ BENCHMARK(BM_ClosedSplineFormer)->Arg(40);
 } // namespace
 } // namespace tervane
 
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return tervane::benchmarkFailed ? 1 : 0;
-}
+int main(int argc, char** argv) { return tervane::bench::runBenchmarks(argc, argv); }

@@ -20,12 +20,12 @@ namespace tervane {
 namespace {
 
 using bench::ScratchFolder;
+using bench::benchmarkFailed;
 using bench::NullView;
 using bench::SilentPrompter;
 
 
 
-bool benchmarkFailed = false;
 
 // uniform32767 opened, its network built and drawn once with its curves kept.
 struct DrawnSet {
@@ -109,12 +109,4 @@ BENCHMARK(BM_ExportContours)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 } // namespace
 } // namespace tervane
 
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return tervane::benchmarkFailed ? 1 : 0;
-}
+int main(int argc, char** argv) { return tervane::bench::runBenchmarks(argc, argv); }

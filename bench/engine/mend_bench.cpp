@@ -28,6 +28,7 @@ namespace tervane {
 namespace {
 
 using bench::ScratchFolder;
+using bench::benchmarkFailed;
 using bench::NullView;
 using bench::SilentPrompter;
 
@@ -63,7 +64,6 @@ private:
     MainCommands commands_{ctx_};
 };
 
-bool benchmarkFailed = false;
 
 // The folder holding the peers' point files, made when no folder has them.
 std::string peerPoints(const std::string& name)
@@ -171,12 +171,4 @@ BENCHMARK(BM_MendShare)->ArgsProduct({{0, 1}, {2, 7}})->Unit(benchmark::kMillise
 } // namespace
 } // namespace tervane
 
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return tervane::benchmarkFailed ? 1 : 0;
-}
+int main(int argc, char** argv) { return tervane::bench::runBenchmarks(argc, argv); }
