@@ -5,6 +5,10 @@
 #include "engine/base/NumberText.h"
 #include "engine/base/NullCanvas.h"
 #include "engine/base/Prompter.h"
+#include "engine/commands/MainCommands.h"
+#include "engine/contour/ContourRun.h"
+#include "engine/base/EscapeKey.h"
+#include "engine/base/Random.h"
 #include "engine/state/MainView.h"
 #include "engine/survey/SurveyFile.h"
 
@@ -101,6 +105,40 @@ public:
     std::string status() const override { return {}; }
     void showNotice(const std::string&) override {}
     void openRecordEditor() override {}
+};
+
+// A window-less main window that has opened a file and built its network;
+// each run() is one Draw over the working files the build left, in the
+// classic look unless asked otherwise.
+class HeadlessDraw {
+public:
+    HeadlessDraw(const std::string& survey, std::uint64_t seed)
+        : random_(seed)
+    {
+        commands_.startUp();
+        commands_.open(survey);
+        // The network is not drawn again, nor rebuilt, for each run.
+        panel_.check13 = true;
+    }
+    bool ready() const { return state_.fileOpen == 1 && state_.triangleCount > 0; }
+    void setInterval(double interval) { panel_.intervalText = plainNumberText(interval); }
+    void setLevels(int count) { setInterval((state_.zMax - state_.zMin) / count); }
+    void setSmoothness(int s) { panel_.smoothValue = s + 2; }
+    void setClassic(bool on) { panel_.classic = on; }
+    void setMend(bool on) { panel_.mendCrossings = on; }
+    int triangleCount() const { return state_.triangleCount; }
+    long mended() const { return state_.crossings.mendedCurves; }
+    bool run() { return drawContourMap(ctx_); }
+
+private:
+    SharedState state_;
+    PanelSettings panel_;
+    NullView view_;
+    SilentPrompter prompter_;
+    NoEscapeKey escape_;
+    Random random_;
+    RunContext ctx_{state_, panel_, view_, prompter_, escape_, random_};
+    MainCommands commands_{ctx_};
 };
 
 // Set by a benchmark that could not do its work: the program then ends

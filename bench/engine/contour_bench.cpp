@@ -36,12 +36,12 @@ namespace tervane {
 namespace {
 
 using bench::benchmarkFailed;
+using bench::HeadlessDraw;
 using bench::NullView;
 using bench::SilentPrompter;
 
 using bench::ScratchFolder;
 using bench::writeUniformSurvey;
-
 
 // A jittered grid of side x side points over a surface of two hills and a
 // pit, each cell split in two: about 2 side^2 triangles.
@@ -136,37 +136,6 @@ void BM_TraceAndDraw(benchmark::State& st)
 }
 BENCHMARK(BM_TraceAndDraw)->Arg(0)->Arg(2)->Arg(7)->Unit(benchmark::kMillisecond);
 
-// A window-less main window that has opened a file and built its network;
-// each run() is one Draw over the working files the build left.
-class HeadlessDraw {
-public:
-    explicit HeadlessDraw(const std::string& survey)
-    {
-        commands_.startUp();
-        commands_.open(survey);
-        // Levels as many as asked below, the network not rebuilt per run.
-        panel_.check13 = true;
-    }
-    bool ready() const { return state_.fileOpen == 1 && state_.triangleCount > 0; }
-    void setLevels(int count)
-    {
-        panel_.intervalText = plainNumberText((state_.zMax - state_.zMin) / count);
-    }
-    void setSmoothness(int s) { panel_.smoothValue = s + 2; }
-    int triangleCount() const { return state_.triangleCount; }
-    bool run() { return drawContourMap(ctx_); }
-
-private:
-    SharedState state_;
-    PanelSettings panel_;
-    NullView view_;
-    SilentPrompter prompter_;
-    NoEscapeKey escape_;
-    Random random_{5};
-    RunContext ctx_{state_, panel_, view_, prompter_, escape_, random_};
-    MainCommands commands_{ctx_};
-};
-
 void fail(benchmark::State& st, const char* why)
 {
     benchmarkFailed = true;
@@ -221,7 +190,7 @@ void timeRuns(benchmark::State& st, HeadlessDraw& draw)
 void BM_DrawRunLargestExample(benchmark::State& st)
 {
     ScratchFolder folder;
-    HeadlessDraw draw(exampleFile("hill-and-saddle.D3D"));
+    HeadlessDraw draw(exampleFile("hill-and-saddle.D3D"), 5);
     draw.setLevels(100);
     timeRuns(st, draw);
 }
@@ -230,7 +199,7 @@ BENCHMARK(BM_DrawRunLargestExample)->Arg(0)->Arg(2)->Arg(7)->Unit(benchmark::kMi
 void BM_DrawRunRandom2000(benchmark::State& st)
 {
     ScratchFolder folder;
-    HeadlessDraw draw(writeRandomSurvey(folder));
+    HeadlessDraw draw(writeRandomSurvey(folder), 5);
     draw.setLevels(100);
     timeRuns(st, draw);
 }
@@ -244,7 +213,7 @@ const ContourNetwork& uniformNetwork(int count)
     if (const auto it = built.find(count); it != built.end())
         return it->second;
     ScratchFolder folder;
-    HeadlessDraw draw(writeUniformSurvey(folder, count));
+    HeadlessDraw draw(writeUniformSurvey(folder, count), 5);
     Random random(3);
     ContourNetwork net;
     if (draw.ready())
@@ -283,7 +252,7 @@ BENCHMARK(BM_TraceUniformFormer)->Arg(2000)->Arg(32767)->Unit(benchmark::kMillis
 void BM_DrawRunUniform(benchmark::State& st)
 {
     ScratchFolder folder;
-    HeadlessDraw draw(writeUniformSurvey(folder, static_cast<int>(st.range(0))));
+    HeadlessDraw draw(writeUniformSurvey(folder, static_cast<int>(st.range(0))), 5);
     draw.setLevels(100);
     draw.setSmoothness(static_cast<int>(st.range(1)));
     if (!draw.ready()) {

@@ -29,41 +29,9 @@ namespace {
 
 using bench::ScratchFolder;
 using bench::benchmarkFailed;
+using bench::HeadlessDraw;
 using bench::NullView;
 using bench::SilentPrompter;
-
-
-
-// A file opened and its network built once; each run() is one Draw of the
-// present look, with or without the mend.
-class HeadlessDraw {
-public:
-    explicit HeadlessDraw(const std::string& survey)
-    {
-        commands_.startUp();
-        commands_.open(survey);
-        panel_.check13 = true;
-        panel_.classic = false;
-    }
-    bool ready() const { return state_.fileOpen == 1 && state_.triangleCount > 0; }
-    void setInterval(double interval) { panel_.intervalText = plainNumberText(interval); }
-    void setLevels(int count) { setInterval((state_.zMax - state_.zMin) / count); }
-    void setSmoothness(int s) { panel_.smoothValue = s + 2; }
-    void setMend(bool on) { panel_.mendCrossings = on; }
-    bool run() { return drawContourMap(ctx_); }
-    long mended() const { return state_.crossings.mendedCurves; }
-
-private:
-    SharedState state_;
-    PanelSettings panel_;
-    NullView view_;
-    SilentPrompter prompter_;
-    NoEscapeKey escape_;
-    Random random_{1};
-    RunContext ctx_{state_, panel_, view_, prompter_, escape_, random_};
-    MainCommands commands_{ctx_};
-};
-
 
 // The folder holding the peers' point files, made when no folder has them.
 std::string peerPoints(const std::string& name)
@@ -99,7 +67,7 @@ HeadlessDraw& drawOf(bool dem)
     struct Set {
         ScratchFolder folder;
         HeadlessDraw draw;
-        explicit Set(const std::string& name) : draw(peerPoints(name)) {}
+        explicit Set(const std::string& name) : draw(peerPoints(name), 1) { draw.setClassic(false); }
     };
     static std::unique_ptr<Set> sets[2];
     std::unique_ptr<Set>& set = sets[dem ? 0 : 1];
@@ -113,16 +81,26 @@ HeadlessDraw& drawOf(bool dem)
     return set->draw;
 }
 
+// The set of the benchmark's first argument, or nothing (the benchmark
+// marked failed) when its network could not be built.
+HeadlessDraw* readyDraw(benchmark::State& st)
+{
+    HeadlessDraw& draw = drawOf(st.range(0) == 0);
+    if (draw.ready())
+        return &draw;
+    benchmarkFailed = true;
+    st.SkipWithError("the network could not be built");
+    return nullptr;
+}
+
 // Arguments: the set (0 dem3000 at interval 20, 1 uniform32767 at 100
 // levels), the smoothness and the mend (1 on).
 void BM_DrawRunMend(benchmark::State& st)
 {
-    HeadlessDraw& draw = drawOf(st.range(0) == 0);
-    if (!draw.ready()) {
-        benchmarkFailed = true;
-        st.SkipWithError("the network could not be built");
+    HeadlessDraw* found = readyDraw(st);
+    if (!found)
         return;
-    }
+    HeadlessDraw& draw = *found;
     draw.setSmoothness(static_cast<int>(st.range(1)));
     draw.setMend(st.range(2) == 1);
     for (auto _ : st) {
@@ -141,12 +119,10 @@ BENCHMARK(BM_DrawRunMend)->ArgsProduct({{0, 1}, {2, 7}, {0, 1}})->Unit(benchmark
 // the slow runs are the ones that waited.
 void BM_MendShare(benchmark::State& st)
 {
-    HeadlessDraw& draw = drawOf(st.range(0) == 0);
-    if (!draw.ready()) {
-        benchmarkFailed = true;
-        st.SkipWithError("the network could not be built");
+    HeadlessDraw* found = readyDraw(st);
+    if (!found)
         return;
-    }
+    HeadlessDraw& draw = *found;
     draw.setSmoothness(static_cast<int>(st.range(1)));
     double without = 1e30, with = 1e30;
     for (auto _ : st) {
