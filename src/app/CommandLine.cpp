@@ -223,6 +223,30 @@ std::string setReportCrossings(Reading& r, const std::string&)
     return {};
 }
 
+std::string setFill(Reading& r, const std::string&)
+{
+    r.line.panel.fillBands = true;
+    return {};
+}
+
+// A 3D view colour table for the fill, by its name in the 自选色表 list.
+std::string setFillTable(Reading& r, const std::string& value)
+{
+    const std::vector<std::string>& names = colourTableNames();
+    if (std::find(names.begin(), names.end(), value) == names.end())
+        return "--fill-table needs a colour table 0..9 or A, not \"" + value + "\"";
+    r.line.panel.fillBands = true;
+    r.line.panel.fillTable = value;
+    return {};
+}
+
+std::string setReportFill(Reading& r, const std::string&)
+{
+    r.line.panel.fillBands = true;
+    r.line.reportFill = true;
+    return {};
+}
+
 std::string setNoNetwork(Reading& r, const std::string&)
 {
     r.line.panel.check13 = true;
@@ -448,7 +472,7 @@ std::string setNoteField(Reading& r, const std::string& value)
     return {};
 }
 
-const std::array<Option, 40> kOptions = {{
+const std::array<Option, 43> kOptions = {{
     {"--scale", true, kRender | kPlay, setScale},
     {"--classic", false, kRender, setClassic},
     {"--contour-labels", true, kRender, setContourLabels},
@@ -456,6 +480,9 @@ const std::array<Option, 40> kOptions = {{
     {"--no-coordinates", false, kRender, setNoCoordinates},
     {"--allow-crossings", false, kRender, setAllowCrossings},
     {"--report-crossings", false, kRender, setReportCrossings},
+    {"--fill", false, kRender, setFill},
+    {"--fill-table", true, kRender, setFillTable},
+    {"--report-fill", false, kRender, setReportFill},
     {"--network", true, kRender | kCheck, setNetwork},
     {"--seed", true, kRender, setSeed},
     {"--interval", true, kRender | kCheck, setInterval},
@@ -814,6 +841,11 @@ std::string usageText()
            "                                   them in their level's band\n"
            "    --report-crossings             count crossing curves and stretches out\n"
            "                                   of their band, and print the counts\n"
+           "    --fill                         fill the bands between the levels in\n"
+           "                                   the transition colours, under the lines\n"
+           "    --fill-table 0..9|A            fill in a 3D colour table's colours\n"
+           "    --report-fill                  fill, and print each band's levels and\n"
+           "                                   area in the data's square units\n"
            "    --no-network                   leave the network lines out\n"
            "    --observe                      show how each curve fits its polygon\n"
            "    --ramp A,B                     transition colour scroll bars, 16..255\n"

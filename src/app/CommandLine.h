@@ -33,6 +33,7 @@ struct CommandLine {
     std::string contoursPath;            // render --contours: contours for CAD and GIS
     bool exportPoints = false;           // render --export-points
     bool exportNetwork = false;          // render --export-network
+    bool reportFill = false;             // render --report-fill: the bands' areas
     std::string crs;                     // render --crs EPSG:NNNN
     std::string importOutput;            // import: the survey file to write
     ImportOptions import;                // import, and render and check of a

@@ -33,6 +33,7 @@ HeadlessJob jobOf(const CommandLine& line)
     job.exportPoints = line.exportPoints;
     job.exportNetwork = line.exportNetwork;
     job.crs = line.crs;
+    job.reportFill = line.reportFill;
     return job;
 }
 
@@ -96,7 +97,7 @@ int runRender(const CommandLine& line, std::ostream& out, std::ostream& err)
     HeadlessJob job = jobOf(line);
     // A render with nothing to keep would draw the map and throw it away.
     if (job.pngPath.empty() && job.bmpPath.empty() && job.svgPath.empty() && job.pdfPath.empty() &&
-        !job.panel.check15 && job.contoursPath.empty()) {
+        !job.panel.check15 && job.contoursPath.empty() && !job.reportFill) {
         err << "tervane: render needs --png, --bmp, --svg, --pdf, --hpgl or --contours to keep its drawing\n";
         return kUsageStatus;
     }

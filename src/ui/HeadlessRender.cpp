@@ -189,6 +189,8 @@ int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err
             << state.crossings.outOfBand << " stretches out of band, " << state.crossings.mendedCurves
             << " curves mended, farthest move "
             << state.crossings.largestMendPixels << " px\n";
+    if (line.reportFill)
+        out << fillReport(state.legend);
     std::optional<LegendStrip> legend;
     if (legendShown(panel, state.legend))
         legend.emplace(view, state.legend, panel, !line.svgPath.empty() || !line.pdfPath.empty());

@@ -31,6 +31,8 @@ struct HeadlessJob {
     bool exportPoints = false;           // the points beside them
     bool exportNetwork = false;          // the raw network's triangles beside them
     std::string crs;                     // "EPSG:NNNN", empty for none
+    // render: print each filled band's levels and area, and the map's area.
+    bool reportFill = false;
 };
 
 // Writes one output file a headless command was asked for: nothing when

@@ -9,6 +9,7 @@
 #include "engine/base/Limits.h"
 #include "engine/network/NetworkTexts.h"
 #include "engine/base/NumberText.h"
+#include "engine/view3d/LevelColours.h"
 
 #include <cerrno>
 #include <cmath>
@@ -275,7 +276,27 @@ void MainCommands::draw()
         ctx_.prompter.message(tooManyLevelsMessage(ctx_.panel.intervalText, s.zMin, s.zMax));
         return;
     }
+    loadFillColours();
     drawContourMap(ctx_);
+}
+
+void MainCommands::loadFillColours()
+{
+    PanelSettings& panel = ctx_.panel;
+    panel.fillTableColours.clear();
+    if (!panel.fillBands || panel.fillTable.empty())
+        return;
+    // The run cannot read the 3D view's tables itself, so they are read here.
+    // A table that cannot serve leaves the transition colours, and the
+    // notice of the 3D view says why.
+    LevelColours table;
+    const ColourTableLoad load = table.load(panel.fillTable);
+    if (!load.notice.empty())
+        ctx_.view.showNotice(load.notice);
+    if (!load.usable())
+        return;
+    for (int level = 0; level < kColourFileLevels; ++level)
+        panel.fillTableColours.push_back(table.colour(level));
 }
 
 WindowChange MainCommands::view3d()

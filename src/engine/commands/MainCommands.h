@@ -59,6 +59,8 @@ public:
 
 private:
     void buildKind(int kind);
+    // The colours of the 3D table the fill asks for, into the panel.
+    void loadFillColours();
 
     RunContext& ctx_;
     bool editorRequested_ = false;

@@ -3,6 +3,7 @@
 #include "engine/state/Texts.h"
 #include "engine/state/PlotFrame.h"
 #include "engine/contour/BandCheck.h"
+#include "engine/contour/BandFill.h"
 #include "engine/contour/BandMend.h"
 #include "engine/contour/ContourFault.h"
 #include "engine/contour/ContourLabels.h"
@@ -17,6 +18,7 @@
 #include "engine/hpgl/PlotRecording.h"
 #include "engine/network/NetworkBuilder.h"
 #include "engine/network/NetworkTexts.h"
+#include "engine/base/NullCanvas.h"
 #include "engine/base/NumberText.h"
 
 #include <algorithm>
@@ -236,6 +238,165 @@ bool LevelLoop::level(long k)
     return true;
 }
 
+// A view that shows nothing: the fill's first pass draws every curve on it
+// only to learn the points the real pass will draw.
+class UnseenView : public MainView {
+public:
+    UnseenView() : area_(1, 1), strip_(1, 1) {}
+    Canvas& drawingArea() override { return area_; }
+    Canvas& progressStrip() override { return strip_; }
+    Canvas& levelStrip() override { return strip_; }
+    Canvas& levelDisplay() override { return strip_; }
+    void setCaption(const std::string&) override {}
+    std::string caption() const override { return {}; }
+    void setStatus(const std::string&, Colour, Colour) override {}
+    std::string status() const override { return {}; }
+    void showNotice(const std::string&) override {}
+    void openRecordEditor() override {}
+
+private:
+    NullCanvas area_;
+    NullCanvas strip_;
+};
+
+// A colour of a 3D table for a share 0..1 of the way from the lowest band
+// to the highest: the table's colours spread evenly over the bands, mixed
+// between neighbours.
+Colour tableColour(const std::vector<Colour>& table, double share)
+{
+    if (table.size() == 1)
+        return table.front();
+    const double at = std::clamp(share, 0.0, 1.0) * static_cast<double>(table.size() - 1);
+    const auto i = std::min(static_cast<std::size_t>(at), table.size() - 2);
+    const double t = at - static_cast<double>(i);
+    const auto mix = [t](int a, int b) { return static_cast<int>(std::lround(a + t * (b - a))); };
+    const Colour a = table[i];
+    const Colour b = table[i + 1];
+    return rgb(mix(redOf(a), redOf(b)), mix(greenOf(a), greenOf(b)), mix(blueOf(a), blueOf(b)));
+}
+
+// The colour of the band whose lower level is level k of the sequence: on
+// the transition ramp the colour a rendered map gives that level's line, so
+// that the bands run dark to light as the rendered map does.
+std::vector<Colour> bandColours(const RunContext& ctx, const RunInputs& in, const std::vector<FilledBand>& bands)
+{
+    std::vector<Colour> colours;
+    const std::vector<Colour>& table = ctx.panel.fillTableColours;
+    for (std::size_t j = 0; j < bands.size(); ++j) {
+        if (!table.empty()) {
+            const double share = bands.size() > 1 ? static_cast<double>(j) / static_cast<double>(bands.size() - 1) : 0;
+            colours.push_back(tableColour(table, share));
+            continue;
+        }
+        const double ramp = static_cast<double>(bands[j].lowerLevel + 1) * in.levels.colourStep;
+        colours.push_back(levelRenderColour(ramp, in.scroll3, in.scroll4).colour);
+    }
+    return colours;
+}
+
+// The filled bands of the run: the curves of every level are drawn once
+// unseen, exactly as the run will draw them (smoothed, and kept in their
+// band in the present look), and the regions between them are filled on
+// the drawing area, so that the lines drawn next lie on the bands' edges.
+// False when Esc stopped it.
+bool fillBands(RunContext& ctx, const RunInputs& in, MapLegend& filled)
+{
+    UnseenView unseen;
+    PanelSettings panel = ctx.panel;
+    RunContext quiet{ctx.state, panel, unseen, ctx.prompter, ctx.escape, ctx.random};
+    ContourTracer tracer(in.net, in.trace);
+    const BandSurface surface(in.net);
+    MendStats mends;
+    std::vector<DrawnCurve> curves;
+    std::vector<std::size_t> firstOfLevel;
+    const LevelSequence& seq = in.levels;
+    const int smooth = smoothness(ctx.panel);
+    bool stopped = false;
+    for (long k = 0; k < seq.count && !stopped; ++k) {
+        firstOfLevel.push_back(curves.size());
+        if (ctx.escape.isDown()) {
+            clearAfterEscape(ctx);
+            return false;
+        }
+        const double traced = tracedLevelFor(seq.level(k), seq.step, smooth);
+        if (traced <= in.net.zMin)
+            continue;
+        CurveExtras extras;
+        extras.level = seq.level(k);
+        extras.interval = seq.step;
+        if (!ctx.panel.classic && ctx.panel.mendCrossings) {
+            extras.band = &surface;
+            extras.mends = &mends;
+        }
+        extras.drawn = &curves;
+        tracer.traceLevel(traced, [&](const TracedCurve& curve) {
+            if (!stopped && !drawCurve(quiet, curve, kOrdinaryContour, 0, nullptr, &extras))
+                stopped = true;
+        });
+        showLevelProgress(ctx, seq.level(k), in.net.zMax + seq.step);
+    }
+    if (stopped) {
+        // The unseen pass has beeped; the run's own panel and strips follow.
+        ctx.panel.check15 = false;
+        ctx.view.progressStrip().clear();
+        ctx.view.levelStrip().clear();
+        ctx.view.levelDisplay().clear();
+        return false;
+    }
+    firstOfLevel.push_back(curves.size());
+    std::vector<LevelCurves> levels;
+    for (long k = 0; k < seq.count; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        LevelCurves level{seq.level(k), tracedLevelFor(seq.level(k), seq.step, smooth), {}};
+        for (std::size_t c = firstOfLevel[i]; c < firstOfLevel[i + 1]; ++c)
+            level.curves.push_back(&curves[c]);
+        levels.push_back(std::move(level));
+    }
+    const NetworkOutline outline = networkOutline(in.net);
+    const std::vector<FilledBand> bands = makeFilledBands(outline, levels, &surface);
+    const std::vector<Colour> colours = bandColours(ctx, in, bands);
+    Canvas& area = ctx.view.drawingArea();
+    const double scale = ctx.state.plotScale;
+    filled.bands.clear();
+    filled.mapArea = outline.area();
+    for (std::size_t j = 0; j < bands.size(); ++j) {
+        std::vector<std::vector<CanvasPoint>> rings;
+        rings.reserve(bands[j].rings.size());
+        for (const Ring& ring : bands[j].rings) {
+            std::vector<CanvasPoint> points;
+            points.reserve(ring.size());
+            for (const PlanePoint& p : ring)
+                points.push_back({p.x * scale, p.y * scale});
+            rings.push_back(std::move(points));
+        }
+        area.fillRings(rings, colours[j]);
+        filled.bands.push_back({bands[j].low, bands[j].high, colours[j], bands[j].area});
+    }
+    ctx.view.levelStrip().clear();
+    return true;
+}
+
+// The network's lines and point marks again, over the fill, as the build
+// drew them before it.
+void networkOverFill(RunContext& ctx)
+{
+    const SharedState& s = ctx.state;
+    Canvas& area = ctx.view.drawingArea();
+    const double scale = s.plotScale;
+    const auto at = [&](int v) {
+        const auto i = static_cast<std::size_t>(v);
+        return PlanePoint{s.pointX.at(i) * scale, s.pointY.at(i) * scale};
+    };
+    setCurvePen(area, 1, kSolid);
+    for (const std::array<int, 3>& corners : s.heldNetwork.drawn) {
+        const PlanePoint p[3] = {at(corners[0]), at(corners[1]), at(corners[2])};
+        for (int c = 0; c < 3; ++c)
+            area.line(p[c].x, p[c].y, p[(c + 1) % 3].x, p[(c + 1) % 3].y, ctx.panel.wangxian);
+        for (const PlanePoint& q : p)
+            area.circle(q.x, q.y, 8, ctx.panel.dian);
+    }
+}
+
 // The run's points for the plot file: world units, heights with their
 // run offset.
 std::vector<PlotRecording::DataPoint> recordedPoints(const ContourNetwork& net)
@@ -350,10 +511,19 @@ bool drawContourMap(RunContext& ctx)
             return false;
         RunInputs in = readInputs(ctx);
         in.levels = runLevels(in.net, leadingNumber(ctx.panel.intervalText));
+        MapLegend filled;
+        if (ctx.panel.fillBands) {
+            if (!fillBands(ctx, in, filled))
+                return false;
+            if (!ctx.panel.check13)
+                networkOverFill(ctx);
+        }
         LevelLoop loop(ctx, in, recording);
         if (!loop.run())
             return false;
         finishRun(ctx, in, recording, loop);
+        ctx.state.legend.bands = std::move(filled.bands);
+        ctx.state.legend.mapArea = filled.mapArea;
         return true;
     } catch (const LevelCountFault& fault) {
         recording.end();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sstream>
 
 namespace tervane {
 
@@ -33,17 +34,40 @@ double rowHeight(const Canvas& canvas) { return std::ceil(pixelHeightOf(canvas))
 
 double firstRowTop(const Canvas& canvas) { return kMargin + std::ceil(pixelHeightOf(canvas)) + kTitleGap; }
 
+// A row with a colour box: a level of a rendered map or a filled band.
+struct SwatchRow {
+    Colour colour = 0;
+    std::string caption;
+};
+
+// The colour boxes of the legend, lowest first: the bands when the map was
+// filled, else the levels of a rendered map; none for a line map.
+std::vector<SwatchRow> swatchRows(const MapLegend& legend)
+{
+    std::vector<SwatchRow> rows;
+    if (legend.filled()) {
+        for (const MapLegend::Band& band : legend.bands)
+            rows.push_back({band.colour, bandCaption(band, legend.valueScale)});
+    } else if (legend.rendered) {
+        for (const MapLegend::Level& level : legend.levels)
+            rows.push_back({level.colour, legendValueText(level.value, legend.valueScale)});
+    }
+    return rows;
+}
+
+bool hasSwatches(const MapLegend& legend) { return legend.filled() || legend.rendered; }
+
 std::vector<std::string> rowCaptions(const MapLegend& legend)
 {
-    if (!legend.rendered)
+    if (!hasSwatches(legend))
         return lineLegendCaptions(legend);
     std::vector<std::string> captions;
-    for (const MapLegend::Level& level : legend.levels)
-        captions.push_back(legendValueText(level.value, legend.valueScale));
+    for (const SwatchRow& row : swatchRows(legend))
+        captions.push_back(row.caption);
     return captions;
 }
 
-std::size_t rowCount(const MapLegend& legend) { return legend.rendered ? legend.levels.size() : 2; }
+std::size_t rowCount(const MapLegend& legend) { return hasSwatches(legend) ? swatchRows(legend).size() : 2; }
 
 // The pen of the map's curves, so that the samples look like the lines they
 // stand for; a rendered map's widths (above 4) would not fit a sample.
@@ -68,21 +92,22 @@ void drawCaption(Canvas& canvas, double top, const std::string& caption, Colour 
     canvas.print(caption);
 }
 
-void drawRenderedRows(Canvas& canvas, const MapLegend& legend, Colour textColour)
+void drawSwatchRows(Canvas& canvas, const MapLegend& legend, Colour textColour)
 {
     const double row = rowHeight(canvas);
     const double top = firstRowTop(canvas);
     const double room = canvas.pixelHeight() - kMargin - top + kRowGap;
     const auto fit = static_cast<std::size_t>(std::max(0.0, std::floor(room / row)));
-    const std::vector<std::size_t> shown = legendLevelRows(legend.levels.size(), fit);
+    const std::vector<SwatchRow> rows = swatchRows(legend);
+    const std::vector<std::size_t> shown = legendLevelRows(rows.size(), fit);
     for (std::size_t r = 0; r < shown.size(); ++r) {
-        const MapLegend::Level& level = legend.levels[shown[r]];
+        const SwatchRow& swatch = rows[shown[r]];
         const double y = top + static_cast<double>(r) * row;
         const double bottom = y + row - kRowGap;
-        canvas.filledBox(kMargin, y, kMargin + kSwatchWidth, bottom, level.colour);
+        canvas.filledBox(kMargin, y, kMargin + kSwatchWidth, bottom, swatch.colour);
         // An outline keeps a band coloured like the background visible.
         canvas.box(kMargin, y, kMargin + kSwatchWidth, bottom, textColour);
-        drawCaption(canvas, y, legendValueText(level.value, legend.valueScale), textColour);
+        drawCaption(canvas, y, swatch.caption, textColour);
     }
 }
 
@@ -110,6 +135,22 @@ void drawLineRows(Canvas& canvas, const MapLegend& legend, const PanelSettings& 
 std::string legendValueText(double value, int valueScale)
 {
     return plainNumberText(truncateToScale(value, valueScale));
+}
+
+std::string bandCaption(const MapLegend::Band& band, int valueScale)
+{
+    return legendValueText(band.low, valueScale) + "~" + legendValueText(band.high, valueScale);
+}
+
+std::string fillReport(const MapLegend& legend)
+{
+    std::ostringstream out;
+    out.precision(12);
+    for (const MapLegend::Band& band : legend.bands)
+        out << "fill: band " << band.low << " to " << band.high << " area " << band.area << '\n';
+    if (legend.filled())
+        out << "fill: map area " << legend.mapArea << '\n';
+    return out.str();
 }
 
 std::vector<std::string> lineLegendCaptions(const MapLegend& legend)
@@ -165,8 +206,8 @@ void drawLegend(Canvas& canvas, const MapLegend& legend, const PanelSettings& pa
     if (legend.empty())
         return;
     drawTitle(canvas, panel.zhuji);
-    if (legend.rendered)
-        drawRenderedRows(canvas, legend, panel.zhuji);
+    if (hasSwatches(legend))
+        drawSwatchRows(canvas, legend, panel.zhuji);
     else
         drawLineRows(canvas, legend, panel, panel.zhuji);
 }

@@ -40,6 +40,16 @@ inline bool legendShown(const PanelSettings& panel, const MapLegend& legend)
 // the decimals of `valueScale`), without a leading blank.
 std::string legendValueText(double value, int valueScale);
 
+// A filled band's caption, "100~120", both ends by the decimals rule.
+std::string bandCaption(const MapLegend::Band& band, int valueScale);
+
+// The bands of a filled map, one line each with its levels and area, then
+// the map's area, for render --report-fill:
+//   fill: band 100 to 120 area 5321.5
+//   fill: map area 90210
+// Empty when the map was not filled.
+std::string fillReport(const MapLegend& legend);
+
 // The captions of a line map's two rows, "等高距 20" and "计曲线 100".
 std::vector<std::string> lineLegendCaptions(const MapLegend& legend);
 
@@ -59,7 +69,8 @@ int legendPixelHeight(const MapLegend& legend, const Canvas& measure);
 
 // Draws the legend over the whole of `canvas`: the panel's background, a
 // title, then for a rendered map a colour box and value per level (thinned
-// evenly when they do not all fit the height), for a line map a line sample
+// evenly when they do not all fit the height), for a filled map a colour
+// box and level range per band, for a line map a line sample
 // in each contour colour with the interval and the index interval. The
 // canvas's scale is set to its pixels. Nothing but the background for an
 // empty legend.

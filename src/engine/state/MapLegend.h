@@ -20,6 +20,19 @@ struct MapLegend {
         Colour colour = 0;
     };
     std::vector<Level> levels;   // drawn levels, low to high, with their colours
+    // The filled bands, low to high, when the map was filled: each from
+    // its lower level to its upper one, in its colour, with the area it
+    // covers in the data's square units.
+    struct Band {
+        double low = 0;
+        double high = 0;
+        Colour colour = 0;
+        double area = 0;
+    };
+    std::vector<Band> bands;
+    double mapArea = 0;          // the network outline's area, with the bands
+
+    bool filled() const { return !bands.empty(); }
 
     bool empty() const { return interval <= 0; }
 };

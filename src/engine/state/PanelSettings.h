@@ -2,6 +2,7 @@
 #include "engine/base/Colour.h"
 
 #include <string>
+#include <vector>
 
 namespace tervane {
 
@@ -52,6 +53,16 @@ struct PanelSettings {
     // Keep the curves of a Draw run as drawn, whole, in SharedState::keptCurves
     // (for writing them out to CAD and GIS files).
     bool keepCurves = false;
+    // Fill the region between each two successive levels in a colour of its
+    // own, under the curves (选项 > 填充色带, render --fill).
+    bool fillBands = false;
+    // Where the fill's colours come from: empty for the transition colours
+    // of a rendered map, else a 3D colour table "0".."9" or "A"
+    // (--fill-table). The caller loads the table into fillTableColours,
+    // since the Draw run cannot read the 3D view's tables itself; left
+    // empty, the transition colours serve.
+    std::string fillTable;
+    std::vector<Colour> fillTableColours;
     int valueScale = 1000;              // 1000, 100, 10, 1: decimals as a multiplier
     int errorControl = 0;               // 1 on
     std::string observeFlag;            // "Y" when observation is on

@@ -506,3 +506,140 @@ TEST_F(ExampleRunTest, DrawRedrawsTheLastBuildWhileItFitsTheData)
 
 } // namespace
 } // namespace tervane
+
+#include "engine/contour/BandFill.h"
+#include "engine/contour/RenderColour.h"
+
+#include <set>
+#include <utility>
+
+namespace tervane {
+namespace {
+
+class FilledRunTest : public test::RunFixture {
+protected:
+    FilledRunTest()
+    {
+        net = testing::gridNetwork(14, 11, [](double x, double y) {
+            return 25 * std::sin(x / 2.1) * std::cos(y / 2.7) + 3 * x + 0.013 * std::sin(7.7 * x + 3.1 * y);
+        });
+        writeNetwork(net);
+        panel.intervalText = "5";
+        panel.smoothValue = 4;  // smoothness 2: the fill must follow the smoothed curves
+        panel.fillBands = true;
+        panel.contourLabels = 0;
+    }
+
+    // Whether p (user units) lies on the network's outline.
+    bool onOutline(const CanvasPoint& p) const
+    {
+        const double x = p.x / state.plotScale;
+        const double y = p.y / state.plotScale;
+        const double tolerance = 1e-4;
+        return std::fabs(x) < tolerance || std::fabs(y) < tolerance || std::fabs(x - 13) < tolerance ||
+               std::fabs(y - 10) < tolerance;
+    }
+
+    ContourNetwork net;
+};
+
+// Run in the classic and the present look: the bands are filled first, the
+// curves drawn over them, every edge of a band that is not the outline is a
+// point the curves were drawn through, and the bands cover the map once.
+TEST_F(FilledRunTest, BandsLieUnderTheCurvesThatBoundThem)
+{
+    for (const bool classic : {true, false}) {
+        SCOPED_TRACE(classic ? "classic" : "present look");
+        view.picture1.clear();
+        view.picture1.ops.clear();
+        panel.classic = classic;
+        ASSERT_TRUE(drawContourMap(ctx));
+        const auto& ops = view.picture1.ops;
+        std::set<std::pair<double, double>> drawn;
+        std::size_t firstCurve = ops.size();
+        std::size_t lastFill = 0;
+        std::size_t fills = 0;
+        for (std::size_t i = 0; i < ops.size(); ++i) {
+            if (ops[i].kind == Kind::FilledRings) {
+                lastFill = i;
+                ++fills;
+            }
+            if (ops[i].kind == Kind::Line && (ops[i].colour == panel.quxian || ops[i].colour == panel.jiange)) {
+                firstCurve = std::min(firstCurve, i);
+                drawn.insert({ops[i].x1, ops[i].y1});
+                drawn.insert({ops[i].x2, ops[i].y2});
+            }
+        }
+        ASSERT_GT(fills, 5u);
+        ASSERT_LT(firstCurve, ops.size());
+        EXPECT_LT(lastFill, firstCurve);
+        long edgePoints = 0;
+        for (const auto& op : ops) {
+            if (op.kind != Kind::FilledRings)
+                continue;
+            for (const auto& ring : op.rings) {
+                for (const CanvasPoint& p : ring) {
+                    if (onOutline(p))
+                        continue;
+                    ++edgePoints;
+                    EXPECT_TRUE(drawn.count({p.x, p.y})) << p.x << ", " << p.y;
+                }
+            }
+        }
+        EXPECT_GT(edgePoints, 100);
+        // The legend's bands: ascending, the area of the map between them,
+        // each in the transition colour of its lower level.
+        const MapLegend& legend = state.legend;
+        ASSERT_EQ(legend.bands.size(), fills);
+        double total = 0;
+        for (std::size_t j = 0; j < legend.bands.size(); ++j) {
+            const MapLegend::Band& band = legend.bands[j];
+            EXPECT_DOUBLE_EQ(band.high - band.low, 5);
+            if (j > 0) {
+                EXPECT_DOUBLE_EQ(band.low, legend.bands[j - 1].high);
+            }
+            total += band.area;
+        }
+        EXPECT_NEAR(legend.mapArea, 13 * 10, 1e-9);
+        EXPECT_NEAR(total, legend.mapArea, 1e-6 * legend.mapArea);
+    }
+}
+
+TEST_F(FilledRunTest, BandColoursComeFromTheRampOrFromAGivenTable)
+{
+    panel.hScroll3 = 200;
+    panel.hScroll4 = 40;
+    ASSERT_TRUE(drawContourMap(ctx));
+    const std::vector<MapLegend::Band> ramp = state.legend.bands;
+    ASSERT_GT(ramp.size(), 3u);
+    // The lowest level is 10 x floor(zMin / 10) and the ramp steps 240 /
+    // (levels + 2), as a rendered map colours its lines.
+    // (The run reads both ends from the working files, in single precision.)
+    const double zMin = static_cast<float>(net.zMin);
+    const double zMax = static_cast<float>(net.zMax);
+    const double start = 10 * std::floor(zMin / 10);
+    const double steps = std::fabs(zMax + 5 - start) / 5;
+    for (const MapLegend::Band& band : ramp) {
+        const double k = std::round((band.low - start) / 5);
+        EXPECT_EQ(band.colour, levelRenderColour((k + 1) * 240 / (steps + 2), 200, 40).colour) << band.low;
+    }
+
+    panel.fillTableColours = {rgb(255, 0, 0), rgb(0, 0, 255)};
+    ASSERT_TRUE(drawContourMap(ctx));
+    const std::vector<MapLegend::Band>& table = state.legend.bands;
+    ASSERT_EQ(table.size(), ramp.size());
+    EXPECT_EQ(table.front().colour, rgb(255, 0, 0));
+    EXPECT_EQ(table.back().colour, rgb(0, 0, 255));
+    for (std::size_t j = 1; j < table.size(); ++j)
+        EXPECT_LE(redOf(table[j].colour), redOf(table[j - 1].colour));
+
+    // Without the fill nothing is filled and the legend has no bands.
+    panel.fillBands = false;
+    view.picture1.ops.clear();
+    ASSERT_TRUE(drawContourMap(ctx));
+    EXPECT_EQ(view.picture1.count(Kind::FilledRings), 0u);
+    EXPECT_FALSE(state.legend.filled());
+}
+
+} // namespace
+} // namespace tervane
