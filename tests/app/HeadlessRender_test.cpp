@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QImage>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -325,6 +326,52 @@ TEST(HeadlessRender, ReportCrossingsPrintsTheCheckOfTheDrawnCurves)
     EXPECT_EQ(mended.substr(0, mended.find(',')), asSmoothed.substr(0, asSmoothed.find(',')))
         << "the same curves are checked";
     EXPECT_EQ(report({}), "");
+}
+
+} // namespace
+} // namespace tervane
+
+namespace tervane {
+namespace {
+
+// --report-fill is an output of its own: the bands, lowest first, each from
+// where the last ended, with areas that add up to the map's. --fill-table
+// takes the 3D view's table names only.
+TEST(HeadlessRender, ReportFillPrintsBandsThatCoverTheMap)
+{
+    test::ensureQtApp();
+    const test::InTemporaryFolder folder;
+    std::ostringstream out, err;
+    ASSERT_EQ(runRender(parseCommandLine({"render", kExample, "--seed", "1", "--interval", "2", "--report-fill"}), out, err), 0)
+        << err.str();
+    std::istringstream lines(out.str());
+    std::string line;
+    double total = 0, mapArea = 0, lastHigh = -1e300;
+    int bands = 0;
+    while (std::getline(lines, line)) {
+        double low = 0, high = 0, area = 0;
+        if (std::sscanf(line.c_str(), "fill: band %lf to %lf area %lf", &low, &high, &area) == 3) {
+            if (bands > 0) {
+                EXPECT_DOUBLE_EQ(low, lastHigh);
+            }
+            EXPECT_DOUBLE_EQ(high - low, 2);
+            EXPECT_GT(area, 0);
+            lastHigh = high;
+            total += area;
+            ++bands;
+        }
+        std::sscanf(line.c_str(), "fill: map area %lf", &mapArea);
+    }
+    EXPECT_GE(bands, 5);
+    EXPECT_GT(mapArea, 0);
+    EXPECT_NEAR(total, mapArea, 1e-6 * mapArea);
+
+    EXPECT_EQ(parseCommandLine({"render", kExample, "--fill-table", "A", "--png", "a.png"}).panel.fillTable, "A");
+    EXPECT_TRUE(parseCommandLine({"render", kExample, "--fill-table", "3", "--png", "a.png"}).panel.fillBands);
+    EXPECT_FALSE(parseCommandLine({"render", kExample, "--png", "a.png"}).panel.fillBands);
+    const CommandLine wrong = parseCommandLine({"render", kExample, "--fill-table", "B", "--png", "a.png"});
+    EXPECT_EQ(wrong.mode, CommandLine::Mode::Usage);
+    EXPECT_NE(wrong.error.find("--fill-table"), std::string::npos) << wrong.error;
 }
 
 } // namespace

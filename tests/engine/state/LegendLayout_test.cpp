@@ -210,3 +210,38 @@ TEST(LegendLayout, WidthFollowsTheWidestCaptionWithinItsBounds)
 
 } // namespace
 } // namespace tervane
+
+namespace tervane {
+namespace {
+
+// A filled map's legend shows its bands, highest first, each as its range
+// in its band colour, whether or not the lines were rendered; the report
+// lists them lowest first with their areas.
+TEST(LegendLayout, FilledMapShowsEachBandsRangeAndColour)
+{
+    for (const bool rendered : {false, true}) {
+        MapLegend legend = rendered ? renderedLegend(4) : lineLegend();
+        legend.valueScale = 10;
+        legend.bands = {{95, 100, rgb(1, 1, 1), 12.5}, {100, 105.25, rgb(2, 2, 2), 30}, {105.25, 110, rgb(3, 3, 3), 7.5}};
+        legend.mapArea = 50;
+        PanelSettings panel;
+        RecordingCanvas canvas(120 * kTwips, 497 * kTwips);
+        drawLegend(canvas, legend, panel);
+        EXPECT_EQ(canvas.texts(), (std::vector<std::string>{"图例", "105.2~110", "100~105.2", "95~100"}));
+        const std::vector<RecordingCanvas::Op> swatches = canvas.opsOf(Kind::FilledBox);
+        ASSERT_EQ(swatches.size(), 3u);
+        EXPECT_EQ(swatches[0].colour, rgb(3, 3, 3));
+        EXPECT_EQ(swatches[2].colour, rgb(1, 1, 1));
+        EXPECT_EQ(canvas.count(Kind::Line), 0u) << "no line samples beside the bands";
+        expectInside(canvas);
+        EXPECT_EQ(legendPixelHeight(legend, canvas), legendPixelHeight(renderedLegend(3), canvas));
+        EXPECT_EQ(fillReport(legend), "fill: band 95 to 100 area 12.5\n"
+                                      "fill: band 100 to 105.25 area 30\n"
+                                      "fill: band 105.25 to 110 area 7.5\n"
+                                      "fill: map area 50\n");
+    }
+    EXPECT_EQ(fillReport(renderedLegend(3)), "");
+}
+
+} // namespace
+} // namespace tervane
