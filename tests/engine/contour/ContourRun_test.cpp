@@ -633,6 +633,19 @@ TEST_F(FilledRunTest, BandColoursComeFromTheRampOrFromAGivenTable)
     for (std::size_t j = 1; j < table.size(); ++j)
         EXPECT_LE(redOf(table[j].colour), redOf(table[j - 1].colour));
 
+    // Esc while the fill's curves are worked out (at a level, or within a
+    // curve) stops the run before anything is filled, with one beep each.
+    for (const long poll : {1L, 40L}) {
+        escape.reset(poll);
+        view.picture1.ops.clear();
+        EXPECT_FALSE(drawContourMap(ctx)) << poll;
+        EXPECT_EQ(view.picture1.count(Kind::FilledRings), 0u) << poll;
+        EXPECT_EQ(linesOf(panel.quxian) + linesOf(panel.jiange), 0u) << "no curve drawn";
+        EXPECT_EQ(prompter.beeps, poll == 1 ? 1 : 2);
+    }
+    EXPECT_TRUE(prompter.messages().empty());
+    escape.reset(0);
+
     // Without the fill nothing is filled and the legend has no bands.
     panel.fillBands = false;
     view.picture1.ops.clear();
