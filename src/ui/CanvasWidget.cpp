@@ -6,8 +6,8 @@
 
 namespace tervane {
 
-CanvasWidget::CanvasWidget(double widthTwips, double heightTwips, QWidget* parent)
-    : QWidget(parent), canvas_(std::make_unique<QtCanvas>(widthTwips, heightTwips))
+CanvasWidget::CanvasWidget(double widthTwips, double heightTwips, QWidget* parent, double devicePixelRatio)
+    : QWidget(parent), canvas_(std::make_unique<QtCanvas>(widthTwips, heightTwips, devicePixelRatio))
 {
     setFixedSize(canvas_->pixelWidth(), canvas_->pixelHeight());
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -30,19 +30,19 @@ void CanvasWidget::paintEvent(QPaintEvent* event)
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPointF p = event->position();
+    const QPointF p = areaPixel(event->position());
     emit mouseMoved(canvas_->fromPixelX(p.x()), canvas_->fromPixelY(p.y()), event->buttons());
 }
 
 void CanvasWidget::mousePressEvent(QMouseEvent* event)
 {
-    const QPointF p = event->position();
+    const QPointF p = areaPixel(event->position());
     emit mousePressed(canvas_->fromPixelX(p.x()), canvas_->fromPixelY(p.y()), event->button());
 }
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    const QPointF p = event->position();
+    const QPointF p = areaPixel(event->position());
     emit mouseReleased(canvas_->fromPixelX(p.x()), canvas_->fromPixelY(p.y()), event->button());
 }
 

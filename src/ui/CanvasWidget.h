@@ -12,7 +12,8 @@ namespace tervane {
 class CanvasWidget : public QWidget {
     Q_OBJECT
 public:
-    CanvasWidget(double widthTwips, double heightTwips, QWidget* parent = nullptr);
+    // The canvas's image has `devicePixelRatio` image pixels to a widget pixel.
+    CanvasWidget(double widthTwips, double heightTwips, QWidget* parent = nullptr, double devicePixelRatio = 1.0);
 
     QtCanvas& canvas() { return *canvas_; }
     const QtCanvas& canvas() const { return *canvas_; }
@@ -29,6 +30,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The canvas pixel under a point of the widget: the same point, unless
+    // a view shows the canvas at another scale.
+    virtual QPointF areaPixel(QPointF widgetPoint) const { return widgetPoint; }
 
 private:
     std::unique_ptr<QtCanvas> canvas_;

@@ -13,6 +13,7 @@
 #include "engine/state/LegendLayout.h"
 #include "ui/CanvasWidget.h"
 #include "ui/LegendWindow.h"
+#include "ui/MapView.h"
 #include "ui/MainLayout.h"
 #include "ui/PrintFitted.h"
 #include "ui/QtCanvas.h"
@@ -33,6 +34,7 @@
 #include "ui/TeachingWindow.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDragEnterEvent>
 #include <QActionGroup>
 #include <QDropEvent>
@@ -45,6 +47,8 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSettings>
+#include <QShowEvent>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
@@ -177,6 +181,14 @@ QRect pixelRect(const TwipsRect& r)
     return {twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width), twipsToPixels(r.height)};
 }
 
+// The window's size and place, in the settings file the recent files use.
+const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
+
+QSettings userSettings()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("tervane"), QStringLiteral("tervane"));
+}
+
 } // namespace
 
 MainWindow::MainWindow(SharedState& state, Random& random, Prompter& prompter, QtEscapeKey& escape,
@@ -197,9 +209,11 @@ MainWindow::MainWindow(SharedState& state, Random& random, Prompter& prompter, Q
     if (keptPanel != nullptr)
         parameterPanel_->apply(*keptPanel);
     createHelpPanels();
-    // The program's own notices go along the bottom; the fixed-size layout
-    // grows the window by the bar's height and moves nothing else.
+    // The program's own notices go along the bottom: the window is the
+    // bar's height taller and nothing else moves. The window's edges resize
+    // it; a grip would only draw over the bar.
     statusBar()->setSizeGripEnabled(false);
+    resize(minimumSizeHint());
     connectMouse();
     printerDialog_ = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
@@ -217,7 +231,54 @@ MainWindow::MainWindow(SharedState& state, Random& random, Prompter& prompter, Q
     });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The record editor and the 3D view unload the window: where it was is
+    // where it comes back.
+    rememberGeometry();
+}
+
+void MainWindow::rememberGeometry() const
+{
+    if (geometryShown_)
+        userSettings().setValue(kGeometryKey, saveGeometry());
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    if (!geometryShown_ && !event->spontaneous()) {
+        geometryShown_ = true;
+        const QByteArray kept = userSettings().value(kGeometryKey).toByteArray();
+        if (!kept.isEmpty())
+            restoreGeometry(kept);
+    }
+    QMainWindow::showEvent(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == central_ && event->type() == QEvent::Resize)
+        placeControls();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::placeControls()
+{
+    const int grownX = std::max(0, central_->width() - twipsToPixels(kMainWidth));
+    const int grownY = std::max(0, central_->height() - twipsToPixels(kMainHeight));
+    const QRect area = pixelRect(layout::kDrawingArea);
+    picture1_->setGeometry(area.left(), area.top(), picture1_->minimumWidth() + grownX,
+                           picture1_->minimumHeight() + grownY);
+    const auto under = [grownY](QWidget* control, const TwipsRect& place) {
+        control->move(twipsToPixels(place.left), twipsToPixels(place.top) + grownY);
+    };
+    under(picture2_, layout::kProgressStrip);
+    under(picture4_, layout::kLevelStrip);
+    under(picture5_, layout::kLevelDisplay);
+    under(text1_, layout::kStatusBox);
+    under(zuobiaox_, layout::kCursorBox);
+    panelArea_->move(twipsToPixels(layout::kPanelArea.left) + grownX, twipsToPixels(layout::kPanelArea.top));
+}
 
 // Menu bar. Each command is one line; commands whose logic is not built yet
 // are left out rather than shown dead.
@@ -271,9 +332,28 @@ void MainWindow::createMenus()
     addCommand(menuBar(), "dyt", "打印(&P)", &MainWindow::onPrint);
     addCommand(menuBar(), "bf", "播放", &MainWindow::onPlay);
     addCommand(menuBar(), "jx", "教学(&X)", &MainWindow::onTeaching);
+    createViewMenu();
     createOptionsMenu();
     createHelpMenu();
 }
+
+// The drawing area's zoom. Ctrl++ is the usual zoom-in key too; on most
+// keyboards it needs Shift, and Ctrl+= does not.
+void MainWindow::createViewMenu()
+{
+    QMenu* view = menuBar()->addMenu(QStringLiteral("视图(&V)"));
+    view->setObjectName(QStringLiteral("st"));
+    QAction* zoomIn = addCommand(view, "fd", "放大", &MainWindow::onZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal));
+    zoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
+    addCommand(view, "sx", "缩小", &MainWindow::onZoomOut, QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    addCommand(view, "qtu", "全图", &MainWindow::onFitView, QKeySequence(Qt::CTRL | Qt::Key_0));
+}
+
+void MainWindow::onZoomIn() { picture1_->zoomIn(); }
+
+void MainWindow::onZoomOut() { picture1_->zoomOut(); }
+
+void MainWindow::onFitView() { picture1_->fitAll(); }
 
 // Choices of how the map looks, beyond the panel's, remembered between runs.
 void MainWindow::createOptionsMenu()
@@ -365,11 +445,18 @@ void MainWindow::markNetworkKind()
 void MainWindow::createDrawingArea()
 {
     central_ = new QWidget(this);
-    central_->setFixedSize(twipsToPixels(kMainWidth), twipsToPixels(kMainHeight));
+    // The original size is the least; what the window gains goes to the
+    // drawing area (placeControls).
+    central_->setMinimumSize(twipsToPixels(kMainWidth), twipsToPixels(kMainHeight));
+    central_->resize(central_->minimumSize());
+    central_->installEventFilter(this);
     setCentralWidget(central_);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    picture1_ = createCanvas("Picture1", layout::kDrawingArea);
-    picture1_->setCursor(Qt::CrossCursor);
+    // The image is made at the screen's full resolution; the frame stays
+    // the area's 631 x 497 pixels whatever the ratio.
+    picture1_ = new MapView(layout::kDrawingArea.width, layout::kDrawingArea.height, central_,
+                            QGuiApplication::instance() ? qGuiApp->devicePixelRatio() : 1.0);
+    picture1_->setObjectName(QStringLiteral("Picture1"));
+    picture1_->move(twipsToPixels(layout::kDrawingArea.left), twipsToPixels(layout::kDrawingArea.top));
     QtCanvas& area = picture1_->canvas();
     drawingRecord_ = std::make_unique<DrawingRecord>(area.pixelWidth(), area.pixelHeight());
     area.setRecord(drawingRecord_.get());
@@ -601,6 +688,8 @@ void MainWindow::showCursor(double x, double y)
         zuobiaox_->setText(QString::fromStdString(*text));
 }
 
+CanvasWidget* MainWindow::drawingWidget() const { return picture1_; }
+
 Canvas& MainWindow::drawingArea() { return picture1_->canvas(); }
 Canvas& MainWindow::progressStrip() { return picture2_->canvas(); }
 Canvas& MainWindow::levelStrip() { return picture4_->canvas(); }
@@ -775,6 +864,7 @@ void MainWindow::onExit()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (exitConfirmed_) {
+        rememberGeometry();
         event->accept();
         return;
     }
@@ -784,8 +874,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     onExit();
-    if (exitConfirmed_)
+    if (exitConfirmed_) {
+        rememberGeometry();
         event->accept();
+    }
 }
 
 bool MainWindow::onNetworkMenu()
@@ -868,7 +960,9 @@ QImage MainWindow::printedPicture() const
     // nothing on it to print.
     if (shown.isNull() || isOneColour(shown))
         return {};
-    return shown;
+    if (picture1_->showsCanvasImage())
+        return shown;
+    return picture1_->shownImage();
 }
 
 // Prints what the drawing area shows, one job per copy.

@@ -26,6 +26,7 @@ class QVBoxLayout;
 namespace tervane {
 
 class CanvasWidget;
+class MapView;
 class LegendWindow;
 class ParameterPanel;
 class QtEscapeKey;
@@ -61,7 +62,9 @@ public:
     // Where the parameter panel lives: a widget with a vertical layout.
     QWidget* panelArea() const { return panelArea_; }
     ParameterPanel* parameterPanel() const { return parameterPanel_; }
-    CanvasWidget* drawingWidget() const { return picture1_; }
+    CanvasWidget* drawingWidget() const;
+    // The drawing area as a view that zooms and pans (the 视图 menu).
+    MapView* mapView() const { return picture1_; }
     // The legend of the last Draw run, in a window of its own beside this one.
     LegendWindow* legendWindow() const { return legendWindow_; }
 
@@ -69,13 +72,14 @@ public:
     // the printer it set up. Tests put a PDF printer in its place.
     void setPrinterDialog(std::function<bool(QPrinter&)> dialog) { printerDialog_ = std::move(dialog); }
     // What Print prints: what the drawing area shows, the picture under the
-    // drawing and the drawing, as 存图 takes it; null when nothing is shown.
+    // drawing and the drawing, as 存图 takes it, or the view as it is shown
+    // when it is zoomed or enlarged; null when nothing is shown.
     QImage printedPicture() const;
 
     // Opens a data file as Open file does, without the dialog.
     void openFile(const std::string& path);
-    // Writes what the drawing area shows as SVG or PDF (by the suffix);
-    // false, after telling the user, when it cannot.
+    // Writes what the drawing area shows as SVG or PDF (by the suffix), the
+    // view as it is shown; false, after telling the user, when it cannot.
     bool exportVector(const QString& path);
     // Shows the data check's report for the open file; null when no file
     // is open (the user is told).
@@ -109,6 +113,9 @@ public slots:
     void onParameterHelp(); // csbz
     void onAboutHelp();     // jjbz
     void onCloseHelp();     // tcbz
+    void onZoomIn();        // 放大
+    void onZoomOut();       // 缩小
+    void onFitView();       // 全图
 
 protected:
     // A dropped .D3D opens, a dropped .PLT plays; anything else is refused.
@@ -117,6 +124,10 @@ protected:
     // The close box asks Exit's question, as the menu's Exit does; during a
     // run it stops the run first, as Esc does, and asks once it has ended.
     void closeEvent(QCloseEvent* event) override;
+    // The window comes up where and as large as it was last left.
+    void showEvent(QShowEvent* event) override;
+    // The central area's resizes place its controls.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     // Another window is to replace this one, or the program is to end.
@@ -136,6 +147,14 @@ private:
     void createStatusBoxes();
     void createPanel();
     void createOptionsMenu();
+    void createViewMenu();
+    // Places the controls for the central area's size: the drawing area
+    // takes what the window gains over its original size, the strips and
+    // boxes stay under it and the panel stays at the right-hand side.
+    void placeControls();
+    // The window's size and place, kept in the user's settings once it has
+    // been shown; a window never shown (a test's) leaves them alone.
+    void rememberGeometry() const;
     void createHelpMenu();
     void createHelpPanels();
     void showHelp(QPlainTextEdit* panel);
@@ -178,7 +197,7 @@ private:
     MainCommands commands_;
 
     QWidget* central_ = nullptr;
-    CanvasWidget* picture1_ = nullptr;
+    MapView* picture1_ = nullptr;
     CanvasWidget* picture2_ = nullptr;
     CanvasWidget* picture4_ = nullptr;
     CanvasWidget* picture5_ = nullptr;
@@ -208,6 +227,8 @@ private:
     bool closeAskedDuringRun_ = false;
     // The drawing area shows a played plot file (dataFileName names it).
     bool plotShown_ = false;
+    // The window has been shown, and its geometry is worth keeping.
+    bool geometryShown_ = false;
     // Help panels bz0 (about), bz1 (operating), bz3 (parameters).
     QPlainTextEdit* bz0_ = nullptr;
     QPlainTextEdit* bz1_ = nullptr;

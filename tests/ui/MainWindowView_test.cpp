@@ -1,0 +1,279 @@
+#include "ui/MainWindow.h"
+
+#include "ui/MainWindowHarness.h"
+#include "ui/MapView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+// What Qt's own test library calls to press a shortcut as the window system
+// would: it tries the key against the shortcut map, as a real key press does.
+Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
+                                               const QString& text = QString(), bool autorep = false,
+                                               ushort count = 1);
+
+namespace tervane {
+namespace {
+
+const char* const kExample = TERVANE_SOURCE_DIR "/examples/hill-and-saddle.D3D";
+
+void forgetWindowGeometry()
+{
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("tervane"), QStringLiteral("tervane"))
+        .remove(QStringLiteral("mainWindow"));
+}
+
+// The drawing area's zoom and pan, and the window that grows, each seen as
+// the user meets them: through the mouse, the keys, the readout and the
+// pixels on the screen.
+class MainWindowViewTest : public test::MainWindowFixture {
+protected:
+    MainWindowViewTest() : MainWindowFixture(3) {}
+
+    void SetUp() override
+    {
+        test::ensureQtApp();
+        // A size left by another test would not be the original one.
+        forgetWindowGeometry();
+        MainWindowFixture::SetUp();
+    }
+    void TearDown() override
+    {
+        MainWindowFixture::TearDown();
+        forgetWindowGeometry();
+    }
+
+    MapView& view() const { return *window->mapView(); }
+
+    void drawExample()
+    {
+        window->openFile(kExample);
+        ASSERT_EQ(state.fileOpen, 1);
+        window->onDraw();
+    }
+
+    void send(QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons buttons)
+    {
+        QMouseEvent event(type, at, view().mapToGlobal(at), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&view(), &event);
+    }
+    void moveTo(QPointF at, Qt::MouseButtons buttons = Qt::NoButton)
+    {
+        send(QEvent::MouseMove, at, Qt::NoButton, buttons);
+    }
+    void drag(QPointF from, QPointF to, Qt::MouseButton button)
+    {
+        send(QEvent::MouseButtonPress, from, button, button);
+        // In steps, as a hand moves it.
+        for (int step = 1; step <= 4; ++step)
+            moveTo(from + (to - from) * step / 4.0, button);
+        send(QEvent::MouseButtonRelease, to, button, Qt::NoButton);
+    }
+    void wheel(QPointF at, int notches)
+    {
+        QWheelEvent event(at, view().mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&view(), &event);
+    }
+
+    // The data coordinates the cursor box names, as it shows them.
+    QPointF readout() const
+    {
+        const QString text = window->findChild<QLineEdit*>(QStringLiteral("zuobiaox"))->text();
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("X=\\s*(-?[0-9.]+)\\s+Y=\\s*(-?[0-9.]+)")).match(text);
+        EXPECT_TRUE(m.hasMatch()) << text.toStdString();
+        return {m.captured(1).toDouble(), m.captured(2).toDouble()};
+    }
+    QPointF readoutAt(QPointF at)
+    {
+        moveTo(at);
+        return readout();
+    }
+};
+
+void expectSamePlace(QPointF actual, QPointF expected, double tolerance, const char* what)
+{
+    EXPECT_NEAR(actual.x(), expected.x(), tolerance) << what;
+    EXPECT_NEAR(actual.y(), expected.y(), tolerance) << what;
+}
+
+// After the wheel zooms, the readout still names the data under the
+// pointer: the point under it stays (the zoom is about the pointer), and a
+// move of the pointer crosses as much less of the data as the map grew.
+TEST_F(MainWindowViewTest, TheReadoutNamesTheDataUnderThePointerAtEveryZoom)
+{
+    drawExample();
+    const QPointF at(200, 150), step(60, 45);
+    const QPointF before = readoutAt(at);
+    const QPointF span = readoutAt(at + step) - before;
+    ASSERT_GT(std::abs(span.x()), 10) << "the data must be far apart to compare";
+
+    struct Case {
+        int notches;
+    } const cases[] = {{3}, {4}, {-2}, {6}};
+    double zoom = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.notches);
+        moveTo(at);
+        wheel(at, c.notches);
+        zoom = std::max(1.0, zoom * std::pow(MapViewport::kWheelStep, c.notches));
+        EXPECT_NEAR(view().viewport().zoom(), zoom, 1e-9);
+        expectSamePlace(readout(), before, 0.002, "the wheel itself leaves the readout right");
+        expectSamePlace(readoutAt(at), before, 0.002, "the point under the pointer stays");
+        expectSamePlace(readoutAt(at + step) - before, span / zoom, 0.003, "a move crosses 1/zoom of the data");
+    }
+
+    window->onFitView();
+    expectSamePlace(readoutAt(at), before, 0.002, "全图 shows the map as it was drawn");
+    EXPECT_TRUE(view().showsCanvasImage());
+}
+
+// A drag with the middle button, or with the left one while Space is
+// held, carries the map along with the pointer; a plain left drag does not.
+TEST_F(MainWindowViewTest, MiddleDragAndSpaceDragPanTheMap)
+{
+    drawExample();
+    window->onZoomIn();
+    window->onZoomIn();
+    ASSERT_EQ(view().viewport().zoom(), 4);
+    const QPointF from(300, 250), to(340, 215);
+
+    const QPointF grabbed = readoutAt(from);
+    drag(from, to, Qt::MiddleButton);
+    expectSamePlace(readoutAt(to), grabbed, 0.002, "the middle button carried the map");
+
+    const QPointF left = readoutAt(from);
+    drag(from, to, Qt::LeftButton);
+    expectSamePlace(readoutAt(from), left, 0.002, "a plain left drag leaves the map where it is");
+
+    view().setFocus();
+    QKeyEvent spaceDown(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(&view(), &spaceDown);
+    EXPECT_EQ(view().cursor().shape(), Qt::OpenHandCursor);
+    drag(to, from, Qt::LeftButton);
+    QKeyEvent spaceUp(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(&view(), &spaceUp);
+    EXPECT_EQ(view().cursor().shape(), Qt::CrossCursor);
+    expectSamePlace(readoutAt(from), grabbed, 0.002, "Space and the left button carried the map back");
+}
+
+// The 视图 menu's entries and their keys, pressed as a user presses them.
+TEST_F(MainWindowViewTest, TheViewMenusKeysZoomAndFit)
+{
+    EXPECT_EQ(menuCaptions("st"), (QStringList{QStringLiteral("放大"), QStringLiteral("缩小"), QStringLiteral("全图")}));
+    window->show();
+    window->activateWindow();
+    for (int i = 0; i < 50 && QApplication::activeWindow() != window.get(); ++i)
+        QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), window.get());
+    struct Case {
+        const char* entry;
+        QKeySequence key;
+        double zoomAfter;
+    } const cases[] = {
+        {"fd", QKeySequence(Qt::CTRL | Qt::Key_Equal), 2},
+        {"fd", QKeySequence(Qt::CTRL | Qt::Key_Equal), 4},
+        {"sx", QKeySequence(Qt::CTRL | Qt::Key_Minus), 2},
+        {"fd", QKeySequence(Qt::CTRL | Qt::Key_Plus), 4},
+        {"qtu", QKeySequence(Qt::CTRL | Qt::Key_0), 1},
+        {"sx", QKeySequence(Qt::CTRL | Qt::Key_Minus), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key.toString().toStdString());
+        const auto* entry = window->findChild<QAction*>(QString::fromLatin1(c.entry));
+        ASSERT_NE(entry, nullptr);
+        EXPECT_TRUE(entry->shortcuts().contains(c.key));
+        const QKeyCombination pressed = c.key[0];
+        EXPECT_TRUE(qt_sendShortcutOverrideEvent(window.get(), 0, pressed.key(), pressed.keyboardModifiers()));
+        EXPECT_EQ(view().viewport().zoom(), c.zoomAfter);
+    }
+    EXPECT_TRUE(view().showsCanvasImage()) << "back at the fit, the canvas's own image shows";
+}
+
+// The window grows: the drawing area takes all it gains, the panel stays at
+// the right-hand side and the strips and boxes under the area, and the map
+// is drawn again to fit. Back at the original size it is the original
+// window, pixel for pixel.
+TEST_F(MainWindowViewTest, ResizingTo1600By1200AndBackGivesTheLayoutBack)
+{
+    window->show();
+    drawExample();
+    // The legend window comes up beside it and takes the focus: all that
+    // is settled before the first look.
+    QApplication::processEvents();
+    ASSERT_EQ(window->size(), QSize(800, 631));
+    QWidget* panel = window->panelArea();
+    QWidget* strip = window->findChild<QWidget*>(QStringLiteral("Picture2"));
+    QWidget* status = window->findChild<QWidget*>(QStringLiteral("Text1"));
+    const QRect panelBefore = panel->geometry(), stripBefore = strip->geometry(), statusBefore = status->geometry();
+    EXPECT_EQ(view().geometry(), QRect(10, 7, 631, 497));
+    EXPECT_TRUE(view().showsCanvasImage());
+    const QImage before = window->grab().toImage();
+
+    window->resize(1600, 1200);
+    QApplication::processEvents();
+    ASSERT_EQ(window->size(), QSize(1600, 1200));
+    EXPECT_EQ(view().size(), QSize(631 + 800, 497 + 569));
+    EXPECT_EQ(panel->geometry(), panelBefore.translated(800, 0));
+    EXPECT_EQ(strip->geometry(), stripBefore.translated(0, 569));
+    EXPECT_EQ(status->geometry(), statusBefore.translated(0, 569));
+    EXPECT_FALSE(view().showsCanvasImage());
+    EXPECT_NEAR(view().viewport().scale(), (497.0 + 569) / 497, 1e-9) << "the height limits the fit";
+    const QImage grown = view().grab().toImage();
+    EXPECT_EQ(grown.size(), QSize(1431, 1066));
+
+    window->resize(800, 631);
+    QApplication::processEvents();
+    const QImage after = window->grab().toImage();
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_TRUE(after == before) << "the original layout, pixel for pixel";
+}
+
+// The window's size and place are kept for the next window, once shown;
+// it never comes up smaller than its original size.
+TEST_F(MainWindowViewTest, TheWindowComesBackAsLargeAsItWasLeft)
+{
+    window->show();
+    window->resize(1000, 700);
+    QApplication::processEvents();
+    window.reset();
+    window = std::make_unique<MainWindow>(state, random, prompter, escape);
+    EXPECT_EQ(window->size(), QSize(800, 631)) << "a window not yet shown has its original size";
+    window->show();
+    QApplication::processEvents();
+    EXPECT_EQ(window->size(), QSize(1000, 700));
+    EXPECT_EQ(view().size(), QSize(631 + 200, 497 + 69));
+
+    window->resize(300, 200);
+    QApplication::processEvents();
+    EXPECT_EQ(window->size(), QSize(800, 631)) << "the original size is the least";
+}
+
+// On a screen of any device pixel ratio the map is drawn at full
+// resolution: the canvas's image has the screen's ratio in pixels.
+// (Run under QT_SCALE_FACTOR=2 to see the ratio of 2.)
+TEST_F(MainWindowViewTest, TheMapIsDrawnAtTheScreensPixelRatio)
+{
+    drawExample();
+    const double ratio = qGuiApp->devicePixelRatio();
+    const QImage& image = view().canvas().image();
+    EXPECT_EQ(image.devicePixelRatio(), ratio);
+    EXPECT_EQ(image.width(), static_cast<int>(std::ceil(631 * ratio)));
+    EXPECT_EQ(image.height(), static_cast<int>(std::ceil(497 * ratio)));
+}
+
+} // namespace
+} // namespace tervane
