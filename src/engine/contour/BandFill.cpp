@@ -435,9 +435,12 @@ std::vector<FilledBand> makeFilledBands(const NetworkOutline& outline, const std
                                         const BandSurface* inside)
 {
     std::vector<std::vector<Ring>> regions;
+    std::vector<double> areas;
     regions.reserve(levels.size());
-    for (const LevelCurves& level : levels)
+    for (const LevelCurves& level : levels) {
         regions.push_back(regionAtOrAbove(outline, level, inside));
+        areas.push_back(evenOddArea(regions.back()));
+    }
     std::vector<FilledBand> bands;
     for (std::size_t i = 0; i + 1 < levels.size(); ++i) {
         FilledBand band;
@@ -446,10 +449,16 @@ std::vector<FilledBand> makeFilledBands(const NetworkOutline& outline, const std
         band.high = levels[i + 1].level;
         band.rings = regions[i];
         band.rings.insert(band.rings.end(), regions[i + 1].begin(), regions[i + 1].end());
-        band.area = evenOddArea(band.rings);
+        // The difference of the two regions rather than the area of the
+        // rings together: the same where the curves keep apart, and where
+        // unmended curves of two levels cross, still a share of the map
+        // that adds up with the others to the whole.
+        band.area = areas[i] - areas[i + 1];
         // A level wholly outside the values gives the same region as its
-        // neighbour, and the band between them has nothing in it.
-        if (band.rings.empty() || band.area <= 0)
+        // neighbour, and the band between them has nothing in it. (Crossing
+        // curves may leave a band that fills something a difference of no
+        // area: it is drawn all the same.)
+        if (band.rings.empty() || (band.area <= 0 && regions[i] == regions[i + 1]))
             continue;
         bands.push_back(std::move(band));
     }

@@ -66,7 +66,10 @@ struct FilledBand {
     double low = 0;       // nominal levels
     double high = 0;
     std::vector<Ring> rings;
-    double area = 0;      // even-odd area, in square world units
+    // The area of the lower level's region less the upper one's, in
+    // square world units: the area the rings fill where the curves keep
+    // apart.
+    double area = 0;
 };
 
 // The bands between each pair of successive levels (ascending), leaving out
