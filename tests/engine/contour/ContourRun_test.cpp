@@ -509,6 +509,7 @@ TEST_F(ExampleRunTest, DrawRedrawsTheLastBuildWhileItFitsTheData)
 
 #include "engine/contour/BandFill.h"
 #include "engine/contour/RenderColour.h"
+#include "engine/view3d/LevelColours.h"
 
 #include <set>
 #include <utility>
@@ -645,6 +646,26 @@ TEST_F(FilledRunTest, BandColoursComeFromTheRampOrFromAGivenTable)
     }
     EXPECT_TRUE(prompter.messages().empty());
     escape.reset(0);
+
+    // Draw reads the 3D table the fill names (a user's own copy in the
+    // current folder first) and spreads it from the lowest band to the
+    // highest.
+    std::string tableFile;
+    for (int level = 0; level < kColourFileLevels; ++level) {
+        const auto record = colourRecord(rgb(20 * level, 7, 200 - 20 * level));
+        tableFile.append(record.begin(), record.end());
+    }
+    std::ofstream("color7.DAT", std::ios::binary) << tableFile;
+    panel.fillTable = "7";
+    MainCommands(ctx).draw();
+    EXPECT_TRUE(prompter.messages().empty());
+    ASSERT_EQ(panel.fillTableColours.size(), 10u);
+    EXPECT_EQ(state.legend.bands.front().colour, rgb(0, 7, 200));
+    EXPECT_EQ(state.legend.bands.back().colour, rgb(180, 7, 20));
+    panel.fillTable.clear();
+    MainCommands(ctx).draw();
+    EXPECT_TRUE(panel.fillTableColours.empty());
+    EXPECT_EQ(state.legend.bands.front().colour, ramp.front().colour);
 
     // Without the fill nothing is filled and the legend has no bands.
     panel.fillBands = false;
