@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -36,7 +37,8 @@ public:
 
     // A circle of the radius in pixels centred on its anchor pixel's centre,
     // outlined with the pen, or filled with the pen's colour as well. Null
-    // for a circle too large to be worth keeping.
+    // for a circle too large to be worth keeping. The stamp lives as long
+    // as this object.
     const Stamp* circle(double radius, const QPen& pen, bool filled);
 
     // Text whose top-left corner is the anchor pixel, with the baseline an
@@ -82,7 +84,9 @@ private:
     std::array<std::optional<Glyph>, kCount> glyphs_;
     // 0 not yet tried, 1 adds up, -1 does not.
     std::array<std::array<signed char, kCount>, kCount> pairs_{};
-    std::vector<CircleStamp> circles_;
+    // A deque, so that a stamp handed out stays where it is while others
+    // are learnt: a canvas may keep using the one it was given.
+    std::deque<CircleStamp> circles_;
     Stamp composed_;
 };
 
