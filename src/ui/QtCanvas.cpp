@@ -8,6 +8,7 @@
 #include <QFontMetricsF>
 #include <QImageWriter>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPen>
 #include <QSaveFile>
 
@@ -320,6 +321,34 @@ void QtCanvas::paintFilledBoxes(std::span<const FilledBox> boxes)
         for (int row = top; row < bottom; ++row)
             std::fill(bits + row * stride + left, bits + row * stride + right, colour);
     }
+    changed();
+}
+
+void QtCanvas::paintFilledRings(std::span<const std::vector<CanvasPoint>> rings, Colour c)
+{
+    // Unsnapped pixels: neighbouring regions share their edges exactly, so
+    // nothing shows between them, and the lines drawn over them hide the
+    // edges' staircase.
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    for (const std::vector<CanvasPoint>& ring : rings) {
+        if (ring.size() < 3)
+            continue;
+        QPolygonF polygon;
+        polygon.reserve(static_cast<qsizetype>(ring.size()));
+        for (const CanvasPoint& p : ring) {
+            if (!std::isfinite(p.x + p.y))
+                continue;
+            polygon.append(QPointF(std::clamp(toPixelX(p.x), -1.0e6, 1.0e6), std::clamp(toPixelY(p.y), -1.0e6, 1.0e6)));
+        }
+        if (polygon.size() >= 3) {
+            path.addPolygon(polygon);
+            path.closeSubpath();
+        }
+    }
+    if (path.isEmpty())
+        return;
+    painter().fillPath(path, toQColor(c));
     changed();
 }
 

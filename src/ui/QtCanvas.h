@@ -76,6 +76,7 @@ protected:
     void paintTurnedText(double x, double y, double angle, const std::string& utf8, Colour c) override;
     void paintClear(Colour back) override;
     void paintFilledBoxes(std::span<const FilledBox> boxes) override;
+    void paintFilledRings(std::span<const std::vector<CanvasPoint>> rings, Colour c) override;
     double textPixelWidth(const std::string& utf8) const override;
     double textPixelHeight() const override;
 

@@ -58,6 +58,8 @@ public:
         case Kind::Text: text(item); break;
         case Kind::TurnedText: turnedText(item); break;
         case Kind::Picture: picture(record_.text(item)); break;
+        case Kind::Polyline: polyline(item); break;
+        case Kind::FilledRings: filledRings(item); break;
         }
     }
 
@@ -103,6 +105,42 @@ private:
         }
         painter_.setPen(outlinePen(item, true));
         painter_.drawLine(from, to);
+    }
+
+    // Segment by segment, as the lines it stands for: a dashed curve keeps
+    // its pattern running and a curve of one point marks it.
+    void polyline(const Item& item)
+    {
+        const std::span<const DrawingRecord::PixelPoint> points = record_.points(item);
+        Item segment = item;
+        segment.kind = Kind::Line;
+        for (std::size_t i = points.size() == 1 ? 0 : 1; i < points.size(); ++i) {
+            const DrawingRecord::PixelPoint from = points[i == 0 ? 0 : i - 1];
+            segment.x1 = from.x;
+            segment.y1 = from.y;
+            segment.x2 = points[i].x;
+            segment.y2 = points[i].y;
+            if (finite(segment))
+                line(segment);
+        }
+    }
+
+    void filledRings(const Item& item)
+    {
+        QPainterPath path;
+        path.setFillRule(Qt::OddEvenFill);
+        for (const std::span<const DrawingRecord::PixelPoint> ring : record_.rings(item)) {
+            QPolygonF polygon;
+            for (const DrawingRecord::PixelPoint& p : ring)
+                if (std::isfinite(p.x + p.y))
+                    polygon.append(at(p.x, p.y));
+            if (polygon.size() >= 3) {
+                path.addPolygon(polygon);
+                path.closeSubpath();
+            }
+        }
+        if (!path.isEmpty())
+            painter_.fillPath(path, toQColor(item.colour));
     }
 
     void box(const Item& item)
@@ -233,8 +271,10 @@ public:
             return false;
         if (item.kind == Kind::Line)
             return item.x1 != item.x2 || item.y1 != item.y2;
-        return item.kind == Kind::Circle;
+        return item.kind == Kind::Circle || item.kind == Kind::Polyline;
     }
+
+    explicit PenBatches(const DrawingRecord& record) : record_(record) {}
 
     void add(const Item& item)
     {
@@ -249,6 +289,8 @@ public:
                 batch.path.moveTo(from);
             batch.path.lineTo(to);
             batch.end = to;
+        } else if (item.kind == Kind::Polyline) {
+            addPolyline(batch, record_.points(item));
         } else {
             batch.circles.push_back(item);
         }
@@ -283,6 +325,31 @@ private:
         QPointF end;
         std::vector<Item> circles;
     };
+
+    // As its lines would join the path one by one; a polyline that never
+    // leaves its point marks it, as a line of no length does.
+    static void addPolyline(Batch& batch, std::span<const DrawingRecord::PixelPoint> points)
+    {
+        bool moved = false;
+        for (std::size_t i = 1; i < points.size(); ++i) {
+            const QPointF from = at(points[i - 1].x, points[i - 1].y), to = at(points[i].x, points[i].y);
+            if (from == to || !std::isfinite(from.x() + from.y() + to.x() + to.y()))
+                continue;
+            if (batch.path.elementCount() == 0 || batch.end != from)
+                batch.path.moveTo(from);
+            batch.path.lineTo(to);
+            batch.end = to;
+            moved = true;
+        }
+        if (!moved && !points.empty()) {
+            const QPointF p = at(points[0].x, points[0].y);
+            batch.path.moveTo(p);
+            batch.path.lineTo(p);
+            batch.end = p;
+        }
+    }
+
+    const DrawingRecord& record_;
 
     Batch& batchOf(const Item& item)
     {
@@ -330,7 +397,7 @@ void replay(const DrawingRecord& record, QPainter& painter)
     keys = {};
     order = {};
 
-    PenBatches batches;
+    PenBatches batches(record);
     for (std::size_t i = 0; i < items.size(); ++i) {
         const Item& item = items[i];
         if (!finite(item) || repeat[i])

@@ -332,5 +332,37 @@ TEST_F(QtCanvasTest, PaintingEndsBeforeTheImageIsShownOrTheEventsRun)
     EXPECT_FALSE(area.image().paintingActive());
 }
 
+TEST_F(QtCanvasTest, APolylinePaintsWhatItsLinesPaint)
+{
+    useDrawingFrame();
+    QtCanvas lines{9464, 7410};
+    lines.setScale(-400, 7010, 9064, -400);
+    for (int style : {kSolid, kDash}) {
+        for (QtCanvas* c : {&area, &lines}) {
+            c->setDrawStyle(style);
+            c->setDrawWidth(style == kSolid ? 3 : 1);
+        }
+        const std::vector<CanvasPoint> curve{{0, 0}, {1500, 2200}, {1510, 2200}, {4000, 300}, {6000, 5000}};
+        area.polyline(curve, kRed);
+        for (std::size_t i = 1; i < curve.size(); ++i)
+            lines.line(curve[i - 1].x, curve[i - 1].y, curve[i].x, curve[i].y, kRed);
+        EXPECT_EQ(area.image(), lines.image()) << "style " << style;
+    }
+}
+
+TEST_F(QtCanvasTest, FilledRingsLeaveTheirHolesAndOutsideAlone)
+{
+    // A 100-pixel square with a 40-pixel hole, on the twips frame.
+    const std::vector<std::vector<CanvasPoint>> rings{
+        {{1500, 1500}, {3000, 1500}, {3000, 3000}, {1500, 3000}},
+        {{2000, 2000}, {2600, 2000}, {2600, 2600}, {2000, 2600}}};
+    area.fillRings(rings, kBlue);
+    EXPECT_EQ(pixelAt(area, 110, 110), kBlue);
+    EXPECT_EQ(pixelAt(area, 190, 190), kBlue);
+    EXPECT_EQ(pixelAt(area, 150, 150), kWhite);
+    EXPECT_EQ(pixelAt(area, 95, 150), kWhite);
+    EXPECT_EQ(pixelAt(area, 205, 150), kWhite);
+}
+
 } // namespace
 } // namespace tervane

@@ -62,6 +62,59 @@ void Canvas::box(double x1, double y1, double x2, double y2, long long colour, b
     curY_ = y2;
 }
 
+void Canvas::polyline(std::span<const CanvasPoint> points, long long colour)
+{
+    if (points.empty())
+        return;
+    const Colour c = resolve(colour);
+    paintPolyline(points, c);
+    if (record_) {
+        std::vector<DrawingRecord::PixelPoint> pixels;
+        pixels.reserve(points.size());
+        for (const CanvasPoint& p : points)
+            pixels.push_back({DrawingRecord::pixel(toPixelX(p.x)), DrawingRecord::pixel(toPixelY(p.y))});
+        DrawingRecord::Item item = penItem(DrawingRecord::Kind::Polyline, c);
+        item.x1 = pixels.front().x;
+        item.y1 = pixels.front().y;
+        item.x2 = pixels.back().x;
+        item.y2 = pixels.back().y;
+        record_->addPolyline(item, pixels);
+    }
+    curX_ = points.back().x;
+    curY_ = points.back().y;
+}
+
+void Canvas::paintPolyline(std::span<const CanvasPoint> points, Colour c)
+{
+    if (points.size() == 1) {
+        paintLine(points[0].x, points[0].y, points[0].x, points[0].y, c);
+        return;
+    }
+    for (std::size_t i = 1; i < points.size(); ++i)
+        paintLine(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y, c);
+}
+
+void Canvas::fillRings(std::span<const std::vector<CanvasPoint>> rings, Colour colour)
+{
+    if (rings.empty())
+        return;
+    paintFilledRings(rings, colour);
+    if (!record_)
+        return;
+    std::vector<std::vector<DrawingRecord::PixelPoint>> pixelRings;
+    pixelRings.reserve(rings.size());
+    for (const std::vector<CanvasPoint>& ring : rings) {
+        if (ring.size() < 3)
+            continue;
+        auto& out = pixelRings.emplace_back();
+        out.reserve(ring.size());
+        for (const CanvasPoint& p : ring)
+            out.push_back({DrawingRecord::pixel(toPixelX(p.x)), DrawingRecord::pixel(toPixelY(p.y))});
+    }
+    if (!pixelRings.empty())
+        record_->addFilledRings(penItem(DrawingRecord::Kind::FilledRings, colour), pixelRings);
+}
+
 void Canvas::filledBoxes(std::span<const FilledBox> boxes)
 {
     if (boxes.empty())
@@ -162,6 +215,16 @@ void Canvas::clear()
         record_->cleared(back_, hasPicture());
     curX_ = 0;
     curY_ = 0;
+}
+
+DrawingRecord::Item Canvas::penItem(DrawingRecord::Kind kind, Colour c) const
+{
+    DrawingRecord::Item item;
+    item.kind = kind;
+    item.colour = c;
+    item.drawWidth = static_cast<std::uint16_t>(std::min(drawWidth_, 0xFFFF));
+    item.drawStyle = static_cast<std::uint8_t>(drawStyle_);
+    return item;
 }
 
 void Canvas::tee(DrawingRecord::Kind kind, double x1, double y1, double x2, double y2, double radius, Colour c,

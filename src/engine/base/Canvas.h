@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace tervane {
 
@@ -22,6 +23,12 @@ struct FilledBox {
     double x2 = 0;
     double y2 = 0;
     Colour colour = 0;
+};
+
+// A point in a canvas's user units.
+struct CanvasPoint {
+    double x = 0;
+    double y = 0;
 };
 
 // The program's picture box: a persistent image of a fixed outer size (in
@@ -79,6 +86,16 @@ public:
     {
         box(x1, y1, x2, y2, colour, true);
     }
+    // Connected lines through the points with the pen as it is: the same
+    // pixels as line() from each point to the next, and the current
+    // position ends at the last point. A curve of hundreds of segments is
+    // one call, and one item of the record.
+    void polyline(std::span<const CanvasPoint> points, long long colour = kForeColour);
+    // A region filled in one colour, with no outline. Each ring is closed
+    // (its last point joins its first) and a point lies inside when an odd
+    // number of rings go round it, so holes and islands are simply rings of
+    // their own. The current position does not move.
+    void fillRings(std::span<const std::vector<CanvasPoint>> rings, Colour colour);
     // Many filled boxes in one call, painted in order, as filledBox would
     // paint them one by one; the current position ends at the last box's
     // second corner. A surface made of a hundred thousand small squares
@@ -140,6 +157,10 @@ protected:
     // Turned text centred on (x, y), user units; the default paints nothing.
     virtual void paintTurnedText(double /*x*/, double /*y*/, double /*angle*/, const std::string& /*utf8*/,
                                  Colour /*c*/) {}
+    // Connected lines; the default paints them one by one.
+    virtual void paintPolyline(std::span<const CanvasPoint> points, Colour c);
+    // A region under the odd-ring rule; the default paints nothing.
+    virtual void paintFilledRings(std::span<const std::vector<CanvasPoint>> /*rings*/, Colour /*c*/) {}
     // A batch of filled boxes; the default paints them one by one.
     virtual void paintFilledBoxes(std::span<const FilledBox> boxes);
     // Text extent in pixels; the default is a fixed-pitch estimate.
@@ -151,6 +172,8 @@ private:
     {
         return colour < 0 ? fore_ : static_cast<Colour>(colour);
     }
+    // The record item's pen and colour as they are now.
+    DrawingRecord::Item penItem(DrawingRecord::Kind kind, Colour c) const;
     // Adds one primitive, given in user units, to the attached record.
     void tee(DrawingRecord::Kind kind, double x1, double y1, double x2, double y2, double radius, Colour c,
              const std::string& text = {});

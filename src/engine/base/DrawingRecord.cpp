@@ -18,10 +18,48 @@ float DrawingRecord::pixel(double value)
     return std::isnan(value) ? static_cast<float>(value) : static_cast<float>(std::clamp(value, -1.0e6, 1.0e6));
 }
 
-void DrawingRecord::cleared(Colour back, bool pictureKept)
+std::span<const DrawingRecord::PixelPoint> DrawingRecord::points(const Item& polyline) const
+{
+    if (polyline.kind != Kind::Polyline)
+        return {};
+    const Run& run = shapes_.at(polyline.text);
+    return std::span<const PixelPoint>(points_).subspan(run.first, run.count);
+}
+
+std::vector<std::span<const DrawingRecord::PixelPoint>> DrawingRecord::rings(const Item& filled) const
+{
+    std::vector<std::span<const PixelPoint>> found;
+    if (filled.kind != Kind::FilledRings)
+        return found;
+    const Run& region = regions_.at(filled.text);
+    for (std::uint32_t i = region.first; i < region.first + region.count; ++i)
+        found.push_back(std::span<const PixelPoint>(points_).subspan(shapes_[i].first, shapes_[i].count));
+    return found;
+}
+
+std::size_t DrawingRecord::memoryBytes() const
+{
+    std::size_t bytes = items_.capacity() * sizeof(Item) + points_.capacity() * sizeof(PixelPoint) +
+                        shapes_.capacity() * sizeof(Run) + regions_.capacity() * sizeof(Run) +
+                        texts_.capacity() * sizeof(std::string);
+    for (const std::string& text : texts_)
+        if (text.capacity() >= sizeof(std::string))
+            bytes += text.capacity() + 1;
+    return bytes;
+}
+
+void DrawingRecord::clearItems()
 {
     items_.clear();
     texts_.clear();
+    points_.clear();
+    shapes_.clear();
+    regions_.clear();
+}
+
+void DrawingRecord::cleared(Colour back, bool pictureKept)
+{
+    clearItems();
     background_ = back;
     backgroundPicture_ = pictureKept ? lastPicture_ : std::string();
 }
@@ -37,8 +75,7 @@ void DrawingRecord::pictureLoaded(const std::string& path)
 void DrawingRecord::add(Item item, const std::string& text)
 {
     if (coversArea(item)) {
-        items_.clear();
-        texts_.clear();
+        clearItems();
         background_ = item.colour;
         backgroundPicture_.clear();
         return;
@@ -47,6 +84,35 @@ void DrawingRecord::add(Item item, const std::string& text)
         item.text = static_cast<std::uint32_t>(texts_.size());
         texts_.push_back(text);
     }
+    items_.push_back(item);
+}
+
+void DrawingRecord::addPolyline(Item item, std::span<const PixelPoint> points)
+{
+    if (points.empty())
+        return;
+    item.kind = Kind::Polyline;
+    item.text = static_cast<std::uint32_t>(shapes_.size());
+    shapes_.push_back({static_cast<std::uint32_t>(points_.size()), static_cast<std::uint32_t>(points.size())});
+    points_.insert(points_.end(), points.begin(), points.end());
+    items_.push_back(item);
+}
+
+void DrawingRecord::addFilledRings(Item item, const std::vector<std::vector<PixelPoint>>& rings)
+{
+    Run region{static_cast<std::uint32_t>(shapes_.size()), 0};
+    for (const std::vector<PixelPoint>& ring : rings) {
+        if (ring.size() < 3)
+            continue;
+        shapes_.push_back({static_cast<std::uint32_t>(points_.size()), static_cast<std::uint32_t>(ring.size())});
+        points_.insert(points_.end(), ring.begin(), ring.end());
+        ++region.count;
+    }
+    if (region.count == 0)
+        return;
+    item.kind = Kind::FilledRings;
+    item.text = static_cast<std::uint32_t>(regions_.size());
+    regions_.push_back(region);
     items_.push_back(item);
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,22 +17,38 @@ namespace tervane {
 // at the top left, Y down), so a change of the user scale between two
 // primitives needs no bookkeeping here. A large map is millions of
 // primitives, so an item is kept to 32 bytes: single-precision pixels
-// (far finer than any output needs) and its text in a side table.
+// (far finer than any output needs) and its text in a side table. A
+// polyline or a filled region keeps its points in a side table too, at 8
+// bytes a point instead of an item a segment.
 class DrawingRecord {
 public:
-    enum class Kind : std::uint8_t { Line, Box, FilledBox, Circle, Disc, Dot, Text, Picture, TurnedText };
+    enum class Kind : std::uint8_t {
+        Line, Box, FilledBox, Circle, Disc, Dot, Text, Picture, TurnedText, Polyline, FilledRings
+    };
+
+    struct PixelPoint {
+        float x = 0;
+        float y = 0;
+        bool operator==(const PixelPoint&) const = default;
+    };
 
     struct Item {
         Kind kind = Kind::Line;
         std::uint8_t drawStyle = 0;
         std::uint16_t drawWidth = 1;
         Colour colour = 0;
-        float x1 = 0;  // line start, box corner, centre, dot, text's top left, turned text's centre
+        // line start, box corner, centre, dot, text's top left, turned
+        // text's centre, a polyline's first point
+        float x1 = 0;
         float y1 = 0;
-        float x2 = 0;  // line end, opposite box corner; turned text: its angle (see below)
+        // line end, opposite box corner, a polyline's last point; turned
+        // text: its angle (see below)
+        float x2 = 0;
         float y2 = 0;
         float radius = 0;
-        std::uint32_t text = 0;  // Text, TurnedText and Picture: index into the text table
+        // Text, TurnedText and Picture: index into the text table; Polyline
+        // and FilledRings: into the shape table (use points() and rings())
+        std::uint32_t text = 0;
     };
 
     // A TurnedText item is centred on (x1, y1) and its baseline is turned
@@ -56,6 +73,12 @@ public:
     // Picture item.
     const std::string& text(const Item& item) const { return texts_.at(item.text); }
     std::size_t count(Kind kind) const;
+    // A Polyline item's points, in order.
+    std::span<const PixelPoint> points(const Item& polyline) const;
+    // A FilledRings item's rings, each closed from its last point to its first.
+    std::vector<std::span<const PixelPoint>> rings(const Item& filled) const;
+    // What the record holds in memory, side tables included, in bytes.
+    std::size_t memoryBytes() const;
 
     // The area was cleared to `back`; `pictureKept` when a background
     // picture shows through the clear.
@@ -66,9 +89,20 @@ public:
     // the whole area hides everything before it, so it becomes the new
     // background instead.
     void add(Item item, const std::string& text = {});
+    // Adds a Polyline item with its points, or a FilledRings item with its
+    // rings (rings of fewer than three points are left out).
+    void addPolyline(Item item, std::span<const PixelPoint> points);
+    void addFilledRings(Item item, const std::vector<std::vector<PixelPoint>>& rings);
 
 private:
     bool coversArea(const Item& box) const;
+    void clearItems();
+
+    // A run of points_, and a run of shapes_ (the rings of a region).
+    struct Run {
+        std::uint32_t first = 0;
+        std::uint32_t count = 0;
+    };
 
     int width_;
     int height_;
@@ -77,6 +111,9 @@ private:
     std::string lastPicture_;
     std::vector<Item> items_;
     std::vector<std::string> texts_;
+    std::vector<PixelPoint> points_;
+    std::vector<Run> shapes_;   // a polyline's points, or one ring's
+    std::vector<Run> regions_;  // a filled region's rings, as shapes
 };
 
 } // namespace tervane

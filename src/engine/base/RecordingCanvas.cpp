@@ -121,6 +121,13 @@ void RecordingCanvas::paintTurnedText(double x, double y, double angle, const st
     ops.push_back(op);
 }
 
+void RecordingCanvas::paintFilledRings(std::span<const std::vector<CanvasPoint>> rings, Colour c)
+{
+    Op op = make(Kind::FilledRings, 0, 0, c);
+    op.rings.assign(rings.begin(), rings.end());
+    ops.push_back(op);
+}
+
 void RecordingCanvas::paintClear(Colour back) { ops.push_back(make(Kind::Clear, 0, 0, back)); }
 
 } // namespace tervane

@@ -8,10 +8,11 @@
 namespace tervane {
 
 // A Canvas that keeps every primitive it is asked to paint, in order, so
-// that tests can check what a command drew without a window.
+// that tests can check what a command drew without a window. A polyline
+// comes in as the lines it is made of.
 class RecordingCanvas final : public Canvas {
 public:
-    enum class Kind { Line, Box, FilledBox, Circle, Disc, Dot, Text, Clear, Picture, TurnedText };
+    enum class Kind { Line, Box, FilledBox, Circle, Disc, Dot, Text, Clear, Picture, TurnedText, FilledRings };
 
     // One painted primitive, in user units, with the pen as it was.
     struct Op {
@@ -26,6 +27,7 @@ public:
         int drawWidth = 1;
         int drawStyle = kSolid;
         std::string text;  // printed text, the path of a loaded or saved picture
+        std::vector<std::vector<CanvasPoint>> rings;  // FilledRings, user units
     };
 
     RecordingCanvas(double widthTwips, double heightTwips) : Canvas(widthTwips, heightTwips) {}
@@ -61,6 +63,7 @@ protected:
     void paintText(double x, double y, const std::string& utf8, Colour c) override;
     void paintTurnedText(double x, double y, double angle, const std::string& utf8, Colour c) override;
     void paintClear(Colour back) override;
+    void paintFilledRings(std::span<const std::vector<CanvasPoint>> rings, Colour c) override;
 
 private:
     Op make(Kind kind, double x1, double y1, Colour c) const;

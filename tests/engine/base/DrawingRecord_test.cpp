@@ -79,5 +79,51 @@ TEST(DrawingRecord, ClearingOrCoveringTheAreaEmptiesIt)
     EXPECT_TRUE(a.record.items().empty());
 }
 
+TEST(DrawingRecord, APolylineAndARegionKeepTheirPointsAsOneItemEach)
+{
+    Area a;
+    a.canvas.setDrawWidth(2);
+    const std::vector<CanvasPoint> curve{{-400, 7010}, {0, 0}, {8664, -400}};
+    a.canvas.polyline(curve, rgb(0, 128, 0));
+    // Painted as the lines it stands for, and the pen ends at its last point.
+    EXPECT_EQ(a.canvas.count(RecordingCanvas::Kind::Line), 2u);
+    EXPECT_EQ(a.canvas.currentX(), 8664);
+    EXPECT_EQ(a.canvas.currentY(), -400);
+
+    const std::vector<std::vector<CanvasPoint>> rings{
+        {{0, 0}, {1000, 0}, {1000, 1000}, {0, 1000}}, {{400, 400}, {600, 400}}, {{200, 200}, {300, 200}, {300, 300}}};
+    a.canvas.fillRings(rings, rgb(10, 20, 30));
+    ASSERT_EQ(a.canvas.count(RecordingCanvas::Kind::FilledRings), 1u);
+    EXPECT_EQ(a.canvas.last(RecordingCanvas::Kind::FilledRings).rings.size(), 3u);
+
+    ASSERT_EQ(a.record.items().size(), 2u);
+    const DrawingRecord::Item& line = a.record.items()[0];
+    EXPECT_EQ(line.kind, Kind::Polyline);
+    EXPECT_EQ(line.drawWidth, 2);
+    const auto points = a.record.points(line);
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_EQ(points[0], (DrawingRecord::PixelPoint{0, 0}));
+    EXPECT_NEAR(points[1].x, 400.0 / 9464 * 631, 1e-4);
+    EXPECT_NEAR(points[2].y, 494, 1e-4);
+    EXPECT_EQ(line.x2, points[2].x);
+
+    const DrawingRecord::Item& region = a.record.items()[1];
+    EXPECT_EQ(region.kind, Kind::FilledRings);
+    EXPECT_EQ(region.colour, rgb(10, 20, 30));
+    // The two-point ring encloses nothing and is left out.
+    const auto kept = a.record.rings(region);
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].size(), 4u);
+    EXPECT_EQ(kept[1].size(), 3u);
+    EXPECT_TRUE(a.record.points(region).empty());
+
+    // A wipe forgets the side tables with the items.
+    const std::size_t full = a.record.memoryBytes();
+    a.canvas.clear();
+    a.canvas.polyline(std::vector<CanvasPoint>{{0, 0}, {10, 10}});
+    EXPECT_EQ(a.record.points(a.record.items()[0]).size(), 2u);
+    EXPECT_LE(a.record.memoryBytes(), full);
+}
+
 } // namespace
 } // namespace tervane
