@@ -111,6 +111,50 @@ void walkOutline(const MeasuredLoop& m, const OutlinePlace& a, const OutlinePlac
     }
 }
 
+// Walks from place a to place b along their loop the shorter way round,
+// ending on b.
+void walkShorter(const MeasuredLoop& m, const OutlinePlace& a, const OutlinePlace& b, Ring& ring)
+{
+    const double ahead = forwardGap(m, a.along, b.along);
+    walkOutline(m, a, b, ahead <= m.perimeter - ahead, ring);
+    if (ring.empty() || !(ring.back() == b.at))
+        ring.push_back(b.at);
+}
+
+// A corner of a loop as a place on it.
+OutlinePlace cornerPlace(const std::vector<MeasuredLoop>& loops, int loop, std::size_t corner)
+{
+    const MeasuredLoop& m = loops[static_cast<std::size_t>(loop)];
+    return {loop, static_cast<int>(corner), m.start[corner], m.corner(corner)};
+}
+
+// The nearest two corners of two loops: the bridge that every line from
+// one loop to the other is closed over, the same whichever way the line
+// runs. Its copies cancel under the even-odd rule, as such lines come in
+// pairs.
+std::pair<OutlinePlace, OutlinePlace> bridge(const std::vector<MeasuredLoop>& loops, int from, int to)
+{
+    if (from > to) {
+        const auto [a, b] = bridge(loops, to, from);
+        return {b, a};
+    }
+    const MeasuredLoop& a = loops[static_cast<std::size_t>(from)];
+    const MeasuredLoop& b = loops[static_cast<std::size_t>(to)];
+    std::size_t bestA = 0, bestB = 0;
+    double best = INFINITY;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        for (std::size_t j = 0; j < b.size(); ++j) {
+            const double d = std::hypot(a.corner(i).x - b.corner(j).x, a.corner(i).y - b.corner(j).y);
+            if (d < best) {
+                best = d;
+                bestA = i;
+                bestB = j;
+            }
+        }
+    }
+    return {cornerPlace(loops, from, bestA), cornerPlace(loops, to, bestB)};
+}
+
 PlanePoint asPlane(SplinePoint p) { return {p.x, p.y}; }
 
 // The drawn points of a curve, repeats dropped (a closed curve's closing
@@ -370,7 +414,10 @@ NetworkOutline networkOutline(const ContourNetwork& net)
     return outline;
 }
 
-std::vector<Ring> regionAtOrAbove(const NetworkOutline& outline, const LevelCurves& level, const BandSurface* inside)
+namespace {
+
+std::vector<Ring> regionRings(const NetworkOutline& outline, const LevelCurves& level, const BandSurface* inside,
+                              bool* bridged)
 {
     const std::vector<MeasuredLoop> loops = measure(outline);
     std::vector<Ring> rings;
@@ -394,6 +441,16 @@ std::vector<Ring> regionAtOrAbove(const NetworkOutline& outline, const LevelCurv
             const double ahead = forwardGap(m, end.along, start.along);
             const bool forward = ahead <= m.perimeter - ahead;
             walkOutline(m, end, start, forward, ring);
+        } else {
+            // From one loop to another (round a hole in the network): back
+            // along the end's loop to the bridge, over it, and along the
+            // start's loop.
+            const auto [there, here] = bridge(loops, end.loop, start.loop);
+            walkShorter(loops[static_cast<std::size_t>(end.loop)], end, there, ring);
+            ring.push_back(here.at);
+            walkShorter(loops[static_cast<std::size_t>(start.loop)], here, start, ring);
+            if (bridged)
+                *bridged = true;
         }
         if (!(ring.front() == start.at))
             ring.push_back(start.at);
@@ -431,6 +488,59 @@ std::vector<Ring> regionAtOrAbove(const NetworkOutline& outline, const LevelCurv
     return rings;
 }
 
+// The even-odd area of any rings, crossing or not, strip by strip between
+// the heights of their corners: within a strip the filled width changes
+// linearly unless two sides cross there, so its middle gives the strip's
+// area exactly for rings that do not cross.
+double stripArea(const std::vector<Ring>& rings)
+{
+    struct Side {
+        PlanePoint low, high;
+    };
+    std::vector<Side> sides;
+    std::vector<double> heights;
+    for (const Ring& r : rings) {
+        if (r.size() < 3)
+            continue;
+        for (std::size_t i = 0; i < r.size(); ++i) {
+            const PlanePoint& a = r[i];
+            const PlanePoint& b = r[(i + 1) % r.size()];
+            heights.push_back(a.y);
+            if (a.y != b.y)
+                sides.push_back(a.y < b.y ? Side{a, b} : Side{b, a});
+        }
+    }
+    std::sort(heights.begin(), heights.end());
+    heights.erase(std::unique(heights.begin(), heights.end()), heights.end());
+    std::sort(sides.begin(), sides.end(), [](const Side& a, const Side& b) { return a.low.y < b.low.y; });
+    std::vector<const Side*> active;
+    std::vector<double> xs;
+    std::size_t next = 0;
+    double total = 0;
+    for (std::size_t h = 0; h + 1 < heights.size(); ++h) {
+        const double y = (heights[h] + heights[h + 1]) / 2;
+        while (next < sides.size() && sides[next].low.y < y)
+            active.push_back(&sides[next++]);
+        std::erase_if(active, [y](const Side* s) { return s->high.y <= y; });
+        xs.clear();
+        for (const Side* s : active)
+            xs.push_back(s->low.x + (y - s->low.y) / (s->high.y - s->low.y) * (s->high.x - s->low.x));
+        std::sort(xs.begin(), xs.end());
+        double width = 0;
+        for (std::size_t k = 0; k + 1 < xs.size(); k += 2)
+            width += xs[k + 1] - xs[k];
+        total += width * (heights[h + 1] - heights[h]);
+    }
+    return total;
+}
+
+} // namespace
+
+std::vector<Ring> regionAtOrAbove(const NetworkOutline& outline, const LevelCurves& level, const BandSurface* inside)
+{
+    return regionRings(outline, level, inside, nullptr);
+}
+
 std::vector<FilledBand> makeFilledBands(const NetworkOutline& outline, const std::vector<LevelCurves>& levels,
                                         const BandSurface* inside)
 {
@@ -438,8 +548,11 @@ std::vector<FilledBand> makeFilledBands(const NetworkOutline& outline, const std
     std::vector<double> areas;
     regions.reserve(levels.size());
     for (const LevelCurves& level : levels) {
-        regions.push_back(regionAtOrAbove(outline, level, inside));
-        areas.push_back(evenOddArea(regions.back()));
+        bool bridged = false;
+        regions.push_back(regionRings(outline, level, inside, &bridged));
+        // Bridged rings overlap one another, which the nesting count of
+        // evenOddArea cannot take.
+        areas.push_back(bridged ? stripArea(regions.back()) : evenOddArea(regions.back()));
     }
     std::vector<FilledBand> bands;
     for (std::size_t i = 0; i + 1 < levels.size(); ++i) {

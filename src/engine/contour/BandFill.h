@@ -49,14 +49,16 @@ struct LevelCurves {
 // The rings of {value >= traced level}, inside the outline, under the
 // even-odd rule. A closed curve is a ring of its own. An open curve is
 // closed along the outline from its end back to its start, the shorter way
-// round (or straight, when its ends lie on different loops of the outline:
-// such a region is then only roughly right). The outline itself joins the
-// rings when points just inside it, against the surface's values there, say
-// by majority that the region so formed is the complement of the one wanted
-// (each choice of way round only swaps the two); a loop round a hole in the
-// network joins them when the rings would otherwise fill the hole. When
-// `inside` is given, a drawn point outside the outline is moved to the
-// nearest point of it, so that no ring spills past the map.
+// round. One that runs from a loop round a hole in the network to another
+// loop is closed along both loops and over a bridge between their nearest
+// corners: such lines come in pairs, so the bridge's copies cancel. The
+// outline itself joins the rings when points just inside it, against the
+// surface's values there, say by majority that the region so formed is the
+// complement of the one wanted (each choice of way round only swaps the
+// two); a loop round a hole in the network joins them when the rings would
+// otherwise fill the hole. When `inside` is given, a drawn point outside
+// the outline is moved to the nearest point of it, so that no ring spills
+// past the map.
 std::vector<Ring> regionAtOrAbove(const NetworkOutline& outline, const LevelCurves& level,
                                   const BandSurface* inside = nullptr);
 

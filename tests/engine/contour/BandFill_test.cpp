@@ -153,6 +153,12 @@ std::vector<Case> cases()
                            }),
                            [](double x, double y) { return std::abs(x - 6) < 1 && std::abs(y - 6) < 1; }),
                    levelsFrom(10, 5, 45)});
+    // A saddle with a hole in the network off its centre: lines run from
+    // the outer loop to the hole's and on from the hole's to the outer one.
+    all.push_back({"saddle round a hole",
+                   without(gridNetwork(13, 13, [&](double x, double y) { return (x - 6.3) * (x - 6.3) - (y - 5.7) * (y - 5.7) + rough(x, y); }),
+                           [](double x, double y) { return std::abs(x - 3) < 1.2 && std::abs(y - 9) < 1.2; }),
+                   levelsFrom(-40, 6, 44)});
     // A slope with a notch taken out of its side: an outline that is not convex.
     all.push_back({"notched slope",
                    without(gridNetwork(12, 9, [&](double x, double y) { return x * x / 4 + y + rough(x, y); }),
@@ -206,8 +212,9 @@ TEST(BandFill, RegionRingsHaveTheShapesOfTheirSurface)
     const TracedLevels rim = traceLevels(crater.net, {12});
     EXPECT_EQ(regionAtOrAbove(networkOutline(crater.net), rim.levels[0]).size(), 3u);
 
-    // The network with a hole has two loops.
+    // The networks with a hole have two loops.
     EXPECT_EQ(networkOutline(cases()[4].net).loops.size(), 2u);
+    EXPECT_EQ(networkOutline(cases()[5].net).loops.size(), 2u);
 }
 
 TEST(BandFill, EvenOddAreaCountsHolesIslandsAndRepeatedRings)
