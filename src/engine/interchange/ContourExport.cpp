@@ -3,13 +3,18 @@
 #include "engine/base/FileReplace.h"
 #include "engine/survey/SurveyFile.h"
 
+#include <cpl_vsi.h>
 #include <gdal.h>
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <cmath>
 #include <cerrno>
 #include <filesystem>
 #include <memory>
@@ -116,6 +121,14 @@ public:
     {
     }
 
+    ~LayerWriter()
+    {
+        if (!memory_.empty())
+            VSIRmdirRecursive(memory_.c_str());
+    }
+    LayerWriter(const LayerWriter&) = delete;
+    LayerWriter& operator=(const LayerWriter&) = delete;
+
     // The message of the first failure, empty while all went well.
     const std::string& failure() const { return failure_; }
     // Every file made, in the order the layers were written.
@@ -181,13 +194,26 @@ private:
         return "";
     }
 
+    // The text formats are written in memory and then to disk in one piece:
+    // on disk their drivers seek before every small write, and a large map
+    // spent most of its export in those system calls.
+    bool inMemory() const
+    {
+        return format_ == ExportFormat::Dxf || format_ == ExportFormat::GeoJson || format_ == ExportFormat::Kml;
+    }
+
     Dataset create(const std::string& name)
     {
         GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driverName());
         if (!driver)
             return fail("GDAL 缺少 " + std::string(driverName()) + " 驱动");
         CPLErrorReset();
-        const std::string file = (scratch_ / name).string();
+        if (inMemory() && memory_.empty()) {
+            static std::atomic<unsigned> serial{0};
+            memory_ = "/vsimem/tervane-export-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+            VSIMkdir(memory_.c_str(), 0755);
+        }
+        const std::string file = inMemory() ? memory_ + "/" + name : (scratch_ / name).string();
         Dataset ds(driver->Create(file.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
         if (!ds)
             return fail(lastLibraryError());
@@ -204,6 +230,8 @@ private:
             fail(lastLibraryError());
             ok = false;
         }
+        if (ok && inMemory())
+            ok = copyOutOfMemory();
         if (!ok)
             return false;
         // The main file first, then the parts the driver made beside it.
@@ -212,6 +240,29 @@ private:
             if (made != current_ && std::find(files_.begin(), files_.end(), made) == files_.end())
                 files_.push_back(made);
         return true;
+    }
+
+    // Moves what the driver wrote in memory into the scratch folder.
+    bool copyOutOfMemory()
+    {
+        char** names = VSIReadDir(memory_.c_str());
+        bool ok = true;
+        for (char** n = names; ok && n && *n; ++n) {
+            const std::string inMemory = memory_ + "/" + *n;
+            vsi_l_offset length = 0;
+            GByte* bytes = VSIGetMemFileBuffer(inMemory.c_str(), &length, TRUE);
+            const std::string target = (scratch_ / *n).string();
+            const WriteOutcome outcome =
+                writeWholeFile(target, std::string_view(reinterpret_cast<const char*>(bytes), length));
+            CPLFree(bytes);
+            VSIUnlink(inMemory.c_str());
+            if (!outcome) {
+                fail(writeFailureMessage(target, outcome));
+                ok = false;
+            }
+        }
+        CSLDestroy(names);
+        return ok;
     }
 
     std::set<std::string> listing() const
@@ -391,6 +442,8 @@ private:
     std::string target_;
     const OGRSpatialReference* srs_;
     OGRCoordinateTransformation* toLonLat_;
+    // The in-memory folder of the text formats, once made.
+    std::string memory_;
     const ExportSet* set_ = nullptr;
     std::string current_;
     std::string failure_;
@@ -431,6 +484,45 @@ std::string companionPath(const std::string& path, const std::string& suffix)
     return (p.parent_path() / (p.stem().string() + "_" + suffix + p.extension().string())).string();
 }
 
+std::vector<std::array<double, 2>> thinnedWithin(const std::vector<std::array<double, 2>>& drawn, double tolerance)
+{
+    if (drawn.size() <= 2 || !(tolerance > 0))
+        return drawn;
+    // Split at the vertex farthest from the chord until every stretch lies
+    // within the tolerance of its chord; a chord of no length (a closed
+    // curve's ends) measures plain distance.
+    std::vector<bool> keep(drawn.size());
+    keep.front() = keep.back() = true;
+    std::vector<std::pair<std::size_t, std::size_t>> stretches{{0, drawn.size() - 1}};
+    while (!stretches.empty()) {
+        const auto [a, b] = stretches.back();
+        stretches.pop_back();
+        const double ax = drawn[a][0], ay = drawn[a][1];
+        const double dx = drawn[b][0] - ax, dy = drawn[b][1] - ay;
+        const double length = std::hypot(dx, dy);
+        double farthest = -1;
+        std::size_t at = a;
+        for (std::size_t i = a + 1; i < b; ++i) {
+            const double px = drawn[i][0] - ax, py = drawn[i][1] - ay;
+            const double d = length > 0 ? std::fabs(dx * py - dy * px) / length : std::hypot(px, py);
+            if (d > farthest) {
+                farthest = d;
+                at = i;
+            }
+        }
+        if (farthest > tolerance) {
+            keep[at] = true;
+            stretches.push_back({a, at});
+            stretches.push_back({at, b});
+        }
+    }
+    std::vector<std::array<double, 2>> kept;
+    for (std::size_t i = 0; i < drawn.size(); ++i)
+        if (keep[i])
+            kept.push_back(drawn[i]);
+    return kept;
+}
+
 ExportSet exportSetFromState(const SharedState& s, const ExportChoice& choice)
 {
     ExportSet set;
@@ -439,15 +531,22 @@ ExportSet exportSetFromState(const SharedState& s, const ExportChoice& choice)
     const double keep = 1 - s.pictureInserted;
     const double dx = keep * s.xMin;
     const double dy = keep * s.yMin;
+    // A millionth of the range is a millimetre on a kilometre's map, far
+    // below any survey's precision; half of it keeps the file safely inside.
+    const double tolerance = 0.5e-6 * std::max({s.xMax - s.xMin, s.yMax - s.yMin, 0.0});
     set.contours.reserve(s.keptCurves.size());
     for (const SharedState::KeptCurve& curve : s.keptCurves) {
         ExportContour c;
         c.level = curve.level;
         c.index = curve.index;
         c.closed = curve.closed;
-        c.vertices.reserve(curve.points.size());
+        std::vector<std::array<double, 2>> drawn;
+        drawn.reserve(curve.points.size());
         for (const auto& [x, y] : curve.points)
-            c.vertices.push_back({static_cast<double>(x) + dx, static_cast<double>(y) + dy});
+            drawn.push_back({static_cast<double>(x), static_cast<double>(y)});
+        c.vertices = thinnedWithin(drawn, tolerance);
+        for (auto& v : c.vertices)
+            v = {v[0] + dx, v[1] + dy};
         set.contours.push_back(std::move(c));
     }
     if (!choice.points && !choice.network)

@@ -42,8 +42,16 @@ struct ExportChoice {
     bool network = false;
 };
 
+// The vertices of a drawn curve that it cannot do without: every vertex left
+// out lies within `tolerance` of the line through those kept, which are
+// drawn vertices themselves, in order, the ends always among them. A curve
+// smoothed for the screen carries ten times the vertices a file needs.
+std::vector<std::array<double, 2>> thinnedWithin(const std::vector<std::array<double, 2>>& drawn, double tolerance);
+
 // The curves the last Draw run kept, and the points and triangles it drew
-// on when asked, with the drawing frame's shift undone. The points are the
+// on when asked, with the drawing frame's shift undone. Each curve keeps
+// the vertices that bring it within half a millionth of the data's range
+// of the drawn curve (thinnedWithin). The points are the
 // data file's records, which carry none of the small jitter the build gives
 // them (the grid's nodes are no points of the survey); the triangles are
 // those of the network the run drew on.

@@ -7,6 +7,8 @@
 #include "engine/survey/SurveyFile.h"
 #include "support/RunFixture.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -248,6 +250,63 @@ protected:
         ASSERT_GT(state.keptCurves.size(), 5u);
     }
 };
+
+// Distance from a point to the segment a-b.
+double toSegment(const std::array<double, 2>& p, const std::array<double, 2>& a, const std::array<double, 2>& b)
+{
+    const double dx = b[0] - a[0], dy = b[1] - a[1];
+    const double len2 = dx * dx + dy * dy;
+    const double t = len2 > 0 ? std::clamp(((p[0] - a[0]) * dx + (p[1] - a[1]) * dy) / len2, 0.0, 1.0) : 0.0;
+    return std::hypot(p[0] - a[0] - t * dx, p[1] - a[1] - t * dy);
+}
+
+TEST(ThinnedWithin, KeepsDrawnVerticesInOrderAndStaysWithinTheTolerance)
+{
+    const double pi = std::acos(-1.0);
+    std::vector<std::array<double, 2>> arc, closed, straight, zigzag;
+    for (int i = 0; i <= 2000; ++i) {
+        arc.push_back({100 * std::cos(i * pi / 2000), 100 * std::sin(i * pi / 2000)});
+        closed.push_back({5 * std::cos(i * 2 * pi / 2000), 5 * std::sin(i * 2 * pi / 2000)});
+        straight.push_back({i * 0.5, i * 0.25});
+        zigzag.push_back({i * 1.0, (i % 2) * 1.0});
+    }
+    closed.back() = closed.front();
+    struct Case {
+        const char* name;
+        const std::vector<std::array<double, 2>>* drawn;
+        double tolerance;
+        std::size_t atMost;   // vertices kept, at most
+        std::size_t atLeast;  // and at least
+    };
+    const std::vector<Case> cases{
+        {"arc", &arc, 1e-3, 600, 300},
+        {"closed", &closed, 1e-4, 1100, 400},
+        {"straight", &straight, 1e-9, 2, 2},
+        {"zigzag above its tolerance", &zigzag, 0.5, 2001, 2001},
+        {"no tolerance", &arc, 0, 2001, 2001},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto kept = thinnedWithin(*c.drawn, c.tolerance);
+        EXPECT_LE(kept.size(), c.atMost);
+        EXPECT_GE(kept.size(), c.atLeast);
+        ASSERT_GE(kept.size(), 2u);
+        EXPECT_EQ(kept.front(), c.drawn->front());
+        EXPECT_EQ(kept.back(), c.drawn->back());
+        // Drawn vertices in their order, and each one left out near the line kept.
+        std::size_t k = 0;
+        for (const auto& v : *c.drawn) {
+            if (k < kept.size() && v == kept[k]) {
+                ++k;
+                continue;
+            }
+            ASSERT_GT(k, 0u);
+            ASSERT_LT(k, kept.size());
+            EXPECT_LE(toSegment(v, kept[k - 1], kept[k]), c.tolerance * (1 + 1e-9));
+        }
+        EXPECT_EQ(k, kept.size());
+    }
+}
 
 TEST_F(ContourExportTest, CurvesComeBackInTheDataCoordinatesOnTheirLevel)
 {
