@@ -962,7 +962,7 @@ QImage MainWindow::printedPicture() const
         return {};
     if (picture1_->showsCanvasImage())
         return shown;
-    return picture1_->shownImage();
+    return picture1_->shownMap();
 }
 
 // Prints what the drawing area shows, one job per copy.
@@ -991,7 +991,13 @@ bool MainWindow::exportVector(const QString& path)
     std::optional<DrawingRecord> legend;
     if (legendApplies())
         legend = legendStripRecord(state_.legend, legendPanel_);
-    if (!format || !writeVectorDrawing(path.toStdString(), *drawingRecord_, *format, legend ? &*legend : nullptr)) {
+    // Zoomed in, the file holds what the view shows, at its scale; the
+    // whole map, however large the window shows it, is the record itself.
+    std::optional<ReplayView> zoomed;
+    if (picture1_->viewport().zoom() > 1)
+        zoomed = picture1_->shownPart();
+    if (!format || !writeVectorDrawing(path.toStdString(), *drawingRecord_, *format, legend ? &*legend : nullptr,
+                                       zoomed ? &*zoomed : nullptr)) {
         ctx_.prompter.message(kFileUnwritableMessage);
         return false;
     }

@@ -1,7 +1,5 @@
 #include "ui/MapView.h"
 
-#include "ui/VectorExport.h"
-
 #include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
@@ -58,17 +56,21 @@ void MapView::replayOnto(QPainter& painter) const
     // beside it, so its edge is plain to see.
     painter.fillRect(QRectF(QPointF(0, 0), viewport_.viewSize()), palette().color(QPalette::Dark));
     const DrawingRecord* record = canvas().record();
-    const QRectF mapRect(viewport_.toView(QPointF(0, 0)), viewport_.toView(QPointF(canvas().pixelWidth(), canvas().pixelHeight())));
-    if (true || !record) {  // for now: the replay does not yet take a view
+    if (!record) {
         // Nothing to draw again from: the image it is, smoothed.
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(mapRect, canvas().image());
+        painter.drawImage(QRectF(viewport_.toView(QPointF(0, 0)), viewport_.toView(QPointF(canvas().pixelWidth(), canvas().pixelHeight()))),
+                          canvas().image());
         return;
     }
-    painter.save();
-    painter.setClipRect(mapRect);
-    // replayDrawing(*record, painter, ReplayView{viewport_.transform(), viewport_.visibleMapRect()});
-    painter.restore();
+    replayDrawing(*record, painter, ReplayView{viewport_.transform(), viewport_.visibleMapRect(), viewport_.viewSize()});
+}
+
+ReplayView MapView::shownPart() const
+{
+    const QRectF part = viewport_.visibleMapRect() & QRectF(QPointF(0, 0), viewport_.mapSize());
+    const double s = viewport_.scale();
+    return ReplayView{QTransform(s, 0, 0, s, -part.left() * s, -part.top() * s), part, part.size() * s};
 }
 
 void MapView::renderView()
@@ -87,13 +89,21 @@ void MapView::renderView()
     sinceRender_.start();
 }
 
-QImage MapView::shownImage()
+QImage MapView::shownMap()
 {
     if (showsCanvasImage())
         return canvas().image();
-    if (recordChanged_ || renderedAt_ != viewport_.transform() || rendered_.size() != size() * devicePixelRatioF())
+    const double ratio = devicePixelRatioF();
+    if (recordChanged_ || renderedAt_ != viewport_.transform() || rendered_.deviceIndependentSize() != QSizeF(size()) ||
+        rendered_.devicePixelRatio() != ratio)
         renderView();
-    return rendered_;
+    // Without the window's colour beside a map narrower than the view.
+    const QRectF map(viewport_.toView(QPointF(0, 0)), viewport_.toView(QPointF(viewport_.mapSize().width(), viewport_.mapSize().height())));
+    const QRectF shown = map & QRectF(rect());
+    const QRect pixels = QRectF(shown.topLeft() * ratio, shown.size() * ratio).toAlignedRect() & rendered_.rect();
+    QImage part = rendered_.copy(pixels);
+    part.setDevicePixelRatio(ratio);
+    return part;
 }
 
 void MapView::paintEvent(QPaintEvent* event)

@@ -1,14 +1,13 @@
 #pragma once
 #include "ui/CanvasWidget.h"
 #include "ui/MapViewport.h"
+#include "ui/VectorExport.h"
 
 #include <QElapsedTimer>
 #include <QImage>
 #include <QTimer>
 
 namespace tervane {
-
-class DrawingRecord;
 
 // The main window's drawing area: the canvas, shown at any size and zoom.
 // The wheel zooms about the pointer; a drag with the middle button, or
@@ -30,8 +29,12 @@ public:
     const MapViewport& viewport() const { return viewport_; }
     // The view draws its canvas's image as it is.
     bool showsCanvasImage() const;
-    // What the view shows now, at its own size and pixel ratio.
-    QImage shownImage();
+    // What the view shows of the map now, at the view's scale and pixel
+    // ratio: the canvas's image as it is at zoom 1 in the area's own size.
+    QImage shownMap();
+    // The part of the map the view shows, as a page of its own: the view's
+    // scale, the page's top-left corner at the shown part's.
+    ReplayView shownPart() const;
 
     void zoomIn();   // 放大, about the view's centre
     void zoomOut();  // 缩小

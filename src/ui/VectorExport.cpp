@@ -42,7 +42,12 @@ bool finite(const Item& item) { return std::isfinite(item.x1 + item.y1 + item.x2
 // connected lines as the canvas does, so a dashed curve stays dashed.
 class Replay {
 public:
-    Replay(QPainter& painter, const DrawingRecord& record) : painter_(painter), record_(record) {}
+    // `penScale` record pixels make one pixel of the painter's device: pen
+    // widths and marks are multiplied by it to stay the same on the device.
+    Replay(QPainter& painter, const DrawingRecord& record, double penScale = 1)
+        : painter_(painter), record_(record), penScale_(penScale)
+    {
+    }
 
     void draw(const Item& item)
     {
@@ -73,20 +78,30 @@ public:
 private:
     QPen outlinePen(const Item& item, bool keepDash)
     {
-        QPen pen(toQColor(item.colour));
-        pen.setWidthF(item.drawWidth);
-        pen.setJoinStyle(Qt::RoundJoin);
         const QList<qreal> dashes = item.drawWidth == 1 ? dashPattern(item.drawStyle) : QList<qreal>{};
         if (dashes.isEmpty()) {
-            pen.setCapStyle(item.drawWidth == 1 ? Qt::SquareCap : Qt::RoundCap);
-            return pen;
+            // A screen's map is a million solid lines in a few pens: the
+            // last one is kept rather than made again for each.
+            if (item.colour != solidColour_ || item.drawWidth != solidWidth_) {
+                solid_ = QPen(toQColor(item.colour));
+                solid_.setWidthF(item.drawWidth * penScale_);
+                solid_.setJoinStyle(Qt::RoundJoin);
+                solid_.setCapStyle(item.drawWidth == 1 ? Qt::SquareCap : Qt::RoundCap);
+                solidColour_ = item.colour;
+                solidWidth_ = item.drawWidth;
+            }
+            return solid_;
         }
+        QPen pen(toQColor(item.colour));
+        pen.setWidthF(item.drawWidth * penScale_);
+        pen.setJoinStyle(Qt::RoundJoin);
         pen.setCapStyle(Qt::FlatCap);
         pen.setDashPattern(dashes);
         const QPointF from = at(item.x1, item.y1), to = at(item.x2, item.y2);
         if (!keepDash || from != dashEnd_)
             dashOffset_ = 0;
-        pen.setDashOffset(dashOffset_);
+        // The offset, like the pattern, is counted in pen widths.
+        pen.setDashOffset(dashOffset_ / penScale_);
         dashOffset_ += std::hypot(to.x() - from.x(), to.y() - from.y());
         dashEnd_ = to;
         return pen;
@@ -99,7 +114,7 @@ private:
         const QPointF from = at(item.x1, item.y1), to = at(item.x2, item.y2);
         if (from == to) {
             // A line of no length still marks its point, as on screen.
-            const double half = item.drawWidth / 2.0;
+            const double half = item.drawWidth * penScale_ / 2.0;
             painter_.fillRect(QRectF(from.x() - half, from.y() - half, 2 * half, 2 * half), toQColor(item.colour));
             return;
         }
@@ -158,7 +173,7 @@ private:
         if (!filled && item.drawStyle == kInvisible)
             return;
         const double r = std::clamp(static_cast<double>(item.radius), 1.0, 1.0e6);
-        painter_.setPen(filled ? QPen(toQColor(item.colour), item.drawWidth) : outlinePen(item, false));
+        painter_.setPen(filled ? QPen(toQColor(item.colour), item.drawWidth * penScale_) : outlinePen(item, false));
         painter_.setBrush(filled ? QBrush(toQColor(item.colour)) : QBrush(Qt::NoBrush));
         painter_.drawEllipse(at(item.x1, item.y1), r, r);
     }
@@ -166,7 +181,7 @@ private:
     void dot(const Item& item)
     {
         const QPointF centre = at(item.x1, item.y1);
-        const double r = std::max(0.5, item.drawWidth / 2.0);
+        const double r = std::max(0.5, item.drawWidth / 2.0) * penScale_;
         painter_.setPen(Qt::NoPen);
         painter_.setBrush(toQColor(item.colour));
         if (item.drawWidth <= 1)
@@ -224,6 +239,10 @@ private:
 
     QPainter& painter_;
     const DrawingRecord& record_;
+    const double penScale_;
+    QPen solid_;
+    Colour solidColour_ = 0;
+    int solidWidth_ = -1;
     QPointF dashEnd_{-1.0e9, -1.0e9};
     qreal dashOffset_ = 0;
     // The font's measures once it is set.
@@ -274,7 +293,7 @@ public:
         return item.kind == Kind::Circle || item.kind == Kind::Polyline;
     }
 
-    explicit PenBatches(const DrawingRecord& record) : record_(record) {}
+    explicit PenBatches(const DrawingRecord& record, double penScale = 1) : record_(record), penScale_(penScale) {}
 
     void add(const Item& item)
     {
@@ -300,7 +319,7 @@ public:
     {
         for (const Batch& batch : batches_) {
             QPen pen(toQColor(batch.key.first));
-            pen.setWidthF(batch.key.second);
+            pen.setWidthF(batch.key.second * penScale_);
             pen.setJoinStyle(Qt::RoundJoin);
             pen.setCapStyle(batch.key.second == 1 ? Qt::SquareCap : Qt::RoundCap);
             painter.setPen(pen);
@@ -350,6 +369,7 @@ private:
     }
 
     const DrawingRecord& record_;
+    const double penScale_;
 
     Batch& batchOf(const Item& item)
     {
@@ -365,12 +385,79 @@ private:
     std::vector<Item> texts_;
 };
 
-void replay(const DrawingRecord& record, QPainter& painter)
+// Record pixels to one device pixel under a view's transform, which scales
+// alike in X and Y.
+double penScaleOf(const ReplayView* view)
 {
-    const QRectF area(0, 0, record.pixelWidth(), record.pixelHeight());
+    if (!view)
+        return 1;
+    const double scale = std::sqrt(std::abs(view->transform.determinant()));
+    return scale > 0 && std::isfinite(scale) ? 1 / scale : 1;
+}
+
+// Whether an item can paint anything inside `visible` (record pixels): its
+// extent, widened by its pen and, for text, by a measure no label exceeds.
+bool reaches(const DrawingRecord& record, const Item& item, const QRectF& visible)
+{
+    const double pen = item.drawWidth + 1.0;
+    const auto meets = [&visible](double left, double top, double right, double bottom) {
+        return right >= visible.left() && left <= visible.right() && bottom >= visible.top() && top <= visible.bottom();
+    };
+    const auto pointsMeet = [&](std::span<const DrawingRecord::PixelPoint> points) {
+        if (points.empty())
+            return false;
+        float left = points[0].x, right = left, top = points[0].y, bottom = top;
+        for (const DrawingRecord::PixelPoint& p : points) {
+            left = std::min(left, p.x);
+            right = std::max(right, p.x);
+            top = std::min(top, p.y);
+            bottom = std::max(bottom, p.y);
+        }
+        return meets(left - pen, top - pen, right + pen, bottom + pen);
+    };
+    switch (item.kind) {
+    case Kind::Line:
+    case Kind::Box:
+    case Kind::FilledBox:
+        return meets(std::min(item.x1, item.x2) - pen, std::min(item.y1, item.y2) - pen,
+                     std::max(item.x1, item.x2) + pen, std::max(item.y1, item.y2) + pen);
+    case Kind::Circle:
+    case Kind::Disc:
+        return meets(item.x1 - item.radius - pen, item.y1 - item.radius - pen, item.x1 + item.radius + pen,
+                     item.y1 + item.radius + pen);
+    case Kind::Dot: return meets(item.x1 - pen, item.y1 - pen, item.x1 + pen, item.y1 + pen);
+    case Kind::Text: {
+        // At most a 12 pixel glyph for every byte of its UTF-8.
+        const double length = 12.0 * static_cast<double>(record.text(item).size()) + 4;
+        return meets(item.x1 - 4, item.y1 - 4, item.x1 + length, item.y1 + 20);
+    }
+    case Kind::TurnedText: {
+        const double reach = 6.0 * static_cast<double>(record.text(item).size()) + 12;
+        return meets(item.x1 - reach, item.y1 - reach, item.x1 + reach, item.y1 + reach);
+    }
+    case Kind::Polyline: return pointsMeet(record.points(item));
+    case Kind::FilledRings: {
+        for (const std::span<const DrawingRecord::PixelPoint> ring : record.rings(item))
+            if (pointsMeet(ring))
+                return true;
+        return false;
+    }
+    case Kind::Picture: return true;
+    }
+    return true;
+}
+
+void replay(const DrawingRecord& record, QPainter& painter, const ReplayView* view = nullptr)
+{
+    QRectF area(0, 0, record.pixelWidth(), record.pixelHeight());
+    if (view) {
+        painter.setWorldTransform(view->transform, true);
+        area &= view->visible;
+    }
     painter.setClipRect(area);
     painter.fillRect(area, toQColor(record.background()));
-    Replay replay(painter, record);
+    const double penScale = penScaleOf(view);
+    Replay replay(painter, record, penScale);
     replay.picture(record.backgroundPicture());
     // A repeat of a shape in the colour it was last drawn in is skipped,
     // while a shape drawn over in another colour (text rubbed out in the
@@ -397,10 +484,10 @@ void replay(const DrawingRecord& record, QPainter& painter)
     keys = {};
     order = {};
 
-    PenBatches batches(record);
+    PenBatches batches(record, penScale);
     for (std::size_t i = 0; i < items.size(); ++i) {
         const Item& item = items[i];
-        if (!finite(item) || repeat[i])
+        if (!finite(item) || repeat[i] || (view && !reaches(record, item, area)))
             continue;
         if (PenBatches::takes(item)) {
             batches.add(item);
@@ -497,21 +584,46 @@ std::optional<VectorFormat> vectorFormatOf(const QString& path)
     return std::nullopt;
 }
 
+void replayDrawing(const DrawingRecord& record, QPainter& painter, const ReplayView& view)
+{
+    painter.save();
+    painter.setWorldTransform(view.transform, true);
+    const QRectF area = QRectF(0, 0, record.pixelWidth(), record.pixelHeight()) & view.visible;
+    painter.setClipRect(area);
+    painter.fillRect(area, toQColor(record.background()));
+    Replay replay(painter, record, penScaleOf(&view));
+    replay.picture(record.backgroundPicture());
+    for (const Item& item : record.items())
+        if (finite(item) && reaches(record, item, area))
+            replay.draw(item);
+    painter.restore();
+}
+
 WriteOutcome writeVectorDrawing(const std::string& path, const DrawingRecord& record, VectorFormat format,
-                                const DrawingRecord* strip)
+                                const DrawingRecord* strip, const ReplayView* view)
 {
     const int stripWidth = strip ? std::max(0, strip->pixelWidth()) : 0;
-    const QSize size(record.pixelWidth() + stripWidth,
-                     strip ? std::max(record.pixelHeight(), strip->pixelHeight()) : record.pixelHeight());
-    const auto draw = [&record, strip, size](QPainter& painter) {
-        if (strip) {
-            // Where one of the two is shorter, the page under it is the
-            // drawing's background rather than nothing.
+    // A view's size comes out of a scale: 497.0000001 pixels are 497.
+    const auto whole = [](double pixels) { return std::max(1, static_cast<int>(std::ceil(pixels - 1e-6))); };
+    const int width = view ? whole(view->size.width()) : record.pixelWidth();
+    const int height = view ? whole(view->size.height()) : record.pixelHeight();
+    const QSize size(width + stripWidth, strip ? std::max(height, strip->pixelHeight()) : height);
+    const auto draw = [&record, strip, size, view, width](QPainter& painter) {
+        if (strip || view) {
+            // Where one of the two is shorter, or the map narrower than the
+            // view, the page under it is the drawing's background rather
+            // than nothing.
             painter.fillRect(QRectF(QPointF(0, 0), QSizeF(size)), toQColor(record.background()));
         }
-        replay(record, painter);
+        if (view) {
+            painter.save();
+            replay(record, painter, view);
+            painter.restore();
+        } else {
+            replay(record, painter);
+        }
         if (strip) {
-            painter.translate(record.pixelWidth(), 0);
+            painter.translate(width, 0);
             replay(*strip, painter);
         }
     };

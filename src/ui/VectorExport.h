@@ -4,8 +4,13 @@
 
 #include <QByteArray>
 
+class QPainter;
+
 #include <QImage>
+#include <QRectF>
+#include <QSizeF>
 #include <QString>
+#include <QTransform>
 
 #include <optional>
 #include <string>
@@ -13,6 +18,22 @@
 namespace tervane {
 
 enum class VectorFormat { Svg, Pdf };
+
+// A view of a drawing at some scale: `transform` takes the record's pixels
+// to the view's, `visible` is the part of the record the view shows (in the
+// record's pixels) and `size` the view's size in its own pixels. Lines and
+// outlines keep their width in the view's pixels at any scale, and so do
+// dots and the dashes' pattern; text, circles and fills grow with the map.
+struct ReplayView {
+    QTransform transform;
+    QRectF visible;
+    QSizeF size;
+};
+
+// Draws the record onto `painter` through `view`, in the order it was drawn,
+// as the screen shows it: what lies wholly outside `visible` is passed over
+// unpainted, so a view of a small part of a large map costs little.
+void replayDrawing(const DrawingRecord& record, QPainter& painter, const ReplayView& view);
 
 // The vector format a file name asks for by its suffix (.svg, .pdf, any
 // case), if it is one of them.
@@ -28,8 +49,12 @@ inline constexpr int kNotMade = -1;
 // into the writer. With a `strip` (a legend drawn into a record of its
 // own), the strip stands to the right of the drawing, top-aligned: the page
 // is as wide as both and as high as the higher, in the records' pixels.
+//
+// With a `view`, the drawing is the part of the record a zoomed view shows,
+// at the view's scale: the page is the view's size.
+struct ReplayView;
 WriteOutcome writeVectorDrawing(const std::string& path, const DrawingRecord& record, VectorFormat format,
-                                const DrawingRecord* strip = nullptr);
+                                const DrawingRecord* strip = nullptr, const ReplayView* view = nullptr);
 WriteOutcome writeVectorPicture(const std::string& path, const QImage& picture, VectorFormat format);
 
 // An image in a format Qt writes ("PNG", "BMP"), made in memory; nothing

@@ -2,6 +2,7 @@
 
 #include "ui/MainWindowHarness.h"
 #include "ui/MapView.h"
+#include "ui/QtCanvas.h"
 
 #include <QAction>
 #include <QApplication>
@@ -260,6 +261,79 @@ TEST_F(MainWindowViewTest, TheWindowComesBackAsLargeAsItWasLeft)
     window->resize(300, 200);
     QApplication::processEvents();
     EXPECT_EQ(window->size(), QSize(800, 631)) << "the original size is the least";
+}
+
+// How many 3 x 3 blocks of one colour an image holds: none where lines of
+// that colour are one pixel wide (crossings aside), hundreds where a
+// bitmap was enlarged.
+long solidBlocks(const QImage& picture, QColor colour)
+{
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    const QRgb want = colour.rgb();
+    long blocks = 0;
+    for (int y = 1; y + 1 < image.height(); ++y)
+        for (int x = 1; x + 1 < image.width(); ++x) {
+            bool solid = true;
+            for (int dy = -1; dy <= 1 && solid; ++dy)
+                for (int dx = -1; dx <= 1 && solid; ++dx)
+                    solid = image.pixel(x + dx, y + dy) == want;
+            blocks += solid ? 1 : 0;
+        }
+    return blocks;
+}
+
+// Zoomed in, the map is drawn again from its record: the network's lines
+// are as thin as before, not a bitmap's pixels blown up. What Print and
+// 导出矢量图 take is the view as shown; 存图 still takes the whole map in
+// the drawing frame, as the next Draw will draw it.
+TEST_F(MainWindowViewTest, AZoomedViewIsDrawnAgainAndPrintedAndExportedAsShown)
+{
+    QFile::copy(QString::fromLatin1(kExample), folder->file(QStringLiteral("hill.D3D")));
+    window->openFile(folder->file(QStringLiteral("hill.D3D")).toStdString());
+    window->onDraw();
+    const QColor network = toQColor(window->panelSettings().wangxian);
+    const QImage whole = window->printedPicture();
+    ASSERT_FALSE(whole.isNull());
+    prompter.answers.push_back(Answer::Yes);
+    window->onSavePicture();
+    const QImage savedWhole(folder->file(QStringLiteral("hill.BMP")));
+    ASSERT_EQ(savedWhole.size(), QSize(626, 497));
+
+    // The summit's survey point, 山顶 (300, 480), in the middle of an 8x view.
+    const QPointF summit(view().canvas().toPixelX(state.plotScale * (300 - state.xMin)),
+                         view().canvas().toPixelY(state.plotScale * (480 - state.yMin)));
+    wheel(summit, 10);
+    ASSERT_NEAR(view().viewport().zoom(), std::pow(MapViewport::kWheelStep, 10), 1e-9);
+
+    const QImage shown = view().grab().toImage();
+    const QImage enlarged = whole.copy(QRect((summit - QPointF(34, 27)).toPoint(), QSize(68, 53))).scaled(view().size());
+    EXPECT_GT(solidBlocks(enlarged, network), 100) << "as an enlarged bitmap would have them";
+    EXPECT_LT(solidBlocks(shown, network), 10) << "the network's lines stay one pixel wide";
+    long lit = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            lit += shown.pixelColor(x, y) == network ? 1 : 0;
+    EXPECT_GT(lit, 300) << "and some of them are in view";
+
+    const QImage printed = window->printedPicture();
+    EXPECT_EQ(printed.size(), view().size()) << "Print takes the view";
+    EXPECT_EQ(printed.convertToFormat(QImage::Format_RGB32), shown.convertToFormat(QImage::Format_RGB32));
+
+    QFile::remove(folder->file(QStringLiteral("hill.BMP")));
+    prompter.answers.push_back(Answer::Yes);
+    window->onSavePicture();
+    EXPECT_EQ(QImage(folder->file(QStringLiteral("hill.BMP"))), savedWhole) << "存图 takes the whole map";
+
+    const QString svg = folder->file(QStringLiteral("view.svg"));
+    ASSERT_TRUE(window->exportVector(svg));
+    QFile file(svg);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("山顶"))) << "the label in view is in the file";
+    EXPECT_FALSE(text.contains(QStringLiteral("东北角"))) << "the one far out of view is not";
+    const QRegularExpressionMatch box = QRegularExpression(QStringLiteral("viewBox=\"0 0 (\\d+) (\\d+)\"")).match(text);
+    ASSERT_TRUE(box.hasMatch());
+    EXPECT_EQ(box.captured(2).toInt(), 497) << "the page is the view, the legend beside it";
 }
 
 // On a screen of any device pixel ratio the map is drawn at full
