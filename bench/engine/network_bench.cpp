@@ -1,10 +1,17 @@
 // Times the raw network build (triangulation and numbering, nothing drawn)
 // on the comparison point sets, against the library's own Delaunay
 // triangulation of the same points as the baseline of the same run, and
-// against the old growth that searched every edge's far point.
+// against the old growth that searched every edge's far point. At the end
+// it prints, per set, the raw build's CPU time over the library's (medians
+// when repeated):
+//
+//   TERVANE_POINTS=/tmp/points build-rel/network_bench \
+//       --benchmark_filter='(library|rawNetwork|mesh)/uniform' \
+//       --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true
 //
 // The sets are those of the peers' gen_points.py, read from the folder in
 // TERVANE_POINTS (default "points"); scripts/bench makes them.
+#include "engine/network/Delaunay.h"
 #include "engine/network/GridBuilder.h"
 #include "engine/network/ReferenceGrowth.h"
 #include "engine/network/Triangulator.h"
@@ -15,6 +22,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 
@@ -48,6 +56,20 @@ void rawNetwork(benchmark::State& state, const PointSet& p)
         benchmark::DoNotOptimize(triangles);
     }
     state.counters["triangles"] = static_cast<double>(triangles);
+}
+
+// The Delaunay mesh alone, the part of the raw build that the library's
+// triangulation is the yardstick for; the rest is the numbering walk with
+// each triangle's incentre and value.
+void meshOnly(benchmark::State& state, const PointSet& p)
+{
+    long faces = 0;
+    for (auto _ : state) {
+        const auto mesh = tervane::delaunayMesh(p.x, p.y, p.n());
+        faces = mesh.faceCount();
+        benchmark::DoNotOptimize(faces);
+    }
+    state.counters["triangles"] = static_cast<double>(faces);
 }
 
 void libraryDelaunay(benchmark::State& state, const PointSet& p)
@@ -101,6 +123,37 @@ void gridWeighting(benchmark::State& state)
 }
 BENCHMARK(gridWeighting)->Arg(500)->Arg(2000)->Unit(benchmark::kMillisecond);
 
+// The console report, then each set's raw build over the library's
+// triangulation, from the medians when repeated or else the single runs.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (median || (run.run_type == Run::RT_Iteration && run.repetitions <= 1))
+                cpu_[run.run_name.str()] = run.GetAdjustedCPUTime();
+        }
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        for (const auto& [name, ours] : cpu_) {
+            if (name.rfind("rawNetwork/", 0) != 0)
+                continue;
+            const std::string set = name.substr(name.find('/') + 1);
+            const auto library = cpu_.find("library/" + set);
+            if (library != cpu_.end() && library->second > 0)
+                std::printf("%-14s library %8.2f ms  raw network %8.2f ms  ratio %.2f\n", set.c_str(),
+                            library->second, ours, ours / library->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> cpu_;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -118,13 +171,16 @@ int main(int argc, char** argv)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("rawNetwork/" + name).c_str(), rawNetwork, *points)
             ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("mesh/" + name).c_str(), meshOnly, *points)
+            ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("oldGrowth/" + name).c_str(), oldGrowth, *points)
             ->Unit(benchmark::kMillisecond);
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
 }

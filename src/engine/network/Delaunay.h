@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstdint>
 #include <vector>
 
 namespace tervane {
@@ -17,7 +18,8 @@ struct DelaunayFace {
 
 // A Delaunay triangulation of the distinct points among 1..n, as plain
 // tables. Vertices are numbered from 0 in an order that keeps neighbours
-// near each other in memory; pointOfVertex gives each one's point. Exact copies of a point are left out: each stands for itself
+// near each other in memory; pointOfVertex gives each one's point. Exact
+// copies of a point are left out: each stands for itself
 // only if it is the lowest-numbered point at its place, and
 // representative[p] names the point that stands for p. Collinear points
 // (or fewer than three) give no face at all.
@@ -31,8 +33,11 @@ struct DelaunayMesh {
 
 // Built with exact orientation and in-circle predicates, so the faces never
 // overlap or fold, whatever the input; where four or more points are
-// exactly cocircular, any of the empty-circle choices may come out.
-DelaunayMesh delaunayMesh(const std::vector<double>& x, const std::vector<double>& y, long n);
+// exactly cocircular, any of the empty-circle choices may come out. The
+// points go in in an order drawn from `orderSeed`; another seed gives the
+// same mesh save for those choices.
+DelaunayMesh delaunayMesh(const std::vector<double>& x, const std::vector<double>& y, long n,
+                          std::uint64_t orderSeed = 0);
 
 // Exact signs, never spoiled by rounding: +1 when a, b, c turn
 // counter-clockwise, -1 clockwise, 0 on one line.

@@ -11,13 +11,22 @@
 
 namespace tervane {
 
-std::array<double, 2> incentre(double x1, double y1, double x2, double y2, double x3, double y3)
+namespace {
+
+// The incentre from the side lengths opposite each vertex.
+std::array<double, 2> weightedBySides(double x1, double y1, double x2, double y2, double x3, double y3,
+                                      double s1, double s2, double s3)
 {
-    const double s1 = std::hypot(x3 - x2, y3 - y2);
-    const double s2 = std::hypot(x3 - x1, y3 - y1);
-    const double s3 = std::hypot(x2 - x1, y2 - y1);
     const double sum = s1 + s2 + s3;
     return {(s1 * x1 + s2 * x2 + s3 * x3) / sum, (s1 * y1 + s2 * y2 + s3 * y3) / sum};
+}
+
+} // namespace
+
+std::array<double, 2> incentre(double x1, double y1, double x2, double y2, double x3, double y3)
+{
+    return weightedBySides(x1, y1, x2, y2, x3, y3, std::hypot(x3 - x2, y3 - y2), std::hypot(x3 - x1, y3 - y1),
+                           std::hypot(x2 - x1, y2 - y1));
 }
 
 long triangleCap(long n) { return 4 * n + 16; }
@@ -37,9 +46,9 @@ std::size_t at(int i) { return static_cast<std::size_t>(i); }
 // giving each face its row number the first time an edge reaches it.
 class Builder {
 public:
-    Builder(const std::vector<double>& x, const std::vector<double>& y,
+    Builder(DelaunayMesh mesh, const std::vector<double>& x, const std::vector<double>& y,
             const std::vector<double>& z, long n, const TriangulationCallbacks& callbacks)
-        : x_(x), y_(y), z_(z), n_(n), cb_(callbacks), cap_(triangleCap(n))
+        : x_(x), y_(y), z_(z), n_(n), cb_(callbacks), cap_(triangleCap(n)), mesh_(std::move(mesh))
     {
     }
 
@@ -65,13 +74,17 @@ private:
     Step growEdge(int t, int e, int a, int b, int c);
     int settleCocircular(int face, int a, int b);
     void retriangulate(const std::vector<int>& region, int a, int b, int chosen);
-    Step createTriangle(int a, int b, int p, int face);
+    Step createTriangle(int a, int b, int p, int face, double ab);
 
     const std::vector<double>& x_;
     const std::vector<double>& y_;
     const std::vector<double>& z_;
     std::vector<std::array<double, 3>> xyz_;  // by vertex: one cache line, not three
     std::vector<std::array<int, 3>> rowCorner_{{0, 0, 0}};  // by row: its vertices
+    // By row: the lengths of its edges 1, 2 and 3. A new row is grown from
+    // an edge of an earlier one, so one of its three sides is known already
+    // (the same two points, the same length to the last bit).
+    std::vector<std::array<double, 3>> rowSide_{{0, 0, 0}};
     long n_;
     const TriangulationCallbacks& cb_;
     long cap_;
@@ -105,8 +118,10 @@ int Builder::apexOf(int face, int a, int b) const
 // Seed: point 1, its nearest point (lowest index on a tie) and, of the
 // points beyond that edge on either side, the one that sees it under the
 // larger angle (the later index on a tie). The nearest pair is an edge of
-// every Delaunay triangulation, so its one or two faces hold the choice;
-// points on one circle with the chosen apex tie with it, as on any edge.
+// every Delaunay triangulation, so its one or two faces hold the choice.
+// Points on one circle with a face's apex see the edge under the same
+// angle: each side is settled first, so that its candidate is the
+// highest-numbered of them whichever diagonals the triangulation drew.
 Builder::Step Builder::makeSeed()
 {
     auto pointDist2 = [&](long i, long j) {
@@ -130,9 +145,13 @@ Builder::Step Builder::makeSeed()
     std::vector<std::pair<int, int>> choices;  // (apex's point, face)
     for (int f = 0; f < mesh_.faceCount(); ++f)
         if (cornerIndex(f, a) >= 0 && cornerIndex(f, b) >= 0)
-            choices.emplace_back(pointOf(apexOf(f, a, b)), f);
+            choices.emplace_back(0, f);
     if (choices.empty())
         return Step::Stop;
+    for (auto& [apex, f] : choices) {
+        f = settleCocircular(f, a, b);
+        apex = pointOf(apexOf(f, a, b));
+    }
     std::sort(choices.begin(), choices.end());
     const double ab2 = dist2(a, b);
     double bestMeasure = -std::numeric_limits<double>::infinity();
@@ -145,16 +164,13 @@ Builder::Step Builder::makeSeed()
             seedFace = f;
         }
     }
-    const int face = settleCocircular(seedFace, a, b);
-    return createTriangle(a, b, apexOf(face, a, b), face);
+    const auto &pa = xyz_[at(a)], &pb = xyz_[at(b)];
+    return createTriangle(a, b, apexOf(seedFace, a, b), seedFace, std::hypot(pb[0] - pa[0], pb[1] - pa[1]));
 }
 
 TriangulationEnd Builder::run()
 {
-    if (n_ < 3)
-        return TriangulationEnd::NoTriangle;
-    mesh_ = delaunayMesh(x_, y_, n_);
-    if (mesh_.faceCount() == 0)
+    if (n_ < 3 || mesh_.faceCount() == 0)
         return TriangulationEnd::NoTriangle;
     rowOfFace_.assign(at(mesh_.faceCount()), 0);
     xyz_.resize(mesh_.pointOfVertex.size());
@@ -163,6 +179,7 @@ TriangulationEnd Builder::run()
         xyz_[k] = {x_[p], y_[p], z_[p]};
     }
     rowCorner_.reserve(at(mesh_.faceCount() + 1));
+    rowSide_.reserve(at(mesh_.faceCount() + 1));
     const auto reserve = at(mesh_.faceCount() + 1);
     Triangulation& t = tables_;
     for (auto* v : {&t.vertexA, &t.vertexB, &t.vertexC})
@@ -231,7 +248,7 @@ Builder::Step Builder::growEdge(int t, int e, int a, int b, int c)
         k = rowOfFace_[at(beyond)];
         if (k == 0) {
             const int chosen = settleCocircular(beyond, a, b);
-            s = createTriangle(a, b, apexOf(chosen, a, b), chosen);
+            s = createTriangle(a, b, apexOf(chosen, a, b), chosen, rowSide_[at(t)][at(e - 1)]);
             k = tables_.count;
         }
     }
@@ -337,13 +354,15 @@ void Builder::retriangulate(const std::vector<int>& region, int a, int b, int ch
 
 // Adds triangle (a, b, p), the mesh's face `face`, with its incentre and
 // the inverse-distance value there, then lets the caller draw it and poll
-// Esc.
-Builder::Step Builder::createTriangle(int a, int b, int p, int face)
+// Esc. `ab` is the length of side a-b.
+Builder::Step Builder::createTriangle(int a, int b, int p, int face, double ab)
 {
     if (tables_.count >= cap_)
         return Step::Cap;
     const auto &pa = xyz_[at(a)], &pb = xyz_[at(b)], &pp = xyz_[at(p)];
-    const auto o = incentre(pa[0], pa[1], pb[0], pb[1], pp[0], pp[1]);
+    const double bp = std::hypot(pp[0] - pb[0], pp[1] - pb[1]);
+    const double ap = std::hypot(pp[0] - pa[0], pp[1] - pa[1]);
+    const auto o = weightedBySides(pa[0], pa[1], pb[0], pb[1], pp[0], pp[1], bp, ap, ab);
     double sumW = 0, sumWZ = 0;
     for (const auto* v : {&pa, &pb, &pp}) {
         const double w = 1 / (std::hypot((*v)[0] - o[0], (*v)[1] - o[1]) + 1e-7);
@@ -356,6 +375,7 @@ Builder::Step Builder::createTriangle(int a, int b, int p, int face)
     t.vertexB.push_back(pointOf(b));
     t.vertexC.push_back(pointOf(p));
     rowCorner_.push_back({a, b, p});
+    rowSide_.push_back({ab, bp, ap});
     t.neighbour.push_back({0, 0, 0, 0});
     t.centreX.push_back(o[0]);
     t.centreY.push_back(o[1]);
@@ -369,20 +389,36 @@ Builder::Step Builder::createTriangle(int a, int b, int p, int face)
 
 } // namespace
 
-TriangulationResult triangulate(const std::vector<double>& x, const std::vector<double>& y,
-                                const std::vector<double>& z, long n,
-                                const TriangulationCallbacks& callbacks)
+namespace {
+
+void checkTables(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& z, long n)
 {
     const auto need = static_cast<std::size_t>(n) + 1;
     if (n < 0 || (n > 0 && (x.size() < need || y.size() < need || z.size() < need)))
         throw std::invalid_argument("Point tables must hold slots 0..n for x, y and z");
     if (n >= (1L << 30))
         throw std::invalid_argument("A network takes fewer than 2^30 points");
-    Builder builder(x, y, z, n, callbacks);
+}
+
+} // namespace
+
+TriangulationResult numberMesh(DelaunayMesh mesh, const std::vector<double>& x, const std::vector<double>& y,
+                               const std::vector<double>& z, long n, const TriangulationCallbacks& callbacks)
+{
+    checkTables(x, y, z, n);
+    Builder builder(std::move(mesh), x, y, z, n, callbacks);
     TriangulationResult result;
     result.end = builder.run();
     result.tables = std::move(builder.tables());
     return result;
+}
+
+TriangulationResult triangulate(const std::vector<double>& x, const std::vector<double>& y,
+                                const std::vector<double>& z, long n,
+                                const TriangulationCallbacks& callbacks)
+{
+    checkTables(x, y, z, n);
+    return numberMesh(n < 3 ? DelaunayMesh{} : delaunayMesh(x, y, n), x, y, z, n, callbacks);
 }
 
 } // namespace tervane

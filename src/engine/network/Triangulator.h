@@ -1,4 +1,6 @@
 #pragma once
+#include "engine/network/Delaunay.h"
+
 #include <array>
 #include <functional>
 #include <vector>
@@ -68,6 +70,12 @@ long triangleCap(long n);
 TriangulationResult triangulate(const std::vector<double>& x, const std::vector<double>& y,
                                 const std::vector<double>& z, long n,
                                 const TriangulationCallbacks& callbacks = {});
+
+// The same numbering of a Delaunay mesh of those points already built (by
+// delaunayMesh with any order seed): the rows do not depend on which
+// diagonals the mesh drew among cocircular points.
+TriangulationResult numberMesh(DelaunayMesh mesh, const std::vector<double>& x, const std::vector<double>& y,
+                               const std::vector<double>& z, long n, const TriangulationCallbacks& callbacks = {});
 
 // The incentre of a triangle: its vertices weighted by the opposite sides.
 std::array<double, 2> incentre(double x1, double y1, double x2, double y2, double x3, double y3);
