@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numeric>
 #include <utility>
 
@@ -44,11 +45,18 @@ constexpr double tinySum = 0x1p-900;
     return static_cast<int>(CGAL::side_of_oriented_circle(a, b, c, d));
 }
 
-inline int orient(const Point& a, const Point& b, const Point& c)
+constexpr double unsure = std::numeric_limits<double>::infinity();
+
+// `sure`, when given, is a bound on the rounding error that holds for any
+// three (or four) points of one set, from its extent: most answers then come
+// without the error bound of the points at hand.
+inline int orient(const Point& a, const Point& b, const Point& c, double sure = unsure)
 {
     const double left = (a.x() - c.x()) * (b.y() - c.y());
     const double right = (a.y() - c.y()) * (b.x() - c.x());
     const double det = left - right;
+    if (det > sure || -det > sure)
+        return det > 0 ? 1 : -1;
     const double bound = orientBound * (std::fabs(left) + std::fabs(right));
     if ((det > bound || -det > bound) && bound > tinySum)
         return det > 0 ? 1 : -1;
@@ -56,7 +64,7 @@ inline int orient(const Point& a, const Point& b, const Point& c)
 }
 
 // +1 when d lies inside the circle through a, b, c (counter-clockwise).
-inline int circle(const Point& a, const Point& b, const Point& c, const Point& d)
+inline int circle(const Point& a, const Point& b, const Point& c, const Point& d, double sure = unsure)
 {
     const double adx = a.x() - d.x(), ady = a.y() - d.y();
     const double bdx = b.x() - d.x(), bdy = b.y() - d.y();
@@ -66,6 +74,8 @@ inline int circle(const Point& a, const Point& b, const Point& c, const Point& d
     const double blift = bdx * bdx + bdy * bdy;
     const double clift = cdx * cdx + cdy * cdy;
     const double det = alift * (bc - cb) + blift * (ca - ac) + clift * (ab - ba);
+    if (det > sure || -det > sure)
+        return det > 0 ? 1 : -1;
     const double permanent = (std::fabs(bc) + std::fabs(cb)) * alift + (std::fabs(ca) + std::fabs(ac)) * blift
                              + (std::fabs(ab) + std::fabs(ba)) * clift;
     const double bound = circleBound * permanent;
@@ -73,6 +83,26 @@ inline int circle(const Point& a, const Point& b, const Point& c, const Point& d
         return det > 0 ? 1 : -1;
     return exactCircle(a, b, c, d);
 }
+
+// Error bounds for every point of a set whose coordinates differ by at most
+// `extent` along either axis: each difference is at most the extent, each
+// product of two at most its square, so the sums the dynamic bounds weigh
+// are at most 2 extent^2 and 12 extent^4; doubled for the rounding of those
+// sums themselves. Unusable extents (nothing, or too small or too large to
+// trust) leave only the dynamic bounds.
+struct SureBounds {
+    double orient = unsure, circle = unsure;
+
+    explicit SureBounds(double extent)
+    {
+        const double square = extent * extent;
+        const double o = 4 * orientBound * square, c = 24 * circleBound * square * square;
+        if (o > tinySum && o < unsure)
+            orient = o;
+        if (c > tinySum && c < unsure)
+            circle = c;
+    }
+};
 
 // Position of (x, y) along a Hilbert curve over a 1024 x 1024 grid, a bit
 // of each at a time from a table of the curve's four orientations: no
@@ -129,6 +159,7 @@ void sortByKey(std::uint64_t* begin, std::uint64_t* end, std::vector<std::uint64
 struct Orders {
     std::vector<int> insertion;  // as described above
     std::vector<int> curve;      // all points along the curve
+    double extent = 0;           // the larger side of the bounding box
 };
 
 Orders insertionOrder(const std::vector<double>& x, const std::vector<double>& y, long n, std::uint64_t seed)
@@ -146,6 +177,7 @@ Orders insertionOrder(const std::vector<double>& x, const std::vector<double>& y
         keyed[i - 1] = (static_cast<std::uint64_t>(hilbertKey(qx, qy)) << 32) | i;
     }
     Orders orders;
+    orders.extent = std::max(*xhi - *xlo, *yhi - *ylo);
     std::vector<std::uint64_t> spare;
     {
         std::vector<std::uint64_t> all(keyed);
@@ -180,7 +212,7 @@ Orders insertionOrder(const std::vector<double>& x, const std::vector<double>& y
 // itself) holds the point are removed and the hole is fanned from it.
 class Mesher {
 public:
-    explicit Mesher(std::size_t points)
+    Mesher(std::size_t points, SureBounds sure) : sure_(sure)
     {
         pt_.reserve(points + 1);
         pt_.emplace_back(0, 0);
@@ -213,6 +245,7 @@ private:
     bool conflicts(int f, const Point& p) const;
     int locate(const Point& p, int& same) const;
 
+    SureBounds sure_;
     std::vector<Point> pt_;  // by vertex; 0 is the point at infinity
     std::vector<Face> faces_;
     std::vector<std::uint32_t> mark_;  // by face: 2 stamp in the hole, 2 stamp + 1 tested outside it
@@ -245,10 +278,10 @@ bool Mesher::conflicts(int f, const Point& p) const
     const Face& F = faces_[at(f)];
     const int k = F.v[0] == 0 ? 0 : F.v[1] == 0 ? 1 : F.v[2] == 0 ? 2 : -1;
     if (k < 0)
-        return circle(pt_[at(F.v[0])], pt_[at(F.v[1])], pt_[at(F.v[2])], p) > 0;
+        return circle(pt_[at(F.v[0])], pt_[at(F.v[1])], pt_[at(F.v[2])], p, sure_.circle) > 0;
     const Point& a = pt_[at(F.v[(k + 1) % 3])];
     const Point& b = pt_[at(F.v[(k + 2) % 3])];
-    const int turn = orient(a, b, p);
+    const int turn = orient(a, b, p, sure_.orient);
     return turn > 0 || (turn == 0 && CGAL::collinear_are_strictly_ordered_along_line(a, p, b));
 }
 
@@ -268,7 +301,7 @@ int Mesher::locate(const Point& p, int& same) const
             const int g = F.adj[i];
             if (g == from)
                 continue;  // p is strictly on this face's side of the edge just crossed
-            const int turn = orient(pt_[at(F.v[(i + 1) % 3])], pt_[at(F.v[(i + 2) % 3])], p);
+            const int turn = orient(pt_[at(F.v[(i + 1) % 3])], pt_[at(F.v[(i + 2) % 3])], p, sure_.orient);
             if (turn < 0)
                 next = g;
             else if (turn == 0)
@@ -393,7 +426,8 @@ DelaunayMesh delaunayMesh(const std::vector<double>& x, const std::vector<double
         return mesh;
     }
 
-    Mesher mesher(order.size());
+    const SureBounds sure(orders.extent);
+    Mesher mesher(order.size(), sure);
     std::vector<int> pointOfVertex;  // by vertex of the mesher
     std::vector<int> vertexOfPoint(static_cast<std::size_t>(n) + 1, 0);
     pointOfVertex.reserve(order.size() + 1);
@@ -460,20 +494,25 @@ DelaunayMesh delaunayMesh(const std::vector<double>& x, const std::vector<double
             face.across[at(i)] = numberOf[at(faces[f].adj[i])];
         }
     }
-    // Each inner edge once, from its lower-numbered face of the mesher.
-    for (std::size_t f = 0; f < faces.size(); ++f) {
-        if (numberOf[f] < 0)
-            continue;
-        const auto& F = faces[f];
-        for (int i = 0; i < 3; ++i) {
-            const int g = F.adj[i];
-            if (g < static_cast<int>(f) || numberOf[at(g)] < 0)
+    // Each inner edge once, from its lower-numbered face, in the new order:
+    // neighbours and corners are then close by in memory.
+    std::vector<Point> spot(at(vertices), Point(0, 0));
+    for (int v = 1; v <= vertices; ++v)
+        spot[at(numberOfVertex[at(v)])] = mesher.point(v);
+    const int count = mesh.faceCount();
+    for (int f = 0; f < count; ++f) {
+        DelaunayFace& F = mesh.faces[at(f)];
+        for (std::size_t i = 0; i < 3; ++i) {
+            const int g = F.across[i];
+            if (g < f)
                 continue;
-            const auto& G = faces[at(g)];
-            const int j = G.adj[0] == static_cast<int>(f) ? 0 : G.adj[1] == static_cast<int>(f) ? 1 : 2;
-            if (circle(mesher.point(F.v[0]), mesher.point(F.v[1]), mesher.point(F.v[2]), mesher.point(G.v[j])) == 0) {
-                mesh.faces[at(numberOf[f])].cocircular |= static_cast<unsigned char>(1 << i);
-                mesh.faces[at(numberOf[at(g)])].cocircular |= static_cast<unsigned char>(1 << j);
+            DelaunayFace& G = mesh.faces[at(g)];
+            const std::size_t j = G.across[0] == f ? 0 : G.across[1] == f ? 1 : 2;
+            if (circle(spot[at(F.corner[0])], spot[at(F.corner[1])], spot[at(F.corner[2])], spot[at(G.corner[j])],
+                       sure.circle)
+                == 0) {
+                F.cocircular |= static_cast<unsigned char>(1 << i);
+                G.cocircular |= static_cast<unsigned char>(1 << j);
             }
         }
     }
