@@ -278,6 +278,9 @@ void MainWindow::placeControls()
     under(text1_, layout::kStatusBox);
     under(zuobiaox_, layout::kCursorBox);
     panelArea_->move(twipsToPixels(layout::kPanelArea.left) + grownX, twipsToPixels(layout::kPanelArea.top));
+    // The legend stays beside the window, clear of the larger map.
+    if (legendWindow_ && legendWindow_->isVisible())
+        showLegend();
 }
 
 // Menu bar. Each command is one line; commands whose logic is not built yet

@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QAbstractSpinBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -282,12 +286,26 @@ void MapView::leaveEvent(QEvent* event)
         setSpaceDown(false);
 }
 
+namespace {
+
+// A field the user is typing into keeps its spaces, wherever the pointer is.
+bool typingInto(const QWidget* focus)
+{
+    if (const auto* line = qobject_cast<const QLineEdit*>(focus))
+        return !line->isReadOnly();
+    if (const auto* text = qobject_cast<const QPlainTextEdit*>(focus))
+        return !text->isReadOnly();
+    return qobject_cast<const QTextEdit*>(focus) != nullptr || qobject_cast<const QAbstractSpinBox*>(focus) != nullptr;
+}
+
+} // namespace
+
 bool MapView::eventFilter(QObject* watched, QEvent* event)
 {
     // Only while the pointer is over the area; the area's own key events
     // come through keyPressEvent.
     if (watched != this && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
-        (underMouse() || panning_))
+        (underMouse() || panning_) && !typingInto(QApplication::focusWidget()))
         return spaceKey(static_cast<QKeyEvent*>(event));
     return CanvasWidget::eventFilter(watched, event);
 }

@@ -7,7 +7,9 @@
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
+#include <QGlyphRun>
 #include <QPainterPath>
+#include <QRawFont>
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
@@ -16,6 +18,8 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <unordered_map>
+#include <unordered_set>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -53,6 +57,9 @@ public:
     {
         if (!finite(item))
             return;
+        // Labels waiting to be printed together go first.
+        if (item.kind != Kind::Text)
+            flushGlyphs();
         switch (item.kind) {
         case Kind::Line: line(item); break;
         case Kind::Box: box(item); break;
@@ -67,6 +74,11 @@ public:
         case Kind::FilledRings: filledRings(item); break;
         }
     }
+
+    // On a screen's view, text grows with the map up to `growth` times its
+    // size and no further: a label stays at its place, readable, rather
+    // than a giant over its neighbours (and drawn from the glyph cache).
+    void setTextGrowth(double growth) { textGrowth_ = growth; }
 
     void picture(const std::string& path)
     {
@@ -127,6 +139,10 @@ private:
     void polyline(const Item& item)
     {
         const std::span<const DrawingRecord::PixelPoint> points = record_.points(item);
+        if (!cull_.isEmpty() && points.size() > 1) {
+            culledPolyline(item, points);
+            return;
+        }
         Item segment = item;
         segment.kind = Kind::Line;
         for (std::size_t i = points.size() == 1 ? 0 : 1; i < points.size(); ++i) {
@@ -138,6 +154,50 @@ private:
             if (finite(segment))
                 line(segment);
         }
+    }
+
+    // A view of part of the map: only the segments that reach it. A solid
+    // curve goes as connected runs, one call for each, the dashed ones line
+    // by line so their pattern runs on as on the canvas.
+    void culledPolyline(const Item& item, std::span<const DrawingRecord::PixelPoint> points)
+    {
+        if (item.drawStyle == kInvisible)
+            return;
+        const bool solid = item.drawWidth != 1 || dashPattern(item.drawStyle).isEmpty();
+        const double pen = item.drawWidth + 1.0;
+        const QRectF reach = cull_.adjusted(-pen, -pen, pen, pen);
+        Item segment = item;
+        segment.kind = Kind::Line;
+        QPolygonF run;
+        const auto flush = [&] {
+            if (run.size() > 1)
+                painter_.drawPolyline(run);
+            run.clear();
+        };
+        if (solid)
+            painter_.setPen(outlinePen(item, false));
+        for (std::size_t i = 1; i < points.size(); ++i) {
+            const DrawingRecord::PixelPoint a = points[i - 1], b = points[i];
+            const bool meets = std::max(a.x, b.x) >= reach.left() && std::min(a.x, b.x) <= reach.right() &&
+                               std::max(a.y, b.y) >= reach.top() && std::min(a.y, b.y) <= reach.bottom() &&
+                               std::isfinite(a.x + a.y + b.x + b.y);
+            if (!meets) {
+                flush();
+                continue;
+            }
+            if (!solid) {
+                segment.x1 = a.x;
+                segment.y1 = a.y;
+                segment.x2 = b.x;
+                segment.y2 = b.y;
+                line(segment);
+                continue;
+            }
+            if (run.isEmpty())
+                run.append(at(a.x, a.y));
+            run.append(at(b.x, b.y));
+        }
+        flush();
     }
 
     void filledRings(const Item& item)
@@ -190,6 +250,78 @@ private:
             painter_.drawEllipse(centre, r, r);
     }
 
+    // A screen's view prints thousands of labels each time it moves; laid
+    // out glyph by glyph from a table of the font's glyphs they cost a
+    // fraction of a full text layout. False, printing nothing, when a
+    // character is not in the font's own glyphs (the layout then finds it
+    // in another font).
+    //
+    // Labels of one colour that follow one another go as one run of glyphs,
+    // placed on the device at the text's grown size: `anchor` is the
+    // label's top-left corner there.
+    bool addGlyphs(const QString& text, QPointF anchor, Colour colour)
+    {
+        if (!rawFont_) {
+            QFont font = QtCanvas::textFont();
+            font.setStyleStrategy(QFont::PreferDefault);
+            rawFont_.emplace(QRawFont::fromFont(font));
+            if (rawFont_->isValid())
+                rawFont_->setPixelSize(font.pixelSize() * textGrowth_);
+        }
+        if (!rawFont_->isValid())
+            return false;
+        if (glyphColour_ != colour)
+            flushGlyphs();
+        const qsizetype start = glyphIndexes_.size();
+        const QPointF baseline = anchor + QPointF(0, rawFont_->ascent());
+        double x = 0;
+        for (const QChar c : text) {
+            auto found = glyphTable_.find(c.unicode());
+            if (found == glyphTable_.end()) {
+                const QList<quint32> index = rawFont_->glyphIndexesForString(QString(c));
+                const quint32 glyph = index.size() == 1 ? index[0] : 0;
+                const QList<QPointF> advance = rawFont_->advancesForGlyphIndexes(QList<quint32>{glyph});
+                found = glyphTable_.emplace(c.unicode(), std::pair(glyph, advance.isEmpty() ? 0.0 : advance[0].x())).first;
+            }
+            if (found->second.first == 0 && !c.isSpace()) {
+                glyphIndexes_.resize(start);
+                glyphPositions_.resize(start);
+                return false;
+            }
+            if (!c.isSpace()) {
+                glyphIndexes_.append(found->second.first);
+                glyphPositions_.append(baseline + QPointF(x, 0));
+            }
+            x += found->second.second;
+        }
+        glyphColour_ = colour;
+        return true;
+    }
+
+public:
+    // Prints the labels waiting as one run of glyphs.
+    void flushGlyphs()
+    {
+        if (glyphIndexes_.isEmpty())
+            return;
+        QGlyphRun run;
+        run.setRawFont(*rawFont_);
+        run.setGlyphIndexes(glyphIndexes_);
+        run.setPositions(glyphPositions_);
+        const QTransform base = painter_.worldTransform();
+        painter_.setWorldTransform(QTransform());
+        painter_.setPen(toQColor(glyphColour_));
+        painter_.drawGlyphRun(QPointF(0, 0), run);
+        painter_.setWorldTransform(base);
+        glyphIndexes_.clear();
+        glyphPositions_.clear();
+    }
+
+    // A view of part of the record: polylines draw only what reaches it.
+    void setCull(const QRectF& visible) { cull_ = visible; }
+
+private:
+
     // Readies the painter for a label in the item's colour.
     void textPen(const Item& item)
     {
@@ -214,6 +346,19 @@ private:
             return;
         textPen(item);
         const QPointF topLeft = at(item.x1, item.y1);
+        if (textGrowth_ > 0) {
+            const QTransform base = painter_.worldTransform();
+            const QPointF anchor = base.map(topLeft);
+            painter_.setWorldTransform(QTransform(textGrowth_, 0, 0, textGrowth_, anchor.x(), anchor.y()));
+            const QString shown = QString::fromStdString(printed);
+            if (!addGlyphs(shown, anchor, item.colour)) {
+                flushGlyphs();
+                textPen(item);
+                painter_.drawText(QPointF(0, metrics_->ascent()), shown);
+            }
+            painter_.setWorldTransform(base);
+            return;
+        }
         painter_.drawText(QPointF(topLeft.x(), topLeft.y() + metrics_->ascent()), QString::fromStdString(printed));
     }
 
@@ -228,10 +373,21 @@ private:
         const QString text = QString::fromStdString(printed);
         const QTransform base = painter_.worldTransform();
         QTransform turned;
-        turned.translate(at(item.x1, item.y1).x(), at(item.x1, item.y1).y());
+        const QPointF centre = at(item.x1, item.y1);
+        if (textGrowth_ > 0) {
+            const QPointF onDevice = base.map(centre);
+            turned.translate(onDevice.x(), onDevice.y());
+        } else {
+            turned.translate(centre.x(), centre.y());
+        }
         // Qt turns clockwise on Y-down pixels; the angle runs anticlockwise as seen.
         turned.rotate(-DrawingRecord::turnedAngle(item) * 180.0 / std::numbers::pi);
-        painter_.setWorldTransform(turned * base);
+        if (textGrowth_ > 0) {
+            turned.scale(textGrowth_, textGrowth_);
+            painter_.setWorldTransform(turned);
+        } else {
+            painter_.setWorldTransform(turned * base);
+        }
         const double width = metrics_->horizontalAdvance(text);
         painter_.drawText(QPointF(-width / 2, -metrics_->height() / 2 + metrics_->ascent()), text);
         painter_.setWorldTransform(base);
@@ -240,6 +396,13 @@ private:
     QPainter& painter_;
     const DrawingRecord& record_;
     const double penScale_;
+    double textGrowth_ = 0;
+    std::optional<QRawFont> rawFont_;
+    std::unordered_map<char16_t, std::pair<quint32, double>> glyphTable_;
+    QList<quint32> glyphIndexes_;
+    QList<QPointF> glyphPositions_;
+    Colour glyphColour_ = 0;
+    QRectF cull_;
     QPen solid_;
     Colour solidColour_ = 0;
     int solidWidth_ = -1;
@@ -395,9 +558,21 @@ double penScaleOf(const ReplayView* view)
     return scale > 0 && std::isfinite(scale) ? 1 / scale : 1;
 }
 
+// How wide a label can be at the canvas's 12 pixel font, without laying it
+// out: 8 pixels for an ASCII character, 12 for a character of three bytes
+// (4 a byte), and a little for the side bearings.
+double labelWidthBound(const std::string& utf8)
+{
+    double width = 4;
+    for (const char c : utf8)
+        width += static_cast<unsigned char>(c) < 0x80 ? 8 : 4;
+    return width;
+}
+
 // Whether an item can paint anything inside `visible` (record pixels): its
-// extent, widened by its pen and, for text, by a measure no label exceeds.
-bool reaches(const DrawingRecord& record, const Item& item, const QRectF& visible)
+// extent, widened by its pen and, for text, by a measure no label exceeds
+// at `textScale` record pixels to a pixel of the font.
+bool reaches(const DrawingRecord& record, const Item& item, const QRectF& visible, double textScale = 1)
 {
     const double pen = item.drawWidth + 1.0;
     const auto meets = [&visible](double left, double top, double right, double bottom) {
@@ -427,12 +602,11 @@ bool reaches(const DrawingRecord& record, const Item& item, const QRectF& visibl
                      item.y1 + item.radius + pen);
     case Kind::Dot: return meets(item.x1 - pen, item.y1 - pen, item.x1 + pen, item.y1 + pen);
     case Kind::Text: {
-        // At most a 12 pixel glyph for every byte of its UTF-8.
-        const double length = 12.0 * static_cast<double>(record.text(item).size()) + 4;
-        return meets(item.x1 - 4, item.y1 - 4, item.x1 + length, item.y1 + 20);
+        const double length = labelWidthBound(record.text(item)) * textScale;
+        return meets(item.x1 - 2 * textScale, item.y1 - 2 * textScale, item.x1 + length, item.y1 + 18 * textScale);
     }
     case Kind::TurnedText: {
-        const double reach = 6.0 * static_cast<double>(record.text(item).size()) + 12;
+        const double reach = (labelWidthBound(record.text(item)) / 2 + 10) * textScale;
         return meets(item.x1 - reach, item.y1 - reach, item.x1 + reach, item.y1 + reach);
     }
     case Kind::Polyline: return pointsMeet(record.points(item));
@@ -584,6 +758,19 @@ std::optional<VectorFormat> vectorFormatOf(const QString& path)
     return std::nullopt;
 }
 
+// How far a screen's text grows with the map.
+constexpr double kTextGrowth = 2;
+
+// What an item draws, as shapeKey, with a label's own words in place of its
+// place in the text table: the same label printed twice is one shape.
+std::uint64_t drawnShapeKey(const DrawingRecord& record, const Item& item)
+{
+    std::uint64_t key = shapeKey(item);
+    if (item.kind == Kind::Text || item.kind == Kind::TurnedText || item.kind == Kind::Picture)
+        key ^= std::hash<std::string>{}(record.text(item)) * 0x9e3779b97f4a7c15ull;
+    return key;
+}
+
 void replayDrawing(const DrawingRecord& record, QPainter& painter, const ReplayView& view)
 {
     painter.save();
@@ -591,11 +778,32 @@ void replayDrawing(const DrawingRecord& record, QPainter& painter, const ReplayV
     const QRectF area = QRectF(0, 0, record.pixelWidth(), record.pixelHeight()) & view.visible;
     painter.setClipRect(area);
     painter.fillRect(area, toQColor(record.background()));
-    Replay replay(painter, record, penScaleOf(&view));
+    const double penScale = penScaleOf(&view);
+    const double growth = std::min(kTextGrowth, 1 / penScale);
+
+    // What can show, text at the size it is drawn.
+    const std::vector<Item>& items = record.items();
+    std::vector<std::uint32_t> shown;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (finite(items[i]) && reaches(record, items[i], area, growth * penScale))
+            shown.push_back(static_cast<std::uint32_t>(i));
+    // A shape drawn again later, in any colour, covers every pixel it drew
+    // before: only its last drawing counts. A map draws its marks and labels
+    // more than once, and a label rubbed out is drawn again in the back colour.
+    std::unordered_set<std::uint64_t> later;
+    later.reserve(shown.size() * 2);
+    std::vector<bool> drawn(shown.size());
+    for (std::size_t k = shown.size(); k-- > 0;)
+        drawn[k] = items[shown[k]].kind == Kind::Picture || later.insert(drawnShapeKey(record, items[shown[k]])).second;
+
+    Replay replay(painter, record, penScale);
+    replay.setTextGrowth(growth);
+    replay.setCull(area);
     replay.picture(record.backgroundPicture());
-    for (const Item& item : record.items())
-        if (finite(item) && reaches(record, item, area))
-            replay.draw(item);
+    for (std::size_t k = 0; k < shown.size(); ++k)
+        if (drawn[k])
+            replay.draw(items[shown[k]]);
+    replay.flushGlyphs();
     painter.restore();
 }
 

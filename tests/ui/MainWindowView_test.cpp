@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include "ui/LegendWindow.h"
 #include "ui/MainWindowHarness.h"
 #include "ui/MapView.h"
 #include "ui/QtCanvas.h"
@@ -233,6 +234,10 @@ TEST_F(MainWindowViewTest, ResizingTo1600By1200AndBackGivesTheLayoutBack)
     EXPECT_EQ(status->geometry(), statusBefore.translated(0, 569));
     EXPECT_FALSE(view().showsCanvasImage());
     EXPECT_NEAR(view().viewport().scale(), (497.0 + 569) / 497, 1e-9) << "the height limits the fit";
+    const LegendWindow* legend = window->legendWindow();
+    ASSERT_TRUE(legend && legend->isVisible());
+    EXPECT_GT(legend->geometry().left(), view().mapToGlobal(QPoint(view().width(), 0)).x())
+        << "the legend moves clear of the larger map";
     const QImage grown = view().grab().toImage();
     EXPECT_EQ(grown.size(), QSize(1431, 1066));
 
