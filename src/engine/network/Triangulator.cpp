@@ -71,7 +71,7 @@ private:
     int apexOf(int face, int a, int b) const;
     Step makeSeed();
     void prefetchAhead(int row) const;
-    Step growEdge(int t, int e, int a, int b, int c);
+    Step growEdge(int t, int e, int a, int b);
     int settleCocircular(int face, int a, int b);
     void retriangulate(const std::vector<int>& region, int a, int b, int chosen);
     Step createTriangle(int a, int b, int p, int face, double ab);
@@ -85,6 +85,10 @@ private:
     // an edge of an earlier one, so one of its three sides is known already
     // (the same two points, the same length to the last bit).
     std::vector<std::array<double, 3>> rowSide_{{0, 0, 0}};
+    // By row: the mesh faces beyond its edges 1, 2 and 3 (-1 on the hull),
+    // copied while its face is in cache, so that the walk over the rows
+    // reads them in order instead of fetching each row's face again.
+    std::vector<std::array<int, 3>> rowAcross_{{-1, -1, -1}};
     long n_;
     const TriangulationCallbacks& cb_;
     long cap_;
@@ -180,6 +184,7 @@ TriangulationEnd Builder::run()
     }
     rowCorner_.reserve(at(mesh_.faceCount() + 1));
     rowSide_.reserve(at(mesh_.faceCount() + 1));
+    rowAcross_.reserve(at(mesh_.faceCount() + 1));
     const auto reserve = at(mesh_.faceCount() + 1);
     Triangulation& t = tables_;
     for (auto* v : {&t.vertexA, &t.vertexB, &t.vertexC})
@@ -200,7 +205,7 @@ TriangulationEnd Builder::run()
         prefetchAhead(row);
         int v[3] = {rowCorner_[at(row)][0], rowCorner_[at(row)][1], rowCorner_[at(row)][2]};
         for (int e = 1; e <= 3; ++e) {
-            const Step s = growEdge(row, e, v[0], v[1], v[2]);
+            const Step s = growEdge(row, e, v[0], v[1]);
             if (s == Step::Stop)
                 return TriangulationEnd::Stopped;
             if (s == Step::Cap) {
@@ -222,26 +227,22 @@ TriangulationEnd Builder::run()
 // read: faces two rows ahead, their corners' coordinates one row ahead.
 void Builder::prefetchAhead(int row) const
 {
-    auto aheadFaces = [&](int r, auto&& fetch) {
-        if (r > tables_.count)
-            return;
-        for (int g : mesh_.faces[at(faceOfRow_[at(r)])].across)
+    if (row + 2 <= tables_.count)
+        for (int g : rowAcross_[at(row + 2)])
             if (g >= 0)
-                fetch(mesh_.faces[at(g)]);
-    };
-    aheadFaces(row + 2, [](const DelaunayFace& f) { __builtin_prefetch(&f); });
-    aheadFaces(row + 1, [&](const DelaunayFace& f) {
-        for (int p : f.corner)
-            __builtin_prefetch(&xyz_[at(p)]);
-    });
+                __builtin_prefetch(&mesh_.faces[at(g)]);
+    if (row + 1 <= tables_.count)
+        for (int g : rowAcross_[at(row + 1)])
+            if (g >= 0)
+                for (int p : mesh_.faces[at(g)].corner)
+                    __builtin_prefetch(&xyz_[at(p)]);
 }
 
-// Edge e (a-b, reference vertex c) of row t: the face beyond it is the
-// neighbour, made a new row when it has none yet.
-Builder::Step Builder::growEdge(int t, int e, int a, int b, int c)
+// Edge e (a-b) of row t: the face beyond it is the neighbour, made a new
+// row when it has none yet.
+Builder::Step Builder::growEdge(int t, int e, int a, int b)
 {
-    const int face = faceOfRow_[at(t)];
-    const int beyond = mesh_.faces[at(face)].across[at(cornerIndex(face, c))];
+    const int beyond = rowAcross_[at(t)][at(e - 1)];
     int k = 0;
     Step s = Step::Done;
     if (beyond >= 0) {
@@ -345,8 +346,16 @@ void Builder::retriangulate(const std::vector<int>& region, int a, int b, int ch
             mesh_.faces[at(where.first)].cocircular |= static_cast<unsigned char>(1 << where.second);
         } else {
             outside = next[u].second;
-            if (outside >= 0)
-                mesh_.faces[at(outside)].across[at(cornerIndex(outside, apexOf(outside, u, v)))] = where.first;
+            if (outside >= 0) {
+                const int apex = apexOf(outside, u, v);
+                mesh_.faces[at(outside)].across[at(cornerIndex(outside, apex))] = where.first;
+                if (const int row = rowOfFace_[at(outside)]; row != 0) {
+                    // Edge e of a row lies opposite its corner e + 1 (mod 3).
+                    const auto& c = rowCorner_[at(row)];
+                    const auto k = static_cast<std::size_t>(std::find(c.begin(), c.end(), apex) - c.begin());
+                    rowAcross_[at(row)][(k + 1) % 3] = where.first;
+                }
+            }
         }
         mesh_.faces[at(where.first)].across[at(where.second)] = outside;
     }
@@ -376,6 +385,9 @@ Builder::Step Builder::createTriangle(int a, int b, int p, int face, double ab)
     t.vertexC.push_back(pointOf(p));
     rowCorner_.push_back({a, b, p});
     rowSide_.push_back({ab, bp, ap});
+    const auto& across = mesh_.faces[at(face)].across;
+    rowAcross_.push_back({across[at(cornerIndex(face, p))], across[at(cornerIndex(face, a))],
+                          across[at(cornerIndex(face, b))]});
     t.neighbour.push_back({0, 0, 0, 0});
     t.centreX.push_back(o[0]);
     t.centreY.push_back(o[1]);
