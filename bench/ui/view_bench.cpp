@@ -120,6 +120,8 @@ void timeReplay(benchmark::State& st, double zoom, int viewWidth, int viewHeight
         return;
     }
     const DrawingRecord& record = map.view.drawingRecord();
+    // Made once after the Draw, as the window makes it when the map changed.
+    const ReplayIndex index(record);
     MapViewport viewport(QSizeF(record.pixelWidth(), record.pixelHeight()));
     viewport.setViewSize(QSizeF(viewWidth, viewHeight));
     viewport.zoomAbout(QPointF(viewWidth / 2.0, viewHeight / 2.0), zoom);
@@ -128,10 +130,29 @@ void timeReplay(benchmark::State& st, double zoom, int viewWidth, int viewHeight
     for (auto _ : st) {
         const auto start = std::chrono::steady_clock::now();
         QPainter painter(&image);
-        replayDrawing(record, painter, ReplayView{viewport.transform(), viewport.visibleMapRect()});
+        replayDrawing(record, painter, ReplayView{viewport.transform(), viewport.visibleMapRect(), viewport.viewSize()}, &index);
         painter.end();
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         benchmark::DoNotOptimize(image.constBits());
+    }
+    st.counters["of_draw"] = total / static_cast<double>(st.iterations()) / map.drawSeconds;
+}
+
+// What the window does once after each Draw: where every item lies.
+void BM_ReplayIndex(benchmark::State& st)
+{
+    OpenMap& map = openMap();
+    if (map.drawSeconds <= 0) {
+        bench::benchmarkFailed = true;
+        st.SkipWithError("BM_Draw must run first, and draw");
+        return;
+    }
+    double total = 0;
+    for (auto _ : st) {
+        const auto start = std::chrono::steady_clock::now();
+        const ReplayIndex index(map.view.drawingRecord());
+        benchmark::DoNotOptimize(&index);
+        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     st.counters["of_draw"] = total / static_cast<double>(st.iterations()) / map.drawSeconds;
 }
@@ -142,6 +163,7 @@ void BM_Replay8xLargeWindow(benchmark::State& st) { timeReplay(st, 8, 1431, 1066
 void BM_ReplayFitLargeWindow(benchmark::State& st) { timeReplay(st, 1, 1431, 1066); }
 
 BENCHMARK(BM_Draw)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_ReplayIndex)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Replay8x)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Replay8xLargeWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReplayFitLargeWindow)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -12,6 +12,7 @@
 #include <QTextEdit>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tervane {
@@ -67,7 +68,8 @@ void MapView::replayOnto(QPainter& painter) const
                           canvas().image());
         return;
     }
-    replayDrawing(*record, painter, ReplayView{viewport_.transform(), viewport_.visibleMapRect(), viewport_.viewSize()});
+    replayDrawing(*record, painter, ReplayView{viewport_.transform(), viewport_.visibleMapRect(), viewport_.viewSize()},
+                  index_ ? &*index_ : nullptr);
 }
 
 ReplayView MapView::shownPart() const
@@ -84,12 +86,20 @@ void MapView::renderView()
     if (rendered_.size() != pixels)
         rendered_ = QImage(pixels, QImage::Format_RGB32);
     rendered_.setDevicePixelRatio(ratio);
+    QElapsedTimer took;
+    took.start();
+    if (recordChanged_ || !index_) {
+        index_.reset();
+        if (const DrawingRecord* record = canvas().record())
+            index_.emplace(*record);
+    }
     {
         QPainter painter(&rendered_);
         replayOnto(painter);
     }
     renderedAt_ = viewport_.transform();
     recordChanged_ = false;
+    renderMilliseconds_ = took.elapsed();
     sinceRender_.start();
 }
 
@@ -122,12 +132,15 @@ void MapView::paintEvent(QPaintEvent* event)
     if (moved) {
         renderView();
     } else if (recordChanged_) {
-        // A run is drawing: its view catches up every so often.
-        const qint64 since = sinceRender_.isValid() ? sinceRender_.elapsed() : kRunRenderMilliseconds;
-        if (since >= kRunRenderMilliseconds)
+        // A run is drawing: its view catches up every so often, and a view
+        // slow to draw (the whole of a large map) less often, so that the
+        // run spends most of its time on its own work.
+        const qint64 every = std::max<qint64>(kRunRenderMilliseconds, 4 * renderMilliseconds_);
+        const qint64 since = sinceRender_.isValid() ? sinceRender_.elapsed() : every;
+        if (since >= every)
             renderView();
         else if (!lateRender_.isActive())
-            lateRender_.start(static_cast<int>(kRunRenderMilliseconds - since));
+            lateRender_.start(static_cast<int>(every - since));
     }
     QPainter painter(this);
     painter.drawImage(QPointF(0, 0), rendered_);

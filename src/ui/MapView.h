@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QTimer>
 
+#include <optional>
+
 namespace tervane {
 
 // The main window's drawing area: the canvas, shown at any size and zoom.
@@ -77,6 +79,10 @@ private:
     QImage rendered_;
     QTransform renderedAt_;
     bool recordChanged_ = true;
+    // Where the record's items lie, made again after the record changed.
+    std::optional<ReplayIndex> index_;
+    // How long the last drawing from the record took.
+    qint64 renderMilliseconds_ = 0;
     // The record grows while a run draws; the view is drawn again from it
     // no more often than this, so the run is not slowed by its own view.
     QElapsedTimer sinceRender_;

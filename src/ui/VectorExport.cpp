@@ -17,6 +17,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numbers>
 #include <unordered_map>
 #include <unordered_set>
@@ -569,56 +570,66 @@ double labelWidthBound(const std::string& utf8)
     return width;
 }
 
-// Whether an item can paint anything inside `visible` (record pixels): its
-// extent, widened by its pen and, for text, by a measure no label exceeds
-// at `textScale` record pixels to a pixel of the font.
-bool reaches(const DrawingRecord& record, const Item& item, const QRectF& visible, double textScale = 1)
+// An item's extent in record pixels: the box it can paint in, widened by
+// its pen and, for text, by a measure no label exceeds at `textScale`
+// record pixels to a pixel of the font.
+struct Extent {
+    double left, top, right, bottom;
+    bool meets(const QRectF& r) const
+    {
+        return right >= r.left() && left <= r.right() && bottom >= r.top() && top <= r.bottom();
+    }
+};
+
+Extent extentOf(const DrawingRecord& record, const Item& item, double textScale = 1)
 {
     const double pen = item.drawWidth + 1.0;
-    const auto meets = [&visible](double left, double top, double right, double bottom) {
-        return right >= visible.left() && left <= visible.right() && bottom >= visible.top() && top <= visible.bottom();
-    };
-    const auto pointsMeet = [&](std::span<const DrawingRecord::PixelPoint> points) {
-        if (points.empty())
-            return false;
-        float left = points[0].x, right = left, top = points[0].y, bottom = top;
+    const auto ofPoints = [pen](Extent e, std::span<const DrawingRecord::PixelPoint> points) {
         for (const DrawingRecord::PixelPoint& p : points) {
-            left = std::min(left, p.x);
-            right = std::max(right, p.x);
-            top = std::min(top, p.y);
-            bottom = std::max(bottom, p.y);
+            e.left = std::min(e.left, p.x - pen);
+            e.right = std::max(e.right, p.x + pen);
+            e.top = std::min(e.top, p.y - pen);
+            e.bottom = std::max(e.bottom, p.y + pen);
         }
-        return meets(left - pen, top - pen, right + pen, bottom + pen);
+        return e;
     };
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const Extent none{inf, inf, -inf, -inf};
     switch (item.kind) {
     case Kind::Line:
     case Kind::Box:
     case Kind::FilledBox:
-        return meets(std::min(item.x1, item.x2) - pen, std::min(item.y1, item.y2) - pen,
-                     std::max(item.x1, item.x2) + pen, std::max(item.y1, item.y2) + pen);
+        return {std::min(item.x1, item.x2) - pen, std::min(item.y1, item.y2) - pen, std::max(item.x1, item.x2) + pen,
+                std::max(item.y1, item.y2) + pen};
     case Kind::Circle:
     case Kind::Disc:
-        return meets(item.x1 - item.radius - pen, item.y1 - item.radius - pen, item.x1 + item.radius + pen,
-                     item.y1 + item.radius + pen);
-    case Kind::Dot: return meets(item.x1 - pen, item.y1 - pen, item.x1 + pen, item.y1 + pen);
+        return {item.x1 - item.radius - pen, item.y1 - item.radius - pen, item.x1 + item.radius + pen,
+                item.y1 + item.radius + pen};
+    case Kind::Dot: return {item.x1 - pen, item.y1 - pen, item.x1 + pen, item.y1 + pen};
     case Kind::Text: {
         const double length = labelWidthBound(record.text(item)) * textScale;
-        return meets(item.x1 - 2 * textScale, item.y1 - 2 * textScale, item.x1 + length, item.y1 + 18 * textScale);
+        return {item.x1 - 2 * textScale, item.y1 - 2 * textScale, item.x1 + length, item.y1 + 18 * textScale};
     }
     case Kind::TurnedText: {
         const double reach = (labelWidthBound(record.text(item)) / 2 + 10) * textScale;
-        return meets(item.x1 - reach, item.y1 - reach, item.x1 + reach, item.y1 + reach);
+        return {item.x1 - reach, item.y1 - reach, item.x1 + reach, item.y1 + reach};
     }
-    case Kind::Polyline: return pointsMeet(record.points(item));
+    case Kind::Polyline: return ofPoints(none, record.points(item));
     case Kind::FilledRings: {
+        Extent e = none;
         for (const std::span<const DrawingRecord::PixelPoint> ring : record.rings(item))
-            if (pointsMeet(ring))
-                return true;
-        return false;
+            e = ofPoints(e, ring);
+        return e;
     }
-    case Kind::Picture: return true;
+    case Kind::Picture: break;
     }
-    return true;
+    return {-inf, -inf, inf, inf};
+}
+
+// Whether an item can paint anything inside `visible` (record pixels).
+bool reaches(const DrawingRecord& record, const Item& item, const QRectF& visible, double textScale = 1)
+{
+    return extentOf(record, item, textScale).meets(visible);
 }
 
 void replay(const DrawingRecord& record, QPainter& painter, const ReplayView* view = nullptr)
@@ -771,7 +782,110 @@ std::uint64_t drawnShapeKey(const DrawingRecord& record, const Item& item)
     return key;
 }
 
-void replayDrawing(const DrawingRecord& record, QPainter& painter, const ReplayView& view)
+ReplayIndex::ReplayIndex(const DrawingRecord& record)
+    : columns_(std::max(1, (record.pixelWidth() + kCell - 1) / kCell)),
+      rows_(std::max(1, (record.pixelHeight() + kCell - 1) / kCell)),
+      cells_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_)),
+      textCells_(cells_.size())
+{
+    const std::vector<Item>& items = record.items();
+    // Text is indexed at its largest: a view never draws it larger than
+    // the map's own scale.
+    const auto cellOf = [](double v, int count) {
+        return static_cast<int>(std::clamp(std::floor(v / kCell), 0.0, static_cast<double>(count - 1)));
+    };
+    // Files the item in every cell `e` covers, or with those every view
+    // looks at when that is too many cells or no finite box.
+    const auto file = [&](std::uint32_t i, const Extent& e) {
+        if (!std::isfinite(e.left + e.top + e.right + e.bottom)) {
+            wide_.push_back(i);
+            return;
+        }
+        const int c0 = cellOf(e.left, columns_), c1 = cellOf(e.right, columns_);
+        const int r0 = cellOf(e.top, rows_), r1 = cellOf(e.bottom, rows_);
+        if ((c1 - c0 + 1) * (r1 - r0 + 1) > kMaxCells) {
+            wide_.push_back(i);
+            return;
+        }
+        for (int r = r0; r <= r1; ++r)
+            for (int c = c0; c <= c1; ++c) {
+                std::vector<std::uint32_t>& cell = cells_[static_cast<std::size_t>(r) * columns_ + c];
+                if (cell.empty() || cell.back() != i)
+                    cell.push_back(i);
+            }
+    };
+    // A long curve or a large region is filed piece by piece, in the cells
+    // along its way, so that a view far from most of it does not see it.
+    const auto filePoints = [&](std::uint32_t i, std::span<const DrawingRecord::PixelPoint> points, double pen) {
+        constexpr std::size_t kPiece = 8;
+        for (std::size_t first = 0; first < points.size(); first += kPiece) {
+            const std::size_t last = std::min(points.size(), first + kPiece + 1);
+            Extent e{points[first].x - pen, points[first].y - pen, points[first].x + pen, points[first].y + pen};
+            for (std::size_t k = first; k < last; ++k) {
+                e.left = std::min(e.left, points[k].x - pen);
+                e.right = std::max(e.right, points[k].x + pen);
+                e.top = std::min(e.top, points[k].y - pen);
+                e.bottom = std::max(e.bottom, points[k].y + pen);
+            }
+            file(i, e);
+        }
+    };
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Item& item = items[i];
+        if (!finite(item))
+            continue;
+        const auto at = static_cast<std::uint32_t>(i);
+        if (item.kind == Kind::Polyline) {
+            filePoints(at, record.points(item), item.drawWidth + 1.0);
+        } else if (item.kind == Kind::FilledRings) {
+            for (const std::span<const DrawingRecord::PixelPoint> ring : record.rings(item))
+                filePoints(at, ring, 1.0);
+        } else if (item.kind == Kind::Text || item.kind == Kind::TurnedText) {
+            // By its anchor alone: how far it reaches depends on the size a
+            // view prints it at, which the query allows for.
+            textReach_ = std::max(textReach_, labelWidthBound(record.text(item)) + 20);
+            const int c = cellOf(item.x1, columns_), r = cellOf(item.y1, rows_);
+            textCells_[static_cast<std::size_t>(r) * columns_ + c].push_back(at);
+        } else {
+            file(at, extentOf(record, item));
+        }
+    }
+    // A shape drawn again later, in any colour, covers every pixel it drew
+    // before: only its last drawing counts. A map draws its marks and labels
+    // more than once, and a label rubbed out is drawn again in the back colour.
+    hidden_.assign(items.size(), false);
+    std::unordered_set<std::uint64_t> later;
+    later.reserve(items.size());
+    for (std::size_t i = items.size(); i-- > 0;)
+        if (items[i].kind != Kind::Picture)
+            hidden_[i] = !later.insert(drawnShapeKey(record, items[i])).second;
+}
+
+std::vector<std::uint32_t> ReplayIndex::candidates(const QRectF& area, double textScale) const
+{
+    std::vector<std::uint32_t> found = wide_;
+    const auto cellOf = [](double v, int count) {
+        return static_cast<int>(std::clamp(std::floor(v / kCell), 0.0, static_cast<double>(count - 1)));
+    };
+    const auto gather = [&](const std::vector<std::vector<std::uint32_t>>& cells, const QRectF& reach) {
+        const int c0 = cellOf(reach.left(), columns_), c1 = cellOf(reach.right(), columns_);
+        const int r0 = cellOf(reach.top(), rows_), r1 = cellOf(reach.bottom(), rows_);
+        for (int r = r0; r <= r1; ++r)
+            for (int c = c0; c <= c1; ++c) {
+                const std::vector<std::uint32_t>& cell = cells[static_cast<std::size_t>(r) * columns_ + c];
+                found.insert(found.end(), cell.begin(), cell.end());
+            }
+    };
+    gather(cells_, area);
+    const double reach = textReach_ * textScale;
+    gather(textCells_, area.adjusted(-reach, -reach, reach, reach));
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    std::erase_if(found, [this](std::uint32_t i) { return hidden_[i]; });
+    return found;
+}
+
+void replayDrawing(const DrawingRecord& record, QPainter& painter, const ReplayView& view, const ReplayIndex* index)
 {
     painter.save();
     painter.setWorldTransform(view.transform, true);
@@ -781,28 +895,21 @@ void replayDrawing(const DrawingRecord& record, QPainter& painter, const ReplayV
     const double penScale = penScaleOf(&view);
     const double growth = std::min(kTextGrowth, 1 / penScale);
 
-    // What can show, text at the size it is drawn.
+    std::optional<ReplayIndex> made;
+    if (!index)
+        index = &made.emplace(record);
     const std::vector<Item>& items = record.items();
-    std::vector<std::uint32_t> shown;
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (finite(items[i]) && reaches(record, items[i], area, growth * penScale))
-            shown.push_back(static_cast<std::uint32_t>(i));
-    // A shape drawn again later, in any colour, covers every pixel it drew
-    // before: only its last drawing counts. A map draws its marks and labels
-    // more than once, and a label rubbed out is drawn again in the back colour.
-    std::unordered_set<std::uint64_t> later;
-    later.reserve(shown.size() * 2);
-    std::vector<bool> drawn(shown.size());
-    for (std::size_t k = shown.size(); k-- > 0;)
-        drawn[k] = items[shown[k]].kind == Kind::Picture || later.insert(drawnShapeKey(record, items[shown[k]])).second;
-
     Replay replay(painter, record, penScale);
     replay.setTextGrowth(growth);
     replay.setCull(area);
     replay.picture(record.backgroundPicture());
-    for (std::size_t k = 0; k < shown.size(); ++k)
-        if (drawn[k])
-            replay.draw(items[shown[k]]);
+    // What can show, text at the size it is drawn. The index has filed
+    // curves and regions by their pieces already.
+    for (const std::uint32_t i : index->candidates(area, growth * penScale)) {
+        const Item& item = items[i];
+        if (item.kind == Kind::Polyline || item.kind == Kind::FilledRings || reaches(record, item, area, growth * penScale))
+            replay.draw(item);
+    }
     replay.flushGlyphs();
     painter.restore();
 }

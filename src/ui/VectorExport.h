@@ -12,8 +12,10 @@ class QPainter;
 #include <QString>
 #include <QTransform>
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tervane {
 
@@ -30,10 +32,40 @@ struct ReplayView {
     QSizeF size;
 };
 
+// Where a record's items lie, in cells of the area, so that a view of a
+// small part of a large map looks at the items there only; and which items
+// a later drawing of the same shape hides. It describes the record as it
+// stood when made: made again once the record changes.
+class ReplayIndex {
+public:
+    explicit ReplayIndex(const DrawingRecord& record);
+    // The items that may reach `area` (record pixels), in drawing order,
+    // less the hidden ones, text printed at `textScale` record pixels to a
+    // pixel of its font.
+    std::vector<std::uint32_t> candidates(const QRectF& area, double textScale = 1) const;
+
+private:
+    static constexpr int kCell = 16;
+    // An item over more cells than this is looked at by every view.
+    static constexpr int kMaxCells = 48;
+
+    int columns_;
+    int rows_;
+    std::vector<std::vector<std::uint32_t>> cells_;
+    // Labels, by the cell of their anchor, and the farthest any reaches
+    // from it at the font's own size.
+    std::vector<std::vector<std::uint32_t>> textCells_;
+    double textReach_ = 0;
+    std::vector<std::uint32_t> wide_;
+    std::vector<bool> hidden_;
+};
+
 // Draws the record onto `painter` through `view`, in the order it was drawn,
 // as the screen shows it: what lies wholly outside `visible` is passed over
-// unpainted, so a view of a small part of a large map costs little.
-void replayDrawing(const DrawingRecord& record, QPainter& painter, const ReplayView& view);
+// unpainted, so a view of a small part of a large map costs little. With no
+// `index`, one is made for the call.
+void replayDrawing(const DrawingRecord& record, QPainter& painter, const ReplayView& view,
+                   const ReplayIndex* index = nullptr);
 
 // The vector format a file name asks for by its suffix (.svg, .pdf, any
 // case), if it is one of them.

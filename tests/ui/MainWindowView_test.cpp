@@ -4,6 +4,7 @@
 #include "ui/MainWindowHarness.h"
 #include "ui/MapView.h"
 #include "ui/QtCanvas.h"
+#include "ui/VectorExport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QWheelEvent>
@@ -339,6 +341,61 @@ TEST_F(MainWindowViewTest, AZoomedViewIsDrawnAgainAndPrintedAndExportedAsShown)
     const QRegularExpressionMatch box = QRegularExpression(QStringLiteral("viewBox=\"0 0 (\\d+) (\\d+)\"")).match(text);
     ASSERT_TRUE(box.hasMatch());
     EXPECT_EQ(box.captured(2).toInt(), 497) << "the page is the view, the legend beside it";
+}
+
+// A view of part of the map, which draws only the items its index finds
+// there, shows exactly that part of the whole map drawn at the same scale:
+// nothing in view is left out, wherever the view is.
+TEST_F(MainWindowViewTest, APartOfTheMapIsThatPartOfTheWholeMapDrawnAtItsScale)
+{
+    drawExample();
+    const DrawingRecord& record = *view().canvas().record();
+    const double scale = 4;
+    QImage whole(static_cast<int>(record.pixelWidth() * scale), static_cast<int>(record.pixelHeight() * scale),
+                 QImage::Format_RGB32);
+    {
+        QPainter painter(&whole);
+        replayDrawing(record, painter,
+                      ReplayView{QTransform::fromScale(scale, scale), QRectF(0, 0, record.pixelWidth(), record.pixelHeight()),
+                                 QSizeF(whole.size())});
+    }
+    const ReplayIndex index(record);
+    const QSize part(200, 150);
+    // One view starts just inside the summit's label, whose anchor lies outside it.
+    QPoint label;
+    for (const DrawingRecord::Item& item : record.items())
+        if (item.kind == DrawingRecord::Kind::Text && record.text(item).find("山顶") != std::string::npos)
+            label = QPoint(static_cast<int>(item.x1 * scale) + 12, static_cast<int>(item.y1 * scale) - 20);
+    ASSERT_NE(label, QPoint());
+    for (const QPoint corner : {QPoint(0, 0), QPoint(1000, 700), QPoint(2300, 1800), label, QPoint(480, 1236)}) {
+        SCOPED_TRACE(testing::Message() << corner.x() << "," << corner.y());
+        QImage shown(part, QImage::Format_RGB32);
+        {
+            QPainter painter(&shown);
+            const QRectF visible(QPointF(corner) / scale, QSizeF(part) / scale);
+            replayDrawing(record, painter,
+                          ReplayView{QTransform(scale, 0, 0, scale, -corner.x(), -corner.y()), visible, QSizeF(part)},
+                          &index);
+        }
+        // A line that the view's edge cuts may step a pixel sooner or later
+        // than the same line drawn whole; a pixel whose colour is nowhere
+        // next to it is something left out or drawn wrongly.
+        const QImage expected = whole.copy(QRect(corner, part));
+        long differ = 0, missing = 0;
+        for (int y = 0; y < part.height(); ++y)
+            for (int x = 0; x < part.width(); ++x) {
+                if (shown.pixel(x, y) == expected.pixel(x, y))
+                    continue;
+                ++differ;
+                bool near = false;
+                for (int dy = -1; dy <= 1 && !near; ++dy)
+                    for (int dx = -1; dx <= 1 && !near; ++dx)
+                        near = shown.valid(x + dx, y + dy) && shown.pixel(x + dx, y + dy) == expected.pixel(x, y);
+                missing += near ? 0 : 1;
+            }
+        EXPECT_EQ(missing, 0);
+        EXPECT_LT(differ, 50);
+    }
 }
 
 // On a screen of any device pixel ratio the map is drawn at full
