@@ -179,13 +179,10 @@ Orders insertionOrder(const std::vector<double>& x, const std::vector<double>& y
     Orders orders;
     orders.extent = std::max(*xhi - *xlo, *yhi - *ylo);
     std::vector<std::uint64_t> spare;
-    {
-        std::vector<std::uint64_t> all(keyed);
-        sortByKey(all.data(), all.data() + all.size(), spare);
-        orders.curve.resize(all.size());
-        for (std::size_t k = 0; k < all.size(); ++k)
-            orders.curve[k] = static_cast<int>(all[k] & 0xffffffffu);
-    }
+    sortByKey(keyed.data(), keyed.data() + keyed.size(), spare);
+    orders.curve.resize(keyed.size());
+    for (std::size_t k = 0; k < keyed.size(); ++k)
+        orders.curve[k] = static_cast<int>(keyed[k] & 0xffffffffu);
     // Fisher-Yates with a fixed linear congruential sequence: the same
     // rounds on every run and every library.
     std::uint64_t state = 0x9e3779b97f4a7c15u ^ seed;

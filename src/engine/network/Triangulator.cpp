@@ -80,21 +80,23 @@ private:
     const std::vector<double>& y_;
     const std::vector<double>& z_;
     std::vector<std::array<double, 3>> xyz_;  // by vertex: one cache line, not three
-    std::vector<std::array<int, 3>> rowCorner_{{0, 0, 0}};  // by row: its vertices
-    // By row: the lengths of its edges 1, 2 and 3. A new row is grown from
-    // an edge of an earlier one, so one of its three sides is known already
-    // (the same two points, the same length to the last bit).
-    std::vector<std::array<double, 3>> rowSide_{{0, 0, 0}};
-    // By row: the mesh faces beyond its edges 1, 2 and 3 (-1 on the hull),
-    // copied while its face is in cache, so that the walk over the rows
-    // reads them in order instead of fetching each row's face again.
-    std::vector<std::array<int, 3>> rowAcross_{{-1, -1, -1}};
+    // What the walk needs of each row, in one place: its vertices; the mesh
+    // faces beyond its edges 1, 2 and 3 (-1 on the hull), copied while its
+    // face is in cache, so that the walk reads them in row order instead of
+    // fetching each row's face again; and the lengths of those edges, as a
+    // new row grows from an edge of an earlier one, so one of its sides is
+    // known already (the same two points, the same length to the last bit).
+    struct Row {
+        std::array<int, 3> corner;
+        std::array<int, 3> across;
+        std::array<double, 3> side;
+    };
+    std::vector<Row> rows_{Row{{0, 0, 0}, {-1, -1, -1}, {0, 0, 0}}};
     long n_;
     const TriangulationCallbacks& cb_;
     long cap_;
     DelaunayMesh mesh_;
     std::vector<int> rowOfFace_;  // 0 while a face has no row yet
-    std::vector<int> faceOfRow_{-1};
     std::vector<int> region_;     // working list of settleCocircular
     Triangulation tables_;
 };
@@ -182,9 +184,7 @@ TriangulationEnd Builder::run()
         const auto p = at(mesh_.pointOfVertex[k]);
         xyz_[k] = {x_[p], y_[p], z_[p]};
     }
-    rowCorner_.reserve(at(mesh_.faceCount() + 1));
-    rowSide_.reserve(at(mesh_.faceCount() + 1));
-    rowAcross_.reserve(at(mesh_.faceCount() + 1));
+    rows_.reserve(at(mesh_.faceCount() + 1));
     const auto reserve = at(mesh_.faceCount() + 1);
     Triangulation& t = tables_;
     for (auto* v : {&t.vertexA, &t.vertexB, &t.vertexC})
@@ -192,7 +192,6 @@ TriangulationEnd Builder::run()
     for (auto* v : {&t.centreX, &t.centreY, &t.centreZ})
         v->reserve(reserve);
     t.neighbour.reserve(reserve);
-    faceOfRow_.reserve(reserve);
 
     const Step seeded = makeSeed();
     if (tables_.count == 0)
@@ -203,7 +202,7 @@ TriangulationEnd Builder::run()
     for (;;) {
         const int row = tables_.cursor;
         prefetchAhead(row);
-        int v[3] = {rowCorner_[at(row)][0], rowCorner_[at(row)][1], rowCorner_[at(row)][2]};
+        int v[3] = {rows_[at(row)].corner[0], rows_[at(row)].corner[1], rows_[at(row)].corner[2]};
         for (int e = 1; e <= 3; ++e) {
             const Step s = growEdge(row, e, v[0], v[1]);
             if (s == Step::Stop)
@@ -228,11 +227,11 @@ TriangulationEnd Builder::run()
 void Builder::prefetchAhead(int row) const
 {
     if (row + 2 <= tables_.count)
-        for (int g : rowAcross_[at(row + 2)])
+        for (int g : rows_[at(row + 2)].across)
             if (g >= 0)
                 __builtin_prefetch(&mesh_.faces[at(g)]);
     if (row + 1 <= tables_.count)
-        for (int g : rowAcross_[at(row + 1)])
+        for (int g : rows_[at(row + 1)].across)
             if (g >= 0)
                 for (int p : mesh_.faces[at(g)].corner)
                     __builtin_prefetch(&xyz_[at(p)]);
@@ -242,14 +241,15 @@ void Builder::prefetchAhead(int row) const
 // row when it has none yet.
 Builder::Step Builder::growEdge(int t, int e, int a, int b)
 {
-    const int beyond = rowAcross_[at(t)][at(e - 1)];
+    const int beyond = rows_[at(t)].across[at(e - 1)];
     int k = 0;
     Step s = Step::Done;
     if (beyond >= 0) {
         k = rowOfFace_[at(beyond)];
         if (k == 0) {
             const int chosen = settleCocircular(beyond, a, b);
-            s = createTriangle(a, b, apexOf(chosen, a, b), chosen, rowSide_[at(t)][at(e - 1)]);
+            const double ab = rows_[at(t)].side[at(e - 1)];
+            s = createTriangle(a, b, apexOf(chosen, a, b), chosen, ab);
             k = tables_.count;
         }
     }
@@ -351,9 +351,10 @@ void Builder::retriangulate(const std::vector<int>& region, int a, int b, int ch
                 mesh_.faces[at(outside)].across[at(cornerIndex(outside, apex))] = where.first;
                 if (const int row = rowOfFace_[at(outside)]; row != 0) {
                     // Edge e of a row lies opposite its corner e + 1 (mod 3).
-                    const auto& c = rowCorner_[at(row)];
-                    const auto k = static_cast<std::size_t>(std::find(c.begin(), c.end(), apex) - c.begin());
-                    rowAcross_[at(row)][(k + 1) % 3] = where.first;
+                    Row& r = rows_[at(row)];
+                    const auto k = static_cast<std::size_t>(std::find(r.corner.begin(), r.corner.end(), apex)
+                                                            - r.corner.begin());
+                    r.across[(k + 1) % 3] = where.first;
                 }
             }
         }
@@ -383,17 +384,16 @@ Builder::Step Builder::createTriangle(int a, int b, int p, int face, double ab)
     t.vertexA.push_back(pointOf(a));
     t.vertexB.push_back(pointOf(b));
     t.vertexC.push_back(pointOf(p));
-    rowCorner_.push_back({a, b, p});
-    rowSide_.push_back({ab, bp, ap});
     const auto& across = mesh_.faces[at(face)].across;
-    rowAcross_.push_back({across[at(cornerIndex(face, p))], across[at(cornerIndex(face, a))],
-                          across[at(cornerIndex(face, b))]});
+    rows_.push_back({{a, b, p},
+                     {across[at(cornerIndex(face, p))], across[at(cornerIndex(face, a))],
+                      across[at(cornerIndex(face, b))]},
+                     {ab, bp, ap}});
     t.neighbour.push_back({0, 0, 0, 0});
     t.centreX.push_back(o[0]);
     t.centreY.push_back(o[1]);
     t.centreZ.push_back(sumWZ / sumW);
     rowOfFace_[at(face)] = created;
-    faceOfRow_.push_back(face);
     if (cb_.triangleCreated && !cb_.triangleCreated(t, created))
         return Step::Stop;
     return Step::Done;
