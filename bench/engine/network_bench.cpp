@@ -5,9 +5,11 @@
 // it prints, per set, the raw build's CPU time over the library's (medians
 // when repeated):
 //
-//   TERVANE_POINTS=/tmp/points build-rel/network_bench \
-//       --benchmark_filter='(library|rawNetwork|mesh)/uniform' \
+//   TERVANE_POINTS=/tmp/points build-rel/network_bench
+//       --benchmark_filter='(library|rawNetwork|mesh)/uniform'
 //       --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true
+//
+// (one command line).
 //
 // The sets are those of the peers' gen_points.py, read from the folder in
 // TERVANE_POINTS (default "points"); scripts/bench makes them.
@@ -20,11 +22,14 @@
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
 #include <random>
 #include <string>
+
+#include <unistd.h>
 
 namespace {
 
@@ -127,6 +132,8 @@ BENCHMARK(gridWeighting)->Arg(500)->Arg(2000)->Unit(benchmark::kMillisecond);
 // triangulation, from the medians when repeated or else the single runs.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
