@@ -4,8 +4,10 @@
 // have them). No picture is written. Build with -DTERVANE_BENCH=ON
 // -DCMAKE_BUILD_TYPE=Release.
 #include "engine/base/NumberText.h"
+#include "engine/commands/MainCommands.h"
 #include "engine/survey/SurveyFile.h"
 #include "ui/HeadlessRender.h"
+#include "ui/HeadlessView.h"
 
 #include <QGuiApplication>
 
@@ -71,6 +73,74 @@ BENCHMARK(BM_Render100LevelsPresent)->Arg(32767)->Unit(benchmark::kMillisecond)-
 BENCHMARK(BM_Render100LevelsPresentNoLabels)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RenderNetworkOnlyPresent)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RenderNetworkOnlyPresentNoLabels)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// What a record's contents take, without the room its tables have grown
+// to: 32 bytes an item, 8 a point and 8 for each run of points in a side
+// table, and each distinct text once.
+std::size_t usedBytes(const DrawingRecord& record)
+{
+    std::size_t bytes = record.items().size() * sizeof(DrawingRecord::Item);
+    const std::string* lastText = nullptr;
+    for (const DrawingRecord::Item& item : record.items()) {
+        if (item.kind == DrawingRecord::Kind::Polyline)
+            bytes += 8 + record.points(item).size() * sizeof(DrawingRecord::PixelPoint);
+        if (item.kind == DrawingRecord::Kind::FilledRings) {
+            bytes += 8;
+            for (const auto& ring : record.rings(item))
+                bytes += 8 + ring.size() * sizeof(DrawingRecord::PixelPoint);
+        }
+        if (item.kind == DrawingRecord::Kind::Text || item.kind == DrawingRecord::Kind::TurnedText) {
+            const std::string& text = record.text(item);
+            if (&text != lastText)
+                bytes += sizeof(std::string) + (text.size() >= sizeof(std::string) ? text.size() + 1 : 0);
+            lastText = &text;
+        }
+    }
+    return bytes;
+}
+
+// What the window keeps of a Draw for vector export: the drawing record
+// after opening the file and drawing about 100 levels in the present look,
+// as the main window does it (the record is on from the start). Reported
+// as counters: record_MB (its memory, side tables included, as allocated),
+// used_MB (what its contents take) and items.
+// Repeat with: render_bench --benchmark_filter=DrawRecord
+void BM_DrawRecord(benchmark::State& st)
+{
+    ScratchFolder folder;
+    const std::string survey = writeUniformSurvey(folder, static_cast<int>(st.range(0)));
+    std::size_t bytes = 0;
+    std::size_t used = 0;
+    std::size_t items = 0;
+    for (auto _ : st) {
+        SharedState state;
+        PanelSettings panel;
+        panel.intervalText = "0.57";
+        HeadlessView view;
+        view.recordDrawing();
+        bench::SilentPrompter prompter;
+        NoEscapeKey escape;
+        Random random;
+        random.setFixedSeed(1);
+        RunContext ctx{state, panel, view, prompter, escape, random};
+        MainCommands commands(ctx);
+        commands.startUp();
+        commands.open(survey);
+        commands.draw();
+        if (state.fileOpen != 1 || state.legend.levels.empty()) {
+            st.SkipWithError("the Draw did not complete");
+            return;
+        }
+        const DrawingRecord& record = view.drawingRecord();
+        bytes = record.memoryBytes();
+        items = record.items().size();
+        used = usedBytes(record);
+    }
+    st.counters["record_MB"] = static_cast<double>(bytes) / 1.0e6;
+    st.counters["used_MB"] = static_cast<double>(used) / 1.0e6;
+    st.counters["items"] = static_cast<double>(items);
+}
+BENCHMARK(BM_DrawRecord)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 } // namespace
 } // namespace tervane

@@ -16,6 +16,11 @@ HeadlessView::HeadlessView(int scale)
         strip->setForeColour(layout::kStripBar);
         strip->setBackColour(layout::kStripBack);
     }
+    // No one watches these surfaces while a command draws: what a clear
+    // wipes before anything is shown (the network drawn when the file
+    // opens, under the Draw's own) is never painted.
+    for (QtCanvas* area : {&drawing_, &progress_, &levels_, &levelValue_})
+        area->holdPaintingUntilCleared();
 }
 
 void HeadlessView::setStatus(const std::string& text, Colour back, Colour fore)

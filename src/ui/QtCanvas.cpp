@@ -3,6 +3,7 @@
 #include "ui/VectorExport.h"
 
 #include "ui/PictureLoader.h"
+#include "ui/PixelLines.h"
 #include "ui/PixelStamps.h"
 
 #include <QFontMetricsF>
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <vector>
 
 namespace tervane {
@@ -110,6 +112,89 @@ void QtCanvas::stamped()
     changed();
 }
 
+void QtCanvas::holdPaintingUntilCleared()
+{
+    holding_ = true;
+}
+
+QtCanvas::HeldOp& QtCanvas::hold(HeldKind kind, Colour c)
+{
+    const UserScale scale = userScale();
+    if (heldScales_.empty() || !(heldScales_.back() == scale))
+        heldScales_.push_back(scale);
+    HeldOp& op = held_.emplace_back();
+    op.kind = kind;
+    op.colour = c;
+    op.width = drawWidth();
+    op.style = drawStyle();
+    op.scale = static_cast<std::uint32_t>(heldScales_.size() - 1);
+    return op;
+}
+
+void QtCanvas::dropHeld()
+{
+    held_.clear();
+    heldScales_.clear();
+    heldPoints_.clear();
+    heldTexts_.clear();
+    heldBoxes_.clear();
+    heldRings_.clear();
+}
+
+void QtCanvas::paintHeld() const
+{
+    if (!held_.empty())
+        const_cast<QtCanvas*>(this)->replayHeld();
+}
+
+
+void QtCanvas::replayHeld()
+{
+    const UserScale scale = userScale();
+    const int width = drawWidth();
+    const int style = drawStyle();
+    holding_ = false;
+    for (const HeldOp& op : held_) {
+        restoreUserScale(heldScales_[op.scale]);
+        setDrawWidth(op.width);
+        setDrawStyle(op.style);
+        switch (op.kind) {
+        case HeldKind::Line:
+            paintLine(op.a, op.b, op.c, op.d, op.colour);
+            break;
+        case HeldKind::Polyline:
+            paintPolyline(std::span<const CanvasPoint>(heldPoints_).subspan(op.first, op.count), op.colour);
+            break;
+        case HeldKind::Box:
+            paintBox(op.a, op.b, op.c, op.d, op.colour, op.filled);
+            break;
+        case HeldKind::Circle:
+            paintCircle(op.a, op.b, op.e, op.colour, op.filled);
+            break;
+        case HeldKind::Dot:
+            paintDot(op.a, op.b, op.colour);
+            break;
+        case HeldKind::Text:
+            paintText(op.a, op.b, heldTexts_[op.first], op.colour);
+            break;
+        case HeldKind::TurnedText:
+            paintTurnedText(op.a, op.b, op.e, heldTexts_[op.first], op.colour);
+            break;
+        case HeldKind::Boxes:
+            paintFilledBoxes(std::span<const FilledBox>(heldBoxes_).subspan(op.first, op.count));
+            break;
+        case HeldKind::Rings:
+            paintFilledRings(std::span<const std::vector<CanvasPoint>>(heldRings_).subspan(op.first, op.count),
+                             op.colour);
+            break;
+        }
+    }
+    dropHeld();
+    restoreUserScale(scale);
+    setDrawWidth(width);
+    setDrawStyle(style);
+}
+
 const QPen& QtCanvas::outline(Colour c)
 {
     if (c != outlineColour_ || drawWidth() != outlineWidth_ || drawStyle() != outlineStyle_) {
@@ -162,6 +247,7 @@ bool QtCanvas::save(const QString& path, const char* format) const
 
 bool QtCanvas::loadPicture(const std::string& path)
 {
+    paintHeld();
     // Only the part that shows is kept: a scan far larger than the area
     // loads in little memory instead of failing at the reader's limit.
     const QImage loaded = loadPictureTopLeft(QString::fromStdString(path), QSize(pixelWidth(), pixelHeight()));
@@ -183,6 +269,7 @@ void QtCanvas::clearPicture()
 
 bool QtCanvas::pictureFromDrawing(int pixelWidth, int pixelHeight)
 {
+    paintHeld();
     finishPainting();
     const double ratio = image_.devicePixelRatio();
     const QRect logical = QRect(0, 0, pixelWidth, pixelHeight) & QRect(0, 0, this->pixelWidth(), this->pixelHeight());
@@ -226,12 +313,71 @@ void QtCanvas::changed() const
         changed_();
 }
 
+bool QtCanvas::writesLines() const
+{
+    // Only a one pixel wide solid pen on the image's own pixels: dashes and
+    // wider pens are the painter's.
+    return stamps() != nullptr && drawWidth() == 1 && (drawStyle() == kSolid || drawStyle() == kInsideSolid);
+}
+
+void QtCanvas::paintPolyline(std::span<const CanvasPoint> points, Colour c)
+{
+    if (holding_) {
+        HeldOp& op = hold(HeldKind::Polyline, c);
+        op.first = static_cast<std::uint32_t>(heldPoints_.size());
+        op.count = static_cast<std::uint32_t>(points.size());
+        heldPoints_.insert(heldPoints_.end(), points.begin(), points.end());
+        return;
+    }
+    if (drawStyle() == kInvisible || points.empty())
+        return;
+    if (!writesLines()) {
+        Canvas::paintPolyline(points, c);
+        return;
+    }
+    // Each point is snapped to its pixel's centre once, and a segment with
+    // an end that is not finite is left out, as a line of its own would be.
+    PixelLines lines(image_, toQColor(c).rgb());
+    const auto snapped = [this](const CanvasPoint& p) {
+        return std::isfinite(p.x + p.y) ? std::optional<QPointF>(pixelCentre(pixelColumn(p.x), pixelRow(p.y)))
+                                        : std::nullopt;
+    };
+    std::optional<QPointF> from = snapped(points[0]);
+    if (points.size() == 1 && from)
+        lines.point(from->x(), from->y());
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const std::optional<QPointF> to = snapped(points[i]);
+        if (from && to) {
+            if (*from == *to)
+                lines.point(to->x(), to->y());
+            else
+                lines.line(from->x(), from->y(), to->x(), to->y());
+        }
+        from = to;
+    }
+    stamped();
+}
+
 void QtCanvas::paintLine(double x1, double y1, double x2, double y2, Colour c)
 {
+    if (holding_) {
+        HeldOp& op = hold(HeldKind::Line, c);
+        op.a = x1, op.b = y1, op.c = x2, op.d = y2;
+        return;
+    }
     if (drawStyle() == kInvisible || !std::isfinite(x1 + y1 + x2 + y2))
         return;
     QPointF from = pixelCentre(pixelColumn(x1), pixelRow(y1));
     QPointF to = pixelCentre(pixelColumn(x2), pixelRow(y2));
+    if (writesLines()) {
+        PixelLines lines(image_, toQColor(c).rgb());
+        if (from == to)
+            lines.point(to.x(), to.y());
+        else
+            lines.line(from.x(), from.y(), to.x(), to.y());
+        stamped();
+        return;
+    }
     const double ratio = image_.devicePixelRatio();
     if (ratio != 1.0) {
         // Drawn larger, a line ends on the centre of its own device pixel,
@@ -266,6 +412,12 @@ void QtCanvas::paintLine(double x1, double y1, double x2, double y2, Colour c)
 
 void QtCanvas::paintBox(double x1, double y1, double x2, double y2, Colour c, bool filled)
 {
+    if (holding_) {
+        HeldOp& op = hold(HeldKind::Box, c);
+        op.a = x1, op.b = y1, op.c = x2, op.d = y2;
+        op.filled = filled;
+        return;
+    }
     if (!std::isfinite(x1 + y1 + x2 + y2))
         return;
     if (!filled) {
@@ -287,7 +439,18 @@ void QtCanvas::paintBox(double x1, double y1, double x2, double y2, Colour c, bo
             return;
         fresh.setLeft(lastFill_.right() + 1);
     }
-    painter().fillRect(fresh, toQColor(c));
+    if (stamps() != nullptr) {
+        // The painter's fill of a whole-pixel rectangle, written directly:
+        // progress strips take a box per sample of every curve.
+        const QRect inside = fresh & image_.rect();
+        const QRgb colour = qRgb(redOf(c), greenOf(c), blueOf(c));
+        const qsizetype stride = image_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+        auto* bits = reinterpret_cast<QRgb*>(image_.bits());
+        for (int row = inside.top(); row <= inside.bottom(); ++row)
+            std::fill(bits + row * stride + inside.left(), bits + row * stride + inside.right() + 1, colour);
+    } else {
+        painter().fillRect(fresh, toQColor(c));
+    }
     lastFill_ = rect;
     lastFillColour_ = c;
     changed();
@@ -297,6 +460,13 @@ void QtCanvas::paintBox(double x1, double y1, double x2, double y2, Colour c, bo
 // a painter set-up per box would cost more than the box itself.
 void QtCanvas::paintFilledBoxes(std::span<const FilledBox> boxes)
 {
+    if (holding_) {
+        HeldOp& op = hold(HeldKind::Boxes, 0);
+        op.first = static_cast<std::uint32_t>(heldBoxes_.size());
+        op.count = static_cast<std::uint32_t>(boxes.size());
+        heldBoxes_.insert(heldBoxes_.end(), boxes.begin(), boxes.end());
+        return;
+    }
     // No painter may be drawing on the image while its bits are written.
     finishPainting();
     lastFill_ = QRect();
@@ -326,6 +496,13 @@ void QtCanvas::paintFilledBoxes(std::span<const FilledBox> boxes)
 
 void QtCanvas::paintFilledRings(std::span<const std::vector<CanvasPoint>> rings, Colour c)
 {
+    if (holding_) {
+        HeldOp& op = hold(HeldKind::Rings, c);
+        op.first = static_cast<std::uint32_t>(heldRings_.size());
+        op.count = static_cast<std::uint32_t>(rings.size());
+        heldRings_.insert(heldRings_.end(), rings.begin(), rings.end());
+        return;
+    }
     // Unsnapped pixels: neighbouring regions share their edges exactly, so
     // nothing shows between them, and the lines drawn over them hide the
     // edges' staircase.
@@ -354,6 +531,12 @@ void QtCanvas::paintFilledRings(std::span<const std::vector<CanvasPoint>> rings,
 
 void QtCanvas::paintCircle(double x, double y, double radius, Colour c, bool filled)
 {
+    if (holding_) {
+        HeldOp& op = hold(HeldKind::Circle, c);
+        op.a = x, op.b = y, op.e = radius;
+        op.filled = filled;
+        return;
+    }
     if (!std::isfinite(x + y + radius))
         return;
     if (!filled && drawStyle() == kInvisible)
@@ -361,20 +544,27 @@ void QtCanvas::paintCircle(double x, double y, double radius, Colour c, bool fil
     // A circle smaller than a pixel still shows as a small ring.
     const double r = std::clamp(toPixelLength(std::fabs(radius)), 1.0, 1.0e6);
     const QPoint anchor(pixelColumn(x), pixelRow(y));
-    const QPen pen = filled ? QPen(toQColor(c), drawWidth()) : outline(c);
+    const auto pen = [&] { return filled ? QPen(toQColor(c), drawWidth()) : outline(c); };
     if (PixelStamps* s = stamps()) {
+        // A network's marks come by the hundred thousand in one size and
+        // pen, whatever their colour: the stamp is looked up once for them.
+        const CircleKey key{r, filled, drawWidth(), drawStyle()};
+        if (!(key == lastCircle_)) {
+            lastCircleStamp_ = s->circle(r, pen(), filled);
+            lastCircle_ = key;
+        }
         // Near the edge the painter cuts the outline before it draws it,
         // which a stamp cut pixel by pixel need not match.
-        const Stamp* stamp = s->circle(r, pen, filled);
+        const Stamp* stamp = lastCircleStamp_;
         if (stamp && image_.rect().contains(stamp->bounds.translated(anchor))) {
-            applyStamp(image_, *stamp, anchor, toQColor(c).rgb());
+            applyStamp(image_, *stamp, anchor, qRgb(redOf(c), greenOf(c), blueOf(c)));
             stamped();
             return;
         }
     }
 
     QPainter& p = painter();
-    p.setPen(pen);
+    p.setPen(pen());
     if (filled)
         p.setBrush(toQColor(c));
     else
@@ -385,6 +575,11 @@ void QtCanvas::paintCircle(double x, double y, double radius, Colour c, bool fil
 
 void QtCanvas::paintDot(double x, double y, Colour c)
 {
+    if (holding_) {
+        HeldOp& op = hold(HeldKind::Dot, c);
+        op.a = x, op.b = y;
+        return;
+    }
     if (!std::isfinite(x + y))
         return;
     const QPointF centre = pixelCentre(pixelColumn(x), pixelRow(y));
@@ -403,6 +598,13 @@ void QtCanvas::paintDot(double x, double y, Colour c)
 
 void QtCanvas::paintText(double x, double y, const std::string& utf8, Colour c)
 {
+    if (holding_) {
+        HeldOp& op = hold(HeldKind::Text, c);
+        op.a = x, op.b = y;
+        op.first = static_cast<std::uint32_t>(heldTexts_.size());
+        heldTexts_.push_back(utf8);
+        return;
+    }
     if (!std::isfinite(x + y) || utf8.empty())
         return;
     const QString text = QString::fromStdString(utf8);
@@ -423,6 +625,13 @@ void QtCanvas::paintText(double x, double y, const std::string& utf8, Colour c)
 
 void QtCanvas::paintTurnedText(double x, double y, double angle, const std::string& utf8, Colour c)
 {
+    if (holding_) {
+        HeldOp& op = hold(HeldKind::TurnedText, c);
+        op.a = x, op.b = y, op.e = angle;
+        op.first = static_cast<std::uint32_t>(heldTexts_.size());
+        heldTexts_.push_back(utf8);
+        return;
+    }
     if (!std::isfinite(x + y + angle) || utf8.empty())
         return;
     const QString text = QString::fromStdString(utf8);
@@ -442,6 +651,13 @@ void QtCanvas::paintTurnedText(double x, double y, double angle, const std::stri
 
 void QtCanvas::paintClear(Colour back)
 {
+    // Nothing drawn before a clear shows after it. Once a clear has wiped
+    // something held, what follows is painted as it comes: that is the
+    // drawing that stays.
+    if (!held_.empty()) {
+        dropHeld();
+        holding_ = false;
+    }
     finishPainting();
     lastFill_ = QRect();
     image_.fill(toQColor(back));

@@ -8,15 +8,18 @@
 #include <QPointF>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QPainter;
 
 namespace tervane {
 
 class PixelStamps;
+struct Stamp;
 
 // The dash pattern of a line type for a one pixel wide pen, in pixels, on
 // and off in turn; empty for the solid types. Vector output uses the same.
@@ -38,6 +41,7 @@ public:
 
     const QImage& image() const
     {
+        paintHeld();
         finishPainting();
         return image_;
     }
@@ -59,9 +63,21 @@ public:
     static QFont textFont();
 
     // Small circles and plain ASCII text are copied from what the painter
-    // drew the first time (see PixelStamps) instead of being drawn again;
-    // off, the painter draws every one. The pixels are the same either way.
+    // drew the first time (see PixelStamps) instead of being drawn again,
+    // and one pixel wide solid lines are written straight into the image
+    // (see PixelLines); off, the painter draws every one. The pixels are the
+    // same either way.
     void setPixelStamps(bool on) { stampsOn_ = on; }
+
+    // Holds what is drawn as a list instead of painting it, until a clear
+    // wipes what is held (which is then never painted at all) or the image
+    // is looked at (image(), save(), a capture, a picture loaded over it,
+    // which paint it first); from then on the canvas paints as it goes. The
+    // pixels come out the same. For a surface no one watches while it is
+    // drawn, as the command line's, where a network drawn when the file
+    // opens is wiped by the Draw that follows: a window shows its drawing
+    // as it grows.
+    void holdPaintingUntilCleared();
 
     // Ends the open painter of this canvas, or of every canvas.
     void finishPainting() const;
@@ -69,6 +85,7 @@ public:
 
 protected:
     void paintLine(double x1, double y1, double x2, double y2, Colour c) override;
+    void paintPolyline(std::span<const CanvasPoint> points, Colour c) override;
     void paintBox(double x1, double y1, double x2, double y2, Colour c, bool filled) override;
     void paintCircle(double x, double y, double radius, Colour c, bool filled) override;
     void paintDot(double x, double y, Colour c) override;
@@ -91,6 +108,29 @@ private:
     // Marks the image changed by something other than the painter.
     void stamped();
 
+    // A primitive held back (holdPaintingUntilCleared), with the pen and scale it
+    // was drawn with; its points, text or boxes lie in the side tables.
+    enum class HeldKind : std::uint8_t { Line, Polyline, Box, Circle, Dot, Text, TurnedText, Boxes, Rings };
+    struct HeldOp {
+        HeldKind kind = HeldKind::Line;
+        bool filled = false;
+        int width = 1;
+        int style = kSolid;
+        Colour colour = 0;
+        std::uint32_t scale = 0;
+        std::uint32_t first = 0;
+        std::uint32_t count = 0;
+        double a = 0, b = 0, c = 0, d = 0, e = 0;
+    };
+    HeldOp& hold(HeldKind kind, Colour c);
+    void dropHeld();
+    // Paints what is held, in order; const so that image() can ask for it.
+    void paintHeld() const;
+    void replayHeld();
+    // Whether lines of the pen as it is are written straight into the
+    // image (see PixelLines) rather than drawn by the painter.
+    bool writesLines() const;
+
     QImage image_;
     mutable std::unique_ptr<QPainter> painter_;
     // The outline pen last made, kept while colour, width and style stay:
@@ -112,6 +152,24 @@ private:
     qreal dashOffset_ = 0;
     std::function<void()> changed_;
     mutable std::unique_ptr<PixelStamps> stamps_;
+    bool holding_ = false;
+    std::vector<HeldOp> held_;
+    std::vector<UserScale> heldScales_;
+    std::vector<CanvasPoint> heldPoints_;
+    std::vector<std::string> heldTexts_;
+    std::vector<FilledBox> heldBoxes_;
+    std::vector<std::vector<CanvasPoint>> heldRings_;
+    // The circle stamp last used, for its radius in pixels, fill, pen width
+    // and line style (which make the pen, whatever its colour).
+    struct CircleKey {
+        double radius = -1;
+        bool filled = false;
+        int width = 0;
+        int style = -1;
+        bool operator==(const CircleKey&) const = default;
+    };
+    CircleKey lastCircle_;
+    const Stamp* lastCircleStamp_ = nullptr;
     bool stampsOn_ = true;
 };
 

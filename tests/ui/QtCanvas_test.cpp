@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <random>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -324,6 +326,8 @@ TEST_F(QtCanvasTest, OneKeptPainterPaintsWhatAPainterPerPrimitivePaints)
 TEST_F(QtCanvasTest, PaintingEndsBeforeTheImageIsShownOrTheEventsRun)
 {
     const QImage& image = area.image();
+    // A wide line is the painter's (thin solid ones are written directly).
+    area.setDrawWidth(3);
     area.line(0, 0, 100, 100, kRed);
     EXPECT_TRUE(image.paintingActive());
     QtCanvas::finishAllPainting();
@@ -362,6 +366,78 @@ TEST_F(QtCanvasTest, FilledRingsLeaveTheirHolesAndOutsideAlone)
     EXPECT_EQ(pixelAt(area, 150, 150), kWhite);
     EXPECT_EQ(pixelAt(area, 95, 150), kWhite);
     EXPECT_EQ(pixelAt(area, 205, 150), kWhite);
+}
+
+// Thin solid lines, points and filled boxes written straight into the image
+// must be the painter's own pixels: the same drawing with and without them.
+TEST_F(QtCanvasTest, WrittenLinesAndBoxesAreThePaintersPixels)
+{
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> x(-700, 10200), y(-700, 8100), step(-40, 40);
+    const auto draw = [&](QtCanvas& c, unsigned seed) {
+        random.seed(seed);
+        c.setScale(-400, 7010, 9064, -400);
+        std::vector<CanvasPoint> curve{{x(random), y(random)}};
+        for (int i = 0; i < 400; ++i)
+            curve.push_back({curve.back().x + step(random), curve.back().y + step(random)});
+        c.polyline(curve, kRed);
+        c.setDrawStyle(kInsideSolid);
+        for (int i = 0; i < 200; ++i)
+            c.line(x(random), y(random), x(random), y(random), kBlue);
+        c.setDrawStyle(kSolid);
+        const std::vector<CanvasPoint> oneSpot{{1000, 1000}};
+        c.polyline(oneSpot, kBlack);
+        for (int i = 0; i <= 60; ++i)
+            c.filledBox(1, 100 + 30 * (i % 3), 1 + 150 * i, 300 + 30 * (i % 3), i % 2 ? kRed : kBlue);
+    };
+    for (unsigned seed = 1; seed <= 5; ++seed) {
+        QtCanvas written(9464, 7410);
+        QtCanvas painted(9464, 7410);
+        painted.setPixelStamps(false);
+        draw(written, seed);
+        draw(painted, seed);
+        EXPECT_EQ(written.image(), painted.image()) << "seed " << seed;
+    }
+}
+
+// A canvas that holds its painting gives the same image, with every kind
+// of primitive, pen and scale, when it is looked at; a clear drops what is
+// held, and the canvas paints as it goes from then on.
+TEST_F(QtCanvasTest, HeldPaintingPaintsWhatImmediatePaintingPaints)
+{
+    const auto draw = [](QtCanvas& c) {
+        paintMixture(c, [] {});
+        c.setScale(-400, 7010, 9064, -400);
+        c.setDrawStyle(kDash);
+        const std::vector<CanvasPoint> curve{{0, 0}, {1500, 2200}, {1510, 2200}, {4000, 300}};
+        c.polyline(curve, kBlue);
+        c.setDrawStyle(kSolid);
+        c.printTurned(3000, 3000, 0.7, "105.5");
+        const std::vector<FilledBox> boxes{{100, 100, 900, 600, kRed}, {500, 500, 1200, 1400, kBlue}};
+        c.filledBoxes(boxes);
+        const std::vector<std::vector<CanvasPoint>> rings{{{5000, 5000}, {7000, 5000}, {6000, 6500}}};
+        c.fillRings(rings, kBlack);
+    };
+    QtCanvas immediate(9464, 7410);
+    QtCanvas held(9464, 7410);
+    held.holdPaintingUntilCleared();
+    draw(immediate);
+    draw(held);
+    EXPECT_EQ(held.image(), immediate.image());
+
+    // Held again, then wiped: only what follows the clear shows.
+    QtCanvas wiped(9464, 7410);
+    wiped.holdPaintingUntilCleared();
+    draw(wiped);
+    for (QtCanvas* c : {&immediate, &wiped}) {
+        c->clear();
+        c->resetScale();
+        c->line(100, 100, 5000, 3000, kRed);
+        c->circle(2000, 2000, 300, kBlue);
+    }
+    EXPECT_EQ(wiped.image(), immediate.image());
+    // The disc drawn before the clear is gone.
+    EXPECT_EQ(pixelAt(wiped, 100, 100), kWhite);
 }
 
 } // namespace

@@ -6,12 +6,12 @@
 namespace tervane {
 
 Canvas::Canvas(double widthTwips, double heightTwips)
-    : width_(widthTwips), height_(heightTwips), scaleWidth_(widthTwips), scaleHeight_(heightTwips)
+    : width_(widthTwips), height_(heightTwips),
+      pixelWidth_(static_cast<int>(std::lround(widthTwips / kTwipsPerPixel))),
+      pixelHeight_(static_cast<int>(std::lround(heightTwips / kTwipsPerPixel))),
+      scaleWidth_(widthTwips), scaleHeight_(heightTwips)
 {
 }
-
-int Canvas::pixelWidth() const { return static_cast<int>(std::lround(width_ / kTwipsPerPixel)); }
-int Canvas::pixelHeight() const { return static_cast<int>(std::lround(height_ / kTwipsPerPixel)); }
 
 void Canvas::setScale(double left, double top, double right, double bottom)
 {

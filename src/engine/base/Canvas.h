@@ -47,8 +47,8 @@ public:
     // Outer size in twips (what a picture box calls Width and Height).
     double width() const { return width_; }
     double height() const { return height_; }
-    int pixelWidth() const;
-    int pixelHeight() const;
+    int pixelWidth() const { return pixelWidth_; }
+    int pixelHeight() const { return pixelHeight_; }
 
     // User coordinates: (left, top) is the top-left corner, (right, bottom)
     // the bottom-right one.
@@ -147,6 +147,25 @@ public:
     DrawingRecord* record() const { return record_; }
 
 protected:
+    // The user scale exactly as it stands, to be put back bit for bit (a
+    // surface that paints later than it is drawn on needs the scale of
+    // each primitive).
+    struct UserScale {
+        double left = 0;
+        double top = 0;
+        double width = 0;
+        double height = 0;
+        bool operator==(const UserScale&) const = default;
+    };
+    UserScale userScale() const { return {scaleLeft_, scaleTop_, scaleWidth_, scaleHeight_}; }
+    void restoreUserScale(const UserScale& s)
+    {
+        scaleLeft_ = s.left;
+        scaleTop_ = s.top;
+        scaleWidth_ = s.width;
+        scaleHeight_ = s.height;
+    }
+
     // Resolved primitives in user coordinates with the pen state above.
     virtual void paintLine(double x1, double y1, double x2, double y2, Colour c) = 0;
     virtual void paintBox(double x1, double y1, double x2, double y2, Colour c, bool filled) = 0;
@@ -180,6 +199,9 @@ private:
 
     double width_;
     double height_;
+    // The outer size in whole pixels, which every conversion uses.
+    int pixelWidth_;
+    int pixelHeight_;
     double scaleLeft_ = 0;
     double scaleTop_ = 0;
     double scaleWidth_;

@@ -50,11 +50,13 @@ std::size_t DrawingRecord::memoryBytes() const
 
 void DrawingRecord::clearItems()
 {
-    items_.clear();
-    texts_.clear();
-    points_.clear();
-    shapes_.clear();
-    regions_.clear();
+    // The memory goes with the items: a wiped network of a million
+    // primitives is not kept in reserve behind a small drawing.
+    items_ = {};
+    texts_ = {};
+    points_ = {};
+    shapes_ = {};
+    regions_ = {};
 }
 
 void DrawingRecord::cleared(Colour back, bool pictureKept)
@@ -81,8 +83,11 @@ void DrawingRecord::add(Item item, const std::string& text)
         return;
     }
     if (item.kind == Kind::Text || item.kind == Kind::TurnedText || item.kind == Kind::Picture) {
-        item.text = static_cast<std::uint32_t>(texts_.size());
-        texts_.push_back(text);
+        // A label on a halo is the same text five times over: the items
+        // share one copy of it.
+        if (texts_.empty() || texts_.back() != text)
+            texts_.push_back(text);
+        item.text = static_cast<std::uint32_t>(texts_.size() - 1);
     }
     items_.push_back(item);
 }

@@ -7,7 +7,9 @@
 #include "engine/contour/PanelValues.h"
 #include "engine/hpgl/PlotRecording.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -21,8 +23,8 @@ struct CurvePen {
     std::optional<int> lineType;
 };
 
-// Puts a dot or a line on the area unless the line type draws nothing;
-// the current position moves either way.
+// Puts a dot or connected lines on the area unless the line type draws
+// nothing; the current position moves either way.
 class PenTrail {
 public:
     PenTrail(Canvas& area, double scale) : area_(area), scale_(scale) {}
@@ -39,17 +41,28 @@ public:
 
     void moveTo(double x, double y) { area_.setCurrent(x * scale_, y * scale_); }
 
-    void lineTo(double x, double y)
+    // Lines from the current position through the points, as one call: a
+    // curve's hundreds of samples are converted and drawn in one pass.
+    template <class Point>
+    void linesThrough(std::span<const Point> points)
     {
-        if (invisible())
-            area_.setCurrent(x * scale_, y * scale_);
-        else
-            area_.lineTo(x * scale_, y * scale_);
+        if (points.empty())
+            return;
+        if (invisible()) {
+            moveTo(points.back().x, points.back().y);
+            return;
+        }
+        path_.clear();
+        path_.push_back({area_.currentX(), area_.currentY()});
+        for (const Point& p : points)
+            path_.push_back({p.x * scale_, p.y * scale_});
+        area_.polyline(path_);
     }
 
 private:
     Canvas& area_;
     double scale_;
+    std::vector<CanvasPoint> path_;
 };
 
 bool finite(SplinePoint p) { return std::isfinite(p.x) && std::isfinite(p.y); }
@@ -74,10 +87,8 @@ void drawObservation(RunContext& ctx, const TracedCurve& curve, const CurvePen& 
     PenTrail trail(area, ctx.state.plotScale);
     const int last = curve.closed ? curve.controlLast + 1 : curve.controlLast - 1;
     trail.dotAt(curve.control[0].x, curve.control[0].y);
-    for (int i = 1; i <= last && i < static_cast<int>(curve.control.size()); ++i) {
-        const PlanePoint& c = curve.control[static_cast<std::size_t>(i)];
-        trail.lineTo(c.x, c.y);
-    }
+    const std::size_t through = std::min(static_cast<std::size_t>(std::max(last, 0)), curve.control.size() - 1);
+    trail.linesThrough(std::span<const PlanePoint>(curve.control).subspan(1, through));
 }
 
 Colour curveColour(const PanelSettings& panel, int levelRole, Colour renderColour)
@@ -96,13 +107,21 @@ bool sampleCurve(RunContext& ctx, const Bspline& spline, const TracedCurve& curv
     const int samples = 20 * spline.range() - 1;
     const double unit = strip.width() / samples;
     const int step = Bspline::sampleStep(spline.order());
+    // The strip grows by whole pixels: a sample that leaves its right edge
+    // in the same pixel column would paint nothing new, so it is not sent.
+    double shown = std::numeric_limits<double>::quiet_NaN();
     for (int j = 0; j <= samples; j += step) {
         if (ctx.escape.isDown())
             return false;
         const SplinePoint p = spline.point(static_cast<float>(j / 20.0), curve.control);
         if (finite(p))
             points.push_back(p);
-        strip.filledBox(1, 1, unit * j, strip.height());
+        const double right = unit * j;
+        const double column = std::floor(strip.toPixelX(right));
+        if (!(column == shown)) {
+            strip.filledBox(1, 1, right, strip.height());
+            shown = column;
+        }
     }
     return true;
 }
@@ -126,10 +145,18 @@ void drawStretch(Canvas& area, PenTrail& trail, PlotRecording* recording, const 
         first = 1;
     }
     setCurvePen(area, pen.width, pen.lineType);
-    for (std::size_t i = first; i < points.size(); ++i) {
-        trail.lineTo(points[i].x, points[i].y);
-        record(recording, false, points[i]);
+    const std::span<const SplinePoint> rest = points.subspan(first);
+    // The plot file first: when a write fails, the line still reaches the
+    // point whose write failed, as drawn point by point it always did.
+    std::size_t written = 0;
+    try {
+        for (; written < rest.size(); ++written)
+            record(recording, false, rest[written]);
+    } catch (...) {
+        trail.linesThrough(rest.first(written + 1));
+        throw;
     }
+    trail.linesThrough(rest);
 }
 
 } // namespace

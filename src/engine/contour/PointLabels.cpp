@@ -6,6 +6,7 @@
 #include "engine/network/PointMarks.h"
 
 #include <cmath>
+#include <limits>
 
 namespace tervane {
 
@@ -52,6 +53,17 @@ void drawPointLabels(RunContext& ctx, const ContourNetwork& net, const std::vect
     Canvas& strip = ctx.view.progressStrip();
     const double scale = ctx.state.plotScale;
     const int n = net.pointCount();
+    // The strip only grows, by whole pixels: a point that leaves its right
+    // edge in the pixel column already shown would paint nothing new.
+    double shown = std::numeric_limits<double>::quiet_NaN();
+    const auto progress = [&](int i) {
+        const double right = i * strip.width() / (n + 1);
+        const double column = std::floor(strip.toPixelX(right));
+        if (!(column == shown)) {
+            strip.filledBox(1, 1, right, strip.height());
+            shown = column;
+        }
+    };
     LabelPlacer placer(labelArea(ctx));
     for (const LabelBox& box : taken)
         placer.take(box);
@@ -87,7 +99,7 @@ void drawPointLabels(RunContext& ctx, const ContourNetwork& net, const std::vect
                     printOnHalo(area, label, ctx.panel.zhuji, ctx.panel.beijing);
                 }
             }
-            strip.filledBox(1, 1, i * strip.width() / (n + 1), strip.height());
+            progress(i);
             continue;
         }
         area.setDrawWidth(1);
@@ -103,7 +115,7 @@ void drawPointLabels(RunContext& ctx, const ContourNetwork& net, const std::vect
             area.setForeColour(ctx.panel.zhuji);
             area.print(pointValueText(net.pointZ[slot], ctx.panel.valueScale), true);
         }
-        strip.filledBox(1, 1, i * strip.width() / (n + 1), strip.height());
+        progress(i);
     }
 }
 

@@ -11,15 +11,41 @@
 #include "engine/network/WorkingFiles.h"
 #include "engine/survey/DataRules.h"
 
+#include <array>
+#include <cmath>
 #include <filesystem>
+#include <limits>
+#include <vector>
 
 namespace tervane {
 
 namespace {
 
-// Draws a new triangle and its corner circles, advances the progress bar
-// and polls Esc first; false when the build must stop.
-bool showTriangle(RunContext& ctx, const std::array<int, 3>& corners, int n)
+// The progress strip only ever grows between its clears, by whole pixels:
+// a step whose right edge lies in the pixel column already shown would
+// paint nothing new, so it is not sent.
+class StripProgress {
+public:
+    explicit StripProgress(Canvas& strip) : strip_(strip) {}
+
+    void show(double fraction)
+    {
+        const double column = std::floor(strip_.toPixelX(strip_.scaleWidth() * fraction));
+        if (column == shown_)
+            return;
+        showProgress(strip_, fraction);
+        shown_ = column;
+    }
+
+private:
+    Canvas& strip_;
+    double shown_ = std::numeric_limits<double>::quiet_NaN();
+};
+
+// Draws a new triangle (its outline as one closed polyline) and its corner
+// circles, advances the progress bar and polls Esc first; false when the
+// build must stop.
+bool showTriangle(RunContext& ctx, StripProgress& progress, const std::array<int, 3>& corners, int n)
 {
     if (ctx.escape.isDown()) {
         clearAfterEscape(ctx);
@@ -28,18 +54,16 @@ bool showTriangle(RunContext& ctx, const std::array<int, 3>& corners, int n)
     const SharedState& s = ctx.state;
     const PanelSettings& panel = ctx.panel;
     Canvas& drawing = ctx.view.drawingArea();
-    double px[3], py[3];
+    std::array<CanvasPoint, 4> outline;
     for (int c = 0; c < 3; ++c) {
-        px[c] = s.pointX[static_cast<std::size_t>(corners[c])] * s.plotScale;
-        py[c] = s.pointY[static_cast<std::size_t>(corners[c])] * s.plotScale;
+        const auto corner = static_cast<std::size_t>(corners[static_cast<std::size_t>(c)]);
+        outline[static_cast<std::size_t>(c)] = {s.pointX[corner] * s.plotScale, s.pointY[corner] * s.plotScale};
     }
-    drawing.line(px[0], py[0], px[1], py[1], panel.wangxian);
-    drawing.line(px[1], py[1], px[2], py[2], panel.wangxian);
-    drawing.line(px[2], py[2], px[0], py[0], panel.wangxian);
-    for (int c = 0; c < 3; ++c)
-        drawing.circle(px[c], py[c], 8, panel.dian);
-    showProgress(ctx.view.progressStrip(),
-                 static_cast<double>(n) / 2 / static_cast<double>(s.recordCount + 1));
+    outline[3] = outline[0];
+    drawing.polyline(outline, panel.wangxian);
+    for (std::size_t c = 0; c < 3; ++c)
+        drawing.circle(outline[c].x, outline[c].y, 8, panel.dian);
+    progress.show(static_cast<double>(n) / 2 / static_cast<double>(s.recordCount + 1));
     drawing.setForeColour(panel.zhuji);
     return true;
 }
@@ -64,14 +88,15 @@ bool triangulatePoints(RunContext& ctx, std::vector<std::array<int, 3>>& drawn, 
 {
     SharedState& s = ctx.state;
     Canvas& strip = ctx.view.progressStrip();
+    StripProgress progress(strip);
     TriangulationCallbacks callbacks;
-    callbacks.seedScanned = [&strip](long i, long n) {
-        showProgress(strip, static_cast<double>(i) / static_cast<double>(n + 1));
+    callbacks.seedScanned = [&progress](long i, long n) {
+        progress.show(static_cast<double>(i) / static_cast<double>(n + 1));
     };
-    callbacks.triangleCreated = [&ctx, &drawn](const Triangulation& t, int n) {
+    callbacks.triangleCreated = [&ctx, &drawn, &progress](const Triangulation& t, int n) {
         const auto i = static_cast<std::size_t>(n);
         drawn.push_back({t.vertexA[i], t.vertexB[i], t.vertexC[i]});
-        return showTriangle(ctx, drawn.back(), n);
+        return showTriangle(ctx, progress, drawn.back(), n);
     };
     TriangulationResult result = triangulate(s.pointX, s.pointY, s.pointZ, s.recordCount, callbacks);
     keepTables(s, std::move(result.tables));
@@ -232,8 +257,9 @@ bool redrawNetwork(RunContext& ctx, bool labelPoints)
     prepareDrawingArea(ctx);
     readDisplayOptions(ctx.panel);
     const auto& drawn = s.heldNetwork.drawn;
+    StripProgress progress(ctx.view.progressStrip());
     for (std::size_t n = 0; n < drawn.size(); ++n) {
-        if (!showTriangle(ctx, drawn[n], static_cast<int>(n) + 1))
+        if (!showTriangle(ctx, progress, drawn[n], static_cast<int>(n) + 1))
             return false;
     }
     return finishNetwork(ctx, labelPoints);
