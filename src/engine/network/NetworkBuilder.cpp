@@ -42,10 +42,19 @@ private:
     double shown_ = std::numeric_limits<double>::quiet_NaN();
 };
 
+// Which corner circles of a triangle go into the drawing area's record. A
+// circle drawn again later in the same place, colour and pen covers every
+// pixel of the earlier one, so once the whole network is known the record
+// keeps only each point's last circle: a third of a large network's items.
+// All of them are painted.
+using RecordedCorners = std::array<bool, 3>;
+constexpr RecordedCorners kAllCorners{true, true, true};
+
 // Draws a new triangle (its outline as one closed polyline) and its corner
 // circles, advances the progress bar and polls Esc first; false when the
 // build must stop.
-bool showTriangle(RunContext& ctx, StripProgress& progress, const std::array<int, 3>& corners, int n)
+bool showTriangle(RunContext& ctx, StripProgress& progress, const std::array<int, 3>& corners, int n,
+                  RecordedCorners recorded = kAllCorners)
 {
     if (ctx.escape.isDown()) {
         clearAfterEscape(ctx);
@@ -61,8 +70,13 @@ bool showTriangle(RunContext& ctx, StripProgress& progress, const std::array<int
     }
     outline[3] = outline[0];
     drawing.polyline(outline, panel.wangxian);
-    for (std::size_t c = 0; c < 3; ++c)
+    DrawingRecord* const record = drawing.record();
+    for (std::size_t c = 0; c < 3; ++c) {
+        if (!recorded[c])
+            drawing.setRecord(nullptr);
         drawing.circle(outline[c].x, outline[c].y, 8, panel.dian);
+        drawing.setRecord(record);
+    }
     progress.show(static_cast<double>(n) / 2 / static_cast<double>(s.recordCount + 1));
     drawing.setForeColour(panel.zhuji);
     return true;
@@ -257,9 +271,18 @@ bool redrawNetwork(RunContext& ctx, bool labelPoints)
     prepareDrawingArea(ctx);
     readDisplayOptions(ctx.panel);
     const auto& drawn = s.heldNetwork.drawn;
+    // The triangle that draws each point's circle last.
+    std::vector<std::size_t> lastCircle(s.pointX.size(), 0);
+    for (std::size_t n = 0; n < drawn.size(); ++n) {
+        for (const int corner : drawn[n])
+            lastCircle.at(static_cast<std::size_t>(corner)) = n;
+    }
     StripProgress progress(ctx.view.progressStrip());
     for (std::size_t n = 0; n < drawn.size(); ++n) {
-        if (!showTriangle(ctx, progress, drawn[n], static_cast<int>(n) + 1))
+        RecordedCorners recorded{};
+        for (std::size_t c = 0; c < 3; ++c)
+            recorded[c] = lastCircle[static_cast<std::size_t>(drawn[n][c])] == n;
+        if (!showTriangle(ctx, progress, drawn[n], static_cast<int>(n) + 1, recorded))
             return false;
     }
     return finishNetwork(ctx, labelPoints);

@@ -143,6 +143,46 @@ TEST_F(NetworkBuilderTest, DrawsTrianglesThenMarksInOrder)
     EXPECT_DOUBLE_EQ(ops.back().x1, at(6).first);
 }
 
+// Drawn again over a whole network, every corner circle is painted as the
+// build painted it, but the record keeps only each point's last one: the
+// earlier ones lie wholly under it.
+TEST_F(NetworkBuilderTest, ARedrawRecordsEachPointsCircleOnceAndPaintsThemAll)
+{
+    writeScattered(40);
+    ASSERT_TRUE(buildNetwork(ctx));
+    ASSERT_FALSE(state.heldNetwork.drawn.empty());
+    view.picture1.forget();
+    DrawingRecord record(view.picture1.pixelWidth(), view.picture1.pixelHeight());
+    view.picture1.setRecord(&record);
+    ASSERT_TRUE(redrawNetwork(ctx));
+    view.picture1.setRecord(nullptr);
+
+    const auto isMark = [this](Colour c, double radius) { return c == panel.dian && radius > 0; };
+    long painted = 0;
+    for (const auto& op : view.picture1.ops)
+        painted += op.kind == Kind::Circle && isMark(op.colour, op.radius) ? 1 : 0;
+    long recorded = 0;
+    std::vector<std::pair<float, float>> places;
+    for (const auto& item : record.items()) {
+        if (item.kind == DrawingRecord::Kind::Circle && isMark(item.colour, item.radius)) {
+            ++recorded;
+            places.emplace_back(item.x1, item.y1);
+        }
+    }
+    const long triangles = static_cast<long>(state.heldNetwork.drawn.size());
+    // Each point is a corner of some triangle: 3 circles a triangle were
+    // painted, of which all but one a point are left out of the record.
+    EXPECT_EQ(painted - recorded, 3 * triangles - state.recordCount);
+    // Every corner still has its circle in the record, where it was painted.
+    for (const auto& op : view.picture1.ops) {
+        if (op.kind != Kind::Circle || !isMark(op.colour, op.radius))
+            continue;
+        const std::pair<float, float> at{DrawingRecord::pixel(view.picture1.toPixelX(op.x1)),
+                                         DrawingRecord::pixel(view.picture1.toPixelY(op.y1))};
+        EXPECT_NE(std::find(places.begin(), places.end(), at), places.end());
+    }
+}
+
 TEST_F(NetworkBuilderTest, EscDuringTriangulationWritesNoWorkingFiles)
 {
     writeScattered(30);
