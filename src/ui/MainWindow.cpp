@@ -398,6 +398,15 @@ void MainWindow::createOptionsMenu()
     coordinatesAction_->setChecked(MapOptions::coordinates());
     connect(coordinatesAction_, &QAction::toggled, this, [](bool on) { MapOptions::setCoordinates(on); });
 
+    fillAction_ = options->addAction(QStringLiteral("填充色带"));
+    fillAction_->setObjectName(QStringLiteral("tcsd"));
+    fillAction_->setCheckable(true);
+    fillAction_->setChecked(MapOptions::fillBands());
+    connect(fillAction_, &QAction::toggled, this, [this](bool on) {
+        MapOptions::setFillBands(on);
+        showLegend();
+    });
+
     options->addSeparator();
     classicAction_ = options->addAction(QStringLiteral("原样式"));
     classicAction_->setObjectName(QStringLiteral("yys"));
@@ -645,6 +654,8 @@ void MainWindow::readMapOptions(PanelSettings& panel) const
             panel.contourLabels = choice;
     panel.legend = legendAction_ && legendAction_->isChecked();
     panel.coordinates = coordinatesAction_ && coordinatesAction_->isChecked();
+    // Filled in the panel's transition colours; a 3D colour table is the command line's.
+    panel.fillBands = fillAction_ && fillAction_->isChecked();
     // 导出等值线… writes the curves of the last Draw.
     panel.keepCurves = true;
 }

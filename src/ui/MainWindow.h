@@ -214,6 +214,7 @@ private:
     QList<QAction*> contourLabelActions_;  // 选项 > 等值线注记: 无, 计曲线, 全部
     QAction* legendAction_ = nullptr;       // 选项 > 图例
     QAction* coordinatesAction_ = nullptr;  // 选项 > 坐标
+    QAction* fillAction_ = nullptr;         // 选项 > 填充色带
     LegendWindow* legendWindow_ = nullptr;
     // The area shows the map of the last completed Draw run, whose legend
     // is state_.legend, drawn with legendPanel_.

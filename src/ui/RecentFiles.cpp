@@ -44,6 +44,10 @@ bool MapOptions::legend() { return userSettings()->value(QStringLiteral("options
 
 void MapOptions::setLegend(bool on) { userSettings()->setValue(QStringLiteral("options/legend"), on); }
 
+bool MapOptions::fillBands() { return userSettings()->value(QStringLiteral("options/fillBands"), false).toBool(); }
+
+void MapOptions::setFillBands(bool on) { userSettings()->setValue(QStringLiteral("options/fillBands"), on); }
+
 bool MapOptions::coordinates() { return userSettings()->value(QStringLiteral("options/coordinates"), true).toBool(); }
 
 void MapOptions::setCoordinates(bool on) { userSettings()->setValue(QStringLiteral("options/coordinates"), on); }

@@ -5,9 +5,10 @@
 namespace tervane {
 
 // The data files opened last, newest first, kept in the user's settings
-// file (~/.config/tervane/tervane.conf, or under $XDG_CONFIG_HOME): the only
-// settings the program keeps, and never in the working folder, where the
-// working files live.
+// file (~/.config/tervane/tervane.conf, or under $XDG_CONFIG_HOME), beside
+// the 选项 menu's choices (MapOptions) and the main window's size and place
+// (mainWindow/geometry); never in the working folder, where the working
+// files live.
 class RecentFiles {
 public:
     static constexpr int kMaxFiles = 8;
@@ -36,6 +37,9 @@ struct MapOptions {
     static void setLegend(bool on);
     static bool coordinates();
     static void setCoordinates(bool on);
+    // 填充色带: off unless turned on.
+    static bool fillBands();
+    static void setFillBands(bool on);
 };
 
 } // namespace tervane

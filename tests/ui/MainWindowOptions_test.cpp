@@ -23,6 +23,7 @@ void rememberDefaults()
     MapOptions::setContourLabels(1);
     MapOptions::setLegend(true);
     MapOptions::setCoordinates(true);
+    MapOptions::setFillBands(false);
 }
 
 class MainWindowOptionsTest : public test::MainWindowFixture {
@@ -63,9 +64,9 @@ protected:
 
 TEST_F(MainWindowOptionsTest, TheMenuHoldsTheMapChoicesWithTheirDefaults)
 {
-    EXPECT_EQ(menuCaptions("xx"), (QStringList{"等值线注记", "图例", "坐标", "-", "原样式"}));
+    EXPECT_EQ(menuCaptions("xx"), (QStringList{"等值线注记", "图例", "坐标", "填充色带", "-", "原样式"}));
     EXPECT_EQ(menuCaptions("dzxzj"), (QStringList{"无", "计曲线", "全部"}));
-    for (const char* name : {"dzxzj0", "dzxzj1", "dzxzj2", "tl", "zb", "yys"}) {
+    for (const char* name : {"dzxzj0", "dzxzj1", "dzxzj2", "tl", "zb", "tcsd", "yys"}) {
         ASSERT_NE(entry(name), nullptr) << name;
         EXPECT_TRUE(entry(name)->isCheckable()) << name;
     }
@@ -73,6 +74,7 @@ TEST_F(MainWindowOptionsTest, TheMenuHoldsTheMapChoicesWithTheirDefaults)
     EXPECT_TRUE(entry("tl")->isChecked());
     EXPECT_TRUE(entry("zb")->isChecked());
     EXPECT_FALSE(entry("yys")->isChecked());
+    EXPECT_FALSE(entry("tcsd")->isChecked());
 
     // One contour-label choice at a time.
     entry("dzxzj2")->trigger();
@@ -92,12 +94,13 @@ TEST_F(MainWindowOptionsTest, ChoicesReachThePanelAndAreRemembered)
         bool legend;
         bool coordinates;
         bool classic;
+        bool fill;
     };
     const Case cases[] = {
-        {"dzxzj0", 0, false, true, false},
-        {"dzxzj2", 2, true, false, true},
-        {"dzxzj1", 1, false, false, false},
-        {"dzxzj1", 1, true, true, false},
+        {"dzxzj0", 0, false, true, false, true},
+        {"dzxzj2", 2, true, false, true, false},
+        {"dzxzj1", 1, false, false, false, true},
+        {"dzxzj1", 1, true, true, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.contourEntry + std::string(c.legend ? " legend" : "") + (c.coordinates ? " coordinates" : "") +
@@ -106,22 +109,26 @@ TEST_F(MainWindowOptionsTest, ChoicesReachThePanelAndAreRemembered)
         entry("tl")->setChecked(c.legend);
         entry("zb")->setChecked(c.coordinates);
         entry("yys")->setChecked(c.classic);
+        entry("tcsd")->setChecked(c.fill);
         window->openFile(kExample);
         const PanelSettings& panel = window->panelSettings();
         EXPECT_EQ(panel.contourLabels, c.contourLabels);
         EXPECT_EQ(panel.legend, c.legend);
         EXPECT_EQ(panel.coordinates, c.coordinates);
         EXPECT_EQ(panel.classic, c.classic);
+        EXPECT_EQ(panel.fillBands, c.fill);
 
         EXPECT_EQ(MapOptions::contourLabels(), c.contourLabels);
         EXPECT_EQ(MapOptions::legend(), c.legend);
         EXPECT_EQ(MapOptions::coordinates(), c.coordinates);
         EXPECT_EQ(MapOptions::classic(), c.classic);
+        EXPECT_EQ(MapOptions::fillBands(), c.fill);
         newWindow();
         EXPECT_TRUE(entry(c.contourEntry)->isChecked());
         EXPECT_EQ(entry("tl")->isChecked(), c.legend);
         EXPECT_EQ(entry("zb")->isChecked(), c.coordinates);
         EXPECT_EQ(entry("yys")->isChecked(), c.classic);
+        EXPECT_EQ(entry("tcsd")->isChecked(), c.fill);
     }
 }
 
