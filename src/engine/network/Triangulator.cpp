@@ -86,12 +86,18 @@ private:
     // fetching each row's face again; and the lengths of those edges, as a
     // new row grows from an edge of an earlier one, so one of its sides is
     // known already (the same two points, the same length to the last bit).
+    //
+    // Only rows whose edges are still to be grown are kept, in a ring
+    // indexed by row number: the front of a breadth-first growth is a few
+    // thousand rows at most, small enough to stay in cache.
     struct Row {
         std::array<int, 3> corner;
         std::array<int, 3> across;
         std::array<double, 3> side;
     };
-    std::vector<Row> rows_{Row{{0, 0, 0}, {-1, -1, -1}, {0, 0, 0}}};
+    std::vector<Row> ring_ = std::vector<Row>(1024);
+    Row& rowAt(int r) { return ring_[at(r) & (ring_.size() - 1)]; }
+    void addRow(const Row& r);
     long n_;
     const TriangulationCallbacks& cb_;
     long cap_;
@@ -184,7 +190,6 @@ TriangulationEnd Builder::run()
         const auto p = at(mesh_.pointOfVertex[k]);
         xyz_[k] = {x_[p], y_[p], z_[p]};
     }
-    rows_.reserve(at(mesh_.faceCount() + 1));
     const auto reserve = at(mesh_.faceCount() + 1);
     Triangulation& t = tables_;
     for (auto* v : {&t.vertexA, &t.vertexB, &t.vertexC})
@@ -202,7 +207,8 @@ TriangulationEnd Builder::run()
     for (;;) {
         const int row = tables_.cursor;
         prefetchAhead(row);
-        int v[3] = {rows_[at(row)].corner[0], rows_[at(row)].corner[1], rows_[at(row)].corner[2]};
+        const auto& corner = rowAt(row).corner;
+        int v[3] = {corner[0], corner[1], corner[2]};
         for (int e = 1; e <= 3; ++e) {
             const Step s = growEdge(row, e, v[0], v[1]);
             if (s == Step::Stop)
@@ -227,11 +233,11 @@ TriangulationEnd Builder::run()
 void Builder::prefetchAhead(int row) const
 {
     if (row + 2 <= tables_.count)
-        for (int g : rows_[at(row + 2)].across)
+        for (int g : ring_[at(row + 2) & (ring_.size() - 1)].across)
             if (g >= 0)
                 __builtin_prefetch(&mesh_.faces[at(g)]);
     if (row + 1 <= tables_.count)
-        for (int g : rows_[at(row + 1)].across)
+        for (int g : ring_[at(row + 1) & (ring_.size() - 1)].across)
             if (g >= 0)
                 for (int p : mesh_.faces[at(g)].corner)
                     __builtin_prefetch(&xyz_[at(p)]);
@@ -241,14 +247,14 @@ void Builder::prefetchAhead(int row) const
 // row when it has none yet.
 Builder::Step Builder::growEdge(int t, int e, int a, int b)
 {
-    const int beyond = rows_[at(t)].across[at(e - 1)];
+    const int beyond = rowAt(t).across[at(e - 1)];
     int k = 0;
     Step s = Step::Done;
     if (beyond >= 0) {
         k = rowOfFace_[at(beyond)];
         if (k == 0) {
             const int chosen = settleCocircular(beyond, a, b);
-            const double ab = rows_[at(t)].side[at(e - 1)];
+            const double ab = rowAt(t).side[at(e - 1)];
             s = createTriangle(a, b, apexOf(chosen, a, b), chosen, ab);
             k = tables_.count;
         }
@@ -349,17 +355,32 @@ void Builder::retriangulate(const std::vector<int>& region, int a, int b, int ch
             if (outside >= 0) {
                 const int apex = apexOf(outside, u, v);
                 mesh_.faces[at(outside)].across[at(cornerIndex(outside, apex))] = where.first;
-                if (const int row = rowOfFace_[at(outside)]; row != 0) {
-                    // Edge e of a row lies opposite its corner e + 1 (mod 3).
-                    Row& r = rows_[at(row)];
-                    const auto k = static_cast<std::size_t>(std::find(r.corner.begin(), r.corner.end(), apex)
+                if (const int k = rowOfFace_[at(outside)]; k >= tables_.cursor && k != 0) {
+                    // A row still to grow. Edge e of a row lies opposite its
+                    // corner e + 1 (mod 3).
+                    Row& r = rowAt(k);
+                    const auto i = static_cast<std::size_t>(std::find(r.corner.begin(), r.corner.end(), apex)
                                                             - r.corner.begin());
-                    r.across[(k + 1) % 3] = where.first;
+                    r.across[(i + 1) % 3] = where.first;
                 }
             }
         }
         mesh_.faces[at(where.first)].across[at(where.second)] = outside;
     }
+}
+
+// Rows from the cursor to the count are kept; the ring doubles when the
+// new row would overwrite the cursor's.
+void Builder::addRow(const Row& r)
+{
+    const int created = tables_.count;
+    if (at(created - tables_.cursor) + 1 > ring_.size()) {
+        std::vector<Row> larger(2 * ring_.size());
+        for (int k = tables_.cursor; k < created; ++k)
+            larger[at(k) & (larger.size() - 1)] = rowAt(k);
+        ring_.swap(larger);
+    }
+    rowAt(created) = r;
 }
 
 // Adds triangle (a, b, p), the mesh's face `face`, with its incentre and
@@ -385,10 +406,9 @@ Builder::Step Builder::createTriangle(int a, int b, int p, int face, double ab)
     t.vertexB.push_back(pointOf(b));
     t.vertexC.push_back(pointOf(p));
     const auto& across = mesh_.faces[at(face)].across;
-    rows_.push_back({{a, b, p},
-                     {across[at(cornerIndex(face, p))], across[at(cornerIndex(face, a))],
-                      across[at(cornerIndex(face, b))]},
-                     {ab, bp, ap}});
+    addRow({{a, b, p},
+            {across[at(cornerIndex(face, p))], across[at(cornerIndex(face, a))], across[at(cornerIndex(face, b))]},
+            {ab, bp, ap}});
     t.neighbour.push_back({0, 0, 0, 0});
     t.centreX.push_back(o[0]);
     t.centreY.push_back(o[1]);
