@@ -131,7 +131,9 @@ void BM_DrawRecord(benchmark::State& st)
             st.SkipWithError("the Draw did not complete");
             return;
         }
-        const DrawingRecord& record = view.drawingRecord();
+        // As the window keeps it once a command is over: trimmed.
+        DrawingRecord record = view.drawingRecord();
+        record.trim();
         bytes = record.memoryBytes();
         items = record.items().size();
         used = usedBytes(record);

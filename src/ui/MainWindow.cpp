@@ -583,6 +583,9 @@ bool MainWindow::runCommand(Command&& command)
         const CloseWatcher watcher(*this, [this] { stopRunForClose(); });
         command();
     }
+    // A large map's record is tens of megabytes; what it grew beyond that goes back.
+    if (drawingRecord_)
+        drawingRecord_->trim();
     showPanel();
     showWhatIsOpen();
     if (closeAskedDuringRun_) {

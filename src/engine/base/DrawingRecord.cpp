@@ -37,6 +37,15 @@ std::vector<std::span<const DrawingRecord::PixelPoint>> DrawingRecord::rings(con
     return found;
 }
 
+void DrawingRecord::trim()
+{
+    items_.shrink_to_fit();
+    texts_.shrink_to_fit();
+    points_.shrink_to_fit();
+    shapes_.shrink_to_fit();
+    regions_.shrink_to_fit();
+}
+
 std::size_t DrawingRecord::memoryBytes() const
 {
     std::size_t bytes = items_.capacity() * sizeof(Item) + points_.capacity() * sizeof(PixelPoint) +

@@ -79,6 +79,9 @@ public:
     std::vector<std::span<const PixelPoint>> rings(const Item& filled) const;
     // What the record holds in memory, side tables included, in bytes.
     std::size_t memoryBytes() const;
+    // Gives back what the tables hold beyond their contents: they grow by
+    // doubling while a map is drawn, which leaves up to half of them spare.
+    void trim();
 
     // The area was cleared to `back`; `pictureKept` when a background
     // picture shows through the clear.

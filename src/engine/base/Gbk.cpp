@@ -36,6 +36,13 @@ private:
 // costs the rest of the text.
 std::string convert(std::string_view in, const char* to, std::string_view replacement)
 {
+    // Plain ASCII reads the same in both codes; most notes and every number
+    // field are, and iconv costs a survey's load more than reading it.
+    bool ascii = true;
+    for (const char c : in)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii)
+        return std::string(in);
     // Loading a file converts four fields per record; opening a descriptor
     // each time would cost more than the conversion itself.
     thread_local Converter toDisk(kDiskCode, kMemoryCode);

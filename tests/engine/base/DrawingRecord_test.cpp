@@ -123,6 +123,16 @@ TEST(DrawingRecord, APolylineAndARegionKeepTheirPointsAsOneItemEach)
     a.canvas.polyline(std::vector<CanvasPoint>{{0, 0}, {10, 10}});
     EXPECT_EQ(a.record.points(a.record.items()[0]).size(), 2u);
     EXPECT_LE(a.record.memoryBytes(), full);
+
+    // Trimmed, a record of many items holds what they take and reads the same.
+    for (int i = 0; i < 1000; ++i)
+        a.canvas.polyline(std::vector<CanvasPoint>{{0, 0}, {i * 1.0, 10}, {20, i * 1.0}});
+    const std::size_t grown = a.record.memoryBytes();
+    const DrawingRecord::PixelPoint lastBefore = a.record.points(a.record.items().back())[1];
+    a.record.trim();
+    EXPECT_LT(a.record.memoryBytes(), grown);
+    EXPECT_EQ(a.record.items().capacity(), a.record.items().size());
+    EXPECT_EQ(a.record.points(a.record.items().back())[1], lastBefore);
 }
 
 } // namespace
