@@ -9,7 +9,7 @@
 #include "engine/contour/ContourRun.h"
 #include "engine/base/EscapeKey.h"
 #include "engine/base/Random.h"
-#include "engine/state/MainView.h"
+#include "engine/state/NullView.h"
 #include "engine/survey/SurveyFile.h"
 
 #include <benchmark/benchmark.h>
@@ -90,11 +90,9 @@ inline std::string writeUniformSurvey(const ScratchFolder& folder, int count)
     return path;
 }
 
-// A main view whose picture boxes paint nothing, so that only a run's own
+// The engine's view that paints nothing, so that only a run's own
 // work is timed.
-class NullView final : public MainView {
-public:
-    NullCanvas area{9464, 7410}, strip{9464, 7410}, levels{9464, 7410}, display{9464, 7410};
+using tervane::NullView;
     Canvas& drawingArea() override { return area; }
     Canvas& progressStrip() override { return strip; }
     Canvas& levelStrip() override { return levels; }

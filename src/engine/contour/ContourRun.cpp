@@ -1,5 +1,6 @@
 #include "engine/contour/ContourRun.h"
 
+#include "engine/state/NullView.h"
 #include "engine/state/Texts.h"
 #include "engine/state/PlotFrame.h"
 #include "engine/contour/BandCheck.h"
@@ -18,7 +19,6 @@
 #include "engine/hpgl/PlotRecording.h"
 #include "engine/network/NetworkBuilder.h"
 #include "engine/network/NetworkTexts.h"
-#include "engine/base/NullCanvas.h"
 #include "engine/base/NumberText.h"
 
 #include <algorithm>
@@ -238,27 +238,6 @@ bool LevelLoop::level(long k)
     return true;
 }
 
-// A view that shows nothing: the fill's first pass draws every curve on it
-// only to learn the points the real pass will draw.
-class UnseenView : public MainView {
-public:
-    UnseenView() : area_(1, 1), strip_(1, 1) {}
-    Canvas& drawingArea() override { return area_; }
-    Canvas& progressStrip() override { return strip_; }
-    Canvas& levelStrip() override { return strip_; }
-    Canvas& levelDisplay() override { return strip_; }
-    void setCaption(const std::string&) override {}
-    std::string caption() const override { return {}; }
-    void setStatus(const std::string&, Colour, Colour) override {}
-    std::string status() const override { return {}; }
-    void showNotice(const std::string&) override {}
-    void openRecordEditor() override {}
-
-private:
-    NullCanvas area_;
-    NullCanvas strip_;
-};
-
 // A colour of a 3D table for a share 0..1 of the way from the lowest band
 // to the highest: the table's colours spread evenly over the bands, mixed
 // between neighbours.
@@ -301,7 +280,8 @@ std::vector<Colour> bandColours(const RunContext& ctx, const RunInputs& in, cons
 // False when Esc stopped it.
 bool fillBands(RunContext& ctx, const RunInputs& in, MapLegend& filled)
 {
-    UnseenView unseen;
+    // What the real pass will draw, learnt on a view that shows nothing.
+    NullView unseen(1, 1);
     PanelSettings panel = ctx.panel;
     RunContext quiet{ctx.state, panel, unseen, ctx.prompter, ctx.escape, ctx.random};
     ContourTracer tracer(in.net, in.trace);
