@@ -93,17 +93,6 @@ inline std::string writeUniformSurvey(const ScratchFolder& folder, int count)
 // The engine's view that paints nothing, so that only a run's own
 // work is timed.
 using tervane::NullView;
-    Canvas& drawingArea() override { return area; }
-    Canvas& progressStrip() override { return strip; }
-    Canvas& levelStrip() override { return levels; }
-    Canvas& levelDisplay() override { return display; }
-    void setCaption(const std::string&) override {}
-    std::string caption() const override { return {}; }
-    void setStatus(const std::string&, Colour, Colour) override {}
-    std::string status() const override { return {}; }
-    void showNotice(const std::string&) override {}
-    void openRecordEditor() override {}
-};
 
 // A window-less main window that has opened a file and built its network;
 // each run() is one Draw over the working files the build left, in the
