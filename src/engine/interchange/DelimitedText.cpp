@@ -1,10 +1,12 @@
 #include "engine/interchange/DelimitedText.h"
+#include "engine/interchange/OgrPoints.h"
 
 #include "engine/base/Gbk.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <map>
 
 namespace tervane {
@@ -281,6 +283,15 @@ std::string delimiterName(char delimiter)
     default:
         return "空格";
     }
+}
+
+std::string shortestText(double value)
+{
+    if (value == 0)
+        return "0";  // also -0: a sign on nothing would read differently per format
+    char buffer[64];
+    const auto res = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, res.ptr);
 }
 
 } // namespace tervane

@@ -1,24 +1,15 @@
+#include "engine/interchange/GdalModule.h"
 #include "engine/interchange/OgrPoints.h"
 
 #include <cpl_error.h>
 #include <gdal.h>
 #include <ogr_api.h>
 
-#include <charconv>
 #include <cmath>
 #include <mutex>
 #include <strings.h>
 
 namespace tervane {
-
-std::string shortestText(double value)
-{
-    if (value == 0)
-        return "0";  // also -0: a sign on nothing would read differently per format
-    char buffer[64];
-    const auto res = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, res.ptr);
-}
 
 namespace {
 
@@ -104,7 +95,7 @@ void collectPoint(OGRGeometryH point, OGRFeatureH feature, int zIndex, int noteI
 
 } // namespace
 
-LayerPointRead readLayerPoints(const std::string& path, const std::string& zField, const std::string& noteField)
+LayerPointRead readLayerPointsWithGdal(const std::string& path, const std::string& zField, const std::string& noteField)
 {
     registerDrivers();
     QuietErrors quiet;
