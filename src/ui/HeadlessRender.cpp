@@ -165,8 +165,12 @@ int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err
     }
     // After start-up, which turns every kind but 3D into raw.
     state.networkKind = line.networkKind;
+    // A plan drawing's Draw starts from a clear (without a picture under
+    // it), so nothing the build would draw is ever seen.
+    view.setBuildShown(state.networkKind == 3 || !line.picturePath.empty());
     if (line.file)
         commands.open(*line.file);
+    view.setBuildShown(true);
     // A plan drawing follows a successful open; the 3D network has none.
     if (state.fileOpen == 1 && prompter.messageCount() == 0 && state.networkKind != 3)
         commands.draw();

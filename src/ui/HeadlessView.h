@@ -30,6 +30,11 @@ public:
     // There is no record editor without a window; the request is noted.
     void openRecordEditor() override { editorRequested_ = true; }
 
+    bool buildShown() const override { return buildShown_; }
+    // Off while the map that follows a build will be drawn over it from a
+    // clear.
+    void setBuildShown(bool shown) { buildShown_ = shown; }
+
     const QtCanvas& drawingImage() const { return drawing_; }
     // From now on the drawing area keeps what it shows, for vector export.
     // Off by default: a large map's record costs memory that an image
@@ -52,6 +57,7 @@ private:
     Colour statusBack_ = rgb(255, 255, 255);
     Colour statusFore_ = rgb(0, 0, 0);
     bool editorRequested_ = false;
+    bool buildShown_ = true;
 };
 
 } // namespace tervane

@@ -22,6 +22,7 @@ public:
     Colour statusFore = 0;
     int editorOpened = 0;
     std::vector<std::string> notices;
+    bool buildSeen = true;
 
     Canvas& drawingArea() override { return picture1; }
     Canvas& progressStrip() override { return picture2; }
@@ -38,6 +39,7 @@ public:
     std::string status() const override { return statusText; }
     void showNotice(const std::string& text) override { notices.push_back(text); }
     void openRecordEditor() override { ++editorOpened; }
+    bool buildShown() const override { return buildSeen; }
 };
 
 // Changes the current folder for the life of the object.

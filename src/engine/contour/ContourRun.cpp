@@ -160,15 +160,21 @@ public:
         const PanelSettings& panel = ctx.panel;
         if (panel.classic)
             return;
-        if (panel.mendCrossings || panel.reportCrossings)
-            band_ = std::make_unique<BandSurface>(in.net);
+        bandWanted_ = panel.mendCrossings || panel.reportCrossings;
         if (panel.contourLabels > 0)
             labeller_ = std::make_unique<ContourLabeller>(panel.contourLabels, labelArea(ctx),
                                                           panel.valueScale);
     }
 
     ContourLabeller* labeller() const { return labeller_.get(); }
-    const BandSurface* band() const { return band_.get(); }
+    // The network surface that keeps curves in their bands, made when first
+    // asked for: a run with no level in the data's range never needs it.
+    const BandSurface* band() const
+    {
+        if (bandWanted_ && !band_)
+            band_ = std::make_unique<BandSurface>(in_.net);
+        return band_.get();
+    }
     const std::vector<DrawnCurve>& drawnCurves() const { return drawn_; }
     const MendStats& mends() const { return mends_; }
 
@@ -191,7 +197,8 @@ private:
     ContourTracer tracer_;
     long levelIndex_ = 0;
     // The present look's additions; all null on a classic map.
-    std::unique_ptr<BandSurface> band_;
+    bool bandWanted_ = false;
+    mutable std::unique_ptr<BandSurface> band_;
     std::unique_ptr<ContourLabeller> labeller_;
     MendStats mends_;
     std::vector<DrawnCurve> drawn_;
@@ -220,8 +227,8 @@ bool LevelLoop::level(long k)
     CurveExtras extras;
     extras.level = seq.level(k);
     extras.interval = seq.step;
-    if (band_ && ctx_.panel.mendCrossings) {
-        extras.band = band_.get();
+    if (ctx_.panel.mendCrossings && band()) {
+        extras.band = band();
         extras.mends = &mends_;
     }
     const bool labelled = ctx_.panel.contourLabels == 2 || role == kIndexContour;

@@ -21,40 +21,19 @@ namespace tervane {
 
 namespace {
 
-// The progress strip only ever grows between its clears, by whole pixels:
-// a step whose right edge lies in the pixel column already shown would
-// paint nothing new, so it is not sent.
-class StripProgress {
-public:
-    explicit StripProgress(Canvas& strip) : strip_(strip) {}
-
-    void show(double fraction)
-    {
-        const double column = std::floor(strip_.toPixelX(strip_.scaleWidth() * fraction));
-        if (column == shown_)
-            return;
-        showProgress(strip_, fraction);
-        shown_ = column;
-    }
-
-private:
-    Canvas& strip_;
-    double shown_ = std::numeric_limits<double>::quiet_NaN();
-};
-
-// Which corner circles of a triangle go into the drawing area's record. A
-// circle drawn again later in the same place, colour and pen covers every
-// pixel of the earlier one, so once the whole network is known the record
-// keeps only each point's last circle: a third of a large network's items.
-// All of them are painted.
-using RecordedCorners = std::array<bool, 3>;
-constexpr RecordedCorners kAllCorners{true, true, true};
+// Which corner circles of a triangle are drawn. A circle drawn again later
+// in the same place, colour and pen covers every pixel of the earlier one,
+// whatever was drawn between, so once the whole network is known (a redraw)
+// only each point's last circle is drawn and recorded: a third of a large
+// network's circles. A build draws every one as it goes.
+using CircledCorners = std::array<bool, 3>;
+constexpr CircledCorners kAllCorners{true, true, true};
 
 // Draws a new triangle (its outline as one closed polyline) and its corner
 // circles, advances the progress bar and polls Esc first; false when the
 // build must stop.
 bool showTriangle(RunContext& ctx, StripProgress& progress, const std::array<int, 3>& corners, int n,
-                  RecordedCorners recorded = kAllCorners)
+                  CircledCorners circled = kAllCorners)
 {
     if (ctx.escape.isDown()) {
         clearAfterEscape(ctx);
@@ -70,12 +49,9 @@ bool showTriangle(RunContext& ctx, StripProgress& progress, const std::array<int
     }
     outline[3] = outline[0];
     drawing.polyline(outline, panel.wangxian);
-    DrawingRecord* const record = drawing.record();
     for (std::size_t c = 0; c < 3; ++c) {
-        if (!recorded[c])
-            drawing.setRecord(nullptr);
-        drawing.circle(outline[c].x, outline[c].y, 8, panel.dian);
-        drawing.setRecord(record);
+        if (circled[c])
+            drawing.circle(outline[c].x, outline[c].y, 8, panel.dian);
     }
     progress.show(static_cast<double>(n) / 2 / static_cast<double>(s.recordCount + 1));
     drawing.setForeColour(panel.zhuji);
@@ -107,10 +83,17 @@ bool triangulatePoints(RunContext& ctx, std::vector<std::array<int, 3>>& drawn, 
     callbacks.seedScanned = [&progress](long i, long n) {
         progress.show(static_cast<double>(i) / static_cast<double>(n + 1));
     };
-    callbacks.triangleCreated = [&ctx, &drawn, &progress](const Triangulation& t, int n) {
+    const bool shown = ctx.view.buildShown();
+    callbacks.triangleCreated = [&ctx, &drawn, &progress, shown](const Triangulation& t, int n) {
         const auto i = static_cast<std::size_t>(n);
         drawn.push_back({t.vertexA[i], t.vertexB[i], t.vertexC[i]});
-        return showTriangle(ctx, progress, drawn.back(), n);
+        if (shown)
+            return showTriangle(ctx, progress, drawn.back(), n);
+        if (ctx.escape.isDown()) {
+            clearAfterEscape(ctx);
+            return false;
+        }
+        return true;
     };
     TriangulationResult result = triangulate(s.pointX, s.pointY, s.pointZ, s.recordCount, callbacks);
     keepTables(s, std::move(result.tables));
@@ -147,8 +130,9 @@ void replacePointsByGrid(RunContext& ctx, GridSize size)
     where.nudgeFirstNode = !picture;
     where.offsetScale = offsetScale(s);
     Grid grid = placeGridNodes(size, where, ctx.random);
-    weightGridValues(grid, s.pointX, s.pointY, s.pointZ, s.recordCount, [&strip](long k, long nodes) {
-        showProgress(strip, static_cast<double>(k) / static_cast<double>(nodes + 1));
+    StripProgress progress(strip);
+    weightGridValues(grid, s.pointX, s.pointY, s.pointZ, s.recordCount, [&progress](long k, long nodes) {
+        progress.show(static_cast<double>(k) / static_cast<double>(nodes + 1));
     });
     ctx.random.reseedFromClock();
     offsetInteriorNodes(grid, ctx.random, where.offsetScale);
@@ -225,8 +209,13 @@ bool heldNetworkFits(const SharedState& s)
 // Everything a build does after its network stands.
 bool finishNetwork(RunContext& ctx, bool labelPoints)
 {
-    markAndLabelPoints(ctx, labelPoints);
-    drawPlotFrame(ctx);
+    if (ctx.view.buildShown()) {
+        markAndLabelPoints(ctx, labelPoints);
+        drawPlotFrame(ctx);
+    } else if (ctx.panel.pointLabelMode == 0) {
+        // As marking the points leaves it, for the Draw that follows.
+        ctx.panel.pointLabelMode = 1;
+    }
     const bool written = exportWorkingFiles(ctx);
     ctx.view.progressStrip().clear();
     return written;
@@ -258,8 +247,10 @@ bool buildNetwork(RunContext& ctx, bool labelPoints)
     }
     const bool written = finishNetwork(ctx, labelPoints);
     HeldNetwork held{s.dataFileName, -1, 0, s.networkKind, s.pictureInserted, std::move(drawn)};
-    if (written && complete && stampOf(held.file, held.fileSize, held.fileTime))
+    if (written && complete && stampOf(held.file, held.fileSize, held.fileTime)) {
+        held.workingFiles = workingFilesStamp();
         s.heldNetwork = std::move(held);
+    }
     return written;
 }
 
@@ -279,10 +270,10 @@ bool redrawNetwork(RunContext& ctx, bool labelPoints)
     }
     StripProgress progress(ctx.view.progressStrip());
     for (std::size_t n = 0; n < drawn.size(); ++n) {
-        RecordedCorners recorded{};
+        CircledCorners circled{};
         for (std::size_t c = 0; c < 3; ++c)
-            recorded[c] = lastCircle[static_cast<std::size_t>(drawn[n][c])] == n;
-        if (!showTriangle(ctx, progress, drawn[n], static_cast<int>(n) + 1, recorded))
+            circled[c] = lastCircle[static_cast<std::size_t>(drawn[n][c])] == n;
+        if (!showTriangle(ctx, progress, drawn[n], static_cast<int>(n) + 1, circled))
             return false;
     }
     return finishNetwork(ctx, labelPoints);

@@ -25,6 +25,12 @@ bool redrawNetwork(RunContext& ctx, bool labelPoints = true);
 // each point on the drawing area as it goes. Refuses with the program's
 // message when no file is open or there are fewer than 6 points. Returns
 // true when the files were written.
+// Files that still stand as the held network's build wrote them are not
+// written again (the points are marked all the same).
 bool exportWorkingFiles(RunContext& ctx);
+
+// The working files' identities on disk as one text, empty when any is
+// missing: equal texts mean no file was replaced or changed between.
+std::string workingFilesStamp();
 
 } // namespace tervane

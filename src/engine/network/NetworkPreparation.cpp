@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tervane {
 
@@ -93,14 +94,15 @@ bool loadSurveyPoints(RunContext& ctx)
     s.fileRecordCount = count;
     clearTriangles(s);
     Canvas& strip = ctx.view.progressStrip();
+    StripProgress progress(strip);
     for (long i = 1; i <= count; ++i) {
-        showProgress(strip, static_cast<double>(i) / static_cast<double>(count + 1));
-        const SurveyRecord& r = file.records[static_cast<std::size_t>(i - 1)];
+        progress.show(static_cast<double>(i) / static_cast<double>(count + 1));
+        SurveyRecord& r = file.records[static_cast<std::size_t>(i - 1)];
         const auto slot = static_cast<std::size_t>(i);
         s.pointX[slot] = r.x();
         s.pointY[slot] = r.y();
         s.pointZ[slot] = r.z();
-        s.pointNote[slot] = r.note;
+        s.pointNote[slot] = std::move(r.note);
     }
     strip.clear();
     return true;

@@ -1,6 +1,8 @@
 #pragma once
 #include "engine/state/RunContext.h"
 
+#include <cmath>
+#include <limits>
 #include <string>
 
 namespace tervane {
@@ -11,6 +13,28 @@ namespace tervane {
 // Fills a progress strip from its left edge to `fraction` of its width in
 // the strip's fore colour.
 void showProgress(Canvas& strip, double fraction);
+
+// The progress strip only ever grows between its clears, by whole pixels:
+// a step whose right edge lies in the pixel column already shown would
+// paint nothing new, so it is not sent. A run of many thousand points would
+// otherwise send one box per point.
+class StripProgress {
+public:
+    explicit StripProgress(Canvas& strip) : strip_(strip) {}
+
+    void show(double fraction)
+    {
+        const double column = std::floor(strip_.toPixelX(strip_.scaleWidth() * fraction));
+        if (column == shown_)
+            return;
+        showProgress(strip_, fraction);
+        shown_ = column;
+    }
+
+private:
+    Canvas& strip_;
+    double shown_ = std::numeric_limits<double>::quiet_NaN();
+};
 
 // Shows a message about the data and points the user to the data check.
 void reportDataProblem(RunContext& ctx, const std::string& message);

@@ -46,18 +46,32 @@ std::string pointLabelText(const SharedState& s, const PanelSettings& panel, int
 {
     const auto k = static_cast<std::size_t>(i);
     const bool raw = s.networkKind != 2 && s.networkKind != 3;
-    const std::string note = raw && k < s.pointNote.size() ? s.pointNote[k] : std::string();
+    // Read in place: a note is longer than a short string, and every point
+    // of a large map is labelled.
+    static const std::string noNote;
+    const std::string& note = raw && k < s.pointNote.size() ? s.pointNote[k] : noNote;
     std::string label;
     switch (panel.pointLabelMode) {
-    case 1: label = markValueText(value, panel.valueScale) + " " + note; break;
+    case 1:
+        label = markValueText(value, panel.valueScale);
+        label.reserve(label.size() + 1 + note.size());
+        label += ' ';
+        label += note;
+        break;
     case 2:
-    case 3: label = i % panel.pointLabelMode == 0 ? markValueText(value, panel.valueScale) : std::string(); break;
+    case 3:
+        if (i % panel.pointLabelMode == 0)
+            label = markValueText(value, panel.valueScale);
+        break;
     case 4: label = note; break;
     default: break;
     }
     // Blanks that pad a note to its field would only claim room on the map.
     const std::size_t end = label.find_last_not_of(' ');
-    return end == std::string::npos ? std::string() : label.substr(0, end + 1);
+    if (end == std::string::npos)
+        return {};
+    label.resize(end + 1);
+    return label;
 }
 
 void markAndLabelPoints(RunContext& ctx, bool labels)
@@ -65,7 +79,7 @@ void markAndLabelPoints(RunContext& ctx, bool labels)
     SharedState& s = ctx.state;
     PanelSettings& panel = ctx.panel;
     Canvas& drawing = ctx.view.drawingArea();
-    Canvas& strip = ctx.view.progressStrip();
+    StripProgress progress(ctx.view.progressStrip());
     const bool raw = s.networkKind != 2 && s.networkKind != 3;
     if (panel.pointLabelMode == 0)
         panel.pointLabelMode = 1;
@@ -115,7 +129,7 @@ void markAndLabelPoints(RunContext& ctx, bool labels)
         } else if ((mode == 2 || mode == 3) && i % mode == 0) {
             drawing.print(markValueText(s.pointZ[k], panel.valueScale));
         }
-        showProgress(strip, static_cast<double>(i) / static_cast<double>(s.recordCount + 1));
+        progress.show(static_cast<double>(i) / static_cast<double>(s.recordCount + 1));
     }
 }
 

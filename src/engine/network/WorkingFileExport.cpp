@@ -5,7 +5,10 @@
 #include "engine/network/WorkingFiles.h"
 #include "engine/base/Limits.h"
 
+#include <sys/stat.h>
+
 #include <stdexcept>
+#include <string>
 
 namespace tervane {
 
@@ -31,12 +34,14 @@ std::vector<XyzRecord> takePoints(RunContext& ctx)
 {
     const SharedState& s = ctx.state;
     Canvas& drawing = ctx.view.drawingArea();
+    const bool shown = ctx.view.buildShown();
     std::vector<XyzRecord> points;
     points.reserve(static_cast<std::size_t>(s.recordCount));
     for (std::size_t i = 1; i <= static_cast<std::size_t>(s.recordCount); ++i) {
         points.push_back({static_cast<float>(s.pointX[i]), static_cast<float>(s.pointY[i]),
                           static_cast<float>(s.pointZ[i])});
-        drawing.circle(s.pointX[i] * s.plotScale, s.pointY[i] * s.plotScale, 8, ctx.panel.dian);
+        if (shown)
+            drawing.circle(s.pointX[i] * s.plotScale, s.pointY[i] * s.plotScale, 8, ctx.panel.dian);
     }
     return points;
 }
@@ -73,6 +78,19 @@ bool written(RunContext& ctx, bool ok, const std::string& name)
 
 } // namespace
 
+std::string workingFilesStamp()
+{
+    std::string stamp;
+    for (const std::string& name : {kNdxFile, kXyzFile, kOxyFile, kDhFile}) {
+        struct stat st {};
+        if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            return {};
+        stamp += std::to_string(st.st_dev) + ':' + std::to_string(st.st_ino) + ':' + std::to_string(st.st_size) +
+                 ':' + std::to_string(st.st_mtim.tv_sec) + '.' + std::to_string(st.st_mtim.tv_nsec) + ' ';
+    }
+    return stamp;
+}
+
 bool exportWorkingFiles(RunContext& ctx)
 {
     SharedState& s = ctx.state;
@@ -96,10 +114,19 @@ bool exportWorkingFiles(RunContext& ctx)
         || s.triNeighbour.size() <= static_cast<std::size_t>(s.triangleCount)
         || s.pointX.size() <= static_cast<std::size_t>(s.recordCount))
         throw std::logic_error("Network tables are shorter than their counts: probably a bug");
-    return written(ctx, writeNdx(makeHeader(s)), kNdxFile)
-           && written(ctx, writeXyz(takePoints(ctx)), kXyzFile)
-           && written(ctx, writeOxy(takeCentres(s)), kOxyFile)
-           && written(ctx, writeDh(takeTriangles(s)), kDhFile);
+    if (!s.heldNetwork.workingFiles.empty() && s.heldNetwork.workingFiles == workingFilesStamp()) {
+        takePoints(ctx);
+        return true;
+    }
+    const bool ok = written(ctx, writeNdx(makeHeader(s)), kNdxFile)
+                    && written(ctx, writeXyz(takePoints(ctx)), kXyzFile)
+                    && written(ctx, writeOxy(takeCentres(s)), kOxyFile)
+                    && written(ctx, writeDh(takeTriangles(s)), kDhFile);
+    // Written again from a held network's tables (say after another run in
+    // the folder replaced them): they stand for it from now on.
+    if (!s.heldNetwork.drawn.empty())
+        s.heldNetwork.workingFiles = ok ? workingFilesStamp() : std::string();
+    return ok;
 }
 
 } // namespace tervane

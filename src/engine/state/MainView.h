@@ -26,6 +26,12 @@ public:
     // where, why something was refused): the window's status bar, not a box.
     virtual void showNotice(const std::string& text) = 0;
 
+    // Whether what a network build draws will be seen. A headless render
+    // draws its map from a clear straight after the build, so the build's
+    // live drawing (triangles, marks, labels, frame) would be wiped unseen
+    // and is left out; in the window it is the user's progress feedback.
+    virtual bool buildShown() const { return true; }
+
     // Unload the main window and show the record editor in its place.
     virtual void openRecordEditor() = 0;
 };

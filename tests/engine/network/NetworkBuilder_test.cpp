@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <random>
 
 namespace tervane {
@@ -143,43 +144,45 @@ TEST_F(NetworkBuilderTest, DrawsTrianglesThenMarksInOrder)
     EXPECT_DOUBLE_EQ(ops.back().x1, at(6).first);
 }
 
-// Drawn again over a whole network, every corner circle is painted as the
-// build painted it, but the record keeps only each point's last one: the
-// earlier ones lie wholly under it.
-TEST_F(NetworkBuilderTest, ARedrawRecordsEachPointsCircleOnceAndPaintsThemAll)
+// Drawn again over a whole network, each point's corner circle is drawn
+// (and recorded) once, by the last triangle that has it: the earlier ones
+// would lie wholly under it. The build drew all three of every triangle.
+TEST_F(NetworkBuilderTest, ARedrawDrawsEachPointsCircleOnceWhereItsLastTriangleDid)
 {
     writeScattered(40);
+    const auto isMark = [this](const RecordingCanvas::Op& op) {
+        return op.kind == Kind::Circle && op.colour == panel.dian && op.radius > 0;
+    };
     ASSERT_TRUE(buildNetwork(ctx));
     ASSERT_FALSE(state.heldNetwork.drawn.empty());
+    const auto built = std::count_if(view.picture1.ops.begin(), view.picture1.ops.end(), isMark);
     view.picture1.forget();
     DrawingRecord record(view.picture1.pixelWidth(), view.picture1.pixelHeight());
     view.picture1.setRecord(&record);
     ASSERT_TRUE(redrawNetwork(ctx));
     view.picture1.setRecord(nullptr);
 
-    const auto isMark = [this](Colour c, double radius) { return c == panel.dian && radius > 0; };
-    long painted = 0;
-    for (const auto& op : view.picture1.ops)
-        painted += op.kind == Kind::Circle && isMark(op.colour, op.radius) ? 1 : 0;
-    long recorded = 0;
-    std::vector<std::pair<float, float>> places;
-    for (const auto& item : record.items()) {
-        if (item.kind == DrawingRecord::Kind::Circle && isMark(item.colour, item.radius)) {
-            ++recorded;
-            places.emplace_back(item.x1, item.y1);
-        }
-    }
+    const auto& ops = view.picture1.ops;
+    const auto painted = std::count_if(ops.begin(), ops.end(), isMark);
+    const auto recorded = std::count_if(record.items().begin(), record.items().end(), [this](const auto& item) {
+        return item.kind == DrawingRecord::Kind::Circle && item.colour == panel.dian && item.radius > 0;
+    });
     const long triangles = static_cast<long>(state.heldNetwork.drawn.size());
-    // Each point is a corner of some triangle: 3 circles a triangle were
-    // painted, of which all but one a point are left out of the record.
-    EXPECT_EQ(painted - recorded, 3 * triangles - state.recordCount);
-    // Every corner still has its circle in the record, where it was painted.
-    for (const auto& op : view.picture1.ops) {
-        if (op.kind != Kind::Circle || !isMark(op.colour, op.radius))
-            continue;
-        const std::pair<float, float> at{DrawingRecord::pixel(view.picture1.toPixelX(op.x1)),
-                                         DrawingRecord::pixel(view.picture1.toPixelY(op.y1))};
-        EXPECT_NE(std::find(places.begin(), places.end(), at), places.end());
+    EXPECT_EQ(painted, recorded);
+    EXPECT_EQ(built - painted, 3 * triangles - state.recordCount);
+    // The network's circle of a point comes right after its last triangle's
+    // outline: the last triangle is the one drawn last with it as a corner.
+    const auto& last = state.heldNetwork.drawn.back();
+    const auto lastOutline = std::find_if(ops.rbegin(), ops.rend(), [this](const RecordingCanvas::Op& op) {
+        return op.kind == Kind::Line && op.colour == panel.wangxian;
+    });
+    ASSERT_NE(lastOutline, ops.rend());
+    const auto after = lastOutline.base();
+    ASSERT_LT(after + 2, ops.end());
+    for (std::size_t c = 0; c < 3; ++c) {
+        EXPECT_TRUE(isMark(after[static_cast<long>(c)]));
+        EXPECT_DOUBLE_EQ(after[static_cast<long>(c)].x1,
+                         state.pointX[static_cast<std::size_t>(last[c])] * state.plotScale);
     }
 }
 
@@ -338,6 +341,39 @@ TEST_F(NetworkBuilderTest, HugeUnitsBuildAFiniteNetwork)
     ASSERT_TRUE(xyz);
     for (const auto& r : *xyz)
         EXPECT_TRUE(std::isfinite(r.x) && std::isfinite(r.y) && r.x <= 1.0001e9f);
+}
+
+// A build no one will see (a headless render's, which its Draw paints over
+// from a clear) leaves out its drawing but not its work: the same working
+// files byte for byte, the same held network for Draw, the same label mode.
+TEST_F(NetworkBuilderTest, UnseenBuildDrawsNothingButWritesTheSameFiles)
+{
+    writeScattered(60);
+    const auto bytes = [this] {
+        std::string all;
+        for (const char* f : {"dzx.NDX", "dzx.XYZ", "dzx.OXY", "dzx.DH"}) {
+            std::ifstream in(dir.file(f), std::ios::binary);
+            all += std::string(std::istreambuf_iterator<char>(in), {}) + '|';
+        }
+        return all;
+    };
+    panel.pointLabelMode = 0;
+    ASSERT_TRUE(buildNetwork(ctx));
+    const std::string seen = bytes();
+    const auto seenTriangles = state.heldNetwork.drawn;
+    const int seenMode = panel.pointLabelMode;
+
+    view.buildSeen = false;
+    view.picture1.ops.clear();
+    panel.pointLabelMode = 0;
+    random.setFixedSeed(20261207);
+    ASSERT_TRUE(buildNetwork(ctx));
+    EXPECT_EQ(bytes(), seen);
+    EXPECT_EQ(state.heldNetwork.drawn, seenTriangles);
+    EXPECT_EQ(panel.pointLabelMode, seenMode);
+    // Only the background the build starts from.
+    for (const auto& op : view.picture1.ops)
+        EXPECT_TRUE(op.kind == Kind::FilledBox || op.kind == Kind::Clear) << static_cast<int>(op.kind);
 }
 
 } // namespace

@@ -97,5 +97,42 @@ TEST_F(WorkingFileExportTest, UnwritableFolderIsReported)
     EXPECT_NE(prompter.messages()[0].find("dzx.NDX"), std::string::npos);
 }
 
+// The files a build left stand for its held network: the open's and the
+// Draw's exports mark the points but do not write them again. A file that
+// changed on disk since (another run in the folder) is written back.
+TEST_F(WorkingFileExportTest, FilesTheBuildLeftAreNotWrittenAgainUnlessChanged)
+{
+    std::vector<SurveyRecord> records;
+    for (int i = 0; i < 12; ++i)
+        records.push_back({std::to_string(i % 4 * 10 + i / 4), std::to_string(i / 4 * 10 + i % 3),
+                           std::to_string(100 + i), ""});
+    writeSurveyTexts(records);
+    ASSERT_TRUE(buildNetwork(ctx));
+    const std::string stamp = workingFilesStamp();
+    ASSERT_FALSE(stamp.empty());
+    EXPECT_EQ(state.heldNetwork.workingFiles, stamp);
+    const auto bytes = [] {
+        const auto rows = readXyz(12);
+        std::vector<float> all;
+        for (const XyzRecord& r : rows.value_or(std::vector<XyzRecord>{}))
+            all.insert(all.end(), {r.x, r.y, r.z});
+        return all;
+    };
+    const std::vector<float> xyz = bytes();
+    ASSERT_EQ(xyz.size(), 36u);
+
+    view.picture1.forget();
+    ASSERT_TRUE(exportWorkingFiles(ctx));
+    EXPECT_EQ(workingFilesStamp(), stamp);
+    EXPECT_EQ(view.picture1.count(Kind::Circle), 12u);
+
+    // Replaced behind the program's back: written again, and trusted anew.
+    ASSERT_TRUE(writeXyz({{1, 2, 3}}));
+    ASSERT_TRUE(exportWorkingFiles(ctx));
+    EXPECT_EQ(bytes(), xyz);
+    EXPECT_NE(workingFilesStamp(), stamp);
+    EXPECT_EQ(state.heldNetwork.workingFiles, workingFilesStamp());
+}
+
 } // namespace
 } // namespace tervane
