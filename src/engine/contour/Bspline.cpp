@@ -72,6 +72,17 @@ namespace {
 // factor is used. The recursive and the tabled evaluation both go through
 // here, so they give the same bits. Every slot asked for lies within the
 // n + k + 2 knots.
+// a / b, with the common spans of 1 and 2 knots as a multiplication: a
+// power of two's reciprocal is exact, so the bits are the division's.
+inline float spanQuotient(float a, float b)
+{
+    if (b == 1.0f)
+        return a;
+    if (b == 2.0f)
+        return a * 0.5f;
+    return a / b;
+}
+
 template <class Lower, class Next>
 float coxDeBoorStep(const std::vector<float>& knots, int i, int order, float u, Lower lower, Next next)
 {
@@ -80,11 +91,11 @@ float coxDeBoorStep(const std::vector<float>& knots, int i, int order, float u, 
     float left = 0.0f;
     const float leftSpan = knot(i + order - 1) - knot(i);
     if (leftSpan != 0.0f)
-        left = (u - knot(i)) / leftSpan * lower();
+        left = spanQuotient(u - knot(i), leftSpan) * lower();
     float right = 0.0f;
     const float rightSpan = knot(i + order) - knot(i + 1);
     if (rightSpan != 0.0f)
-        right = (knot(i + order) - u) / rightSpan * next();
+        right = spanQuotient(knot(i + order) - u, rightSpan) * next();
     return left + right;
 }
 
