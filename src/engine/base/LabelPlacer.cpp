@@ -93,6 +93,26 @@ std::optional<LabelBox> LabelPlacer::place(double x, double y, double w, double 
     return std::nullopt;
 }
 
+bool LabelPlacer::hasRoom(double x, double y, double w, double h) const
+{
+    for (Side side : {Side::Right, Side::Left, Side::Above, Side::Below}) {
+        const LabelBox box = boxAt(x, y, w, h, side);
+        // placeFirst stops at a box it cannot measure.
+        if (!std::isfinite(box.left + box.top + box.right + box.bottom))
+            return false;
+        if (isFree(box))
+            return true;
+    }
+    return false;
+}
+
+bool labelMayFit(const LabelPlacer& placer, const Canvas& area, double x, double y)
+{
+    const double px = area.toPixelX(x), py = area.toPixelY(y);
+    const double h = std::fabs(area.toPixelY(y + area.textHeight()) - py);
+    return placer.hasRoom(px, py, 0, h);
+}
+
 std::optional<std::pair<double, double>> placeLabel(LabelPlacer& placer, const Canvas& area, double x, double y,
                                                     const std::string& text)
 {

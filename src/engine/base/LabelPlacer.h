@@ -51,6 +51,12 @@ public:
     // nothing when none is.
     std::optional<std::size_t> placeFirst(const std::vector<LabelBox>& candidates);
 
+    // Whether place() could find room for a label w x h pixels or wider at
+    // the point, without taking any. A wider label's box on each side holds
+    // the narrower one's, so when a label of no width has no room, no label
+    // has: a dense map skips most labels without making their texts.
+    bool hasRoom(double pointX, double pointY, double w, double h) const;
+
     // Takes a box whatever it overlaps (a label placed by other means).
     void take(const LabelBox& box);
     bool isFree(const LabelBox& box) const;
@@ -85,6 +91,10 @@ class Canvas;
 // out. The box is measured as the canvas prints the text.
 std::optional<std::pair<double, double>> placeLabel(LabelPlacer& placer, const Canvas& area, double x, double y,
                                                     const std::string& text);
+
+// False when no label, of any text, printed at the point could be placed:
+// placeLabel would leave it out whatever its width.
+bool labelMayFit(const LabelPlacer& placer, const Canvas& area, double x, double y);
 
 // Text on a rim of the halo colour, one pixel wide, so that it reads over
 // the lines beneath it: at the current position as print() puts it, and

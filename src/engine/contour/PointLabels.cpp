@@ -89,6 +89,10 @@ void drawPointLabels(RunContext& ctx, const ContourNetwork& net, const std::vect
             // same labels the same way.
             // The value as the build labelled it: the working files keep it
             // in single precision, which can cut to another last digit.
+            if (!labelMayFit(placer, area, x, y)) {
+                progress(i);
+                continue;
+            }
             const double value = slot < ctx.state.pointZ.size() && ctx.state.recordCount == n
                                      ? ctx.state.pointZ[slot]
                                      : static_cast<double>(net.pointZ[slot]);

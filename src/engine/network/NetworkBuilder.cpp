@@ -246,7 +246,7 @@ bool buildNetwork(RunContext& ctx, bool labelPoints)
             return false;
     }
     const bool written = finishNetwork(ctx, labelPoints);
-    HeldNetwork held{s.dataFileName, -1, 0, s.networkKind, s.pictureInserted, std::move(drawn)};
+    HeldNetwork held{s.dataFileName, -1, 0, s.networkKind, s.pictureInserted, std::move(drawn), {}};
     if (written && complete && stampOf(held.file, held.fileSize, held.fileTime)) {
         held.workingFiles = workingFilesStamp();
         s.heldNetwork = std::move(held);

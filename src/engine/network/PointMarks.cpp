@@ -110,10 +110,12 @@ void markAndLabelPoints(RunContext& ctx, bool labels)
             // move a label and every label placed after it. Both take the
             // value from the shared state.
             const auto single = [](double v) { return static_cast<double>(static_cast<float>(v)); };
-            const std::string label = pointLabelText(s, panel, static_cast<int>(i), s.pointZ[k]);
+            const double lx = single(s.pointX[k]) * s.plotScale, ly = single(s.pointY[k]) * s.plotScale;
+            const std::string label = labelMayFit(placer, drawing, lx, ly)
+                                          ? pointLabelText(s, panel, static_cast<int>(i), s.pointZ[k])
+                                          : std::string();
             if (!label.empty()) {
-                if (const auto at = placeLabel(placer, drawing, single(s.pointX[k]) * s.plotScale,
-                                               single(s.pointY[k]) * s.plotScale, label)) {
+                if (const auto at = placeLabel(placer, drawing, lx, ly, label)) {
                     drawing.setCurrent(at->first, at->second);
                     printOnHalo(drawing, label, panel.zhuji, panel.beijing);
                 }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,36 @@ TEST(LabelPlacer, TouchingIsFreeAndTakenBoxesAreAvoided)
     const auto box = placer.place(150, 100, 40, 10);
     ASSERT_TRUE(box);
     EXPECT_EQ(box->bottom, 98);  // above: the right and left of the point lie in the taken box
+}
+
+// hasRoom with no width answers for every width: where a label of no width
+// finds no side free, no wider label does, and where it finds one, it
+// takes nothing. Random crowded areas, with air, edges and a gap.
+TEST(LabelPlacer, NoRoomForAnEmptyLabelMeansNoRoomForAnyLabel)
+{
+    std::mt19937 gen(20261208);
+    std::uniform_real_distribution<double> at(-5, 205), size(1, 60);
+    int refused = 0;
+    for (int area = 0; area < 40; ++area) {
+        LabelPlacer placer({0, 0, 200, 100}, 16);
+        placer.setAir(area % 3);
+        for (int i = 0; i < 60; ++i)
+            placer.place(at(gen), at(gen) / 2, size(gen), 9);
+        for (int i = 0; i < 50; ++i) {
+            const double x = at(gen), y = at(gen) / 2;
+            const std::size_t taken = placer.placed().size();
+            const bool room = placer.hasRoom(x, y, 0, 9);
+            EXPECT_EQ(placer.placed().size(), taken);
+            if (room)
+                continue;
+            ++refused;
+            for (const double w : {0.0, 0.25, 3.0, 17.5, 120.0}) {
+                LabelPlacer copy = placer;
+                EXPECT_FALSE(copy.place(x, y, w, 9)) << x << ", " << y << " width " << w;
+            }
+        }
+    }
+    EXPECT_GT(refused, 200);
 }
 
 } // namespace
