@@ -227,7 +227,8 @@ bool LevelLoop::level(long k)
     CurveExtras extras;
     extras.level = seq.level(k);
     extras.interval = seq.step;
-    if (ctx_.panel.mendCrossings && band()) {
+    // A level above every value has no curve to keep in its band.
+    if (ctx_.panel.mendCrossings && traced <= in_.net.zMax && band()) {
         extras.band = band();
         extras.mends = &mends_;
     }
