@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace tervane {
 
@@ -156,8 +157,15 @@ bool MainCommands::openDataFile(const std::optional<std::string>& presetPath)
 
     Canvas& strip = ctx_.view.progressStrip();
     s.resizePoints(count);
+    // The strip grows by whole pixels: a step ending in the column already
+    // shown would paint nothing new, so it is not sent.
+    double shown = std::numeric_limits<double>::quiet_NaN();
     for (long i = 1; i <= count; ++i) {
-        drawProgress(strip, static_cast<double>(i), static_cast<double>(count + 1));
+        const double column = std::floor(strip.toPixelX(static_cast<double>(i) * strip.width() / static_cast<double>(count + 1)));
+        if (!(column == shown)) {
+            drawProgress(strip, static_cast<double>(i), static_cast<double>(count + 1));
+            shown = column;
+        }
         const SurveyRecord& r = file.records[static_cast<std::size_t>(i - 1)];
         s.pointX[i] = r.x();
         s.pointY[i] = r.y();
@@ -174,7 +182,8 @@ bool MainCommands::openDataFile(const std::optional<std::string>& presetPath)
     }
 
     s.fileOpen = 1;
-    if (buildNetwork(ctx_))
+    // The build reloads the file; the records just read are what it holds.
+    if (buildNetwork(ctx_, true, &file))
         exportWorkingFiles(ctx_);
     s.editorUsesMainFile = 1.0f;
     // A build that found the data undrawable (all X equal, say) has closed

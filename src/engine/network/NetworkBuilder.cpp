@@ -154,7 +154,7 @@ void replacePointsByGrid(RunContext& ctx, GridSize size)
 }
 
 // Everything before the kind's own step: reload, extents, scale, shift.
-bool prepareNetwork(RunContext& ctx)
+bool prepareNetwork(RunContext& ctx, const SurveyReadResult* justRead)
 {
     SharedState& s = ctx.state;
     prepareDrawingArea(ctx);
@@ -162,7 +162,7 @@ bool prepareNetwork(RunContext& ctx)
         ctx.prompter.message(text::kFileNotOpen);
         return false;
     }
-    if (!loadSurveyPoints(ctx))
+    if (!loadSurveyPoints(ctx, justRead))
         return false;
     // Too few points to export are refused before anything is drawn, so a
     // refusal never leaves a network on screen that Draw could not use.
@@ -223,14 +223,14 @@ bool finishNetwork(RunContext& ctx, bool labelPoints)
 
 } // namespace
 
-bool buildNetwork(RunContext& ctx, bool labelPoints)
+bool buildNetwork(RunContext& ctx, bool labelPoints, const SurveyReadResult* justRead)
 {
     SharedState& s = ctx.state;
     s.heldNetwork = {};
     // The last Draw's curves stand in the old network's shift, which a
     // build may change: they no longer belong to what is shown.
     s.keptCurves.clear();
-    if (!prepareNetwork(ctx))
+    if (!prepareNetwork(ctx, justRead))
         return false;
     std::vector<std::array<int, 3>> drawn;
     bool complete = false;

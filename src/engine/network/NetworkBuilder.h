@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/state/RunContext.h"
+#include "engine/survey/SurveyFile.h"
 
 namespace tervane {
 
@@ -10,8 +11,10 @@ namespace tervane {
 // writes the working files. Returns false when the build stopped early
 // (no file open, Esc, a data set it cannot handle: the user was told).
 // `labelPoints` false marks the points without their labels: a Draw of the
-// present look writes them itself, after its contour values.
-bool buildNetwork(RunContext& ctx, bool labelPoints = true);
+// present look writes them itself, after its contour values. `justRead`,
+// when given, is the data file as the caller read it a moment ago: the
+// points are taken from it instead of reading the file again.
+bool buildNetwork(RunContext& ctx, bool labelPoints = true, const SurveyReadResult* justRead = nullptr);
 
 // What Draw does for its network lines: when the last build's network still
 // fits the data (same file, unchanged on disk, same kind and picture state,

@@ -79,10 +79,14 @@ void prepareDrawingArea(RunContext& ctx)
         fillPlotArea(drawing, panel.beijing);
 }
 
-bool loadSurveyPoints(RunContext& ctx)
+bool loadSurveyPoints(RunContext& ctx, const SurveyReadResult* justRead)
 {
     SharedState& s = ctx.state;
-    SurveyReadResult file = readSurveyFile(s.dataFileName);
+    const bool lent = justRead && justRead->ok;
+    SurveyReadResult read;
+    if (!lent)
+        read = readSurveyFile(s.dataFileName);
+    const SurveyReadResult& file = lent ? *justRead : read;
     if (!file.ok) {
         ctx.prompter.message(file.message);
         s.fileOpen = 0;
@@ -97,12 +101,13 @@ bool loadSurveyPoints(RunContext& ctx)
     StripProgress progress(strip);
     for (long i = 1; i <= count; ++i) {
         progress.show(static_cast<double>(i) / static_cast<double>(count + 1));
-        SurveyRecord& r = file.records[static_cast<std::size_t>(i - 1)];
+        const SurveyRecord& r = file.records[static_cast<std::size_t>(i - 1)];
         const auto slot = static_cast<std::size_t>(i);
         s.pointX[slot] = r.x();
         s.pointY[slot] = r.y();
         s.pointZ[slot] = r.z();
-        s.pointNote[slot] = std::move(r.note);
+        // A note of a file read here is moved, one of a lent file copied.
+        s.pointNote[slot] = lent ? r.note : std::move(read.records[static_cast<std::size_t>(i - 1)].note);
     }
     strip.clear();
     return true;

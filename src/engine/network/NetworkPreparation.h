@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/state/RunContext.h"
+#include "engine/survey/SurveyFile.h"
 
 #include <cmath>
 #include <limits>
@@ -48,7 +49,9 @@ void prepareDrawingArea(RunContext& ctx);
 
 // Reads the data file into the point arrays (slots 1..count) with progress.
 // Sets recordCount and fileRecordCount and empties the triangle tables.
-bool loadSurveyPoints(RunContext& ctx);
+// `justRead`, when given, stands for the file (read by the caller a moment
+// ago) and is not read again.
+bool loadSurveyPoints(RunContext& ctx, const SurveyReadResult* justRead = nullptr);
 
 // Extents of the raw values; refuses a record whose X, Y or Z is not finite.
 bool findExtents(RunContext& ctx);

@@ -376,5 +376,20 @@ TEST_F(NetworkBuilderTest, UnseenBuildDrawsNothingButWritesTheSameFiles)
         EXPECT_TRUE(op.kind == Kind::FilledBox || op.kind == Kind::Clear) << static_cast<int>(op.kind);
 }
 
+// The open lends the build the records it has just read: the build takes
+// its points from them, not from the file again; a failed read is not lent.
+TEST_F(NetworkBuilderTest, ABuildTakesTheRecordsItIsLentInsteadOfTheFile)
+{
+    writeScattered(30);
+    const SurveyReadResult lent = readSurveyFile(state.dataFileName);
+    ASSERT_TRUE(lent.ok);
+    writeScattered(20);
+    ASSERT_TRUE(buildNetwork(ctx, true, &lent));
+    EXPECT_EQ(state.recordCount, 30);
+    SurveyReadResult failed;
+    ASSERT_TRUE(buildNetwork(ctx, true, &failed));
+    EXPECT_EQ(state.recordCount, 20);
+}
+
 } // namespace
 } // namespace tervane
