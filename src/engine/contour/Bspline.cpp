@@ -1,10 +1,15 @@
 #include "engine/contour/Bspline.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tervane {
 
@@ -387,5 +392,178 @@ SplinePoint Bspline::point(float u, const std::vector<PlanePoint>& control) cons
         add(i, bases[static_cast<std::size_t>(i - lo)]);
     return p;
 }
+
+void Bspline::points4(const float (&u)[4], const std::vector<PlanePoint>& control, SplinePoint (&out)[4]) const
+{
+    if (control.size() < static_cast<std::size_t>(n_) + 1)
+        throw std::invalid_argument("B-spline needs n + 1 control points");
+    if (closed_ && closedByChain4(u, control, out))
+        return;
+    for (int l = 0; l < 4; ++l)
+        out[l] = point(u[l], control);
+}
+
+#if defined(__SSE2__)
+
+namespace {
+
+__m128 select(__m128 mask, __m128 yes, __m128 no) { return _mm_or_ps(_mm_and_ps(mask, yes), _mm_andnot_ps(mask, no)); }
+bool allSet(__m128 mask) { return _mm_movemask_ps(mask) == 0xf; }
+bool noneSet(__m128 mask) { return _mm_movemask_ps(mask) == 0; }
+
+} // namespace
+
+// closedByChain for four samples in the same knot span, lane by lane the
+// very operations of the one-sample chain: the same candidates, the same
+// wrapping (taken off at most twice each way, or the group is left to the
+// one-sample way), the same table and sums. The lanes must agree on which
+// candidates contribute, on the chain's length and on each basis's place
+// in it; where they do not, false, and each sample is worked out alone.
+bool Bspline::closedByChain4(const float (&u)[4], const std::vector<PlanePoint>& control,
+                             SplinePoint (&out)[4]) const
+{
+    constexpr int kMostOrder = 16;
+    const int ring = n_ + 1;
+    const auto ringF = static_cast<float>(ring);
+    if (ring <= k_ + 3 || k_ > kMostOrder)
+        return false;
+    for (const float v : u) {
+        if (!(v >= 0) || v >= ringF || static_cast<int>(v) != static_cast<int>(u[0]))
+            return false;
+    }
+    const __m128 us = _mm_loadu_ps(u);
+    const __m128 ringV = _mm_set1_ps(ringF);
+    const __m128 zero = _mm_setzero_ps();
+    // wrapped(i, u) for the four lanes; false when a lane would need more
+    // than two turns of the ring either way.
+    const auto wrap = [&](float i, __m128 x, __m128& v) {
+        __m128 shifted = _mm_add_ps(_mm_sub_ps(x, _mm_set1_ps(i)), ringV);
+        for (int turn = 0; turn < 2; ++turn) {
+            const __m128 over = _mm_cmpge_ps(shifted, ringV);
+            shifted = select(over, _mm_sub_ps(shifted, ringV), shifted);
+        }
+        for (int turn = 0; turn < 2; ++turn) {
+            const __m128 under = _mm_cmplt_ps(shifted, zero);
+            shifted = select(under, _mm_add_ps(shifted, ringV), shifted);
+        }
+        v = shifted;
+        return allSet(_mm_and_ps(_mm_cmpge_ps(shifted, zero), _mm_cmplt_ps(shifted, ringV)));
+    };
+
+    std::array<int, kMostOrder + 3> contributing;
+    __m128 args[kMostOrder + 3];
+    std::size_t count = 0;
+    __m128 top = _mm_set1_ps(-1.0f);
+    const __m128 order = _mm_set1_ps(static_cast<float>(k_));
+    for (const int i : closedCandidates(u[0])) {
+        __m128 v = us;
+        if (i != 0 && !wrap(static_cast<float>(i), us, v))
+            return false;
+        const __m128 below = _mm_cmplt_ps(v, order);
+        if (noneSet(below))
+            continue;
+        if (!allSet(below))
+            return false;
+        contributing[count] = i;
+        args[count] = v;
+        ++count;
+        top = _mm_max_ps(v, top);
+    }
+    if (count == 0) {
+        for (SplinePoint& p : out)
+            p = SplinePoint{};
+        return true;
+    }
+
+    // The chain down from the top argument until it wraps past 0.
+    __m128 chain[kMostOrder + 2];
+    std::size_t length = 1;
+    chain[0] = top;
+    for (;;) {
+        __m128 next;
+        if (!wrap(1.0f, chain[length - 1], next))
+            return false;
+        const __m128 down = _mm_cmplt_ps(next, chain[length - 1]);
+        if (noneSet(down))
+            break;
+        if (!allSet(down) || length > static_cast<std::size_t>(k_) + 1)
+            return false;
+        chain[length++] = next;
+    }
+
+    __m128 table[(kMostOrder + 1) * (kMostOrder + 3)];
+    const std::size_t used = static_cast<std::size_t>(k_ + 1) * (length + 1);
+    std::fill(table, table + used, zero);
+    const auto at = [length](int o, std::size_t j) { return static_cast<std::size_t>(o) * (length + 1) + j; };
+    const float from = knots_[0], to = knots_[1];
+    const __m128 fromV = _mm_set1_ps(from), toV = _mm_set1_ps(to), lastV = _mm_set1_ps(static_cast<float>(n_));
+    for (std::size_t j = 0; j < length; ++j) {
+        const __m128 c = chain[j];
+        const __m128 inside = _mm_and_ps(_mm_cmple_ps(fromV, c), _mm_cmplt_ps(c, toV));
+        const __m128 atEnd =
+            _mm_and_ps(_mm_cmpeq_ps(c, lastV), _mm_and_ps(_mm_cmple_ps(fromV, c), _mm_cmple_ps(c, toV)));
+        table[at(1, j)] = _mm_and_ps(_mm_or_ps(inside, atEnd), _mm_set1_ps(1.0f));
+    }
+    const float knot0 = knots_[0], knot1 = knots_[1];
+    for (int o = 2; o <= k_; ++o) {
+        const float leftSpan = knots_[static_cast<std::size_t>(o - 1)] - knot0;
+        const float rightSpan = knots_[static_cast<std::size_t>(o)] - knot1;
+        const __m128 oV = _mm_set1_ps(static_cast<float>(o));
+        for (std::size_t j = 0; j < length; ++j) {
+            const __m128 c = chain[j];
+            const __m128 worked = _mm_cmplt_ps(c, oV);
+            if (noneSet(worked))
+                continue;
+            __m128 left = zero, right = zero;
+            if (leftSpan != 0.0f)
+                left = _mm_mul_ps(_mm_div_ps(_mm_sub_ps(c, _mm_set1_ps(knot0)), _mm_set1_ps(leftSpan)),
+                                  table[at(o - 1, j)]);
+            if (rightSpan != 0.0f)
+                right = _mm_mul_ps(
+                    _mm_div_ps(_mm_sub_ps(_mm_set1_ps(knots_[static_cast<std::size_t>(o)]), c), _mm_set1_ps(rightSpan)),
+                    table[at(o - 1, j + 1)]);
+            table[at(o, j)] = select(worked, _mm_add_ps(left, right), zero);
+        }
+    }
+
+    // Every basis must sit exactly on the chain, at one place in all lanes.
+    std::array<std::size_t, kMostOrder + 3> slots;
+    for (std::size_t m = 0; m < count; ++m) {
+        const __m128i place = _mm_cvttps_epi32(_mm_add_ps(_mm_sub_ps(top, args[m]), _mm_set1_ps(0.5f)));
+        alignas(16) int lanes[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), place);
+        if (lanes[0] < 0 || lanes[1] != lanes[0] || lanes[2] != lanes[0] || lanes[3] != lanes[0])
+            return false;
+        const auto j = static_cast<std::size_t>(lanes[0]);
+        if (j >= length)
+            return false;
+        const __m128i same = _mm_cmpeq_epi32(_mm_castps_si128(chain[j]), _mm_castps_si128(args[m]));
+        if (_mm_movemask_epi8(same) != 0xffff)
+            return false;
+        slots[m] = j;
+    }
+    __m128 x = zero, y = zero;
+    for (std::size_t m = 0; m < count; ++m) {
+        const __m128 b = table[at(k_, slots[m])];
+        const PlanePoint& c = control[static_cast<std::size_t>(contributing[m])];
+        x = _mm_add_ps(x, _mm_mul_ps(b, _mm_set1_ps(static_cast<float>(c.x))));
+        y = _mm_add_ps(y, _mm_mul_ps(b, _mm_set1_ps(static_cast<float>(c.y))));
+    }
+    alignas(16) float xs[4], ys[4];
+    _mm_store_ps(xs, x);
+    _mm_store_ps(ys, y);
+    for (int l = 0; l < 4; ++l)
+        out[l] = {xs[l], ys[l]};
+    return true;
+}
+
+#else
+
+bool Bspline::closedByChain4(const float (&)[4], const std::vector<PlanePoint>&, SplinePoint (&)[4]) const
+{
+    return false;
+}
+
+#endif
 
 } // namespace tervane

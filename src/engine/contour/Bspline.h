@@ -42,6 +42,11 @@ public:
     // vector must hold at least n + 1 points.
     SplinePoint point(float u, const std::vector<PlanePoint>& control) const;
 
+    // The points at four parameters at once, each exactly as point() gives
+    // it, bit for bit: a closed curve's four samples of one knot span share
+    // every step of their evaluation but the numbers, which go four abreast.
+    void points4(const float (&u)[4], const std::vector<PlanePoint>& control, SplinePoint (&out)[4]) const;
+
     // Samples are taken every q twentieths of the parameter, q growing with
     // the order so that costlier bases take fewer samples.
     static int sampleStep(int order);
@@ -56,6 +61,7 @@ private:
     float shiftedFirst(int entry, int order) const;
     const std::vector<int>& closedCandidates(float u) const;
     bool closedByChain(float u, const std::vector<PlanePoint>& control, SplinePoint& p) const;
+    bool closedByChain4(const float (&u)[4], const std::vector<PlanePoint>& control, SplinePoint (&out)[4]) const;
     bool mayContribute(int i, float u) const;
 
     int k_;

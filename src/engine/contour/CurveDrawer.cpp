@@ -110,10 +110,28 @@ bool sampleCurve(RunContext& ctx, const Bspline& spline, const TracedCurve& curv
     // The strip grows by whole pixels: a sample that leaves its right edge
     // in the same pixel column would paint nothing new, so it is not sent.
     double shown = std::numeric_limits<double>::quiet_NaN();
+    // Four samples are worked out together and then taken one by one, each
+    // after its own look at Esc, as if each had been worked out alone.
+    float u[4];
+    SplinePoint batch[4];
+    int ready = 0;
+    int next = 0;
     for (int j = 0; j <= samples; j += step) {
         if (ctx.escape.isDown())
             return false;
-        const SplinePoint p = spline.point(static_cast<float>(j / 20.0), curve.control);
+        if (next == ready) {
+            ready = 0;
+            for (int q = j; q <= samples && ready < 4; q += step)
+                u[ready++] = static_cast<float>(q / 20.0);
+            if (ready == 4) {
+                spline.points4(u, curve.control, batch);
+            } else {
+                for (int l = 0; l < ready; ++l)
+                    batch[l] = spline.point(u[l], curve.control);
+            }
+            next = 0;
+        }
+        const SplinePoint p = batch[next++];
         if (finite(p))
             points.push_back(p);
         const double right = unit * j;

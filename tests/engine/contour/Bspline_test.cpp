@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <random>
 
 namespace tervane {
 namespace {
@@ -106,6 +109,49 @@ TEST(Bspline, CurvePointsAgreeBitForBitWithTheRecursiveBasis)
                     const SplinePoint p = s.point(u, pts);
                     ASSERT_EQ(p.x, x) << closed << " k " << k << " n " << n << " u " << u;
                     ASSERT_EQ(p.y, y) << closed << " k " << k << " n " << n << " u " << u;
+                }
+            }
+        }
+    }
+}
+
+// Four samples at once give each sample's point() to the last bit: four of
+// one knot span (the way that goes four abreast), groups across a span's
+// end, rings where adding the ring's length rounds differently from one
+// span to the next (around 64 and 1024 points), and parameters a hair off
+// the sampling grid, where the lanes' chains part.
+TEST(Bspline, FourSamplesAtOnceAgreeBitForBitWithOneAtATime)
+{
+    std::mt19937 gen(7);
+    std::uniform_real_distribution<double> jitter(-1e-3, 1e-3);
+    for (const bool closed : {true, false}) {
+        for (int k = 2; k <= 9; ++k) {
+            for (const int n : {k + 4, 41, 63, 64, 1023}) {
+                if (!closed && n < k - 1)
+                    continue;
+                const Bspline s(k, n, closed);
+                std::vector<PlanePoint> pts;
+                for (int i = 0; i <= n; ++i)
+                    pts.push_back({1000 + 37.5 * i + jitter(gen), (i % 3) * 11.25 - 7 + jitter(gen)});
+                const int step = Bspline::sampleStep(k);
+                for (int j = 0; j + 3 * step < 20 * s.range(); j += step) {
+                    // A long ring's middle goes as its ends do.
+                    if (j > 2000 && j < 20 * s.range() - 2000)
+                        continue;
+                    float u[4];
+                    for (int l = 0; l < 4; ++l)
+                        u[l] = static_cast<float>((j + l * step) / 20.0);
+                    if (j % 7 == 3)
+                        u[2] = std::nextafter(u[2], 1e9f);
+                    SplinePoint four[4];
+                    s.points4(u, pts, four);
+                    for (int l = 0; l < 4; ++l) {
+                        const SplinePoint one = s.point(u[l], pts);
+                        ASSERT_EQ(std::bit_cast<std::uint32_t>(four[l].x), std::bit_cast<std::uint32_t>(one.x))
+                            << closed << " k " << k << " n " << n << " u " << u[l];
+                        ASSERT_EQ(std::bit_cast<std::uint32_t>(four[l].y), std::bit_cast<std::uint32_t>(one.y))
+                            << closed << " k " << k << " n " << n << " u " << u[l];
+                    }
                 }
             }
         }
