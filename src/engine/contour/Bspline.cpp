@@ -397,10 +397,15 @@ void Bspline::points4(const float (&u)[4], const std::vector<PlanePoint>& contro
 {
     if (control.size() < static_cast<std::size_t>(n_) + 1)
         throw std::invalid_argument("B-spline needs n + 1 control points");
-    if (closed_ && closedByChain4(u, control, out))
+    if (closed_ ? closedByChain4(u, control, out) : openByTable4(u, control, out))
         return;
-    for (int l = 0; l < 4; ++l)
-        out[l] = point(u[l], control);
+    for (int l = 0; l < 4; ++l) {
+        // A lane that repeats the one before (a group filled up) is that one.
+        if (l > 0 && std::bit_cast<std::uint32_t>(u[l]) == std::bit_cast<std::uint32_t>(u[l - 1]))
+            out[l] = out[l - 1];
+        else
+            out[l] = point(u[l], control);
+    }
 }
 
 #if defined(__SSE2__)
@@ -557,9 +562,111 @@ bool Bspline::closedByChain4(const float (&u)[4], const std::vector<PlanePoint>&
     return true;
 }
 
+// The open curve's point() for four samples that share their run of bases
+// (so their knot span): the table of openBases four abreast, lane by lane
+// the one-sample operations, and the same sums. False, with each sample
+// then worked out alone, where the lanes' runs or non-zero first-order
+// bases differ.
+bool Bspline::openByTable4(const float (&u)[4], const std::vector<PlanePoint>& control,
+                           SplinePoint (&out)[4]) const
+{
+    constexpr int kMostRow = 40;
+    // The run of bases that may be non-zero at v, as point() finds it.
+    const auto run = [this](float v, int& lo, int& hi) {
+        int first = 0;
+        int last = n_ + 1;
+        while (first < last) {
+            const int mid = first + (last - first) / 2;
+            if (knots_[static_cast<std::size_t>(mid + k_)] < v)
+                first = mid + 1;
+            else
+                last = mid;
+        }
+        lo = first;
+        if (lo > n_ || !mayContribute(lo, v))
+            return false;
+        hi = lo;
+        while (hi + 1 <= n_ && mayContribute(hi + 1, v))
+            ++hi;
+        return true;
+    };
+    int lo = 0;
+    int hi = 0;
+    for (int l = 0; l < 4; ++l) {
+        int laneLo = 0;
+        int laneHi = 0;
+        if (!run(u[l], laneLo, laneHi) || (l > 0 && (laneLo != lo || laneHi != hi)))
+            return false;
+        lo = laneLo;
+        hi = laneHi;
+    }
+    const int rowEnd = hi + k_ - 1;
+    if (rowEnd - lo + 1 > kMostRow)
+        return false;
+    const __m128 us = _mm_loadu_ps(u);
+    const __m128 one = _mm_set1_ps(1.0f);
+    const __m128 lastV = _mm_set1_ps(static_cast<float>(n_));
+    __m128 row[kMostRow];
+    int firstOn = -1;
+    int lastOn = -1;
+    for (int j = lo; j <= rowEnd; ++j) {
+        const __m128 from = _mm_set1_ps(knots_[static_cast<std::size_t>(j)]);
+        const __m128 to = _mm_set1_ps(knots_[static_cast<std::size_t>(j) + 1]);
+        const __m128 inside = _mm_and_ps(_mm_cmple_ps(from, us), _mm_cmplt_ps(us, to));
+        const __m128 atEnd =
+            _mm_and_ps(_mm_cmpeq_ps(us, lastV), _mm_and_ps(_mm_cmple_ps(from, us), _mm_cmple_ps(us, to)));
+        const __m128 on = _mm_or_ps(inside, atEnd);
+        row[j - lo] = _mm_and_ps(on, one);
+        if (noneSet(on))
+            continue;
+        if (!allSet(on))
+            return false;
+        lastOn = j;
+        if (firstOn < 0)
+            firstOn = j;
+    }
+    if (firstOn >= 0) {
+        for (int o = 2; o <= k_; ++o) {
+            for (int j = std::max(lo, firstOn - o + 1); j <= std::min(lastOn, hi + k_ - o); ++j) {
+                const auto at = static_cast<std::size_t>(j - lo);
+                const float ki = knots_[static_cast<std::size_t>(j)];
+                const float kNext = knots_[static_cast<std::size_t>(j + 1)];
+                const float kEnd = knots_[static_cast<std::size_t>(j + o)];
+                const float leftSpan = knots_[static_cast<std::size_t>(j + o - 1)] - ki;
+                const float rightSpan = kEnd - kNext;
+                __m128 left = _mm_setzero_ps(), right = _mm_setzero_ps();
+                if (leftSpan != 0.0f)
+                    left = _mm_mul_ps(_mm_div_ps(_mm_sub_ps(us, _mm_set1_ps(ki)), _mm_set1_ps(leftSpan)), row[at]);
+                if (rightSpan != 0.0f)
+                    right = _mm_mul_ps(_mm_div_ps(_mm_sub_ps(_mm_set1_ps(kEnd), us), _mm_set1_ps(rightSpan)),
+                                       row[at + 1]);
+                row[at] = _mm_add_ps(left, right);
+            }
+        }
+    }
+    __m128 x = _mm_setzero_ps(), y = _mm_setzero_ps();
+    for (int i = lo; i <= hi; ++i) {
+        const __m128 b = row[i - lo];
+        const PlanePoint& c = control[static_cast<std::size_t>(i)];
+        x = _mm_add_ps(x, _mm_mul_ps(b, _mm_set1_ps(static_cast<float>(c.x))));
+        y = _mm_add_ps(y, _mm_mul_ps(b, _mm_set1_ps(static_cast<float>(c.y))));
+    }
+    alignas(16) float xs[4], ys[4];
+    _mm_store_ps(xs, x);
+    _mm_store_ps(ys, y);
+    for (int l = 0; l < 4; ++l)
+        out[l] = {xs[l], ys[l]};
+    return true;
+}
+
 #else
 
 bool Bspline::closedByChain4(const float (&)[4], const std::vector<PlanePoint>&, SplinePoint (&)[4]) const
+{
+    return false;
+}
+
+bool Bspline::openByTable4(const float (&)[4], const std::vector<PlanePoint>&, SplinePoint (&)[4]) const
 {
     return false;
 }

@@ -62,6 +62,7 @@ private:
     const std::vector<int>& closedCandidates(float u) const;
     bool closedByChain(float u, const std::vector<PlanePoint>& control, SplinePoint& p) const;
     bool closedByChain4(const float (&u)[4], const std::vector<PlanePoint>& control, SplinePoint (&out)[4]) const;
+    bool openByTable4(const float (&u)[4], const std::vector<PlanePoint>& control, SplinePoint (&out)[4]) const;
     bool mayContribute(int i, float u) const;
 
     int k_;

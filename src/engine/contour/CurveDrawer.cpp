@@ -120,15 +120,18 @@ bool sampleCurve(RunContext& ctx, const Bspline& spline, const TracedCurve& curv
         if (ctx.escape.isDown())
             return false;
         if (next == ready) {
+            // The samples of one knot span only, the last repeated to fill
+            // the four: a group across a span's end is worked out one by one.
             ready = 0;
-            for (int q = j; q <= samples && ready < 4; q += step)
-                u[ready++] = static_cast<float>(q / 20.0);
-            if (ready == 4) {
-                spline.points4(u, curve.control, batch);
-            } else {
-                for (int l = 0; l < ready; ++l)
-                    batch[l] = spline.point(u[l], curve.control);
+            for (int q = j; q <= samples && ready < 4; q += step) {
+                const auto at = static_cast<float>(q / 20.0);
+                if (ready > 0 && static_cast<int>(at) != static_cast<int>(u[0]))
+                    break;
+                u[ready++] = at;
             }
+            for (int l = ready; l < 4; ++l)
+                u[l] = u[ready - 1];
+            spline.points4(u, curve.control, batch);
             next = 0;
         }
         const SplinePoint p = batch[next++];
