@@ -590,20 +590,27 @@ bool Bspline::openByTable4(const float (&u)[4], const std::vector<PlanePoint>& c
             ++hi;
         return true;
     };
+    // The lanes go with the last one's run. A sample on a knot has a run
+    // one longer (its extra basis is 0 there but still summed), so the
+    // first sample of a span is worked out alone, the others abreast.
     int lo = 0;
     int hi = 0;
+    if (!run(u[3], lo, hi))
+        return false;
+    float lanes[4];
+    bool alone[4] = {false, false, false, false};
+    int abreast = 0;
     for (int l = 0; l < 4; ++l) {
         int laneLo = 0;
         int laneHi = 0;
-        if (!run(u[l], laneLo, laneHi) || (l > 0 && (laneLo != lo || laneHi != hi)))
-            return false;
-        lo = laneLo;
-        hi = laneHi;
+        alone[l] = !run(u[l], laneLo, laneHi) || laneLo != lo || laneHi != hi;
+        lanes[l] = alone[l] ? u[3] : u[l];
+        abreast += alone[l] ? 0 : 1;
     }
     const int rowEnd = hi + k_ - 1;
-    if (rowEnd - lo + 1 > kMostRow)
+    if (abreast < 2 || rowEnd - lo + 1 > kMostRow)
         return false;
-    const __m128 us = _mm_loadu_ps(u);
+    const __m128 us = _mm_loadu_ps(lanes);
     const __m128 one = _mm_set1_ps(1.0f);
     const __m128 lastV = _mm_set1_ps(static_cast<float>(n_));
     __m128 row[kMostRow];
@@ -655,7 +662,7 @@ bool Bspline::openByTable4(const float (&u)[4], const std::vector<PlanePoint>& c
     _mm_store_ps(xs, x);
     _mm_store_ps(ys, y);
     for (int l = 0; l < 4; ++l)
-        out[l] = {xs[l], ys[l]};
+        out[l] = alone[l] ? point(u[l], control) : SplinePoint{xs[l], ys[l]};
     return true;
 }
 
