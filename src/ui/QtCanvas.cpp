@@ -345,14 +345,22 @@ void QtCanvas::paintPolyline(std::span<const CanvasPoint> points, Colour c)
     std::optional<QPointF> from = snapped(points[0]);
     if (points.size() == 1 && from)
         lines.point(from->x(), from->y());
+    // A curve sampled finer than the pixels snaps runs of points to one
+    // pixel: its first repeat sets the pixel, the rest would set it again.
+    bool pointSet = false;
     for (std::size_t i = 1; i < points.size(); ++i) {
         const std::optional<QPointF> to = snapped(points[i]);
+        bool setNow = false;
         if (from && to) {
-            if (*from == *to)
-                lines.point(to->x(), to->y());
-            else
+            if (*from == *to) {
+                if (!pointSet)
+                    lines.point(to->x(), to->y());
+                setNow = true;
+            } else {
                 lines.line(from->x(), from->y(), to->x(), to->y());
+            }
         }
+        pointSet = setNow;
         from = to;
     }
     stamped();
