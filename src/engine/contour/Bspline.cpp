@@ -600,10 +600,19 @@ bool Bspline::openByTable4(const float (&u)[4], const std::vector<PlanePoint>& c
     float lanes[4];
     bool alone[4] = {false, false, false, false};
     int abreast = 0;
+    // Whether v's run is lo..hi, as run() would find it, without its search.
+    const auto sameRun = [&](float v) {
+        const auto knot = [this](int i) { return knots_[static_cast<std::size_t>(i)]; };
+        if (!(knot(lo + k_) >= v) || (lo > 0 && !(knot(lo - 1 + k_) < v)))
+            return false;
+        for (int i = lo; i <= hi; ++i) {
+            if (!mayContribute(i, v))
+                return false;
+        }
+        return hi + 1 > n_ || !mayContribute(hi + 1, v);
+    };
     for (int l = 0; l < 4; ++l) {
-        int laneLo = 0;
-        int laneHi = 0;
-        alone[l] = !run(u[l], laneLo, laneHi) || laneLo != lo || laneHi != hi;
+        alone[l] = l < 3 && !sameRun(u[l]);
         lanes[l] = alone[l] ? u[3] : u[l];
         abreast += alone[l] ? 0 : 1;
     }
