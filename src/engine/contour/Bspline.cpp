@@ -439,18 +439,13 @@ bool Bspline::closedByChain4(const float (&u)[4], const std::vector<PlanePoint>&
     const __m128 us = _mm_loadu_ps(u);
     const __m128 ringV = _mm_set1_ps(ringF);
     const __m128 zero = _mm_setzero_ps();
-    // wrapped(i, u) for the four lanes; false when a lane would need more
-    // than two turns of the ring either way.
+    // wrapped(i, u) for the four lanes, whose one turn of the ring back is
+    // all that x - i + ring (x on the ring, i from 1 to ring - 1) can need;
+    // false if a lane came out off the ring all the same.
     const auto wrap = [&](float i, __m128 x, __m128& v) {
         __m128 shifted = _mm_add_ps(_mm_sub_ps(x, _mm_set1_ps(i)), ringV);
-        for (int turn = 0; turn < 2; ++turn) {
-            const __m128 over = _mm_cmpge_ps(shifted, ringV);
-            shifted = select(over, _mm_sub_ps(shifted, ringV), shifted);
-        }
-        for (int turn = 0; turn < 2; ++turn) {
-            const __m128 under = _mm_cmplt_ps(shifted, zero);
-            shifted = select(under, _mm_add_ps(shifted, ringV), shifted);
-        }
+        const __m128 over = _mm_cmpge_ps(shifted, ringV);
+        shifted = select(over, _mm_sub_ps(shifted, ringV), shifted);
         v = shifted;
         return allSet(_mm_and_ps(_mm_cmpge_ps(shifted, zero), _mm_cmplt_ps(shifted, ringV)));
     };
