@@ -209,6 +209,9 @@ bool drawCurve(RunContext& ctx, const TracedCurve& curve, int levelRole, Colour 
     const SplinePoint start = spline.point(0.0f, curve.control);
     const bool fromStart = finite(start);
     std::vector<SplinePoint> points;
+    // The start, every sample and the closing point, without regrowing.
+    points.reserve(static_cast<std::size_t>(std::max(0, 20 * spline.range())) /
+                       static_cast<std::size_t>(Bspline::sampleStep(spline.order())) + 3);
     if (fromStart)
         points.push_back(start);
 
