@@ -156,7 +156,7 @@ bool MainCommands::openDataFile(const std::optional<std::string>& presetPath)
     ctx_.view.setCaption(text::kCaptionTitle + *chosen + "  : Record   1" + " to  " + numberText(count));
 
     Canvas& strip = ctx_.view.progressStrip();
-    s.resizePoints(count);
+    s.sizePointsToFill(count);
     // The strip grows by whole pixels: a step ending in the column already
     // shown would paint nothing new, so it is not sent.
     double shown = std::numeric_limits<double>::quiet_NaN();

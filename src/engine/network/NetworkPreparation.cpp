@@ -93,7 +93,7 @@ bool loadSurveyPoints(RunContext& ctx, const SurveyReadResult* justRead)
         return false;
     }
     const long count = static_cast<long>(file.records.size());
-    s.resizePoints(count);
+    s.sizePointsToFill(count);
     s.recordCount = count;
     s.fileRecordCount = count;
     clearTriangles(s);

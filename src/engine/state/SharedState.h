@@ -105,6 +105,19 @@ struct SharedState {
         pointZ.assign(size, 0.0);
         pointNote.assign(size, std::string());
     }
+    // The point tables sized for n points whose slots 1..n the caller fills
+    // at once: slot 0 is emptied, the others keep what they held until then,
+    // so that loading a file again reuses the notes' storage.
+    void sizePointsToFill(long n)
+    {
+        const auto size = static_cast<std::size_t>(n + 1);
+        for (auto* table : {&pointX, &pointY, &pointZ}) {
+            table->resize(size);
+            (*table)[0] = 0.0;
+        }
+        pointNote.resize(size);
+        pointNote[0].clear();
+    }
 };
 
 } // namespace tervane
