@@ -349,6 +349,28 @@ bool Bspline::closedByChain(float u, const std::vector<PlanePoint>& control, Spl
     return true;
 }
 
+// On clamped knots the bases that may be non-zero at u form one run; its
+// start is the first basis whose span reaches u. False when none may be.
+bool Bspline::openRun(float u, int& lo, int& hi) const
+{
+    int first = 0;
+    int last = n_ + 1;
+    while (first < last) {
+        const int mid = first + (last - first) / 2;
+        if (knots_[static_cast<std::size_t>(mid + k_)] < u)
+            first = mid + 1;
+        else
+            last = mid;
+    }
+    lo = first;
+    if (lo > n_ || !mayContribute(lo, u))
+        return false;
+    hi = lo;
+    while (hi + 1 <= n_ && mayContribute(hi + 1, u))
+        ++hi;
+    return true;
+}
+
 SplinePoint Bspline::point(float u, const std::vector<PlanePoint>& control) const
 {
     if (control.size() < static_cast<std::size_t>(n_) + 1)
@@ -370,23 +392,10 @@ SplinePoint Bspline::point(float u, const std::vector<PlanePoint>& control) cons
         }
         return p;
     }
-    // On clamped knots the bases that may be non-zero form one run; its
-    // start is the first basis whose span reaches u.
-    int first = 0;
-    int last = n_ + 1;
-    while (first < last) {
-        const int mid = first + (last - first) / 2;
-        if (knots_[static_cast<std::size_t>(mid + k_)] < u)
-            first = mid + 1;
-        else
-            last = mid;
-    }
-    const int lo = first;
-    if (lo > n_ || !mayContribute(lo, u))
+    int lo = 0;
+    int hi = 0;
+    if (!openRun(u, lo, hi))
         return p;
-    int hi = lo;
-    while (hi + 1 <= n_ && mayContribute(hi + 1, u))
-        ++hi;
     const std::vector<float>& bases = openBases(lo, hi, u);
     for (int i = lo; i <= hi; ++i)
         add(i, bases[static_cast<std::size_t>(i - lo)]);
@@ -415,6 +424,21 @@ namespace {
 __m128 select(__m128 mask, __m128 yes, __m128 no) { return _mm_or_ps(_mm_and_ps(mask, yes), _mm_andnot_ps(mask, no)); }
 bool allSet(__m128 mask) { return _mm_movemask_ps(mask) == 0xf; }
 bool noneSet(__m128 mask) { return _mm_movemask_ps(mask) == 0; }
+
+// Adds b times a control point to the four lanes' sums, as point() adds it.
+void addScaled(__m128& x, __m128& y, __m128 b, const PlanePoint& c)
+{
+    x = _mm_add_ps(x, _mm_mul_ps(b, _mm_set1_ps(static_cast<float>(c.x))));
+    y = _mm_add_ps(y, _mm_mul_ps(b, _mm_set1_ps(static_cast<float>(c.y))));
+}
+
+SplinePoint lane(__m128 x, __m128 y, int l)
+{
+    alignas(16) float xs[4], ys[4];
+    _mm_store_ps(xs, x);
+    _mm_store_ps(ys, y);
+    return {xs[l], ys[l]};
+}
 
 } // namespace
 
@@ -543,17 +567,10 @@ bool Bspline::closedByChain4(const float (&u)[4], const std::vector<PlanePoint>&
         slots[m] = j;
     }
     __m128 x = zero, y = zero;
-    for (std::size_t m = 0; m < count; ++m) {
-        const __m128 b = table[at(k_, slots[m])];
-        const PlanePoint& c = control[static_cast<std::size_t>(contributing[m])];
-        x = _mm_add_ps(x, _mm_mul_ps(b, _mm_set1_ps(static_cast<float>(c.x))));
-        y = _mm_add_ps(y, _mm_mul_ps(b, _mm_set1_ps(static_cast<float>(c.y))));
-    }
-    alignas(16) float xs[4], ys[4];
-    _mm_store_ps(xs, x);
-    _mm_store_ps(ys, y);
+    for (std::size_t m = 0; m < count; ++m)
+        addScaled(x, y, table[at(k_, slots[m])], control[static_cast<std::size_t>(contributing[m])]);
     for (int l = 0; l < 4; ++l)
-        out[l] = {xs[l], ys[l]};
+        out[l] = lane(x, y, l);
     return true;
 }
 
@@ -566,36 +583,17 @@ bool Bspline::openByTable4(const float (&u)[4], const std::vector<PlanePoint>& c
                            SplinePoint (&out)[4]) const
 {
     constexpr int kMostRow = 40;
-    // The run of bases that may be non-zero at v, as point() finds it.
-    const auto run = [this](float v, int& lo, int& hi) {
-        int first = 0;
-        int last = n_ + 1;
-        while (first < last) {
-            const int mid = first + (last - first) / 2;
-            if (knots_[static_cast<std::size_t>(mid + k_)] < v)
-                first = mid + 1;
-            else
-                last = mid;
-        }
-        lo = first;
-        if (lo > n_ || !mayContribute(lo, v))
-            return false;
-        hi = lo;
-        while (hi + 1 <= n_ && mayContribute(hi + 1, v))
-            ++hi;
-        return true;
-    };
     // The lanes go with the last one's run. A sample on a knot has a run
     // one longer (its extra basis is 0 there but still summed), so the
     // first sample of a span is worked out alone, the others abreast.
     int lo = 0;
     int hi = 0;
-    if (!run(u[3], lo, hi))
+    if (!openRun(u[3], lo, hi))
         return false;
     float lanes[4];
     bool alone[4] = {false, false, false, false};
     int abreast = 0;
-    // Whether v's run is lo..hi, as run() would find it, without its search.
+    // Whether v's run is lo..hi, as openRun() would find it, without its search.
     const auto sameRun = [&](float v) {
         const auto knot = [this](int i) { return knots_[static_cast<std::size_t>(i)]; };
         if (!(knot(lo + k_) >= v) || (lo > 0 && !(knot(lo - 1 + k_) < v)))
@@ -656,17 +654,10 @@ bool Bspline::openByTable4(const float (&u)[4], const std::vector<PlanePoint>& c
         }
     }
     __m128 x = _mm_setzero_ps(), y = _mm_setzero_ps();
-    for (int i = lo; i <= hi; ++i) {
-        const __m128 b = row[i - lo];
-        const PlanePoint& c = control[static_cast<std::size_t>(i)];
-        x = _mm_add_ps(x, _mm_mul_ps(b, _mm_set1_ps(static_cast<float>(c.x))));
-        y = _mm_add_ps(y, _mm_mul_ps(b, _mm_set1_ps(static_cast<float>(c.y))));
-    }
-    alignas(16) float xs[4], ys[4];
-    _mm_store_ps(xs, x);
-    _mm_store_ps(ys, y);
+    for (int i = lo; i <= hi; ++i)
+        addScaled(x, y, row[i - lo], control[static_cast<std::size_t>(i)]);
     for (int l = 0; l < 4; ++l)
-        out[l] = alone[l] ? point(u[l], control) : SplinePoint{xs[l], ys[l]};
+        out[l] = alone[l] ? point(u[l], control) : lane(x, y, l);
     return true;
 }
 

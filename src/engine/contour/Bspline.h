@@ -55,6 +55,7 @@ private:
     void buildKnots();
     float firstOrder(int i, float u) const;
     float wrapped(int i, float u) const;
+    bool openRun(float u, int& lo, int& hi) const;
     const std::vector<float>& openBases(int lo, int hi, float u) const;
     float closedBasis(int i, float u) const;
     int shiftedEntry(float v) const;
