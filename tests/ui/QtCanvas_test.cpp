@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace tervane {
 namespace {
 
@@ -352,6 +354,33 @@ TEST_F(QtCanvasTest, APolylinePaintsWhatItsLinesPaint)
             lines.line(curve[i - 1].x, curve[i - 1].y, curve[i].x, curve[i].y, kRed);
         EXPECT_EQ(area.image(), lines.image()) << "style " << style;
     }
+}
+
+// A one-pixel solid curve sampled finer than the pixels (runs of points on
+// one pixel, a point that is no number, a turn back) paints what its
+// segments paint one by one.
+TEST_F(QtCanvasTest, ADenseThinPolylinePaintsWhatItsLinesPaint)
+{
+    useDrawingFrame();
+    QtCanvas lines{9464, 7410};
+    lines.setScale(-400, 7010, 9064, -400);
+    std::vector<CanvasPoint> curve;
+    for (int i = 0; i < 600; ++i) {
+        const double t = i * 0.01;
+        curve.push_back({2000 + 1500 * std::cos(t), 3000 + 900 * std::sin(3 * t)});
+        if (i == 250)
+            curve.push_back({std::nan(""), 0});
+    }
+    for (int i = 0; i < 40; ++i)
+        curve.push_back(curve[curve.size() - 2]);
+    for (QtCanvas* c : {&area, &lines}) {
+        c->setDrawStyle(kSolid);
+        c->setDrawWidth(1);
+    }
+    area.polyline(curve, kRed);
+    for (std::size_t i = 1; i < curve.size(); ++i)
+        lines.line(curve[i - 1].x, curve[i - 1].y, curve[i].x, curve[i].y, kRed);
+    EXPECT_EQ(area.image(), lines.image());
 }
 
 TEST_F(QtCanvasTest, FilledRingsLeaveTheirHolesAndOutsideAlone)
