@@ -391,5 +391,36 @@ TEST_F(NetworkBuilderTest, ABuildTakesTheRecordsItIsLentInsteadOfTheFile)
     EXPECT_EQ(state.recordCount, 20);
 }
 
+// A build's progress strip gets one box per new pixel column, not one per
+// point or triangle: within each of its few stages (each starts again from
+// the left, after a clear or not) every box reaches a column further.
+TEST_F(NetworkBuilderTest, TheProgressStripGrowsByWholePixelColumns)
+{
+    writeScattered(3000);
+    ASSERT_TRUE(buildNetwork(ctx));
+    const RecordingCanvas& strip = view.picture2;
+    const double columns = strip.toPixelX(strip.scaleWidth()) - strip.toPixelX(0);
+    std::size_t boxes = 0;
+    int stages = 0;
+    double lastColumn = -1;
+    for (const auto& op : strip.ops) {
+        if (op.kind == Kind::Clear) {
+            lastColumn = -1;
+            continue;
+        }
+        if (op.kind != Kind::FilledBox)
+            continue;
+        ++boxes;
+        const double column = std::floor(strip.toPixelX(op.x2));
+        if (column <= lastColumn || lastColumn < 0)
+            ++stages;
+        EXPECT_NE(column, lastColumn);
+        lastColumn = column;
+    }
+    EXPECT_GT(boxes, 0u);
+    EXPECT_LE(stages, 6);
+    EXPECT_LE(static_cast<double>(boxes), stages * (columns + 1));
+}
+
 } // namespace
 } // namespace tervane
