@@ -358,6 +358,19 @@ void MainWindow::onZoomOut() { picture1_->zoomOut(); }
 
 void MainWindow::onFitView() { picture1_->fitAll(); }
 
+// An on/off choice of the options menu, shown as remembered; `toggled`
+// remembers a change and acts on it.
+QAction* MainWindow::addRememberedOption(QMenu* menu, const char* name, const char* caption, bool on,
+                                         const std::function<void(bool)>& toggled)
+{
+    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    action->setObjectName(QString::fromUtf8(name));
+    action->setCheckable(true);
+    action->setChecked(on);
+    connect(action, &QAction::toggled, this, toggled);
+    return action;
+}
+
 // Choices of how the map looks, beyond the panel's, remembered between runs.
 void MainWindow::createOptionsMenu()
 {
@@ -383,36 +396,19 @@ void MainWindow::createOptionsMenu()
         contourLabelActions_.append(entry);
     }
 
-    legendAction_ = options->addAction(QStringLiteral("图例"));
-    legendAction_->setObjectName(QStringLiteral("tl"));
-    legendAction_->setCheckable(true);
-    legendAction_->setChecked(MapOptions::legend());
-    connect(legendAction_, &QAction::toggled, this, [this](bool on) {
+    legendAction_ = addRememberedOption(options, "tl", "图例", MapOptions::legend(), [this](bool on) {
         MapOptions::setLegend(on);
         showLegend();
     });
-
-    coordinatesAction_ = options->addAction(QStringLiteral("坐标"));
-    coordinatesAction_->setObjectName(QStringLiteral("zb"));
-    coordinatesAction_->setCheckable(true);
-    coordinatesAction_->setChecked(MapOptions::coordinates());
-    connect(coordinatesAction_, &QAction::toggled, this, [](bool on) { MapOptions::setCoordinates(on); });
-
-    fillAction_ = options->addAction(QStringLiteral("填充色带"));
-    fillAction_->setObjectName(QStringLiteral("tcsd"));
-    fillAction_->setCheckable(true);
-    fillAction_->setChecked(MapOptions::fillBands());
-    connect(fillAction_, &QAction::toggled, this, [this](bool on) {
+    coordinatesAction_ = addRememberedOption(options, "zb", "坐标", MapOptions::coordinates(),
+                                             [](bool on) { MapOptions::setCoordinates(on); });
+    fillAction_ = addRememberedOption(options, "tcsd", "填充色带", MapOptions::fillBands(), [this](bool on) {
         MapOptions::setFillBands(on);
         showLegend();
     });
 
     options->addSeparator();
-    classicAction_ = options->addAction(QStringLiteral("原样式"));
-    classicAction_->setObjectName(QStringLiteral("yys"));
-    classicAction_->setCheckable(true);
-    classicAction_->setChecked(MapOptions::classic());
-    connect(classicAction_, &QAction::toggled, this, [this](bool on) {
+    classicAction_ = addRememberedOption(options, "yys", "原样式", MapOptions::classic(), [this](bool on) {
         MapOptions::setClassic(on);
         showLegend();
     });

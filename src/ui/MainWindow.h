@@ -146,6 +146,8 @@ private:
     void createStrips();
     void createStatusBoxes();
     void createPanel();
+    QAction* addRememberedOption(QMenu* menu, const char* name, const char* caption, bool on,
+                                 const std::function<void(bool)>& toggled);
     void createOptionsMenu();
     void createViewMenu();
     // Places the controls for the central area's size: the drawing area
