@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 
 namespace tervane {
 
@@ -157,15 +156,10 @@ bool MainCommands::openDataFile(const std::optional<std::string>& presetPath)
 
     Canvas& strip = ctx_.view.progressStrip();
     s.sizePointsToFill(count);
-    // The strip grows by whole pixels: a step ending in the column already
-    // shown would paint nothing new, so it is not sent.
-    double shown = std::numeric_limits<double>::quiet_NaN();
+    StripProgress steps(strip);
     for (long i = 1; i <= count; ++i) {
-        const double column = std::floor(strip.toPixelX(static_cast<double>(i) * strip.width() / static_cast<double>(count + 1)));
-        if (!(column == shown)) {
+        if (steps.newColumn(static_cast<double>(i) * strip.width() / static_cast<double>(count + 1)))
             drawProgress(strip, static_cast<double>(i), static_cast<double>(count + 1));
-            shown = column;
-        }
         const SurveyRecord& r = file.records[static_cast<std::size_t>(i - 1)];
         s.pointX[i] = r.x();
         s.pointY[i] = r.y();

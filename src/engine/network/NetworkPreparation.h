@@ -25,11 +25,19 @@ public:
 
     void show(double fraction)
     {
-        const double column = std::floor(strip_.toPixelX(strip_.scaleWidth() * fraction));
+        if (newColumn(strip_.scaleWidth() * fraction))
+            showProgress(strip_, fraction);
+    }
+
+    // Whether a step whose right edge is at `right` (user units) reaches a
+    // pixel column not shown yet; if so, it counts as shown.
+    bool newColumn(double right)
+    {
+        const double column = std::floor(strip_.toPixelX(right));
         if (column == shown_)
-            return;
-        showProgress(strip_, fraction);
+            return false;
         shown_ = column;
+        return true;
     }
 
 private:
