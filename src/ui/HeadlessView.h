@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/base/NullCanvas.h"
 #include "engine/state/MainView.h"
 #include "ui/QtCanvas.h"
 
@@ -17,7 +18,7 @@ public:
     explicit HeadlessView(int scale = 1);
 
     Canvas& drawingArea() override { return drawing_; }
-    Canvas& progressStrip() override { return progress_; }
+    Canvas& progressStrip() override { return progressShown_ ? static_cast<Canvas&>(progress_) : unseenProgress_; }
     Canvas& levelStrip() override { return levels_; }
     Canvas& levelDisplay() override { return levelValue_; }
 
@@ -34,6 +35,10 @@ public:
     // Off while the map that follows a build will be drawn over it from a
     // clear.
     void setBuildShown(bool shown) { buildShown_ = shown; }
+    // Off for a run that nobody watches: the strip is then a canvas of its
+    // size that paints nothing, as its growth would be wiped after every
+    // curve and never saved.
+    void setProgressShown(bool shown) { progressShown_ = shown; }
 
     const QtCanvas& drawingImage() const { return drawing_; }
     // From now on the drawing area keeps what it shows, for vector export.
@@ -48,6 +53,7 @@ public:
 private:
     QtCanvas drawing_;
     QtCanvas progress_;
+    NullCanvas unseenProgress_;
     QtCanvas levels_;
     QtCanvas levelValue_;
     DrawingRecord record_;
@@ -58,6 +64,7 @@ private:
     Colour statusFore_ = rgb(0, 0, 0);
     bool editorRequested_ = false;
     bool buildShown_ = true;
+    bool progressShown_ = true;
 };
 
 } // namespace tervane

@@ -134,4 +134,26 @@ TEST_F(ContourImageTest, RenderedMapIsLighterUphillAndMaskedAtTheBorder)
 }
 
 } // namespace
+// A run nobody watches draws its progress on a strip that paints nothing:
+// the strip keeps the shown one's measures, so every step the run takes by
+// them is the same, and the map comes out pixel for pixel as with the strip.
+TEST_F(ContourImageTest, AnUnseenProgressStripLeavesTheMapAsItWas)
+{
+    panel.intervalText = "10";
+    ASSERT_TRUE(drawContourMap(ctx));
+    const QImage shown = view.drawingImage().image().copy();
+    const Canvas& strip = view.progressStrip();
+    const double width = strip.width(), height = strip.height();
+    const double right = strip.toPixelX(width);
+
+    view.setProgressShown(false);
+    const Canvas& unseen = view.progressStrip();
+    EXPECT_NE(&unseen, &strip);
+    EXPECT_EQ(unseen.width(), width);
+    EXPECT_EQ(unseen.height(), height);
+    EXPECT_EQ(unseen.toPixelX(width), right);
+    ASSERT_TRUE(drawContourMap(ctx));
+    EXPECT_EQ(view.drawingImage().image(), shown);
+}
+
 } // namespace tervane
