@@ -155,16 +155,23 @@ bool MainCommands::openDataFile(const std::optional<std::string>& presetPath)
     ctx_.view.setCaption(text::kCaptionTitle + *chosen + "  : Record   1" + " to  " + numberText(count));
 
     Canvas& strip = ctx_.view.progressStrip();
-    s.sizePointsToFill(count);
     StripProgress steps(strip);
     for (long i = 1; i <= count; ++i) {
         if (steps.newColumn(static_cast<double>(i) * strip.width() / static_cast<double>(count + 1)))
             drawProgress(strip, static_cast<double>(i), static_cast<double>(count + 1));
-        const SurveyRecord& r = file.records[static_cast<std::size_t>(i - 1)];
-        s.pointX[i] = r.x();
-        s.pointY[i] = r.y();
-        s.pointZ[i] = r.z();
-        s.pointNote[i] = r.note;
+    }
+    // A new file's points are its records from here on. An existing file's
+    // are put in place by the build just below, from these same records:
+    // reading their numbers here as well would only be done again there.
+    if (newFile) {
+        s.sizePointsToFill(count);
+        for (long i = 1; i <= count; ++i) {
+            SurveyRecord& r = file.records[static_cast<std::size_t>(i - 1)];
+            s.pointX[i] = r.x();
+            s.pointY[i] = r.y();
+            s.pointZ[i] = r.z();
+            s.pointNote[i] = std::move(r.note);
+        }
     }
 
     if (newFile) {

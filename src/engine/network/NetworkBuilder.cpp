@@ -154,7 +154,7 @@ void replacePointsByGrid(RunContext& ctx, GridSize size)
 }
 
 // Everything before the kind's own step: reload, extents, scale, shift.
-bool prepareNetwork(RunContext& ctx, const SurveyReadResult* justRead)
+bool prepareNetwork(RunContext& ctx, SurveyReadResult* justRead)
 {
     SharedState& s = ctx.state;
     prepareDrawingArea(ctx);
@@ -223,7 +223,7 @@ bool finishNetwork(RunContext& ctx, bool labelPoints)
 
 } // namespace
 
-bool buildNetwork(RunContext& ctx, bool labelPoints, const SurveyReadResult* justRead)
+bool buildNetwork(RunContext& ctx, bool labelPoints, SurveyReadResult* justRead)
 {
     SharedState& s = ctx.state;
     s.heldNetwork = {};

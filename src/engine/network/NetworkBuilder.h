@@ -13,8 +13,9 @@ namespace tervane {
 // `labelPoints` false marks the points without their labels: a Draw of the
 // present look writes them itself, after its contour values. `justRead`,
 // when given, is the data file as the caller read it a moment ago: the
-// points are taken from it instead of reading the file again.
-bool buildNetwork(RunContext& ctx, bool labelPoints = true, const SurveyReadResult* justRead = nullptr);
+// points are taken from it instead of reading the file again, and its
+// notes are moved out of it.
+bool buildNetwork(RunContext& ctx, bool labelPoints = true, SurveyReadResult* justRead = nullptr);
 
 // What Draw does for its network lines: when the last build's network still
 // fits the data (same file, unchanged on disk, same kind and picture state,

@@ -79,14 +79,14 @@ void prepareDrawingArea(RunContext& ctx)
         fillPlotArea(drawing, panel.beijing);
 }
 
-bool loadSurveyPoints(RunContext& ctx, const SurveyReadResult* justRead)
+bool loadSurveyPoints(RunContext& ctx, SurveyReadResult* justRead)
 {
     SharedState& s = ctx.state;
     const bool lent = justRead && justRead->ok;
     SurveyReadResult read;
     if (!lent)
         read = readSurveyFile(s.dataFileName);
-    const SurveyReadResult& file = lent ? *justRead : read;
+    SurveyReadResult& file = lent ? *justRead : read;
     if (!file.ok) {
         ctx.prompter.message(file.message);
         s.fileOpen = 0;
@@ -101,13 +101,12 @@ bool loadSurveyPoints(RunContext& ctx, const SurveyReadResult* justRead)
     StripProgress progress(strip);
     for (long i = 1; i <= count; ++i) {
         progress.show(static_cast<double>(i) / static_cast<double>(count + 1));
-        const SurveyRecord& r = file.records[static_cast<std::size_t>(i - 1)];
+        SurveyRecord& r = file.records[static_cast<std::size_t>(i - 1)];
         const auto slot = static_cast<std::size_t>(i);
         s.pointX[slot] = r.x();
         s.pointY[slot] = r.y();
         s.pointZ[slot] = r.z();
-        // A note of a file read here is moved, one of a lent file copied.
-        s.pointNote[slot] = lent ? r.note : std::move(read.records[static_cast<std::size_t>(i - 1)].note);
+        s.pointNote[slot] = std::move(r.note);
     }
     strip.clear();
     return true;

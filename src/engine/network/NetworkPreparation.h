@@ -58,8 +58,8 @@ void prepareDrawingArea(RunContext& ctx);
 // Reads the data file into the point arrays (slots 1..count) with progress.
 // Sets recordCount and fileRecordCount and empties the triangle tables.
 // `justRead`, when given, stands for the file (read by the caller a moment
-// ago) and is not read again.
-bool loadSurveyPoints(RunContext& ctx, const SurveyReadResult* justRead = nullptr);
+// ago) and is not read again; its notes are moved into the point table.
+bool loadSurveyPoints(RunContext& ctx, SurveyReadResult* justRead = nullptr);
 
 // Extents of the raw values; refuses a record whose X, Y or Z is not finite.
 bool findExtents(RunContext& ctx);

@@ -381,7 +381,7 @@ TEST_F(NetworkBuilderTest, UnseenBuildDrawsNothingButWritesTheSameFiles)
 TEST_F(NetworkBuilderTest, ABuildTakesTheRecordsItIsLentInsteadOfTheFile)
 {
     writeScattered(30);
-    const SurveyReadResult lent = readSurveyFile(state.dataFileName);
+    SurveyReadResult lent = readSurveyFile(state.dataFileName);
     ASSERT_TRUE(lent.ok);
     writeScattered(20);
     ASSERT_TRUE(buildNetwork(ctx, true, &lent));
