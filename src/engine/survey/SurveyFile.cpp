@@ -5,6 +5,7 @@
 #include "engine/base/Gbk.h"
 #include "engine/base/NumberText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -76,18 +77,27 @@ long readAll(int fd, char* buffer, std::size_t size)
 SurveyReadResult readRecords(int fd, off_t length)
 {
     const auto wanted = static_cast<std::size_t>(length / static_cast<off_t>(kRecordLength));
-    std::vector<char> buffer(wanted * kRecordLength);
-    const long got = readAll(fd, buffer.data(), buffer.size());
-    if (got < 0)
-        return refusalForErrno(errno);
-    // A file that shrank since it was measured gives what it still holds.
-    const std::size_t count = static_cast<std::size_t>(got) / kRecordLength;
     SurveyReadResult result;
+    result.records.reserve(wanted);
+    // A thousand records (65 KB) at a time: the whole file as one buffer
+    // would cost a large file's load more in fresh pages than in reading.
+    constexpr std::size_t kChunkRecords = 1024;
+    std::vector<char> buffer(std::min(wanted, kChunkRecords) * kRecordLength);
+    std::size_t left = wanted;
+    while (left > 0) {
+        const std::size_t asked = std::min(left, kChunkRecords);
+        const long got = readAll(fd, buffer.data(), asked * kRecordLength);
+        if (got < 0)
+            return refusalForErrno(errno);
+        // A file that shrank since it was measured gives what it still holds.
+        const std::size_t count = static_cast<std::size_t>(got) / kRecordLength;
+        for (std::size_t i = 0; i < count; ++i)
+            result.records.push_back(decodeRecord(buffer.data() + i * kRecordLength));
+        if (count < asked)
+            break;
+        left -= asked;
+    }
     result.ok = true;
-    result.recordCount = static_cast<long>(count);
-    result.records.reserve(count);
-    for (std::size_t i = 0; i < count; ++i)
-        result.records.push_back(decodeRecord(buffer.data() + i * kRecordLength));
     while (!result.records.empty() && result.records.back().isBlank())
         result.records.pop_back();
     result.recordCount = static_cast<long>(result.records.size());

@@ -121,6 +121,27 @@ TEST_F(SurveyFileOnDisk, TrailingPartialRecordIsIgnored)
     EXPECT_EQ(r.recordCount, 0);
 }
 
+// The file is read a part at a time: every record, those on either side
+// of a part's end included, comes back in its place, and a partial record
+// at the end is still ignored whatever part it falls in.
+TEST_F(SurveyFileOnDisk, ALargeFileReadsBackRecordByRecord)
+{
+    for (const int n : {1023, 1024, 1025, 3000}) {
+        writeRecords(n);
+        writeBytes(path, readBytes(path) + "12345");
+        const SurveyReadResult r = readSurveyFile(path);
+        ASSERT_TRUE(r.ok) << n;
+        ASSERT_EQ(r.recordCount, n);
+        ASSERT_EQ(r.records.size(), static_cast<std::size_t>(n));
+        for (int i = 1; i <= n; ++i) {
+            const SurveyRecord& got = r.records[static_cast<std::size_t>(i - 1)];
+            ASSERT_EQ(got.x(), i) << n;
+            ASSERT_EQ(got.y(), 2 * i) << n;
+            ASSERT_EQ(got.note, "井" + std::string(18, ' ')) << n << " " << i;
+        }
+    }
+}
+
 TEST_F(SurveyFileOnDisk, RefusesAMissingFileOrADirectory)
 {
     SurveyReadResult r = readSurveyFile(dir.file("none.D3D"));
