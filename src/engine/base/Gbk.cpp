@@ -38,10 +38,10 @@ std::string convert(std::string_view in, const char* to, std::string_view replac
 {
     // Plain ASCII reads the same in both codes; most notes and every number
     // field are, and iconv costs a survey's load more than reading it.
-    bool ascii = true;
+    unsigned char bits = 0;
     for (const char c : in)
-        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii)
+        bits |= static_cast<unsigned char>(c);
+    if (bits < 0x80)
         return std::string(in);
     // Loading a file converts four fields per record; opening a descriptor
     // each time would cost more than the conversion itself.

@@ -93,17 +93,12 @@ BandSurface::BandSurface(const ContourNetwork& net)
 // its box (grown by the tolerance) touches.
 void BandSurface::fileTriangles(const ContourNetwork& net)
 {
-    double minX = std::numeric_limits<double>::infinity(), minY = minX;
-    double maxX = -minX, maxY = -minX;
-    const int rows = net.rowCount();
-    std::vector<std::array<double, 4>> boxes(static_cast<std::size_t>(rows) + 1);
-    for (int t = 1; t <= rows; ++t) {
+    // A triangle's box is worked out each time it is wanted: three passes
+    // over the corners cost less than a table of boxes in fresh pages.
+    const auto boxOf = [&](int t) {
         const auto row = static_cast<std::size_t>(t);
-        auto& box = boxes[row];
-        box = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
-               -std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
-        if (facets_[row].flat)
-            continue;
+        std::array<double, 4> box = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
+                                     -std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
         for (const int v : {net.vertexA[row], net.vertexB[row], net.vertexC[row]}) {
             const auto s = static_cast<std::size_t>(v);
             box[0] = std::min(box[0], double(net.pointX[s]) - tolerance_);
@@ -111,6 +106,15 @@ void BandSurface::fileTriangles(const ContourNetwork& net)
             box[2] = std::max(box[2], double(net.pointX[s]) + tolerance_);
             box[3] = std::max(box[3], double(net.pointY[s]) + tolerance_);
         }
+        return box;
+    };
+    double minX = std::numeric_limits<double>::infinity(), minY = minX;
+    double maxX = -minX, maxY = -minX;
+    const int rows = net.rowCount();
+    for (int t = 1; t <= rows; ++t) {
+        if (facets_[static_cast<std::size_t>(t)].flat)
+            continue;
+        const std::array<double, 4> box = boxOf(t);
         minX = std::min(minX, box[0]);
         minY = std::min(minY, box[1]);
         maxX = std::max(maxX, box[2]);
@@ -140,7 +144,7 @@ void BandSurface::fileTriangles(const ContourNetwork& net)
     cellStart_.assign(cells + 1, 0);
     for (int t = 1; t <= rows; ++t) {
         if (!facets_[static_cast<std::size_t>(t)].flat)
-            cellsOf(boxes[static_cast<std::size_t>(t)], [&](std::size_t c) { ++cellStart_[c + 1]; });
+            cellsOf(boxOf(t), [&](std::size_t c) { ++cellStart_[c + 1]; });
     }
     for (std::size_t c = 1; c <= cells; ++c)
         cellStart_[c] += cellStart_[c - 1];
@@ -148,7 +152,7 @@ void BandSurface::fileTriangles(const ContourNetwork& net)
     std::vector<int> fill(cellStart_.begin(), cellStart_.end() - 1);
     for (int t = 1; t <= rows; ++t) {
         if (!facets_[static_cast<std::size_t>(t)].flat)
-            cellsOf(boxes[static_cast<std::size_t>(t)], [&](std::size_t c) { cellRows_[static_cast<std::size_t>(fill[c]++)] = t; });
+            cellsOf(boxOf(t), [&](std::size_t c) { cellRows_[static_cast<std::size_t>(fill[c]++)] = t; });
     }
 }
 

@@ -26,6 +26,11 @@ constexpr int kMostRounds = 64;
 
 PlanePoint plane(SplinePoint p) { return {p.x, p.y}; }
 
+// The index after i round a line of `count` points: the segment loops
+// below take it for every segment, where a division would cost more than
+// the rest of the step.
+std::size_t after(std::size_t i, std::size_t count) { return i + 1 < count ? i + 1 : 0; }
+
 // A point as the drawing will hold it. The rounding goes through memory:
 // GCC 12's vectorizer at -O2 was seen to drop the round trip through
 // single precision from a pair of these, and the checks then passed points
@@ -209,7 +214,7 @@ std::vector<LineChain> chainsOf(const std::vector<PlanePoint>& pts, std::size_t 
     std::vector<LineChain> chains;
     int wayX = 0, wayY = 0;
     for (std::size_t s = 0; s < segments; ++s) {
-        const PlanePoint a = pts[s], b = pts[(s + 1) % count];
+        const PlanePoint a = pts[s], b = pts[after(s, count)];
         const int x = (b.x > a.x) - (b.x < a.x), y = (b.y > a.y) - (b.y < a.y);
         if (chains.empty() || (x != 0 && wayX != 0 && x != wayX) || (y != 0 && wayY != 0 && y != wayY)) {
             chains.push_back({s, s, {a.x, a.y, a.x, a.y}});
@@ -242,7 +247,7 @@ void chainMeetings(const std::vector<PlanePoint>& p, const std::vector<LineChain
                    const std::vector<LineChain>& qc, bool same, Skip&& skip, Meet&& meet)
 {
     const auto seg = [](const std::vector<PlanePoint>& pts, std::size_t s) {
-        return std::pair{pts[s], pts[(s + 1) % pts.size()]};
+        return std::pair{pts[s], pts[after(s, pts.size())]};
     };
     const auto inBox = [](std::pair<PlanePoint, PlanePoint> g, const double box[4]) {
         return std::max(g.first.x, g.second.x) >= box[0] && std::min(g.first.x, g.second.x) <= box[2] &&
@@ -344,7 +349,7 @@ public:
         build();
         std::vector<char> bad;
         if (!bandFaults(bad, false) && !crossingFaults(bad, true)) {
-            stats_.sameLevel.add(line_, chains_, triangles_);
+            stats_.sameLevel.add(std::move(line_), std::move(chains_), triangles_);
             return;
         }
         ++stats_.mendedCurves;
@@ -352,7 +357,8 @@ public:
         if (!places_->usable()) {
             ++stats_.unresolvedCurves;
             passTriangles();
-            stats_.sameLevel.add(line_, chainsOf(line_, segmentCount(line_, closedLine())), triangles_);
+            std::vector<LineChain> chains = chainsOf(line_, segmentCount(line_, closedLine()));
+            stats_.sameLevel.add(std::move(line_), std::move(chains), triangles_);
             return;
         }
         // Each round pulls the ends of the faulty segments further and
@@ -375,7 +381,9 @@ public:
             ++stats_.unresolvedCurves;
         write();
         passTriangles();
-        stats_.sameLevel.add(line_, clear ? chains_ : chainsOf(line_, segmentCount(line_, closedLine())), triangles_);
+        if (!clear)
+            chains_ = chainsOf(line_, segmentCount(line_, closedLine()));
+        stats_.sameLevel.add(std::move(line_), std::move(chains_), triangles_);
     }
 
 private:
@@ -408,9 +416,11 @@ private:
         from_.clear();
         trianglesFresh_ = false;
         const std::size_t n = samples_.size();
+        line_.reserve(n);
+        from_.reserve(n);
         for (std::size_t i = 0; i < n; ++i) {
             push(pulled(i), {i, false});
-            const std::size_t next = i + 1 < n ? i + 1 : 0;
+            const std::size_t next = after(i, n);
             if (places_ && pull_[i] == 1 && (i + 1 < n || closed_) && pull_[next] == 1) {
                 places_->cornersBetween(places_->place(i), places_->place(next),
                                         [&](PlanePoint c) { push(rounded(c.x, c.y), {i, true}); });
@@ -449,10 +459,10 @@ private:
         }
         const auto moved = [&](std::size_t e) {
             const Origin o = from_[e];
-            return moved_[o.index] || (o.corner && moved_[o.index + 1 < n ? o.index + 1 : 0]);
+            return moved_[o.index] || (o.corner && moved_[after(o.index, n)]);
         };
         for (std::size_t s = 0; s < segments; ++s) {
-            const std::size_t e = (s + 1) % count;
+            const std::size_t e = after(s, count);
             if (movedOnly && !moved(s) && !moved(e)) {
                 from = 0;
                 continue;
@@ -551,7 +561,7 @@ private:
         int from = 0;
         BandSurface::Range range;
         for (std::size_t s = 0; s < segments; ++s) {
-            if (!band_.segmentRange(line_[s], line_[(s + 1) % count], from, range, &triangles_))
+            if (!band_.segmentRange(line_[s], line_[after(s, count)], from, range, &triangles_))
                 from = 0;
         }
     }
@@ -583,7 +593,7 @@ private:
         for (std::size_t s = 0; s < bad.size(); ++s) {
             if (!bad[s])
                 continue;
-            for (const std::size_t e : {s, (s + 1) % line_.size()}) {
+            for (const std::size_t e : {s, after(s, line_.size())}) {
                 const Origin o = from_[e];
                 if (o.corner)
                     continue;
@@ -612,7 +622,7 @@ private:
         for (std::size_t e = 0; e < line_.size(); ++e) {
             const Origin o = from_[e];
             if (o.corner) {
-                const std::size_t next = o.index + 1 < samples_.size() ? o.index + 1 : 0;
+                const std::size_t next = after(o.index, samples_.size());
                 largest = std::max(largest, distanceToSegment(line_[e], samples_[o.index], samples_[next]));
             } else if (pull_[o.index] > 0) {
                 largest = std::max(largest, distance(line_[e], samples_[o.index]));
