@@ -293,20 +293,6 @@ WriteOutcome QtCanvas::savePictureBmp(const std::string& path) const
     return writeOutputFile(path, imageBytes(picture_, "BMP"));
 }
 
-int QtCanvas::pixelColumn(double x) const
-{
-    const double px = toPixelX(x);
-    // Far-off coordinates are kept well inside int so that nothing overflows;
-    // the painter clips them.
-    return static_cast<int>(std::floor(std::clamp(px, -1.0e6, 1.0e6)));
-}
-
-int QtCanvas::pixelRow(double y) const
-{
-    const double py = toPixelY(y);
-    return static_cast<int>(std::floor(std::clamp(py, -1.0e6, 1.0e6)));
-}
-
 void QtCanvas::changed() const
 {
     if (changed_)

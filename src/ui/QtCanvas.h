@@ -8,6 +8,8 @@
 #include <QPointF>
 #include <QString>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -98,8 +100,10 @@ protected:
     double textPixelHeight() const override;
 
 private:
-    int pixelColumn(double x) const;
-    int pixelRow(double y) const;
+    // The pixel a point falls in. Far-off coordinates are kept well inside
+    // int so that nothing overflows; the painter clips them.
+    int pixelColumn(double x) const { return static_cast<int>(std::floor(std::clamp(toPixelX(x), -1.0e6, 1.0e6))); }
+    int pixelRow(double y) const { return static_cast<int>(std::floor(std::clamp(toPixelY(y), -1.0e6, 1.0e6))); }
     void changed() const;
     QPainter& painter();
     const QPen& outline(Colour c);

@@ -245,8 +245,6 @@ void Canvas::tee(DrawingRecord::Kind kind, double x1, double y1, double x2, doub
     record_->add(item, text);
 }
 
-double Canvas::toPixelX(double x) const { return (x - scaleLeft_) / scaleWidth_ * pixelWidth(); }
-double Canvas::toPixelY(double y) const { return (y - scaleTop_) / scaleHeight_ * pixelHeight(); }
 double Canvas::toPixelLength(double userLengthX) const
 {
     return userLengthX / std::fabs(scaleWidth_) * pixelWidth();

@@ -171,7 +171,7 @@ void drawStretch(Canvas& area, PenTrail& trail, PlotRecording* recording, const 
     // point whose write failed, as drawn point by point it always did.
     std::size_t written = 0;
     try {
-        for (; written < rest.size(); ++written)
+        for (; recording && written < rest.size(); ++written)
             record(recording, false, rest[written]);
     } catch (...) {
         trail.linesThrough(rest.first(written + 1));
