@@ -212,25 +212,35 @@ std::vector<LineChain> chainsOf(const std::vector<PlanePoint>& pts, std::size_t 
 {
     const std::size_t count = pts.size();
     std::vector<LineChain> chains;
+    if (segments == 0)
+        return chains;
+    // The chain being grown lives in locals and is stored once it ends: kept
+    // in the vector, its box went through memory at every segment.
+    std::size_t first = 0, last = 0;
+    double minX = pts[0].x, minY = pts[0].y, maxX = minX, maxY = minY;
     int wayX = 0, wayY = 0;
     for (std::size_t s = 0; s < segments; ++s) {
         const PlanePoint a = pts[s], b = pts[after(s, count)];
         const int x = (b.x > a.x) - (b.x < a.x), y = (b.y > a.y) - (b.y < a.y);
-        if (chains.empty() || (x != 0 && wayX != 0 && x != wayX) || (y != 0 && wayY != 0 && y != wayY)) {
-            chains.push_back({s, s, {a.x, a.y, a.x, a.y}});
+        if (s == 0 || (x != 0 && wayX != 0 && x != wayX) || (y != 0 && wayY != 0 && y != wayY)) {
+            if (s > 0)
+                chains.push_back({first, last, {minX, minY, maxX, maxY}});
+            first = last = s;
+            minX = maxX = a.x;
+            minY = maxY = a.y;
             wayX = x;
             wayY = y;
         } else {
-            chains.back().last = s;
+            last = s;
             wayX = wayX != 0 ? wayX : x;
             wayY = wayY != 0 ? wayY : y;
         }
-        double* box = chains.back().box;
-        box[0] = std::min(box[0], b.x);
-        box[1] = std::min(box[1], b.y);
-        box[2] = std::max(box[2], b.x);
-        box[3] = std::max(box[3], b.y);
+        minX = std::min(minX, b.x);
+        minY = std::min(minY, b.y);
+        maxX = std::max(maxX, b.x);
+        maxY = std::max(maxY, b.y);
     }
+    chains.push_back({first, last, {minX, minY, maxX, maxY}});
     return chains;
 }
 
