@@ -93,8 +93,8 @@ BandSurface::BandSurface(const ContourNetwork& net)
 // its box (grown by the tolerance) touches.
 void BandSurface::fileTriangles(const ContourNetwork& net)
 {
-    // A triangle's box is worked out each time it is wanted: three passes
-    // over the corners cost less than a table of boxes in fresh pages.
+    // A triangle's box is worked out when wanted, twice: that costs less
+    // than a table of boxes in fresh pages.
     const auto boxOf = [&](int t) {
         const auto row = static_cast<std::size_t>(t);
         std::array<double, 4> box = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
@@ -131,20 +131,29 @@ void BandSurface::fileTriangles(const ContourNetwork& net)
     y0_ = minY;
     columns_ = static_cast<int>(w / cell_) + 1;
     rows_ = static_cast<int>(h / cell_) + 1;
-    const auto cellsOf = [&](const std::array<double, 4>& box, auto&& f) {
-        const int i0 = std::clamp(static_cast<int>((box[0] - x0_) / cell_), 0, columns_ - 1);
-        const int i1 = std::clamp(static_cast<int>((box[2] - x0_) / cell_), 0, columns_ - 1);
-        const int j0 = std::clamp(static_cast<int>((box[1] - y0_) / cell_), 0, rows_ - 1);
-        const int j1 = std::clamp(static_cast<int>((box[3] - y0_) / cell_), 0, rows_ - 1);
-        for (int j = j0; j <= j1; ++j)
-            for (int i = i0; i <= i1; ++i)
-                f(static_cast<std::size_t>(j) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(i));
-    };
+    // Each triangle's cells as ranges of columns and rows (at most 4097 of
+    // each), worked out once for both the count and the filing.
+    std::vector<std::array<std::uint16_t, 4>> spans(static_cast<std::size_t>(rows) + 1);
     const std::size_t cells = static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_);
     cellStart_.assign(cells + 1, 0);
+    const auto eachCell = [&](const std::array<std::uint16_t, 4>& span, auto&& f) {
+        for (std::size_t j = span[2]; j <= span[3]; ++j)
+            for (std::size_t i = span[0]; i <= span[1]; ++i)
+                f(j * static_cast<std::size_t>(columns_) + i);
+    };
     for (int t = 1; t <= rows; ++t) {
-        if (!facets_[static_cast<std::size_t>(t)].flat)
-            cellsOf(boxOf(t), [&](std::size_t c) { ++cellStart_[c + 1]; });
+        if (facets_[static_cast<std::size_t>(t)].flat)
+            continue;
+        const std::array<double, 4> box = boxOf(t);
+        const auto column = [&](double x) {
+            return static_cast<std::uint16_t>(std::clamp(static_cast<int>((x - x0_) / cell_), 0, columns_ - 1));
+        };
+        const auto row = [&](double y) {
+            return static_cast<std::uint16_t>(std::clamp(static_cast<int>((y - y0_) / cell_), 0, rows_ - 1));
+        };
+        auto& span = spans[static_cast<std::size_t>(t)];
+        span = {column(box[0]), column(box[2]), row(box[1]), row(box[3])};
+        eachCell(span, [&](std::size_t c) { ++cellStart_[c + 1]; });
     }
     for (std::size_t c = 1; c <= cells; ++c)
         cellStart_[c] += cellStart_[c - 1];
@@ -152,7 +161,8 @@ void BandSurface::fileTriangles(const ContourNetwork& net)
     std::vector<int> fill(cellStart_.begin(), cellStart_.end() - 1);
     for (int t = 1; t <= rows; ++t) {
         if (!facets_[static_cast<std::size_t>(t)].flat)
-            cellsOf(boxOf(t), [&](std::size_t c) { cellRows_[static_cast<std::size_t>(fill[c]++)] = t; });
+            eachCell(spans[static_cast<std::size_t>(t)],
+                     [&](std::size_t c) { cellRows_[static_cast<std::size_t>(fill[c]++)] = t; });
     }
 }
 
