@@ -139,7 +139,7 @@ int renderHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err
     if (!line.contoursPath.empty())
         panel.keepCurves = true;
     HeadlessView view(line.scale);
-    view.setProgressShown(false);
+    view.setStripsShown(false);
     if (!line.svgPath.empty() || !line.pdfPath.empty())
         view.recordDrawing();
     StderrPrompter prompter(err);
@@ -213,7 +213,7 @@ int playHeadless(const HeadlessJob& line, std::ostream& out, std::ostream& err)
     SharedState state;
     PanelSettings panel = line.panel;
     HeadlessView view(line.scale);
-    view.setProgressShown(false);
+    view.setStripsShown(false);
     if (!line.svgPath.empty() || !line.pdfPath.empty())
         view.recordDrawing();
     StderrPrompter prompter(err);

@@ -9,13 +9,16 @@ namespace tervane {
 HeadlessView::HeadlessView(int scale)
     : drawing_(layout::kDrawingArea.width, layout::kDrawingArea.height, scale),
       progress_(layout::kProgressStrip.width, layout::kProgressStrip.height),
-      unseenProgress_(layout::kProgressStrip.width, layout::kProgressStrip.height),
       levels_(layout::kLevelStrip.width, layout::kLevelStrip.height),
       levelValue_(layout::kLevelDisplay.width, layout::kLevelDisplay.height),
+      unseenProgress_(layout::kProgressStrip.width, layout::kProgressStrip.height),
+      unseenLevels_(layout::kLevelStrip.width, layout::kLevelStrip.height),
+      unseenLevelValue_(layout::kLevelDisplay.width, layout::kLevelDisplay.height),
       record_(drawing_.pixelWidth(), drawing_.pixelHeight()),
       caption_(kProgramTitle)
 {
-    for (Canvas* strip : std::initializer_list<Canvas*>{&progress_, &unseenProgress_, &levels_, &levelValue_}) {
+    for (Canvas* strip : std::initializer_list<Canvas*>{&progress_, &levels_, &levelValue_, &unseenProgress_,
+                                                        &unseenLevels_, &unseenLevelValue_}) {
         strip->setForeColour(layout::kStripBar);
         strip->setBackColour(layout::kStripBack);
     }

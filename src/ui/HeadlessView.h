@@ -18,9 +18,9 @@ public:
     explicit HeadlessView(int scale = 1);
 
     Canvas& drawingArea() override { return drawing_; }
-    Canvas& progressStrip() override { return progressShown_ ? static_cast<Canvas&>(progress_) : unseenProgress_; }
-    Canvas& levelStrip() override { return levels_; }
-    Canvas& levelDisplay() override { return levelValue_; }
+    Canvas& progressStrip() override { return shown(progress_, unseenProgress_); }
+    Canvas& levelStrip() override { return shown(levels_, unseenLevels_); }
+    Canvas& levelDisplay() override { return shown(levelValue_, unseenLevelValue_); }
 
     void setCaption(const std::string& text) override { caption_ = text; }
     std::string caption() const override { return caption_; }
@@ -35,10 +35,11 @@ public:
     // Off while the map that follows a build will be drawn over it from a
     // clear.
     void setBuildShown(bool shown) { buildShown_ = shown; }
-    // Off for a run that nobody watches: the strip is then a canvas of its
-    // size that paints nothing, as its growth would be wiped after every
-    // curve and never saved.
-    void setProgressShown(bool shown) { progressShown_ = shown; }
+    // Off for a run that nobody watches: the progress strip, the level
+    // strip and the level's value are then canvases of their sizes that
+    // paint nothing, as they would be wiped after every curve or level and
+    // never saved.
+    void setStripsShown(bool shown) { stripsShown_ = shown; }
 
     const QtCanvas& drawingImage() const { return drawing_; }
     // From now on the drawing area keeps what it shows, for vector export.
@@ -52,10 +53,14 @@ public:
 
 private:
     QtCanvas drawing_;
+    Canvas& shown(QtCanvas& strip, NullCanvas& unseen) { return stripsShown_ ? static_cast<Canvas&>(strip) : unseen; }
+
     QtCanvas progress_;
-    NullCanvas unseenProgress_;
     QtCanvas levels_;
     QtCanvas levelValue_;
+    NullCanvas unseenProgress_;
+    NullCanvas unseenLevels_;
+    NullCanvas unseenLevelValue_;
     DrawingRecord record_;
     std::string caption_;
     std::string status_;
@@ -64,7 +69,7 @@ private:
     Colour statusFore_ = rgb(0, 0, 0);
     bool editorRequested_ = false;
     bool buildShown_ = true;
-    bool progressShown_ = true;
+    bool stripsShown_ = true;
 };
 
 } // namespace tervane

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace tervane {
 namespace {
@@ -134,24 +135,31 @@ TEST_F(ContourImageTest, RenderedMapIsLighterUphillAndMaskedAtTheBorder)
 }
 
 } // namespace
-// A run nobody watches draws its progress on a strip that paints nothing:
-// the strip keeps the shown one's measures, so every step the run takes by
-// them is the same, and the map comes out pixel for pixel as with the strip.
-TEST_F(ContourImageTest, AnUnseenProgressStripLeavesTheMapAsItWas)
+// A run nobody watches draws its progress and its levels on strips that
+// paint nothing: each keeps the shown one's measures, so every step the run
+// takes by them is the same, and the map comes out pixel for pixel as with
+// the strips.
+TEST_F(ContourImageTest, UnseenStripsLeaveTheMapAsItWas)
 {
     panel.intervalText = "10";
     ASSERT_TRUE(drawContourMap(ctx));
     const QImage shown = view.drawingImage().image().copy();
-    const Canvas& strip = view.progressStrip();
-    const double width = strip.width(), height = strip.height();
-    const double right = strip.toPixelX(width);
+    struct Measures {
+        const Canvas* strip;
+        double width, height, right;
+    };
+    std::vector<Measures> strips;
+    for (const Canvas* c : {&view.progressStrip(), &view.levelStrip(), &view.levelDisplay()})
+        strips.push_back({c, c->width(), c->height(), c->toPixelX(c->width())});
 
-    view.setProgressShown(false);
-    const Canvas& unseen = view.progressStrip();
-    EXPECT_NE(&unseen, &strip);
-    EXPECT_EQ(unseen.width(), width);
-    EXPECT_EQ(unseen.height(), height);
-    EXPECT_EQ(unseen.toPixelX(width), right);
+    view.setStripsShown(false);
+    const Canvas* unseen[] = {&view.progressStrip(), &view.levelStrip(), &view.levelDisplay()};
+    for (std::size_t i = 0; i < strips.size(); ++i) {
+        EXPECT_NE(unseen[i], strips[i].strip) << i;
+        EXPECT_EQ(unseen[i]->width(), strips[i].width) << i;
+        EXPECT_EQ(unseen[i]->height(), strips[i].height) << i;
+        EXPECT_EQ(unseen[i]->toPixelX(unseen[i]->width()), strips[i].right) << i;
+    }
     ASSERT_TRUE(drawContourMap(ctx));
     EXPECT_EQ(view.drawingImage().image(), shown);
 }
