@@ -36,12 +36,8 @@ private:
 // costs the rest of the text.
 std::string convert(std::string_view in, const char* to, std::string_view replacement)
 {
-    // Plain ASCII reads the same in both codes; most notes and every number
-    // field are, and iconv costs a survey's load more than reading it.
-    unsigned char bits = 0;
-    for (const char c : in)
-        bits |= static_cast<unsigned char>(c);
-    if (bits < 0x80)
+    // iconv would cost a survey's load more than reading it.
+    if (plainAscii(in))
         return std::string(in);
     // Loading a file converts four fields per record; opening a descriptor
     // each time would cost more than the conversion itself.

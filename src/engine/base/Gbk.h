@@ -12,6 +12,16 @@ namespace tervane {
 std::string gbkToUtf8(std::string_view gbk);
 std::string utf8ToGbk(std::string_view utf8);
 
+// Plain ASCII, which reads the same in both codes: most notes and every
+// number field are.
+inline bool plainAscii(std::string_view text)
+{
+    unsigned char bits = 0;
+    for (const char c : text)
+        bits |= static_cast<unsigned char>(c);
+    return bits < 0x80;
+}
+
 // Cuts GBK bytes to at most `width` bytes without splitting a multi-byte
 // character, then pads with blanks to exactly `width`.
 std::string fitGbkField(std::string_view gbk, std::size_t width);

@@ -36,9 +36,14 @@ void putField(RecordBytes& bytes, FieldSlot slot, const std::string& utf8)
     std::memcpy(bytes.data() + slot.offset, field.data(), slot.width);
 }
 
-std::string getField(const char* bytes, FieldSlot slot)
+void getField(const char* bytes, FieldSlot slot, std::string& out)
 {
-    return gbkToUtf8(std::string_view(bytes + slot.offset, slot.width));
+    // A plain field is taken as it stands, without a string in between.
+    const std::string_view raw(bytes + slot.offset, slot.width);
+    if (plainAscii(raw))
+        out.assign(raw);
+    else
+        out = gbkToUtf8(raw);
 }
 
 SurveyReadResult refusal(int errorNumber, const std::string& message)
@@ -203,10 +208,10 @@ RecordBytes encodeRecord(const SurveyRecord& record)
 SurveyRecord decodeRecord(const char* bytes)
 {
     SurveyRecord record;
-    record.xText = getField(bytes, kXSlot);
-    record.yText = getField(bytes, kYSlot);
-    record.zText = getField(bytes, kZSlot);
-    record.note = getField(bytes, kNoteSlot);
+    getField(bytes, kXSlot, record.xText);
+    getField(bytes, kYSlot, record.yText);
+    getField(bytes, kZSlot, record.zText);
+    getField(bytes, kNoteSlot, record.note);
     return record;
 }
 
