@@ -196,8 +196,20 @@ int BandSurface::locate(double x, double y, int hint) const
     // neighbour.
     int best = 0;
     double bestInside = -tolerance_;
+    // inside() side by side: a side the point lies further beyond than the
+    // best so far settles it, as the least of the three can only be lower.
+    // Until a triangle holds the point, that best is below 0.
     const auto consider = [&](int t) {
-        const double d = inside(facets_[static_cast<std::size_t>(t)], x, y);
+        const Facet& f = facets_[static_cast<std::size_t>(t)];
+        if (f.flat)
+            return false;
+        double d = f.nx[0] * x + f.ny[0] * y + f.c[0];
+        if (d < bestInside)
+            return false;
+        d = std::min(d, f.nx[1] * x + f.ny[1] * y + f.c[1]);
+        if (d < bestInside)
+            return false;
+        d = std::min(d, f.nx[2] * x + f.ny[2] * y + f.c[2]);
         if (d >= bestInside) {
             bestInside = d;
             best = t;
