@@ -4,9 +4,13 @@
 #include "ui/CurrentFolder.h"
 #include "ui/QtTestApp.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
+#include <QProcess>
 
+#include <array>
+#include <cstdlib>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -58,6 +62,48 @@ TEST(RenderPicture, DrawsTheMapOverThePictureInItsFrame)
             drawn += image.pixelColor(x, y) != paper ? 1 : 0;
     EXPECT_GE(drawn, 19) << "a line crosses every sampled column";
     EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("photofiles1.txt"))));
+}
+
+// The program as a user runs it. A render without a picture runs with no Qt
+// plugins, as its PNG and BMP need none; one over a JPEG picture keeps them,
+// as only a plugin reads JPEG.
+TEST(RenderPicture, TheProgramReadsAJpegPictureAndWritesWithoutOne)
+{
+    test::ensureQtApp();
+    test::InTemporaryFolder folder;
+    const QColor paper(250, 240, 200);
+    QImage scan(700, 520, QImage::Format_RGB32);
+    scan.fill(paper);
+    ASSERT_TRUE(scan.save(folder.file(QStringLiteral("scan.jpg")), "JPG"));
+    std::vector<SurveyRecord> points;
+    for (const auto& p : {std::array{1500, 1500, 10}, std::array{7500, 1200, 14}, std::array{8000, 6000, 22},
+                          std::array{1200, 6300, 17}, std::array{4500, 3600, 30}, std::array{3000, 4800, 12}})
+        points.push_back({std::to_string(p[0]), std::to_string(p[1]), std::to_string(p[2]), ""});
+    ASSERT_TRUE(writeSurveyFile(folder.file(QStringLiteral("site.D3D")).toStdString(), points));
+
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/tervane");
+    const auto run = [&](const QStringList& extra) {
+        QProcess p;
+        p.setWorkingDirectory(folder.path());
+        p.start(program, QStringList{"render", "site.D3D", "--seed", "1", "--no-legend"} + extra);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    };
+    run({"--png", "plain.png", "--bmp", "plain.bmp"});
+    for (const char* name : {"plain.png", "plain.bmp"}) {
+        const QImage image(folder.file(QString::fromLatin1(name)));
+        EXPECT_EQ(image.size(), QSize(631, 497)) << name;
+        EXPECT_NE(image.pixelColor(630, 496), paper) << name;
+    }
+    run({"--picture", "scan.jpg", "--png", "over.png"});
+    const QImage over(folder.file(QStringLiteral("over.png")));
+    ASSERT_EQ(over.size(), QSize(631, 497));
+    // JPEG keeps a flat colour to within a step or two.
+    const QColor corner = over.pixelColor(630, 496);
+    EXPECT_LE(std::abs(corner.red() - paper.red()) + std::abs(corner.green() - paper.green()) +
+                  std::abs(corner.blue() - paper.blue()),
+              6)
+        << "the picture shows where nothing is drawn";
 }
 
 } // namespace
