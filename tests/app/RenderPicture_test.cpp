@@ -9,7 +9,6 @@
 #include <QImage>
 #include <QProcess>
 
-#include <array>
 #include <cstdlib>
 #include <sstream>
 
@@ -18,24 +17,32 @@
 namespace tervane {
 namespace {
 
+const QColor paper(250, 240, 200);
+
+// A plain scan of paper colour, in the format its name says, and a survey
+// of six points picked on it ("site.D3D"). Picture units: 15 to a pixel, Y
+// up from the frame's bottom edge.
+void writeScanAndSurvey(const test::InTemporaryFolder& folder, const QString& scanName)
+{
+    QImage scan(700, 520, QImage::Format_RGB32);
+    scan.fill(paper);
+    ASSERT_TRUE(scan.save(folder.file(scanName)));
+    std::vector<SurveyRecord> points;
+    const double spots[][3] = {{1500, 1500, 10}, {7500, 1200, 14}, {8000, 6000, 22},
+                               {1200, 6300, 17}, {4500, 3600, 30}, {3000, 4800, 12}};
+    for (const auto& p : spots)
+        points.push_back({std::to_string(p[0]), std::to_string(p[1]), std::to_string(p[2]), ""});
+    ASSERT_TRUE(writeSurveyFile(folder.file(QStringLiteral("site.D3D")).toStdString(), points));
+}
+
 // `render --picture` draws the network over the picture, each point at the
 // picture pixel it was picked on; a picture that does not load stops the run.
 TEST(RenderPicture, DrawsTheMapOverThePictureInItsFrame)
 {
     test::ensureQtApp();
     test::InTemporaryFolder folder;
-    const QColor paper(250, 240, 200);
-    QImage scan(700, 520, QImage::Format_RGB32);
-    scan.fill(paper);
-    ASSERT_TRUE(scan.save(folder.file(QStringLiteral("scan.png"))));
-    // Picture units: 15 to a pixel, Y up from the frame's bottom edge.
-    std::vector<SurveyRecord> points;
-    const double spots[][3] = {{1500, 1500, 10}, {7500, 1200, 14}, {8000, 6000, 22},
-                               {1200, 6300, 17}, {4500, 3600, 30}, {3000, 4800, 12}};
-    for (const auto& p : spots)
-        points.push_back({std::to_string(p[0]), std::to_string(p[1]), std::to_string(p[2]), ""});
+    writeScanAndSurvey(folder, QStringLiteral("scan.png"));
     const std::string data = folder.file(QStringLiteral("site.D3D")).toStdString();
-    ASSERT_TRUE(writeSurveyFile(data, points));
 
     const std::string png = folder.file(QStringLiteral("out.png")).toStdString();
     const auto render = [&](const char* picture, int status) {
@@ -71,15 +78,7 @@ TEST(RenderPicture, TheProgramReadsAJpegPictureAndWritesWithoutOne)
 {
     test::ensureQtApp();
     test::InTemporaryFolder folder;
-    const QColor paper(250, 240, 200);
-    QImage scan(700, 520, QImage::Format_RGB32);
-    scan.fill(paper);
-    ASSERT_TRUE(scan.save(folder.file(QStringLiteral("scan.jpg")), "JPG"));
-    std::vector<SurveyRecord> points;
-    for (const auto& p : {std::array{1500, 1500, 10}, std::array{7500, 1200, 14}, std::array{8000, 6000, 22},
-                          std::array{1200, 6300, 17}, std::array{4500, 3600, 30}, std::array{3000, 4800, 12}})
-        points.push_back({std::to_string(p[0]), std::to_string(p[1]), std::to_string(p[2]), ""});
-    ASSERT_TRUE(writeSurveyFile(folder.file(QStringLiteral("site.D3D")).toStdString(), points));
+    writeScanAndSurvey(folder, QStringLiteral("scan.jpg"));
 
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/tervane");
     const auto run = [&](const QStringList& extra) {
